@@ -1,0 +1,94 @@
+// Base classes of the component model: objects, persistent objects with
+// Assign/AssignTo, components with an owner and a name, the notify event,
+// integer points, and the root of the library's exception hierarchy.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tkz {
+
+// Root of every error the libraries raise. Carries only a message.
+class ETKZError : public std::runtime_error {
+ public:
+  explicit ETKZError(const std::string& msg) : std::runtime_error(msg) {}
+};
+
+// The platform's input/output error: a failed file-system call. Code is the
+// operating system's error number (0 when none applies).
+class EInOutError : public ETKZError {
+ public:
+  EInOutError(const std::string& msg, int code) : ETKZError(msg), ErrorCode(code) {}
+  int ErrorCode;
+};
+
+// Raised by TPersistent::Assign when two classes cannot copy into each other.
+class EConvertError : public ETKZError {
+ public:
+  using ETKZError::ETKZError;
+};
+
+struct TPoint {
+  int32_t X = 0;
+  int32_t Y = 0;
+  friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+
+struct TDPoint {
+  double X = 0;
+  double Y = 0;
+  friend bool operator==(const TDPoint&, const TDPoint&) = default;
+};
+
+class TObject {
+ public:
+  virtual ~TObject() = default;
+};
+
+// The plain notify event: the sender only.
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+// An object that can copy its state from another. Assign(Source) asks Source
+// to copy itself into this object (Source->AssignTo(this)); a class that knows
+// how to copy from Source overrides Assign, one that knows how to copy into a
+// destination overrides AssignTo. When neither does, EConvertError is raised.
+class TPersistent : public TObject {
+ public:
+  virtual void Assign(const TPersistent* Source);
+  virtual std::string ClassName() const { return "TPersistent"; }
+
+ protected:
+  virtual void AssignTo(TPersistent* Dest) const;
+};
+
+// A component has an owner, which deletes it, and a name. A null owner means
+// the caller owns the component. Deleting a component first deletes the
+// components it owns, last created first.
+class TComponent : public TPersistent {
+ public:
+  explicit TComponent(TComponent* AOwner = nullptr);
+  ~TComponent() override;
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  TComponent* GetOwner() const { return owner_; }
+  const std::string& GetName() const { return name_; }
+  void SetName(const std::string& NewName) { name_ = NewName; }
+  int ComponentCount() const { return static_cast<int>(owned_.size()); }
+  // 0-based, as the framework's component list.
+  TComponent* GetComponent(int Index) const;
+  std::string ClassName() const override { return "TComponent"; }
+
+ private:
+  void InsertComponent(TComponent* c) { owned_.push_back(c); }
+  void RemoveComponent(TComponent* c);
+
+  TComponent* owner_ = nullptr;
+  std::string name_;
+  std::vector<TComponent*> owned_;
+};
+
+}  // namespace tkz

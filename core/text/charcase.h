@@ -1,0 +1,28 @@
+// Case mapping of Windows-1252 text. "Ansi" functions know the accented
+// letters of the code page (é/É, š/Š, œ/Œ, ž/Ž, ÿ/Ÿ); "Ascii" functions change
+// A-Z/a-z only. ß and µ have no upper-case form in the code page and stay.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tkz {
+
+char AnsiUpperChar(char c);
+char AnsiLowerChar(char c);
+std::string AnsiUpperCase(std::string_view s);
+std::string AnsiLowerCase(std::string_view s);
+
+inline char AsciiUpperChar(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+inline char AsciiLowerChar(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+std::string AsciiUpperCase(std::string_view s);
+std::string AsciiLowerCase(std::string_view s);
+
+// True when s1 and s2 are equal ignoring Windows-1252 case.
+bool AnsiSameText(std::string_view s1, std::string_view s2);
+
+}  // namespace tkz

@@ -1,0 +1,172 @@
+// Shared vocabulary of all TKZ libraries: enumerations, dynamic array types,
+// records, event signatures, the error hierarchy, the process-wide progress
+// globals of long numeric loops, language tables and ResolveCSVDelimiter.
+//
+// Progress protocol of long numeric loops. Once per outer iteration a loop
+//   1. adds 1.0 to ProcStat,
+//   2. calls MathFeedBackProc(ProcStat) when it is set,
+//   3. leaves at once, reporting failure, when AbortMathProc is true.
+// No routine resets ProcStat or AbortMathProc; the application does.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/platform/classes.h"
+#include "core/types/variant.h"
+
+namespace tkz {
+
+// ---------------------------------------------------------------- enumerations
+enum TBkgFill : uint8_t { bfSimple, bfStretch, bfTile };
+enum TBoundingBox : uint8_t { bbNone, bbFrame, bbFaces };
+enum TColorScheme : uint8_t { csBWG, csSystem };
+enum TDecPSep : uint8_t { dsSystem, dsDot, dsComma, dsBoth };
+enum TFigType : uint8_t { ftNoFigs, ftNum, ftTime, ftDateTime, ftUserText };
+enum TScaleType : uint8_t { sctXB, sctXT, sctYL, sctYR };
+enum TVerticalAlignment : uint8_t { vaTop, vaCenter, vaBottom };
+enum TYearLength : uint8_t { ylNone, ylYY, ylYYYY };
+enum TDateOrder : uint8_t { doMMDDYY, doDDMMYY, doYYMMDD };
+enum TDateForTime : uint8_t { dtNone, dtOnePerChart, dtOnePerDay, dtAllTicks };
+enum TShadowStyle : uint8_t { ssFlying, ssBox };
+enum TFrameStyle : uint8_t { fsNone, fsSimple, fsLowered, fsRaised, fsEmbossed, fsEngraved };
+enum TDistMode : uint8_t { dmJaccard, dmManhattan, dmEuclid, dmEuclidSqr, dmDice, dmUserDef };
+enum TTimeFormat : uint8_t { tfHHMMSS, tfHHhMM, tfAMPM };
+enum TDirection : uint8_t { dirUpward, dirDownward, dirLeftward, dirRightward };
+enum TOrientation : uint8_t { orVert, orHoriz };
+enum TEdgeOp : uint8_t { eopMin, eopMax, eopSum, eopMean };
+enum TAxis : uint8_t { atXAxis, atYAxis, atZAxis };
+enum TDims : uint8_t { dimX, dimY, dimL, dimT };
+enum TTriState : uint8_t { tsFalse, tsTrue, tsUndefined };
+enum TCrossHMode : uint8_t { chOff, chHoriz, chVert, chBoth, chCrossBox, chBox };
+enum TTxtLblAttachMode : uint8_t { tlamNone, tlamXOnly, tlamYOnly, tlamBoth };
+enum TTxtLblMode : uint8_t { tlOff, tlsimple, tlBox, tlUnderline, tlShadow };
+enum TDegreeFormat : uint8_t { dfDeg, dfDegMin, dfDegMinSec, dfNumeric };
+enum TCSVDelimiters : uint8_t { csvUnknown, csvBlank, csvSemicolon, csvComma, csvColon, csvTab };
+enum TZoomPanMode : uint8_t { zpmPan, zpmColZoomLeft, zpmColZoomRight };
+enum TLanguage : uint8_t { lgUnknown, lgEnglish, lgGerman, lgFrench, lgSpanish };
+enum TVarKind : uint8_t { rnum, dnum, snum, inum, lnum, Bool, strg };
+enum TMouseBoxState : uint8_t { msNormal, msFirstCorner, msRectDraw, msFinished };
+enum TMouseActMode : uint8_t {
+  maNone,
+  maPan,
+  maPanHoriz,
+  maPanVert,
+  maPanGrid,
+  maRubberBand,
+  maZoom,
+  maZoomWind,
+  maZoomWindPos,
+  maZoomDrag,
+  maDragCrossH,
+  maDragLabel,
+  maRotate,
+  maRotAndZoom,
+  maRotXOnly,
+  maRotZOnly,
+  maSelectRect,
+  maDrawMTrace,
+  maZoomPanColors
+};
+enum TZoomState : uint8_t { zsNormal, zsDrawWin };
+
+// ---------------------------------------------------------- dynamic arrays
+using TSingleArray = std::vector<float>;
+using TDoubleArray = std::vector<double>;
+using TDouble2DArray = std::vector<TDoubleArray>;
+using TDouble3DArray = std::vector<TDouble2DArray>;
+using TDouble4DArray = std::vector<TDouble3DArray>;
+using TIntArray = std::vector<int32_t>;
+using TInt2DArray = std::vector<TIntArray>;
+using TInt3DArray = std::vector<TInt2DArray>;
+using TInt4DArray = std::vector<TInt3DArray>;
+using TBoolArray = std::vector<uint8_t>;  // one byte per boolean, as stored
+using TBool2DArray = std::vector<TBoolArray>;
+using TStrArray = std::vector<std::string>;
+using TStr2DArray = std::vector<TStrArray>;
+using TVariantArray = std::vector<TVariant>;
+using TBytes = std::vector<uint8_t>;
+using TPIntArray = std::vector<TPoint>;
+using TPDblArray = std::vector<TDPoint>;
+
+// --------------------------------------------------------------- records
+// A rectangle in real coordinates; Top is the upper Y bound and Bottom the
+// lower one. A point is inside when Left < x < Right and Bottom < y < Top.
+struct TRectDouble {
+  double Left = 0;
+  double Top = 0;
+  double Right = 0;
+  double Bottom = 0;
+  bool Contains(double x, double y) const { return Left < x && x < Right && Bottom < y && y < Top; }
+  friend bool operator==(const TRectDouble&, const TRectDouble&) = default;
+};
+
+// ---------------------------------------------------------------- events
+using TSortExchgEvent = std::function<void(TObject* Sender, uint8_t ExchgWhat, int index1,
+                                           int index2, int first, int last)>;
+using TZoomPanEvent = std::function<void(TObject* Sender)>;
+using TSelectRectEvent =
+    std::function<void(TObject* Sender, int Layer, double LoX, double LoY, double HiX, double HiY)>;
+using TOnPercentDoneEvent = std::function<void(TObject* Sender, int PercentDone)>;
+using TOnCheckAbortEvent = std::function<void(TObject* Sender, bool& Abort)>;
+using TOnRubberBandActionEvent = std::function<void(TObject* Sender, const TPoint& APoint)>;
+
+// ------------------------------------------------------------------ errors
+// ETKZError (the root) is declared with the platform's base classes.
+#define TKZ_DECLARE_ERROR(Name)                               \
+  class Name : public ETKZError {                             \
+   public:                                                    \
+    explicit Name(const std::string& msg) : ETKZError(msg) {} \
+  }
+TKZ_DECLARE_ERROR(ETKZStringlError);
+TKZ_DECLARE_ERROR(ETKZFileSysError);
+TKZ_DECLARE_ERROR(ETKZDStructError);
+TKZ_DECLARE_ERROR(ETKZColArrayError);
+TKZ_DECLARE_ERROR(ETKZCpuIdError);
+
+// ------------------------------------------------------- progress globals
+using TMathFeedBackProc = void (*)(double);
+extern double ProcStat;
+extern double LastProcStat;
+extern std::atomic<bool> AbortMathProc;
+extern TMathFeedBackProc MathFeedBackProc;
+
+// One step of the progress protocol (see the top of this file). Returns false
+// when the loop must stop because AbortMathProc is set.
+bool ProgressStep();
+
+// ------------------------------------------------------------------ tables
+// A read-only table indexed from Lo to Hi, as the vocabulary indexes it.
+template <typename T, int Lo, int Hi>
+struct TIndexedTable {
+  std::array<T, Hi - Lo + 1> Items;
+  static constexpr int Low = Lo;
+  static constexpr int High = Hi;
+  constexpr const T& operator[](int i) const { return Items[static_cast<size_t>(i - Lo)]; }
+};
+
+using TLangText = std::string_view;  // Windows-1252 bytes
+
+extern const std::array<TIndexedTable<TLangText, 1, 12>, 5> MonthShort;
+extern const std::array<TIndexedTable<TLangText, 1, 12>, 5> MonthLong;
+extern const std::array<TIndexedTable<TLangText, 1, 7>, 5> WeekDayShort;  // 1 = Monday
+extern const std::array<TIndexedTable<TLangText, 1, 7>, 5> WeekDayLong;
+extern const std::array<TIndexedTable<TLangText, 0, 12>, 5> NumWords;
+extern const std::array<std::array<TLangText, 5>, 5> LanguageID;  // [in language][language named]
+extern const std::array<TLangText, 5> ISO639_2Char;
+extern const std::array<TLangText, 5> ISO639_3Char;
+
+extern const std::array<char, 6> CSVDELIMITERS;
+extern const std::array<TLangText, 6> CSVDELIMITERIDS;
+extern const std::array<TLangText, 6> DistModeId;
+extern const TIndexedTable<TLangText, 160, 255> HTMLLat1Entities;
+
+// Maps a delimiter character to its enumeration value (csvUnknown if none).
+TCSVDelimiters ResolveCSVDelimiter(char c);
+
+}  // namespace tkz

@@ -1,0 +1,14 @@
+// Version of the TKZ libraries.
+#pragma once
+
+#define TKZ_VERSION_MAJOR 0
+#define TKZ_VERSION_MINOR 1
+#define TKZ_VERSION_PATCH 0
+#define TKZ_VERSION_STRING "0.1.0"
+
+namespace tkz {
+
+// Version of corekit ("major.minor.patch").
+const char* CoreKitVersion();
+
+}  // namespace tkz

@@ -1,0 +1,32 @@
+// tkz: the command-line tool over the TKZ libraries.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <iostream>
+
+#include "core/types/version.h"
+#include "tools/tkz/commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{"tkz - command-line tool over the TKZ libraries (corekit, numkit, mapkit, molkit)"};
+  app.set_version_flag("--version", std::string("tkz ") + TKZ_VERSION_STRING);
+  app.require_subcommand(0, 1);
+
+  tkz::tool::DemoOptions demo;
+  CLI::App* demo_cmd = app.add_subcommand("demo", "A tour of what the libraries can do");
+  demo_cmd->add_option("--out", demo.OutDir, "Folder for the files the tour writes")
+      ->default_val("out/demo");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  }
+  try {
+    if (demo_cmd->parsed()) return tkz::tool::RunDemo(demo, std::cout);
+  } catch (const std::exception& e) {
+    std::cerr << "tkz: " << e.what() << "\n";
+    return 1;
+  }
+  std::cout << app.help();
+  return 0;
+}
