@@ -46,7 +46,7 @@ struct TVarDate {
 struct TVarArray {
   int32_t Low = 0;
   std::vector<TVariant> Items;
-  int32_t High() const { return Low + static_cast<int32_t>(Items.size()) - 1; }
+  int32_t High() const;  // Low - 1 when empty
 };
 
 class TVariant {
@@ -95,6 +95,8 @@ inline TVarType TVariant::VarType() const {
                                        varDouble, varBoolean, varString,   varDate,    varArray};
   return kinds[v_.index()];
 }
+
+inline int32_t TVarArray::High() const { return Low + static_cast<int32_t>(Items.size()) - 1; }
 
 inline const TVarArray* TVariant::AsArray() const {
   auto p = std::get_if<std::shared_ptr<const TVarArray>>(&v_);
