@@ -8,7 +8,7 @@
 // - The pure string functions never fail and never throw: any byte sequence,
 //   the empty string and very long strings get the documented result.
 // - Failed file-system calls raise EInOutError (core/platform/classes.h);
-//   errors of the module's own raise ETKZFileSysError.
+//   errors of the module's own raise ETKZFileSysError (core/types/tkzbase.h).
 #pragma once
 
 #include <string>
@@ -85,10 +85,10 @@ std::string ReplaceInvalidFileNameChars(std::string_view Name, char c);
 bool IsFN83CompliantPath(std::string_view Path);
 
 // True when Path is compliant (above) and each directory name and the base
-// name have at most 8 characters, the extension at most 9: the path is cut
-// into pieces ending at each separator ("\" or "/"), and after the last
-// separator into the name up to its first dot and the rest; no piece may be
-// longer than 9 characters with its separator or dot. "" is a short path.
+// name have at most 8 characters, the extension at most 9. The path is cut
+// into pieces, each ending at the next separator ("\" or "/") or, after the
+// last separator, at the next dot; no piece may be longer than 9 characters,
+// its separator or dot included. "" is a short path.
 // "C:\DOCS\README.TXT" is short, "C:\DOCUMENTS\A.TXT" is not.
 bool IsDOS83Path(std::string_view Path);
 
