@@ -1,0 +1,467 @@
+// Golub-Reinsch singular value decomposition.
+//
+// The working matrix is column-major with mr >= n rows (the input padded with
+// zero rows when it is wide). Phase 1 reduces it to upper bidiagonal form with
+// alternating left and right Householder reflections (diagonal in w,
+// superdiagonal in e). Phase 2 forms V, and U when it is wanted. Phase 3 runs
+// implicit-shift QR sweeps on the bidiagonal matrix, one singular value at a
+// time from the last; this is the loop that reports progress. When only a
+// least-squares solution is wanted, U is never formed: every left
+// transformation is applied to the right-hand side instead, giving U^T b.
+#include "core/numkit/svd.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <numeric>
+#include <vector>
+
+#include "core/types/tkzbase.h"
+
+namespace tkz {
+namespace {
+
+struct Bidiag {
+  int mr = 0;  // rows of the working matrix (>= n)
+  int n = 0;
+  std::vector<double> a;  // mr x n, column-major: a[j * mr + i] is row i, column j
+  std::vector<double> w;  // singular values
+  std::vector<double> v;  // n x n, column-major
+  std::vector<double> e;  // superdiagonal
+  double& A(int i, int j) { return a[static_cast<size_t>(j) * mr + i]; }
+  double& V(int i, int j) { return v[static_cast<size_t>(j) * n + i]; }
+};
+
+inline double SignOf(double magnitude, double sign) {
+  return std::copysign(std::fabs(magnitude), sign);
+}
+
+// Phase 1: Householder bidiagonalisation. Returns the norm estimate used by
+// the splitting tests of phase 3.
+double Bidiagonalise(Bidiag& b) {
+  const int m = b.mr;
+  const int n = b.n;
+  std::vector<double> rowDot(static_cast<size_t>(m));
+  double g = 0, scale = 0, anorm = 0;
+  for (int i = 0; i < n; ++i) {
+    const int l = i + 1;
+    b.e[static_cast<size_t>(i)] = scale * g;
+    g = scale = 0;
+    double s = 0;
+    // Left reflection: zero column i below the diagonal.
+    double* coli = &b.A(0, i);
+    for (int k = i; k < m; ++k) scale += std::fabs(coli[k]);
+    if (scale != 0) {
+      for (int k = i; k < m; ++k) {
+        coli[k] /= scale;
+        s += coli[k] * coli[k];
+      }
+      const double f = coli[i];
+      g = -SignOf(std::sqrt(s), f);
+      const double h = f * g - s;
+      coli[i] = f - g;
+      for (int j = l; j < n; ++j) {
+        double* colj = &b.A(0, j);
+        double d = 0;
+        for (int k = i; k < m; ++k) d += coli[k] * colj[k];
+        const double t = d / h;
+        for (int k = i; k < m; ++k) colj[k] += t * coli[k];
+      }
+      for (int k = i; k < m; ++k) coli[k] *= scale;
+    }
+    b.w[static_cast<size_t>(i)] = scale * g;
+    // Right reflection: zero row i right of the superdiagonal.
+    g = s = scale = 0;
+    if (i != n - 1) {
+      for (int k = l; k < n; ++k) scale += std::fabs(b.A(i, k));
+      if (scale != 0) {
+        for (int k = l; k < n; ++k) {
+          b.A(i, k) /= scale;
+          s += b.A(i, k) * b.A(i, k);
+        }
+        const double f = b.A(i, l);
+        g = -SignOf(std::sqrt(s), f);
+        const double h = f * g - s;
+        b.A(i, l) = f - g;
+        for (int k = l; k < n; ++k) b.e[static_cast<size_t>(k)] = b.A(i, k) / h;
+        // Rows l..m-1: row += (row . r) * e, done column by column.
+        std::fill(rowDot.begin() + l, rowDot.end(), 0.0);
+        for (int k = l; k < n; ++k) {
+          const double rik = b.A(i, k);
+          const double* colk = &b.A(0, k);
+          for (int j = l; j < m; ++j) rowDot[static_cast<size_t>(j)] += colk[j] * rik;
+        }
+        for (int k = l; k < n; ++k) {
+          const double ek = b.e[static_cast<size_t>(k)];
+          double* colk = &b.A(0, k);
+          for (int j = l; j < m; ++j) colk[j] += rowDot[static_cast<size_t>(j)] * ek;
+        }
+        for (int k = l; k < n; ++k) b.A(i, k) *= scale;
+      }
+    }
+    anorm = std::max(
+        anorm, std::fabs(b.w[static_cast<size_t>(i)]) + std::fabs(b.e[static_cast<size_t>(i)]));
+  }
+  return anorm;
+}
+
+// Phase 2a: accumulate the right reflections into V. Needs the superdiagonal
+// as phase 1 left it, before AccumulateU clears the reflection rows.
+void AccumulateV(Bidiag& b) {
+  const int n = b.n;
+  double g = 0;
+  int l = n;
+  for (int i = n - 1; i >= 0; --i) {
+    if (i < n - 1) {
+      if (g != 0) {
+        for (int j = l; j < n; ++j) b.V(j, i) = (b.A(i, j) / b.A(i, l)) / g;
+        for (int j = l; j < n; ++j) {
+          double s = 0;
+          for (int k = l; k < n; ++k) s += b.A(i, k) * b.V(k, j);
+          for (int k = l; k < n; ++k) b.V(k, j) += s * b.V(k, i);
+        }
+      }
+      for (int j = l; j < n; ++j) b.V(i, j) = b.V(j, i) = 0;
+    }
+    b.V(i, i) = 1;
+    g = b.e[static_cast<size_t>(i)];
+    l = i;
+  }
+}
+
+// Phase 2b: accumulate the left reflections into the working matrix, which
+// becomes U (mr x n).
+void AccumulateU(Bidiag& b) {
+  const int m = b.mr;
+  const int n = b.n;
+  for (int i = n - 1; i >= 0; --i) {
+    const int l = i + 1;
+    double g = b.w[static_cast<size_t>(i)];
+    for (int j = l; j < n; ++j) b.A(i, j) = 0;
+    double* coli = &b.A(0, i);
+    if (g != 0) {
+      g = 1.0 / g;
+      for (int j = l; j < n; ++j) {
+        double* colj = &b.A(0, j);
+        double s = 0;
+        for (int k = l; k < m; ++k) s += coli[k] * colj[k];
+        const double f = (s / coli[i]) * g;
+        for (int k = i; k < m; ++k) colj[k] += f * coli[k];
+      }
+      for (int j = i; j < m; ++j) coli[j] *= g;
+    } else {
+      for (int j = i; j < m; ++j) coli[j] = 0;
+    }
+    coli[i] += 1;
+  }
+}
+
+// Phase 2b without U: applies the left reflections to rhs (mr elements), in
+// the order they were made, so that rhs[0..n-1] becomes U^T rhs.
+void ApplyLeftReflections(Bidiag& b, double* rhs) {
+  const int m = b.mr;
+  for (int i = 0; i < b.n; ++i) {
+    const double wi = b.w[static_cast<size_t>(i)];
+    if (wi == 0) continue;  // no reflection was made for this column
+    const double* coli = &b.A(0, i);
+    double s = 0;
+    for (int k = i; k < m; ++k) s += coli[k] * rhs[k];
+    const double f = (s / coli[i]) / wi;
+    for (int k = i; k < m; ++k) rhs[k] += f * coli[k];
+  }
+}
+
+// Phase 3: diagonalisation. Left rotations go to the columns of U when
+// wantU, else to the elements of rhs.
+TSVDResult Diagonalise(Bidiag& b, double anorm, bool wantU, double* rhs) {
+  const int m = b.mr;
+  const int n = b.n;
+  auto& w = b.w;
+  auto& e = b.e;
+  const double tol = DBL_EPSILON * anorm;
+  auto rotateLeft = [&](int j1, int j2, double c, double s) {
+    if (wantU) {
+      double* u1 = &b.A(0, j1);
+      double* u2 = &b.A(0, j2);
+      for (int r = 0; r < m; ++r) {
+        const double y = u1[r];
+        const double z = u2[r];
+        u1[r] = y * c + z * s;
+        u2[r] = z * c - y * s;
+      }
+    } else {
+      const double y = rhs[j1];
+      const double z = rhs[j2];
+      rhs[j1] = y * c + z * s;
+      rhs[j2] = z * c - y * s;
+    }
+  };
+  auto rotateRight = [&](int j1, int j2, double c, double s) {
+    double* v1 = &b.V(0, j1);
+    double* v2 = &b.V(0, j2);
+    for (int r = 0; r < n; ++r) {
+      const double x = v1[r];
+      const double z = v2[r];
+      v1[r] = x * c + z * s;
+      v2[r] = z * c - x * s;
+    }
+  };
+  auto W = [&](int i) -> double& { return w[static_cast<size_t>(i)]; };
+  auto E = [&](int i) -> double& { return e[static_cast<size_t>(i)]; };
+
+  for (int k = n - 1; k >= 0; --k) {
+    if (!ProgressStep()) return svdAborted;
+    for (int its = 1;; ++its) {
+      // Find l: E(l) negligible splits the matrix there; W(l-1) negligible
+      // lets E(l) be chased away first.
+      bool cancel = true;
+      int l = k;
+      for (; l >= 0; --l) {
+        if (l == 0 || std::fabs(E(l)) <= tol) {
+          cancel = false;
+          break;
+        }
+        if (std::fabs(W(l - 1)) <= tol) break;
+      }
+      if (cancel) {
+        const int nm = l - 1;
+        double c = 0, s = 1;
+        for (int i = l; i <= k; ++i) {
+          const double f = s * E(i);
+          E(i) = c * E(i);
+          if (std::fabs(f) <= tol) break;
+          const double g = W(i);
+          double h = std::hypot(f, g);
+          W(i) = h;
+          h = 1.0 / h;
+          c = g * h;
+          s = -f * h;
+          rotateLeft(nm, i, c, s);
+        }
+      }
+      const double z = W(k);
+      if (l == k) {  // converged
+        if (z < 0) {
+          W(k) = -z;
+          double* vk = &b.V(0, k);
+          for (int r = 0; r < n; ++r) vk[r] = -vk[r];
+        }
+        break;
+      }
+      if (its >= SVDMaxIterations) return svdNoConvergence;
+      // Wilkinson shift from the trailing 2 x 2 block.
+      double x = W(l);
+      const int nm = k - 1;
+      double y = W(nm);
+      double g = E(nm);
+      double h = E(k);
+      double f = ((y - z) * (y + z) + (g - h) * (g + h)) / (2.0 * h * y);
+      g = std::hypot(f, 1.0);
+      f = ((x - z) * (x + z) + h * ((y / (f + SignOf(g, f))) - h)) / x;
+      // Chase the bulge from l to k.
+      double c = 1, s = 1;
+      for (int j = l; j <= nm; ++j) {
+        const int i = j + 1;
+        g = E(i);
+        y = W(i);
+        h = s * g;
+        g = c * g;
+        double zz = std::hypot(f, h);
+        E(j) = zz;
+        c = f / zz;
+        s = h / zz;
+        f = x * c + g * s;
+        g = g * c - x * s;
+        h = y * s;
+        y *= c;
+        rotateRight(j, i, c, s);
+        zz = std::hypot(f, h);
+        W(j) = zz;
+        if (zz != 0) {
+          zz = 1.0 / zz;
+          c = f * zz;
+          s = h * zz;
+        }
+        f = c * g + s * y;
+        x = c * y - s * g;
+        rotateLeft(j, i, c, s);
+      }
+      E(l) = 0;
+      E(k) = f;
+      W(k) = x;
+    }
+  }
+  return svdOK;
+}
+
+// Order of the singular values, largest first (stable for equal values).
+std::vector<int> DescendingOrder(const std::vector<double>& w) {
+  std::vector<int> order(w.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::stable_sort(order.begin(), order.end(), [&](int p, int q) {
+    return w[static_cast<size_t>(p)] > w[static_cast<size_t>(q)];
+  });
+  return order;
+}
+
+bool AllFinite(const double* p, size_t count) {
+  for (size_t i = 0; i < count; ++i)
+    if (!std::isfinite(p[i])) return false;
+  return true;
+}
+
+// Copies A into a fresh working matrix padded to at least n rows.
+void Load(const TMatrix& A, Bidiag& b) {
+  const int m = A.NrOfRows();
+  b.n = A.NrOfColumns();
+  b.mr = std::max(m, b.n);
+  b.a.assign(static_cast<size_t>(b.mr) * b.n, 0.0);
+  for (int j = 0; j < b.n; ++j) std::copy_n(A.Data() + static_cast<size_t>(j) * m, m, &b.A(0, j));
+  b.w.assign(static_cast<size_t>(b.n), 0.0);
+  b.e.assign(static_cast<size_t>(b.n), 0.0);
+  b.v.assign(static_cast<size_t>(b.n) * b.n, 0.0);
+}
+
+int CountAbove(const double* w, int n, double RelTol) {
+  if (n == 0) return 0;
+  double wmax = 0;
+  for (int i = 0; i < n; ++i) wmax = std::max(wmax, w[i]);
+  const double cut = (std::isfinite(RelTol) && RelTol > 0 ? RelTol : 0.0) * wmax;
+  int r = 0;
+  for (int i = 0; i < n; ++i)
+    if (w[i] > cut) ++r;
+  return r;
+}
+
+}  // namespace
+
+bool TSVD::Decompose(const TMatrix& A) {
+  status_ = svdEmpty;
+  rows_ = cols_ = 0;
+  u_.Resize(0, 0);
+  w_.SetVecSize(0);
+  v_.Resize(0, 0);
+  const int m = A.NrOfRows();
+  const int n = A.NrOfColumns();
+  if (m == 0 || n == 0) return false;
+  if (!AllFinite(A.Data(), static_cast<size_t>(m) * n)) {
+    status_ = svdNotFinite;
+    return false;
+  }
+  Bidiag b;
+  Load(A, b);
+  const double anorm = Bidiagonalise(b);
+  AccumulateV(b);
+  AccumulateU(b);
+  const TSVDResult r = Diagonalise(b, anorm, true, nullptr);
+  if (r != svdOK) {
+    status_ = r;
+    return false;
+  }
+  const std::vector<int> order = DescendingOrder(b.w);
+  u_.Resize(n, m);
+  w_.SetVecSize(n);
+  v_.Resize(n, n);
+  for (int j = 0; j < n; ++j) {
+    const int src = order[static_cast<size_t>(j)];
+    w_.Data()[j] = b.w[static_cast<size_t>(src)];
+    std::copy_n(&b.A(0, src), m, u_.Data() + static_cast<size_t>(j) * m);
+    std::copy_n(&b.V(0, src), n, v_.Data() + static_cast<size_t>(j) * n);
+  }
+  rows_ = m;
+  cols_ = n;
+  status_ = svdOK;
+  return true;
+}
+
+int TSVD::Rank(double RelTol) const { return IsValid() ? CountAbove(w_.Data(), cols_, RelTol) : 0; }
+
+double TSVD::ConditionNumber() const {
+  if (!IsValid()) return 0;
+  const double wmin = w_.Data()[cols_ - 1];
+  return wmin > 0 ? w_.Data()[0] / wmin : HUGE_VAL;
+}
+
+bool TSVD::Solve(const TVector& b, TVector& x, double RelTol) const {
+  if (!IsValid() || b.GetVecSize() != rows_) return false;
+  if (!AllFinite(b.Data(), static_cast<size_t>(rows_))) return false;
+  const int r = Rank(RelTol);
+  if (r == 0) return false;
+  std::vector<double> sol(static_cast<size_t>(cols_), 0.0);
+  for (int j = 0; j < r; ++j) {  // values are sorted: the first r count
+    const double* uj = u_.Data() + static_cast<size_t>(j) * rows_;
+    double d = 0;
+    for (int i = 0; i < rows_; ++i) d += uj[i] * b.Data()[i];
+    d /= w_.Data()[j];
+    const double* vj = v_.Data() + static_cast<size_t>(j) * cols_;
+    for (int i = 0; i < cols_; ++i) sol[static_cast<size_t>(i)] += d * vj[i];
+  }
+  x.SetVecSize(cols_);
+  std::copy(sol.begin(), sol.end(), x.Data());
+  return true;
+}
+
+bool SVDLeastSquares(const TMatrix& A, const TVector& b, TVector& x, double RelTol, int* Rank,
+                     TSVDResult* Status) {
+  auto finish = [&](TSVDResult r, int rank) {
+    if (Status != nullptr) *Status = r;
+    if (Rank != nullptr) *Rank = rank;
+    return r == svdOK;
+  };
+  const int m = A.NrOfRows();
+  const int n = A.NrOfColumns();
+  if (m == 0 || n == 0 || b.GetVecSize() != m) return finish(svdEmpty, 0);
+  if (!AllFinite(A.Data(), static_cast<size_t>(m) * n) ||
+      !AllFinite(b.Data(), static_cast<size_t>(m)))
+    return finish(svdNotFinite, 0);
+  Bidiag bd;
+  Load(A, bd);
+  // Equilibrate: every column to unit Euclidean norm (an all-zero column
+  // stays as it is), so that the units of the unknowns change neither the
+  // accuracy nor the rank decision.
+  std::vector<double> colScale(static_cast<size_t>(n), 1.0);
+  for (int j = 0; j < n; ++j) {
+    const double* col = &bd.A(0, j);
+    double big = 0;
+    for (int i = 0; i < m; ++i) big = std::max(big, std::fabs(col[i]));
+    if (big == 0) continue;
+    long double ss = 0;
+    for (int i = 0; i < m; ++i) {
+      const long double t = col[i] / big;
+      ss += t * t;
+    }
+    const double norm = big * static_cast<double>(std::sqrt(ss));
+    colScale[static_cast<size_t>(j)] = 1.0 / norm;
+    if (!std::isfinite(colScale[static_cast<size_t>(j)])) {
+      colScale[static_cast<size_t>(j)] = 1.0;  // a norm too small to invert
+      continue;
+    }
+    for (int i = 0; i < m; ++i) bd.A(i, j) *= colScale[static_cast<size_t>(j)];
+  }
+  std::vector<double> rhs(static_cast<size_t>(bd.mr), 0.0);
+  std::copy_n(b.Data(), m, rhs.begin());
+  const double anorm = Bidiagonalise(bd);
+  AccumulateV(bd);
+  ApplyLeftReflections(bd, rhs.data());
+  const TSVDResult r = Diagonalise(bd, anorm, false, rhs.data());
+  if (r != svdOK) return finish(r, 0);
+  const int rank = CountAbove(bd.w.data(), n, RelTol);
+  if (rank == 0) return finish(svdZeroRank, 0);
+  double wmax = 0;
+  for (double wi : bd.w) wmax = std::max(wmax, wi);
+  const double cut = (std::isfinite(RelTol) && RelTol > 0 ? RelTol : 0.0) * wmax;
+  std::vector<double> sol(static_cast<size_t>(n), 0.0);
+  for (int j = 0; j < n; ++j) {
+    const double wj = bd.w[static_cast<size_t>(j)];
+    if (!(wj > cut)) continue;
+    const double d = rhs[static_cast<size_t>(j)] / wj;
+    const double* vj = &bd.V(0, j);
+    for (int i = 0; i < n; ++i) sol[static_cast<size_t>(i)] += d * vj[i];
+  }
+  x.SetVecSize(n);
+  for (int i = 0; i < n; ++i)
+    x.Data()[i] = sol[static_cast<size_t>(i)] * colScale[static_cast<size_t>(i)];
+  return finish(svdOK, rank);
+}
+
+}  // namespace tkz
