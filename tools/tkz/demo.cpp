@@ -4,6 +4,8 @@
 #include <iomanip>
 #include <nlohmann/json.hpp>
 
+#include "core/sys/filesys.h"
+#include "core/text/stringl.h"
 #include "core/types/tkzbase.h"
 #include "core/types/univconst.h"
 #include "core/types/version.h"
@@ -14,6 +16,81 @@ namespace tkz::tool {
 namespace {
 
 void Heading(std::ostream& out, const std::string& title) { out << "\n== " << title << " ==\n"; }
+
+// Shows one call and its result, quoted so that blanks are visible.
+void Show(std::ostream& out, nlohmann::json& j, const std::string& call,
+          const std::string& result) {
+  out << "  " << std::left << std::setw(52) << call << " -> \"" << result << "\"\n";
+  j[call] = result;
+}
+
+nlohmann::json DemoNumberFormatting(std::ostream& out) {
+  Heading(out, "Number formatting");
+  nlohmann::json j;
+  Show(out, j, "strff(-3.5, -8, 2)", strff(-3.5L, -8, 2));
+  Show(out, j, "strff(123.456, 10, -2)", strff(123.456L, 10, -2));
+  Show(out, j, "strff(1e150, 10, -2)", strff(1e150L, 10, -2));
+  Show(out, j, "strffForcePlus(2.5, 8, 2)", strffForcePlus(2.5L, 8, 2));
+  Show(out, j, "FormatData(1234567.0, 10, 2)", FormatData(1234567.0, 10, 2));
+  Show(out, j, "FormatData(0, 8, 3)", FormatData(0, 8, 3));
+  Show(out, j, "SigDigStr(3.14159265, 10, 4)", SigDigStr(3.14159265, 10, 4));
+  Show(out, j, "AutoFormatData(0.000123456, 3)", AutoFormatData(0.000123456, 3));
+  Show(out, j, "AutoFormatData(2.5, 4, DecimalComma)", AutoFormatData(2.5, 4, true));
+  Show(out, j, "TimeString(3725.5, 0)", TimeString(3725.5, 0));
+  Show(out, j, "TimeString(18540, 3)", TimeString(18540, 3));
+  Show(out, j, "TimeString(0, 5)", TimeString(0, 5));
+  return j;
+}
+
+nlohmann::json DemoStringTools(std::ostream& out) {
+  Heading(out, "String tools");
+  nlohmann::json j;
+  Show(out, j, "NumberedPos(\"bc\", \"abcabc\", 1, 2)",
+       std::to_string(NumberedPos("bc", "abcabc", 1, 2, false)));
+  Show(out, j, "NumberedPosBw(\"bc\", \"abcabc\", 6, 2)",
+       std::to_string(NumberedPosBw("bc", "abcabc", 6, 2, false)));
+  Show(out, j, "ReplaceStringInString(\"a-b-c\", \"-\", \"--\")",
+       ReplaceStringInString("a-b-c", "-", "--", false));
+  TOpenStringArray tokens;
+  const int n = Tokenize("alpha,,gamma", ",", tokens);
+  std::string joined;
+  for (const auto& t : tokens) joined += "[" + t + "]";
+  Show(out, j, "Tokenize(\"alpha,,gamma\", \",\") (" + std::to_string(n) + " tokens)", joined);
+  Show(out, j, "ExtractSubString(\"x;y;z\", 2, \";\")", ExtractSubString("x;y;z", 2, ";"));
+  Show(out, j, "CountWords(\"ab cd.\")", std::to_string(CountWords("ab cd.")));
+  Show(out, j, "CapitalizeString(\"3d model of a map\")", CapitalizeString("3d model of a map"));
+  Show(out, j, "ExpandDiphthongs(\"\\xC4rger\")", ExpandDiphthongs("\xC4rger"));
+  Show(out, j, "CreateParList({1,2,3,4,5}, max 3)",
+       CreateParList(TIntArray{1, 2, 3, 4, 5}, false, 3, true));
+  Show(out, j, "BoolToStr(true, 2)", BoolToStr(true, 2));
+  Show(out, j, "TriStateToStr(StrToTriState(\" Yes \"), 2)",
+       TriStateToStr(StrToTriState(" Yes "), 2));
+  Show(out, j, "DetectCSVDelimiter(\"a;b;c,d\")",
+       std::string(CSVDELIMITERIDS[DetectCSVDelimiter("a;b;c,d")]));
+  const std::string secret = Scramble("TKZ");
+  Show(out, j, "DeScramble(Scramble(\"TKZ\"))", DeScramble(secret));
+  return j;
+}
+
+nlohmann::json DemoPaths(std::ostream& out) {
+  Heading(out, "Paths and file names");
+  nlohmann::json j;
+  Show(out, j, "StripExtension(\"/data/maps.v2/world\")", StripExtension("/data/maps.v2/world"));
+  Show(out, j, "StripExtension(\"C:\\x\\data.tar.gz\")", StripExtension("C:\\x\\data.tar.gz"));
+  Show(out, j, "StripPath(\"/data/maps/world.cal\")", StripPath("/data/maps/world.cal"));
+  Show(out, j, "ParentDir(\"C:\\a\\b\\\")", ParentDir("C:\\a\\b\\"));
+  Show(out, j, "InsertBeforeFileExt(\"_old\", \"data.tar.gz\")",
+       InsertBeforeFileExt("_old", "data.tar.gz"));
+  Show(out, j, "EnsureDefaultFileExt(\"report\", \"txt\")", EnsureDefaultFileExt("report", "txt"));
+  Show(out, j, "AbridgeFilePath(\"C:\\Program Files\\Tools\\app\\file.txt\", 20)",
+       AbridgeFilePath("C:\\Program Files\\Tools\\app\\file.txt", 20));
+  Show(out, j, "ReplaceInvalidFileNameChars(\"a/b:c\", '_')",
+       ReplaceInvalidFileNameChars("a/b:c", '_'));
+  Show(out, j, "IsDOS83Path(\"C:\\DOCS\\README.TXT\")",
+       BoolToStr(IsDOS83Path("C:\\DOCS\\README.TXT"), 0));
+  Show(out, j, "DOSToWinPath(\".\")", DOSToWinPath("."));
+  return j;
+}
 
 nlohmann::json DemoConstants(std::ostream& out) {
   Heading(out, "Constants");
@@ -36,6 +113,9 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
   out << "TKZ " << TKZ_VERSION_STRING << " - a tour of the libraries\n";
   nlohmann::json report;
   report["version"] = TKZ_VERSION_STRING;
+  report["number_formatting"] = DemoNumberFormatting(out);
+  report["string_tools"] = DemoStringTools(out);
+  report["paths"] = DemoPaths(out);
   report["constants"] = DemoConstants(out);
 
   std::filesystem::create_directories(options.OutDir);
