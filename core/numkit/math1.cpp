@@ -77,16 +77,22 @@ double SphereGreatCircleDist(double Radius, double Lat1, double Long1, double La
   for (double v : {Radius, Lat1, Long1, Lat2, Long2})
     if (!std::isfinite(v)) return 0.0;
   constexpr double kDeg = std::numbers::pi / 180.0;
-  const double p1 = Lat1 * kDeg, p2 = Lat2 * kDeg;
-  // Reduce the longitude difference first so that whole turns cost no
-  // precision.
-  const double dl = std::remainder(Long2 - Long1, 360.0) * kDeg;
-  const double s1 = std::sin(p1), c1 = std::cos(p1);
-  const double s2 = std::sin(p2), c2 = std::cos(p2);
-  const double sdl = std::sin(dl), cdl = std::cos(dl);
-  const double num = std::hypot(c2 * sdl, c1 * s2 - s1 * c2 * cdl);
-  const double den = s1 * s2 + c1 * c2 * cdl;
-  return Radius * std::atan2(num, den);
+  // Haversine of the central angle sigma and of its supplement, both as sums
+  // of non-negative terms:
+  //   a = sin^2(dphi/2) + cos(phi1) cos(phi2) sin^2(dlambda/2)  = hav(sigma)
+  //   b = sin^2(sum/2)  + cos(phi1) cos(phi2) cos^2(dlambda/2)  = 1 - hav(sigma)
+  // so sigma = 2 atan2(sqrt(a), sqrt(b)) keeps full relative precision for
+  // tiny and for nearly antipodal distances alike. Differences are taken in
+  // degrees, before the conversion to radians can blur them.
+  const double dphi = (Lat2 - Lat1) * kDeg;
+  const double sphi = (Lat2 + Lat1) * kDeg;
+  const double dlam = std::remainder(Long2 - Long1, 360.0) * kDeg;
+  const double cc = std::cos(Lat1 * kDeg) * std::cos(Lat2 * kDeg);
+  const double sd = std::sin(dphi / 2), ss = std::sin(sphi / 2);
+  const double sl = std::sin(dlam / 2), cl = std::cos(dlam / 2);
+  const double a = sd * sd + cc * sl * sl;
+  const double b = ss * ss + cc * cl * cl;
+  return Radius * 2 * std::atan2(std::sqrt(std::max(a, 0.0)), std::sqrt(std::max(b, 0.0)));
 }
 
 void ExChange(double& a, double& b) { std::swap(a, b); }

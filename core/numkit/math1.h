@@ -4,10 +4,12 @@
 //
 // Round125 rounds to the nearest member of the 1-2-5 series in logarithmic
 // measure (exact decimal results such as 0.002 or 5e6 come out as the nearest
-// double). SphereGreatCircleDist uses Vincenty's formula for the sphere,
-// which keeps full double precision for short, long and antipodal distances
-// alike (relative error about 1e-15); angles are degrees, the result has the
-// unit of the radius.
+// double). SphereGreatCircleDist uses the haversine of the central angle
+// together with the haversine of its supplement, 2 atan2(sqrt(a), sqrt(1-a))
+// with both terms formed without cancellation, which keeps full double
+// precision for short, long and antipodal distances alike (relative error a
+// few units in 1e-16, plus what the degree inputs themselves carry); angles
+// are degrees, the result has the unit of the radius.
 //
 // Text is Windows-1252; positions are 1-based at the API. The degree sign is
 // code 176 ("\xB0"). Numbers are always written with "." as decimal mark,
