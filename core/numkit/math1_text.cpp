@@ -4,7 +4,6 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 
 #include "core/numkit/math1.h"
 #include "core/text/charcase.h"
@@ -22,11 +21,14 @@ std::string Fixed(double v, int decimals) {
   return std::string(buf, r.ptr);
 }
 
-// Zero-padded unsigned integer.
+// Non-negative integer, padded with "0" on the left to at least width digits.
 std::string Padded(long long v, int width) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%0*lld", width, v);
-  return buf;
+  char buf[24];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  std::string digits(buf, r.ptr);
+  if (static_cast<int>(digits.size()) < width)
+    digits.insert(0, static_cast<size_t>(width) - digits.size(), '0');
+  return digits;
 }
 
 bool IsZeroText(const std::string& s) {
@@ -72,7 +74,10 @@ std::string DegreeToStr(double Angle, TDegreeFormat Format, int Decimals) {
       degText = std::to_string(deg);
       auto withDecimals = [&](long long whole, long long frac) {
         std::string s = Padded(whole, 2);
-        if (dec > 0) s += "." + Padded(frac, dec);
+        if (dec > 0) {
+          s += '.';
+          s += Padded(frac, dec);
+        }
         return s;
       };
       if (Format == dfDegMin) {

@@ -36,6 +36,29 @@ inline double SignOf(double magnitude, double sign) {
   return std::copysign(std::fabs(magnitude), sign);
 }
 
+// Dot product of two runs of `count` doubles, in four interleaved partial
+// sums so that the additions need not wait for one another.
+inline double Dot(const double* x, const double* y, int count) {
+  double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+  int k = 0;
+  for (; k + 4 <= count; k += 4) {
+    s0 += x[k] * y[k];
+    s1 += x[k + 1] * y[k + 1];
+    s2 += x[k + 2] * y[k + 2];
+    s3 += x[k + 3] * y[k + 3];
+  }
+  for (; k < count; ++k) s0 += x[k] * y[k];
+  return (s0 + s1) + (s2 + s3);
+}
+
+// sqrt(a^2 + b^2): the plain formula where it can neither overflow nor
+// underflow, std::hypot elsewhere.
+inline double Hypot(double a, double b) {
+  const double big = std::max(std::fabs(a), std::fabs(b));
+  if (big > 1e-150 && big < 1e150) return std::sqrt(a * a + b * b);
+  return std::hypot(a, b);
+}
+
 // Phase 1: Householder bidiagonalisation. Returns the norm estimate used by
 // the splitting tests of phase 3.
 double Bidiagonalise(Bidiag& b) {
@@ -62,8 +85,7 @@ double Bidiagonalise(Bidiag& b) {
       coli[i] = f - g;
       for (int j = l; j < n; ++j) {
         double* colj = &b.A(0, j);
-        double d = 0;
-        for (int k = i; k < m; ++k) d += coli[k] * colj[k];
+        const double d = Dot(coli + i, colj + i, m - i);
         const double t = d / h;
         for (int k = i; k < m; ++k) colj[k] += t * coli[k];
       }
@@ -143,8 +165,7 @@ void AccumulateU(Bidiag& b) {
       g = 1.0 / g;
       for (int j = l; j < n; ++j) {
         double* colj = &b.A(0, j);
-        double s = 0;
-        for (int k = l; k < m; ++k) s += coli[k] * colj[k];
+        const double s = Dot(coli + l, colj + l, m - l);
         const double f = (s / coli[i]) * g;
         for (int k = i; k < m; ++k) colj[k] += f * coli[k];
       }
@@ -164,10 +185,33 @@ void ApplyLeftReflections(Bidiag& b, double* rhs) {
     const double wi = b.w[static_cast<size_t>(i)];
     if (wi == 0) continue;  // no reflection was made for this column
     const double* coli = &b.A(0, i);
-    double s = 0;
-    for (int k = i; k < m; ++k) s += coli[k] * rhs[k];
+    const double s = Dot(coli + i, rhs + i, m - i);
     const double f = (s / coli[i]) / wi;
     for (int k = i; k < m; ++k) rhs[k] += f * coli[k];
+  }
+}
+
+// Householder QR of a tall working matrix whose columns have length about 1
+// (so no scaling is needed): R is left in the upper triangle and every
+// reflection is applied to rhs as it is made.
+void QRReduce(Bidiag& b, double* rhs) {
+  const int m = b.mr;
+  const int n = b.n;
+  for (int i = 0; i < n; ++i) {
+    double* ci = &b.A(0, i);
+    const double ss = Dot(ci + i, ci + i, m - i);
+    if (ss == 0) continue;
+    const double alpha = ci[i] > 0 ? -std::sqrt(ss) : std::sqrt(ss);
+    ci[i] -= alpha;                              // v = x - alpha e1
+    const double beta = -1.0 / (alpha * ci[i]);  // 2 / (v . v)
+    auto reflect = [&](double* y) {
+      const double d = Dot(ci + i, y + i, m - i) * beta;
+      for (int k = i; k < m; ++k) y[k] -= d * ci[k];
+    };
+    for (int j = i + 1; j < n; ++j) reflect(&b.A(0, j));
+    reflect(rhs);
+    ci[i] = alpha;
+    for (int k = i + 1; k < m; ++k) ci[k] = 0;
   }
 }
 
@@ -231,7 +275,7 @@ TSVDResult Diagonalise(Bidiag& b, double anorm, bool wantU, double* rhs) {
           E(i) = c * E(i);
           if (std::fabs(f) <= tol) break;
           const double g = W(i);
-          double h = std::hypot(f, g);
+          double h = Hypot(f, g);
           W(i) = h;
           h = 1.0 / h;
           c = g * h;
@@ -256,7 +300,7 @@ TSVDResult Diagonalise(Bidiag& b, double anorm, bool wantU, double* rhs) {
       double g = E(nm);
       double h = E(k);
       double f = ((y - z) * (y + z) + (g - h) * (g + h)) / (2.0 * h * y);
-      g = std::hypot(f, 1.0);
+      g = Hypot(f, 1.0);
       f = ((x - z) * (x + z) + h * ((y / (f + SignOf(g, f))) - h)) / x;
       // Chase the bulge from l to k.
       double c = 1, s = 1;
@@ -266,7 +310,7 @@ TSVDResult Diagonalise(Bidiag& b, double anorm, bool wantU, double* rhs) {
         y = W(i);
         h = s * g;
         g = c * g;
-        double zz = std::hypot(f, h);
+        double zz = Hypot(f, h);
         E(j) = zz;
         c = f / zz;
         s = h / zz;
@@ -275,7 +319,7 @@ TSVDResult Diagonalise(Bidiag& b, double anorm, bool wantU, double* rhs) {
         h = y * s;
         y *= c;
         rotateRight(j, i, c, s);
-        zz = std::hypot(f, h);
+        zz = Hypot(f, h);
         W(j) = zz;
         if (zz != 0) {
           zz = 1.0 / zz;
@@ -390,9 +434,7 @@ bool TSVD::Solve(const TVector& b, TVector& x, double RelTol) const {
   std::vector<double> sol(static_cast<size_t>(cols_), 0.0);
   for (int j = 0; j < r; ++j) {  // values are sorted: the first r count
     const double* uj = u_.Data() + static_cast<size_t>(j) * rows_;
-    double d = 0;
-    for (int i = 0; i < rows_; ++i) d += uj[i] * b.Data()[i];
-    d /= w_.Data()[j];
+    const double d = Dot(uj, b.Data(), rows_) / w_.Data()[j];
     const double* vj = v_.Data() + static_cast<size_t>(j) * cols_;
     for (int i = 0; i < cols_; ++i) sol[static_cast<size_t>(i)] += d * vj[i];
   }
@@ -416,30 +458,48 @@ bool SVDLeastSquares(const TMatrix& A, const TVector& b, TVector& x, double RelT
     return finish(svdNotFinite, 0);
   Bidiag bd;
   Load(A, bd);
-  // Equilibrate: every column to unit Euclidean norm (an all-zero column
-  // stays as it is), so that the units of the unknowns change neither the
-  // accuracy nor the rank decision.
+  // Equilibrate: every column to about unit Euclidean length, by a power of
+  // two so that the scaling itself is exact (an all-zero column stays as it
+  // is). Then the units of the unknowns change neither the accuracy nor the
+  // rank decision.
   std::vector<double> colScale(static_cast<size_t>(n), 1.0);
   for (int j = 0; j < n; ++j) {
-    const double* col = &bd.A(0, j);
+    double* col = &bd.A(0, j);
     double big = 0;
     for (int i = 0; i < m; ++i) big = std::max(big, std::fabs(col[i]));
     if (big == 0) continue;
-    long double ss = 0;
+    int e = 0, e2 = 0;
+    std::frexp(big, &e);
+    const double toUnit = std::ldexp(1.0, -e);  // col * toUnit lies within (-1, 1)
+    double ss = 0;
     for (int i = 0; i < m; ++i) {
-      const long double t = col[i] / big;
+      const double t = col[i] * toUnit;
       ss += t * t;
     }
-    const double norm = big * static_cast<double>(std::sqrt(ss));
-    colScale[static_cast<size_t>(j)] = 1.0 / norm;
-    if (!std::isfinite(colScale[static_cast<size_t>(j)])) {
-      colScale[static_cast<size_t>(j)] = 1.0;  // a norm too small to invert
-      continue;
-    }
-    for (int i = 0; i < m; ++i) bd.A(i, j) *= colScale[static_cast<size_t>(j)];
+    std::frexp(std::sqrt(ss), &e2);
+    const double f = std::ldexp(1.0, -(e + e2));
+    if (!std::isfinite(f) || f == 0) continue;
+    colScale[static_cast<size_t>(j)] = f;
+    for (int i = 0; i < m; ++i) col[i] *= f;
   }
   std::vector<double> rhs(static_cast<size_t>(bd.mr), 0.0);
   std::copy_n(b.Data(), m, rhs.begin());
+  if (bd.mr >= 2 * n) {
+    // Tall: reduce to the n x n triangle R first (half the work of
+    // bidiagonalising the full matrix); the rows below n only carry the
+    // residual.
+    QRReduce(bd, rhs.data());
+    Bidiag r;
+    r.mr = r.n = n;
+    r.a.assign(static_cast<size_t>(n) * n, 0.0);
+    for (int j = 0; j < n; ++j)
+      for (int i = 0; i <= j; ++i) r.A(i, j) = bd.A(i, j);
+    r.w.assign(static_cast<size_t>(n), 0.0);
+    r.e.assign(static_cast<size_t>(n), 0.0);
+    r.v.assign(static_cast<size_t>(n) * n, 0.0);
+    bd = std::move(r);
+    rhs.resize(static_cast<size_t>(n));
+  }
   const double anorm = Bidiagonalise(bd);
   AccumulateV(bd);
   ApplyLeftReflections(bd, rhs.data());

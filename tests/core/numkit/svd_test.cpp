@@ -135,21 +135,38 @@ TEST(SVDLeastSquares, RecoversAnExactSolutionAndAgreesWithTSVD) {
 
 TEST(SVDLeastSquares, GivesTheMinimumNormSolutionWhenRankDeficient) {
   // Columns 2 and 3 are equal: x2 + x3 is determined, the split is not.
-  TMatrix a(3, 5);
-  TVector b(5);
-  for (int r = 1; r <= 5; ++r) {
-    a.SetVal(1, r, 1);
-    a.SetVal(2, r, r);
-    a.SetVal(3, r, r);
-    b.SetVal(r, 2 + 4.0 * r);
+  // 5 rows take the direct path, 20 rows the QR-first path for tall systems.
+  for (int rows : {5, 20}) {
+    TMatrix a(3, rows);
+    TVector b(rows);
+    for (int r = 1; r <= rows; ++r) {
+      a.SetVal(1, r, 1);
+      a.SetVal(2, r, r);
+      a.SetVal(3, r, r);
+      b.SetVal(r, 2 + 4.0 * r);
+    }
+    TVector x;
+    int rank = 0;
+    ASSERT_TRUE(SVDLeastSquares(a, b, x, SVDDefaultRelTol, &rank)) << rows;
+    EXPECT_EQ(rank, 2);
+    EXPECT_NEAR(x.GetVal(1), 2.0, 1e-12);
+    EXPECT_NEAR(x.GetVal(2), 2.0, 1e-12);  // 4 split evenly: smallest norm
+    EXPECT_NEAR(x.GetVal(3), 2.0, 1e-12);
   }
-  TVector x;
+}
+
+TEST(SVDLeastSquares, SolvesUnderdeterminedSystemsWithTheSmallestNorm) {
+  // x1 + x2 + x3 = 3 and x1 - x3 = 0: smallest solution (1, 1, 1).
+  TMatrix a(3, 2);
+  const double rows[2][3] = {{1, 1, 1}, {1, 0, -1}};
+  for (int r = 1; r <= 2; ++r)
+    for (int c = 1; c <= 3; ++c) a.SetVal(c, r, rows[r - 1][c - 1]);
+  TVector b(2), x;
+  b.SetVal(1, 3);
   int rank = 0;
   ASSERT_TRUE(SVDLeastSquares(a, b, x, SVDDefaultRelTol, &rank));
   EXPECT_EQ(rank, 2);
-  EXPECT_NEAR(x.GetVal(1), 2.0, 1e-12);
-  EXPECT_NEAR(x.GetVal(2), 2.0, 1e-12);  // 4 split evenly: smallest norm
-  EXPECT_NEAR(x.GetVal(3), 2.0, 1e-12);
+  for (int c = 1; c <= 3; ++c) EXPECT_NEAR(x.GetVal(c), 1.0, 1e-14);
 }
 
 TEST(SVDLeastSquares, RankAndSolutionDoNotDependOnTheUnitsOfAnUnknown) {
