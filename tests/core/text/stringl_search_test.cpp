@@ -95,6 +95,24 @@ TEST(CharSets, MacrosExpandBeforeTheTest) {
   EXPECT_FALSE(StringContainsOtherThan("/5", "///dig"));  // "/" plus the digits
 }
 
+TEST(CharClasses, ExactMembersOverAllBytes) {
+  const std::string seps = std::string("\0\n\r ", 4) + "\"#%'()*+,-./:;<=>[\\]{}";
+  int umlauts = 0;
+  for (int code = 0; code < 256; ++code) {
+    const char c = static_cast<char>(code);
+    EXPECT_EQ(WordSeps.Contains(c), seps.find(c) != std::string::npos) << code;
+    EXPECT_EQ(IsDigit(c), code >= '0' && code <= '9') << code;
+    EXPECT_EQ(IsLetter(c), (code | 32) >= 'a' && (code | 32) <= 'z') << code;
+    EXPECT_EQ(IsHexChar(c), IsDigit(c) || ((code | 32) >= 'a' && (code | 32) <= 'f')) << code;
+    umlauts += IsUmlaut(c);
+  }
+  EXPECT_EQ(umlauts, 7);
+  EXPECT_TRUE(IsUmlaut('\xDF'));
+  EXPECT_FALSE(IsUmlaut('\xE9'));
+  EXPECT_TRUE(IsDigitLetter('z'));
+  EXPECT_FALSE(IsDigitLetter('_'));
+}
+
 TEST(TriggerSplits, BeforeAfterAndSplit) {
   EXPECT_EQ(ExtractAfterTrigger("key = value ", "=", true), "value");
   EXPECT_EQ(ExtractAfterTrigger("key = value ", "=", false), " value ");
