@@ -4,7 +4,11 @@
 #include <iomanip>
 #include <nlohmann/json.hpp>
 
+#include "core/numkit/math1.h"
+#include "core/numkit/math2.h"
+#include "core/numkit/svd.h"
 #include "core/sys/filesys.h"
+#include "core/text/codepage.h"
 #include "core/text/stringl.h"
 #include "core/types/tkzbase.h"
 #include "core/types/univconst.h"
@@ -20,8 +24,9 @@ void Heading(std::ostream& out, const std::string& title) { out << "\n== " << ti
 // Shows one call and its result, quoted so that blanks are visible.
 void Show(std::ostream& out, nlohmann::json& j, const std::string& call,
           const std::string& result) {
-  out << "  " << std::left << std::setw(52) << call << " -> \"" << result << "\"\n";
-  j[call] = result;
+  const std::string text = AnsiToUtf8(result);
+  out << "  " << std::left << std::setw(52) << call << " -> \"" << text << "\"\n";
+  j[call] = text;
 }
 
 nlohmann::json DemoNumberFormatting(std::ostream& out) {
@@ -92,6 +97,70 @@ nlohmann::json DemoPaths(std::ostream& out) {
   return j;
 }
 
+// " + 1.25 x" or " - 1.25 x": a signed term of a formula.
+std::string Term(double c, int decimals, const char* what) {
+  return (c < 0 ? " - " : " + ") + strff(c < 0 ? -c : c, 1, decimals) + what;
+}
+
+nlohmann::json DemoFits(std::ostream& out) {
+  Heading(out, "Least-squares fits");
+  nlohmann::json j;
+  // Hourly temperatures of a spring morning (x in hours, y in degrees C).
+  const double hours[] = {6, 7, 8, 9, 10, 11, 12};
+  const double temps[] = {7.9, 9.1, 10.8, 12.2, 13.1, 14.2, 14.8};
+  TCurveFit fit;
+  fit.Init();
+  for (size_t i = 0; i < std::size(hours); ++i) fit.EnterStatValue(hours[i], temps[i]);
+  double slope = 0, icept = 0, r2 = 0;
+  if (fit.CalcLinFit(slope, icept, r2)) {
+    out << "  line      y = " << strff(slope, 1, 4) << " x" << Term(icept, 4, "")
+        << "   (R^2 = " << strff(r2, 1, 4) << ")\n";
+    j["line"] = {{"slope", slope}, {"intercept", icept}, {"r2", r2}};
+  }
+  double a = 0, b = 0, c = 0, pr2 = 0;
+  if (fit.CalcParabolFit(a, b, c, pr2)) {
+    out << "  parabola  y = " << strff(a, 1, 4) << Term(b, 4, " x") << Term(c, 5, " x^2")
+        << "   (R^2 = " << strff(pr2, 1, 4) << ")\n";
+    j["parabola"] = {{"a", a}, {"b", b}, {"c", c}, {"r2", pr2}};
+  }
+  int n = 0;
+  double d[7] = {};
+  if (fit.CalcStatistics(n, d[0], d[1], d[2], d[3], d[4], d[5], d[6])) {
+    out << "  " << n << " points, mean temperature " << strff(d[1], 1, 2)
+        << ", residual standard deviation " << strff(d[5], 1, 3) << "\n";
+    j["residual_sd"] = d[5];
+  }
+
+  // An affine map calibration: pixel (col, row) -> longitude, from five
+  // reference points, solved by singular value decomposition.
+  const double px[5][2] = {{120, 80}, {910, 95}, {500, 480}, {140, 700}, {880, 720}};
+  TMatrix A(3, 5);
+  TVector lon;
+  lon.SetVecSize(5);
+  for (int i = 0; i < 5; ++i) {
+    A.SetVal(1, i + 1, px[i][0]);
+    A.SetVal(2, i + 1, px[i][1]);
+    A.SetVal(3, i + 1, 1.0);
+    lon.SetVal(i + 1, 14.2 + 0.0025 * px[i][0] - 0.0001 * px[i][1]);
+  }
+  TVector coef;
+  ProcStat = 0;
+  int rank = 0;
+  if (SVDLeastSquares(A, lon, coef, SVDDefaultRelTol, &rank)) {
+    out << "  calibration: longitude = " << strff(coef.GetVal(3), 1, 4)
+        << Term(coef.GetVal(1), 6, " col") << Term(coef.GetVal(2), 6, " row") << "   (rank " << rank
+        << ", " << ProcStat << " progress steps)\n";
+    j["calibration"] = {
+        {"c0", coef.GetVal(3)}, {"ccol", coef.GetVal(1)}, {"crow", coef.GetVal(2)}, {"rank", rank}};
+  }
+  const double km = SphereGreatCircleDist(6371.0, 48.2082, 16.3738, 47.0707, 15.4395);
+  out << "  Vienna - Graz on a sphere of radius 6371 km: " << strff(km, 1, 1) << " km\n";
+  out << "  48.2082 degrees as dfDegMinSec: " << AnsiToUtf8(DegreeToStr(48.2082, dfDegMinSec, 1))
+      << "\n";
+  j["vienna_graz_km"] = km;
+  return j;
+}
+
 nlohmann::json DemoConstants(std::ostream& out) {
   Heading(out, "Constants");
   nlohmann::json j;
@@ -116,6 +185,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
   report["number_formatting"] = DemoNumberFormatting(out);
   report["string_tools"] = DemoStringTools(out);
   report["paths"] = DemoPaths(out);
+  report["fits"] = DemoFits(out);
   report["constants"] = DemoConstants(out);
 
   std::filesystem::create_directories(options.OutDir);

@@ -1,0 +1,18 @@
+// Conversion between Windows-1252 text (the libraries' strings) and UTF-8
+// (terminals, JSON, modern files). The five bytes that Windows-1252 leaves
+// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control characters
+// of the same value, so that every byte string survives the round trip.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tkz {
+
+std::string AnsiToUtf8(std::string_view s);
+
+// UTF-8 to Windows-1252: a character that the code page lacks, and every
+// malformed UTF-8 sequence, becomes Replacement.
+std::string Utf8ToAnsi(std::string_view s, char Replacement = '?');
+
+}  // namespace tkz
