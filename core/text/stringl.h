@@ -121,9 +121,10 @@ std::string AutoFormatData(double x, int SigDigits);
 std::string AutoFormatData(double x, int SigDigits, bool DecimalComma);
 
 // Seconds as time text; negative and NaN Seconds count as 0. Fields:
-// h = whole hours (not wrapped), m = minutes, s = seconds, c = hundredths
-// (truncated). Two-digit fields are zero-padded; larger values are written
-// in full.
+// h = whole hours (not wrapped), m = minutes, s = seconds, c = hundredths,
+// truncated from the decimal value (0.29 gives 29, although its binary value
+// lies just below 0.29; 59.999 gives 59.99). Two-digit fields are
+// zero-padded; larger values are written in full.
 //   0: "hh:mm:ss.cc"   1: "hh:mm:ss"   2: " 5h07" (hours blank-padded to 2)
 //   3: " 5h07'09\""    4: "hh:mm"      5: twelve-hour clock of the hour of
 //   the day (h mod 24): " 1:30p", "12:05a"

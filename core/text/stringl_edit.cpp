@@ -163,7 +163,7 @@ std::string SortableNumericString(std::string_view s, char DecimalChar, int Colu
 
 std::string AbbrevString(std::string_view s, int n) {
   if (n >= 0 && s.size() <= static_cast<size_t>(n)) return std::string(s);
-  std::string r(s.substr(0, static_cast<size_t>(std::max(n - 2, 0))));
+  std::string r(s.substr(0, n > 2 ? static_cast<size_t>(n) - 2 : 0));
   r += "..";
   return r;
 }

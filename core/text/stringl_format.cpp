@@ -108,6 +108,22 @@ std::string Pad2(int64_t v) {
   return r;
 }
 
+// Hundredths of a non-negative finite s, truncated from the shortest decimal
+// text that reads back as s: 0.29 is stored as 0.28999..., whose truncation
+// would show 28, while its decimal text shows 29. The integer part of that
+// text is always floor(s), so the hundredths agree with the whole seconds.
+int64_t Hundredths(double s) {
+  char buf[400];  // the longest shortest fixed form: 0.000...0005 (326 characters)
+  const auto r = std::to_chars(buf, buf + sizeof buf, s, std::chars_format::fixed);
+  if (r.ec != std::errc()) return static_cast<int64_t>((s - std::floor(s)) * 100);
+  const std::string_view t(buf, static_cast<size_t>(r.ptr - buf));
+  const size_t dot = t.find('.');
+  if (dot == std::string_view::npos) return 0;
+  int64_t c = 0;
+  for (size_t k = dot + 1; k <= dot + 2; ++k) c = c * 10 + (k < t.size() ? t[k] - '0' : 0);
+  return c;
+}
+
 std::string Blank2(int64_t v) {
   std::string r = std::to_string(v);
   if (r.size() < 2) r.insert(0, 2 - r.size(), ' ');
@@ -215,7 +231,7 @@ std::string TimeString(double Seconds, uint8_t Mode) {
   const double rest = Seconds - 3600.0 * static_cast<double>(h);
   const auto m = std::max<int64_t>(0, static_cast<int64_t>(rest / 60));
   const auto s = std::max<int64_t>(0, static_cast<int64_t>(rest - 60.0 * static_cast<double>(m)));
-  const auto c = static_cast<int64_t>((Seconds - std::floor(Seconds)) * 100);
+  const int64_t c = Hundredths(Seconds);
   switch (Mode) {
     case 0:
       return Pad2(h) + ':' + Pad2(m) + ':' + Pad2(s) + '.' + Pad2(c);
@@ -339,7 +355,9 @@ std::string ConvertVariant(const TVariant& v) {
   std::string r = "Array";
   for (const TVarArray* a : {a1, a2, a3}) {
     if (a == nullptr) break;
-    r += '[' + std::to_string(a->Low) + ',' + std::to_string(a->High()) + ']';
+    // The high bound in 64 bits: Low + count - 1 may pass INT32_MAX.
+    const int64_t high = int64_t{a->Low} + static_cast<int64_t>(a->Items.size()) - 1;
+    r += '[' + std::to_string(a->Low) + ',' + std::to_string(high) + ']';
   }
   r += ':';
   r += kCrLf;

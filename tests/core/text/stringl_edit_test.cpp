@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "core/text/stringl.h"
 
 namespace tkz {
@@ -63,6 +65,7 @@ TEST(Padding, CenterLeftRightAndSortable) {
   EXPECT_EQ(AbbrevString("abcdef", 5), "abc..");
   EXPECT_EQ(AbbrevString("abcdef", 1), "..");
   EXPECT_EQ(AbbrevString("", -3), "..");
+  EXPECT_EQ(AbbrevString("abc", INT_MIN), "..");
 }
 
 TEST(Filters, RemoveEnsureAndTest) {

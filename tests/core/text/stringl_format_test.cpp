@@ -145,6 +145,19 @@ TEST(TimeString, OddInputs) {
   EXPECT_EQ(TimeString(1e300, 4).substr(0, 4), "1000");          // capped, no overflow
 }
 
+TEST(TimeString, HundredthsAreTruncatedFromTheDecimalValue) {
+  // 0.29 is stored as 0.28999...; the hundredths must still read 29.
+  EXPECT_EQ(TimeString(0.29, 0), "00:00:00.29");
+  for (int c = 0; c < 100; ++c) {
+    const std::string two = (c < 10 ? "0" : "") + std::to_string(c);
+    EXPECT_EQ(TimeString(std::stod("3637." + two), 0), "01:00:37." + two);
+  }
+  // Truncated, never rounded up into the next second.
+  EXPECT_EQ(TimeString(59.999, 0), "00:00:59.99");
+  EXPECT_EQ(TimeString(0.0099, 0), "00:00:00.00");
+  EXPECT_EQ(TimeString(5e-324, 0), "00:00:00.00");
+}
+
 TEST(BooleanTexts, EightNotationsAndTriStates) {
   const char* t[] = {"TRUE", "T", ".T.", "1", "-1", "FF", "YES", "GOOD"};
   const char* f[] = {"FALSE", "F", ".F.", "0", "0", "00", "NO", "BAD"};
@@ -199,6 +212,7 @@ TEST(ConvertVariant, OneLevelArrays) {
   EXPECT_EQ(ConvertVariant(Ints({})), "undefined array");
   EXPECT_EQ(ConvertVariant(Ints({1, 2, 3})), "Array[0,2]:\r\n1,2,3");
   EXPECT_EQ(ConvertVariant(Ints({7, 8}, -2)), "Array[-2,-1]:\r\n7,8");
+  EXPECT_EQ(ConvertVariant(Ints({7, 8}, INT32_MAX)), "Array[2147483647,2147483648]:\r\n7,8");
   EXPECT_EQ(ConvertVariant(Ints({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}, 1)),
             "Array[1,14]:\r\n1,2,3,4,5,6,7,8,9,10,11,12,...");
 }
