@@ -100,7 +100,10 @@ int64_t ScanHex(std::string_view Text, int& Pos);
 // "-" directly followed by digits. Leading blanks are not skipped. Pos moves
 // past the digits; values beyond the 64-bit range saturate at INT64_MIN or
 // INT64_MAX (all digits are still consumed). When no digit stands at Pos (or
-// Pos is outside Text) the result is 0 and Pos is unchanged.
+// Pos is outside Text) the result is 1 and Pos is unchanged: a count or
+// multiplier that is not written is 1, as in the formula group "(O H)" of
+// molkit, which multiplies by whatever this returns. A caller that must
+// tell "no number" from "1" compares Pos before and after.
 int64_t ScanDecimal(std::string_view Text, int& Pos);
 
 // Hexadecimal text (digits 0-9, A-F) of exactly Digits digits: shorter values

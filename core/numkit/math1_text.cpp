@@ -135,7 +135,8 @@ int64_t ScanHex(std::string_view Text, int& Pos) {
 }
 
 int64_t ScanDecimal(std::string_view Text, int& Pos) {
-  if (Pos < 1 || static_cast<size_t>(Pos) > Text.size()) return 0;
+  constexpr int64_t kNoDigits = 1;  // see the header
+  if (Pos < 1 || static_cast<size_t>(Pos) > Text.size()) return kNoDigits;
   size_t i = static_cast<size_t>(Pos - 1);
   const size_t n = Text.size();
   bool negative = false;
@@ -143,7 +144,7 @@ int64_t ScanDecimal(std::string_view Text, int& Pos) {
     negative = Text[i] == '-';
     ++i;
   }
-  if (!IsDigit(Text[i])) return 0;
+  if (!IsDigit(Text[i])) return kNoDigits;
   // Accumulate the magnitude; INT64_MIN has one more unit than INT64_MAX.
   const uint64_t limit = negative ? static_cast<uint64_t>(INT64_MAX) + 1 : INT64_MAX;
   uint64_t v = 0;

@@ -299,6 +299,7 @@ bool CalcPrincComp(TMatrix& Data, int FirstCol, int LastCol, int FirstRow, int L
   if (FirstRow < 1 || LastRow < FirstRow + 1 || LastRow > Data.NrOfRows()) return false;
   const int nv = LastCol - FirstCol + 1;
   const int nobs = LastRow - FirstRow + 1;
+  if (static_cast<long long>(nv) * nv > TMatrix::MaxCells) return false;  // no room for cov
   for (int c = FirstCol; c <= LastCol; ++c)
     for (int r = FirstRow; r <= LastRow; ++r)
       if (!std::isfinite(Data.GetVal(c, r))) return false;
@@ -334,12 +335,24 @@ bool CalcPrincComp(TMatrix& Data, int FirstCol, int LastCol, int FirstRow, int L
       Data.SetVal(c, r, static_cast<double>(d));
     }
   }
+  // The products are formed on the centred block times 2^-e (an exact
+  // scaling that brings its largest magnitude just below 1), so that
+  // covariances of very small or very large data neither underflow nor
+  // overflow a double; the eigenvalues are scaled back by 2^(2e).
+  int e = 0;
+  {
+    double big = 0;
+    for (int c = FirstCol; c <= LastCol; ++c)
+      for (int r = FirstRow; r <= LastRow; ++r) big = std::max(big, std::fabs(Data.GetVal(c, r)));
+    if (big > 0) std::frexp(big, &e);
+  }
   TMatrix cov(nv, nv);
   for (int i = 0; i < nv; ++i)
     for (int j = i; j < nv; ++j) {
       LD s = 0;
       for (int r = FirstRow; r <= LastRow; ++r)
-        s += static_cast<LD>(Data.GetVal(FirstCol + i, r)) * Data.GetVal(FirstCol + j, r);
+        s += static_cast<LD>(std::ldexp(Data.GetVal(FirstCol + i, r), -e)) *
+             std::ldexp(Data.GetVal(FirstCol + j, r), -e);
       cov.SetVal(j + 1, i + 1, static_cast<double>(s / (nobs - 1)));
     }
   TVector values;
@@ -350,6 +363,7 @@ bool CalcPrincComp(TMatrix& Data, int FirstCol, int LastCol, int FirstRow, int L
   }
   g_pca.nvars = nv;
   g_pca.values.assign(values.Data(), values.Data() + nv);
+  for (double& v : g_pca.values) v = std::ldexp(v, 2 * e);  // may round to 0 or infinity
   g_pca.vectors.assign(vectors.Data(), vectors.Data() + static_cast<size_t>(nv) * nv);
   return true;
 }

@@ -8,8 +8,10 @@
 // precision for well-spread data; a fit through nearly coincident x values is
 // as ill-conditioned as the data. A fit fails (returns false, every output 0)
 // with too few points, with too few distinct x values (all x equal for the
-// line, fewer than three distinct x for the parabola), or when any entered
-// value is NaN or infinite.
+// line, fewer than three distinct x for the parabola), when any entered
+// value is NaN or infinite, or (parabola) when the x values are so tightly
+// clustered against their spread that the system is singular in extended
+// precision.
 //
 // JacobiEigen diagonalises a symmetric matrix by cyclic Jacobi rotations;
 // eigenvalues are accurate to about 1e-15 times the matrix norm and the
@@ -94,7 +96,8 @@ bool JacobiEigen(const TMatrix& A, TVector& Values, TMatrix& Vectors);
 //
 // Returns false, leaving Data unchanged and the previous results cleared,
 // when the block is empty or outside the matrix, has fewer than two rows,
-// or holds a NaN or infinite value.
+// holds a NaN or infinite value, or has more variables than a covariance
+// matrix can hold (variables^2 > TMatrix::MaxCells).
 bool CalcPrincComp(TMatrix& Data, int FirstCol, int LastCol, int FirstRow, int LastRow,
                    bool UseCovariance);
 
@@ -105,6 +108,8 @@ bool CalcPrincComp(TMatrix& Data, int FirstCol, int LastCol, int FirstRow, int L
 // out of range, or no successful analysis, give 0.
 double GetEigenResult(int Component, int Variable);
 // Eigenvalue (variance along the component) of Component; 0 when out of range.
+// A variance beyond the double range reads as infinity, one below it as 0;
+// the eigenvectors are exact all the same.
 double GetEigenValue(int Component);
 // Number of variables of the last successful analysis (0 if none).
 int PrincCompNrOfVars();

@@ -366,16 +366,38 @@ void Load(const TMatrix& A, Bidiag& b) {
   b.v.assign(static_cast<size_t>(b.n) * b.n, 0.0);
 }
 
-int CountAbove(const double* w, int n, double RelTol) {
-  if (n == 0) return 0;
+// Singular values below RelTol times the largest count as 0; a value equal
+// to that cut counts, a value of 0 never does.
+double Cut(const double* w, int n, double RelTol) {
   double wmax = 0;
   for (int i = 0; i < n; ++i) wmax = std::max(wmax, w[i]);
-  const double cut = (std::isfinite(RelTol) && RelTol > 0 ? RelTol : 0.0) * wmax;
+  return (std::isfinite(RelTol) && RelTol > 0 ? RelTol : 0.0) * wmax;
+}
+
+bool Counts(double w, double cut) { return w >= cut && w > 0; }
+
+int CountAbove(const double* w, int n, double RelTol) {
+  const double cut = Cut(w, n, RelTol);
   int r = 0;
   for (int i = 0; i < n; ++i)
-    if (w[i] > cut) ++r;
+    if (Counts(w[i], cut)) ++r;
   return r;
 }
+
+// Binary exponent e of the largest magnitude among `count` values, so that
+// every value times 2^-e lies within (-1, 1); 0 when all are 0. Scaling by a
+// power of two is exact, and keeps sums of squares and norms clear of
+// overflow and of the subnormal range.
+int ScaleExponent(const double* p, size_t count) {
+  double big = 0;
+  for (size_t i = 0; i < count; ++i) big = std::max(big, std::fabs(p[i]));
+  int e = 0;
+  if (big > 0) std::frexp(big, &e);
+  return e;
+}
+
+// V has NrOfColumns^2 cells whatever the number of rows.
+bool VFits(int n) { return static_cast<long long>(n) * n <= TMatrix::MaxCells; }
 
 }  // namespace
 
@@ -392,14 +414,26 @@ bool TSVD::Decompose(const TMatrix& A) {
     status_ = svdNotFinite;
     return false;
   }
+  if (!VFits(n)) {
+    status_ = svdTooLarge;
+    return false;
+  }
   Bidiag b;
   Load(A, b);
+  // Work on A * 2^-e, whose entries lie within (-1, 1); W is scaled back.
+  const int e = ScaleExponent(b.a.data(), b.a.size());
+  for (double& x : b.a) x = std::ldexp(x, -e);
   const double anorm = Bidiagonalise(b);
   AccumulateV(b);
   AccumulateU(b);
   const TSVDResult r = Diagonalise(b, anorm, true, nullptr);
   if (r != svdOK) {
     status_ = r;
+    return false;
+  }
+  for (double& wj : b.w) wj = std::ldexp(wj, e);
+  if (!AllFinite(b.w.data(), b.w.size())) {  // beyond the double range
+    status_ = svdNotFinite;
     return false;
   }
   const std::vector<int> order = DescendingOrder(b.w);
@@ -431,13 +465,22 @@ bool TSVD::Solve(const TVector& b, TVector& x, double RelTol) const {
   if (!AllFinite(b.Data(), static_cast<size_t>(rows_))) return false;
   const int r = Rank(RelTol);
   if (r == 0) return false;
+  // Work on b * 2^-eb and W * 2^-ew, both within (-1, 1), so that neither
+  // U^T b nor the divisions leave the double range on the way; the solution
+  // is scaled back by 2^(eb - ew) at the end.
+  const int eb = ScaleExponent(b.Data(), static_cast<size_t>(rows_));
+  const int ew = ScaleExponent(w_.Data(), static_cast<size_t>(cols_));
+  std::vector<double> bs(b.Data(), b.Data() + rows_);
+  for (double& v : bs) v = std::ldexp(v, -eb);
   std::vector<double> sol(static_cast<size_t>(cols_), 0.0);
   for (int j = 0; j < r; ++j) {  // values are sorted: the first r count
     const double* uj = u_.Data() + static_cast<size_t>(j) * rows_;
-    const double d = Dot(uj, b.Data(), rows_) / w_.Data()[j];
+    const double d = Dot(uj, bs.data(), rows_) / std::ldexp(w_.Data()[j], -ew);
     const double* vj = v_.Data() + static_cast<size_t>(j) * cols_;
     for (int i = 0; i < cols_; ++i) sol[static_cast<size_t>(i)] += d * vj[i];
   }
+  for (double& v : sol) v = std::ldexp(v, eb - ew);
+  if (!AllFinite(sol.data(), sol.size())) return false;  // beyond the double range
   x.SetVecSize(cols_);
   std::copy(sol.begin(), sol.end(), x.Data());
   return true;
@@ -456,34 +499,32 @@ bool SVDLeastSquares(const TMatrix& A, const TVector& b, TVector& x, double RelT
   if (!AllFinite(A.Data(), static_cast<size_t>(m) * n) ||
       !AllFinite(b.Data(), static_cast<size_t>(m)))
     return finish(svdNotFinite, 0);
+  if (!VFits(n)) return finish(svdTooLarge, 0);
   Bidiag bd;
   Load(A, bd);
   // Equilibrate: every column to about unit Euclidean length, by a power of
   // two so that the scaling itself is exact (an all-zero column stays as it
   // is). Then the units of the unknowns change neither the accuracy nor the
-  // rank decision.
-  std::vector<double> colScale(static_cast<size_t>(n), 1.0);
+  // rank decision. Column j is multiplied by 2^colExp[j].
+  std::vector<int> colExp(static_cast<size_t>(n), 0);
   for (int j = 0; j < n; ++j) {
     double* col = &bd.A(0, j);
-    double big = 0;
-    for (int i = 0; i < m; ++i) big = std::max(big, std::fabs(col[i]));
-    if (big == 0) continue;
-    int e = 0, e2 = 0;
-    std::frexp(big, &e);
-    const double toUnit = std::ldexp(1.0, -e);  // col * toUnit lies within (-1, 1)
+    const int e = ScaleExponent(col, static_cast<size_t>(m));
+    if (e == 0 && std::all_of(col, col + m, [](double v) { return v == 0; })) continue;
     double ss = 0;
     for (int i = 0; i < m; ++i) {
-      const double t = col[i] * toUnit;
+      const double t = std::ldexp(col[i], -e);  // within (-1, 1)
       ss += t * t;
     }
+    int e2 = 0;
     std::frexp(std::sqrt(ss), &e2);
-    const double f = std::ldexp(1.0, -(e + e2));
-    if (!std::isfinite(f) || f == 0) continue;
-    colScale[static_cast<size_t>(j)] = f;
-    for (int i = 0; i < m; ++i) col[i] *= f;
+    colExp[static_cast<size_t>(j)] = -(e + e2);
+    for (int i = 0; i < m; ++i) col[i] = std::ldexp(col[i], -(e + e2));
   }
+  // The right-hand side likewise, as a whole: b * 2^-eb within (-1, 1).
+  const int eb = ScaleExponent(b.Data(), static_cast<size_t>(m));
   std::vector<double> rhs(static_cast<size_t>(bd.mr), 0.0);
-  std::copy_n(b.Data(), m, rhs.begin());
+  for (int i = 0; i < m; ++i) rhs[static_cast<size_t>(i)] = std::ldexp(b.Data()[i], -eb);
   if (bd.mr >= 2 * n) {
     // Tall: reduce to the n x n triangle R first (half the work of
     // bidiagonalising the full matrix); the rows below n only carry the
@@ -507,20 +548,23 @@ bool SVDLeastSquares(const TMatrix& A, const TVector& b, TVector& x, double RelT
   if (r != svdOK) return finish(r, 0);
   const int rank = CountAbove(bd.w.data(), n, RelTol);
   if (rank == 0) return finish(svdZeroRank, 0);
-  double wmax = 0;
-  for (double wi : bd.w) wmax = std::max(wmax, wi);
-  const double cut = (std::isfinite(RelTol) && RelTol > 0 ? RelTol : 0.0) * wmax;
+  const double cut = Cut(bd.w.data(), n, RelTol);
   std::vector<double> sol(static_cast<size_t>(n), 0.0);
   for (int j = 0; j < n; ++j) {
     const double wj = bd.w[static_cast<size_t>(j)];
-    if (!(wj > cut)) continue;
+    if (!Counts(wj, cut)) continue;
     const double d = rhs[static_cast<size_t>(j)] / wj;
     const double* vj = &bd.V(0, j);
     for (int i = 0; i < n; ++i) sol[static_cast<size_t>(i)] += d * vj[i];
   }
+  // Undo both scalings in one exact step per unknown.
+  for (int i = 0; i < n; ++i) {
+    const size_t k = static_cast<size_t>(i);
+    sol[k] = std::ldexp(sol[k], colExp[k] + eb);
+  }
+  if (!AllFinite(sol.data(), sol.size())) return finish(svdNotFinite, 0);
   x.SetVecSize(n);
-  for (int i = 0; i < n; ++i)
-    x.Data()[i] = sol[static_cast<size_t>(i)] * colScale[static_cast<size_t>(i)];
+  std::copy(sol.begin(), sol.end(), x.Data());
   return finish(svdOK, rank);
 }
 

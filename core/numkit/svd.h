@@ -8,6 +8,12 @@
 // iterations on the bidiagonal matrix, at most SVDMaxIterations per singular
 // value. A matrix with fewer rows than columns is padded with zero rows, so
 // the trailing singular values are 0 and the matching columns of U may be 0.
+// V has NrOfColumns^2 cells: a (wide) matrix whose V would exceed
+// TMatrix::MaxCells is refused (svdTooLarge) before anything is allocated.
+//
+// The work is done on A scaled by a power of two (exactly) so that its
+// largest entry has magnitude just below 1: entries near the top of the
+// double range or in the subnormal range decompose like any others.
 //
 // Accuracy: backward stable; the computed factors reproduce A to a few units
 // of roundoff relative to its largest singular value, and singular values
@@ -16,17 +22,21 @@
 // relative error, which is why the solvers cut them off.
 //
 // Least squares: x = V * diag(1/W') * U^T * b minimises |A x - b|, where W'
-// keeps the singular values above RelTol * (largest singular value) and
-// treats the others as 0. For a rank-deficient A this gives the solution of
-// smallest norm. TSVD::Solve applies this to A as it stands. SVDLeastSquares
-// first scales every column of A to unit length (and the solution back), so
-// that both the accuracy and the rank decision are independent of the units
-// of the unknowns: a design matrix with columns 1, X and X^2 over pixel
-// positions up to 4000 is solved to the accuracy its conditioning allows
-// after scaling, not before; there the threshold applies to the singular
-// values of the scaled matrix, and a rank-deficient system gets the solution
-// of smallest scaled norm. The default RelTol of 1e-14 suits design matrices
-// of full rank; raise it for data with noticeable collinearity.
+// keeps the singular values from RelTol * (largest singular value) up and
+// treats those below it as 0 (a singular value of 0 is never kept). For a
+// rank-deficient A this gives the solution of smallest norm. The right-hand
+// side is scaled by a power of two as well, so that b near the top of the
+// double range is solved like any other; a solution that does not fit in a
+// double is a failure (svdNotFinite), never an infinite result.
+// TSVD::Solve applies this to A as it stands. SVDLeastSquares first scales
+// every column of A to unit length (and the solution back), so that both the
+// accuracy and the rank decision are independent of the units of the
+// unknowns: a design matrix with columns 1, X and X^2 over pixel positions up
+// to 4000 is solved to the accuracy its conditioning allows after scaling,
+// not before; there the threshold applies to the singular values of the
+// scaled matrix, and a rank-deficient system gets the solution of smallest
+// scaled norm. The default RelTol of 1e-14 suits design matrices of full
+// rank; raise it for data with noticeable collinearity.
 //
 // Progress: the QR phase is the long loop. It has one outer iteration per
 // singular value (n in all) and each runs the progress step of tkzbase.h
@@ -54,10 +64,12 @@ inline constexpr int SVDMaxIterations = 30;
 enum TSVDResult : uint8_t {
   svdOK,             // success
   svdEmpty,          // no rows, no columns, or sizes that do not match
-  svdNotFinite,      // a NaN or infinite value in the input
+  svdNotFinite,      // a NaN or infinite value in the input, or a singular
+                     // value or solution beyond the double range
   svdNoConvergence,  // a singular value needed more than SVDMaxIterations
   svdAborted,        // AbortMathProc was set during the run
-  svdZeroRank        // every singular value is below the threshold
+  svdZeroRank,       // every singular value is below the threshold
+  svdTooLarge        // V (columns x columns) would exceed TMatrix::MaxCells
 };
 
 class TSVD {
@@ -67,8 +79,8 @@ class TSVD {
   TSVD& operator=(const TSVD&) = delete;
 
   // Decomposes A. Returns true on success; on failure the decomposition is
-  // empty and GetStatus tells why (svdEmpty, svdNotFinite, svdNoConvergence,
-  // svdAborted).
+  // empty and GetStatus tells why (svdEmpty, svdNotFinite, svdTooLarge,
+  // svdNoConvergence, svdAborted).
   bool Decompose(const TMatrix& A);
   bool IsValid() const { return status_ == svdOK; }
   TSVDResult GetStatus() const { return status_; }
@@ -83,7 +95,8 @@ class TSVD {
   const TVector& GetW() const { return w_; }
   const TMatrix& GetV() const { return v_; }
 
-  // Number of singular values above RelTol times the largest (0 if invalid).
+  // Number of singular values that count at RelTol (see the top of this
+  // file; 0 if invalid).
   int Rank(double RelTol = SVDDefaultRelTol) const;
   // Largest over smallest singular value; +infinity when the smallest is 0,
   // 0 when the decomposition is invalid.
@@ -92,7 +105,7 @@ class TSVD {
   // Least-squares solution of A x = b from the decomposition (see the top of
   // this file). b must have NrOfRows() elements. Returns false, leaving x
   // untouched, when the decomposition is invalid, b has the wrong size or a
-  // non-finite value, or the rank at RelTol is 0.
+  // non-finite value, the rank at RelTol is 0 or the solution overflows.
   bool Solve(const TVector& b, TVector& x, double RelTol = SVDDefaultRelTol) const;
 
  private:

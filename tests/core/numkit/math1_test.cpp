@@ -207,20 +207,31 @@ TEST(ScanHexAndDecimal, ReadIntegersAtAPositionAndMovePastThem) {
   EXPECT_EQ(ScanDecimal("-9223372036854775808", pos), INT64_MIN);
 }
 
-TEST(ScanHexAndDecimal, NoDigitGivesZeroAndKeepsThePosition) {
+TEST(ScanHexAndDecimal, NoDigitKeepsThePosition) {
+  // ScanHex gives 0, ScanDecimal 1: a multiplier that is not written is 1.
   for (const char* text : {"", "x", "-", "- 5", " 5", "+x"}) {
     int pos = 1;
-    EXPECT_EQ(ScanDecimal(text, pos), 0) << text;
+    EXPECT_EQ(ScanDecimal(text, pos), 1) << text;
     EXPECT_EQ(pos, 1) << text;
     EXPECT_EQ(ScanHex(text, pos), 0) << text;
     EXPECT_EQ(pos, 1) << text;
   }
   for (int pos0 : {-3, 0, 4, 100}) {
     int pos = pos0;
-    EXPECT_EQ(ScanDecimal("123", pos), 0);
+    EXPECT_EQ(ScanDecimal("123", pos), 1);
     EXPECT_EQ(ScanHex("123", pos), 0);
     EXPECT_EQ(pos, pos0);
   }
+  // A formula group: "(C H3)2 C O" multiplies by 2, "(C H3) C O" by 1;
+  // a written 0 stays 0.
+  const auto groupFactor = [](std::string_view formula) {
+    int pos = static_cast<int>(formula.find(')')) + 2;
+    return ScanDecimal(formula, pos);
+  };
+  EXPECT_EQ(groupFactor("(C H3)2 C O"), 2);
+  EXPECT_EQ(groupFactor("(C H3) C O"), 1);
+  EXPECT_EQ(groupFactor("(O H)"), 1);
+  EXPECT_EQ(groupFactor("(O H)0"), 0);
 }
 
 TEST(Hex, WritesExactlyTheRequestedDigits) {

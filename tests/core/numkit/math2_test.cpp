@@ -220,6 +220,41 @@ TEST(CalcPrincComp, RejectsBadBlocksWithoutTouchingTheData) {
   EXPECT_EQ(d.GetVal(1, 1), 5);  // untouched
 }
 
+TEST(CalcPrincComp, AxesDoNotDependOnTheScaleOfTheData) {
+  // An elongated cloud at unit scale, at 1e-300 (whose variances underflow
+  // a double) and at 1e200 (whose variances overflow one).
+  const double xs[5] = {-2, -1, 0, 1, 2}, ys[5] = {-1.1, -0.4, 0.1, 0.6, 0.9};
+  double axis[2] = {0, 0};
+  for (double scale : {1.0, 1e-300, 1e200}) {
+    TMatrix d(2, 5);
+    for (int r = 1; r <= 5; ++r) {
+      d.SetVal(1, r, xs[r - 1] * scale);
+      d.SetVal(2, r, ys[r - 1] * scale);
+    }
+    ASSERT_TRUE(CalcPrincComp(d, 1, 2, 1, 5, true)) << scale;
+    if (scale == 1.0) {
+      axis[0] = GetEigenResult(1, 1);
+      axis[1] = GetEigenResult(1, 2);
+      EXPECT_GT(std::fabs(axis[1]), 0.3);  // a real tilt, not an identity
+      continue;
+    }
+    EXPECT_NEAR(GetEigenResult(1, 1), axis[0], 1e-12) << scale;
+    EXPECT_NEAR(GetEigenResult(1, 2), axis[1], 1e-12) << scale;
+    EXPECT_NEAR(d.GetVal(1, 1) / scale, -2, 1e-12) << scale;  // centred in place
+  }
+  EXPECT_EQ(GetEigenValue(1), INFINITY);  // variance beyond the double range
+}
+
+TEST(CalcPrincComp, RefusesMoreVariablesThanACovarianceMatrixHolds) {
+  TMatrix d(20000, 2);
+  d.Fill(3);
+  d.SetVal(1, 2, 4);
+  EXPECT_FALSE(CalcPrincComp(d, 1, 20000, 1, 2, true));
+  EXPECT_EQ(d.GetVal(1, 1), 3);  // untouched
+  EXPECT_EQ(d.GetVal(1, 2), 4);
+  EXPECT_EQ(PrincCompNrOfVars(), 0);
+}
+
 TEST(CalcPrincComp, AgreesWithEigenOnRandomData) {
 #ifndef TKZ_HAVE_EIGEN
   GTEST_SKIP() << "Eigen 3 not available";

@@ -109,6 +109,94 @@ TEST(TSVD, RejectsEmptyAndNonFiniteInput) {
   EXPECT_EQ(x.GetVal(1), 5);
 }
 
+TEST(TSVD, WorksAtEveryScaleOfTheEntries) {
+  // The same matrix at unit scale, near the top of the double range and in
+  // the subnormal range: the singular values scale with it.
+  TMatrix unit;
+  FillRandom(unit, 3, 5, 77);
+  for (double scale : {0x1p+1000, 0x1p-1060}) {
+    // Powers of two, so that `back` is exactly what `a` holds (the subnormal
+    // entries keep only about 14 bits).
+    TMatrix a(3, 5), back(3, 5);
+    for (int c = 1; c <= 3; ++c)
+      for (int r = 1; r <= 5; ++r) {
+        a.SetVal(c, r, unit.GetVal(c, r) * scale);
+        back.SetVal(c, r, a.GetVal(c, r) / scale);
+      }
+    TSVD ref;
+    ASSERT_TRUE(ref.Decompose(back));
+    TSVD s;
+    ASSERT_TRUE(s.Decompose(a)) << scale;
+    for (int j = 1; j <= 3; ++j) {
+      // Subnormal results carry only the bits their range allows.
+      const double want = ref.GetW().GetVal(j) * scale;
+      EXPECT_NEAR(s.GetW().GetVal(j), want, std::max(1e-14 * want, 0x1p-1072)) << scale;
+    }
+    EXPECT_EQ(s.Rank(), 3) << scale;
+  }
+  // Column sums and norms beyond the double range.
+  TMatrix big(1, 2);
+  big.Fill(1e308);
+  TSVD s;
+  ASSERT_TRUE(s.Decompose(big));
+  EXPECT_NEAR(s.GetW().GetVal(1), std::sqrt(2.0) * 1e308, 1e294);
+  TMatrix big2(2, 2), small2(2, 2);
+  big2.SetVal(1, 1, 1.2e308);
+  big2.SetVal(2, 1, 0.8e308);
+  big2.SetVal(2, 2, 0.6e308);
+  for (int c = 1; c <= 2; ++c)
+    for (int r = 1; r <= 2; ++r) small2.SetVal(c, r, big2.GetVal(c, r) * 0x1p-1000);
+  TSVD ref;
+  ASSERT_TRUE(ref.Decompose(small2));
+  ASSERT_TRUE(s.Decompose(big2));
+  for (int j = 1; j <= 2; ++j)
+    EXPECT_NEAR(s.GetW().GetVal(j) * 0x1p-1000, ref.GetW().GetVal(j), 1e-15 * ref.GetW().GetVal(1));
+  // A singular value beyond the double range (about 2.07e308 here) fails
+  // the decomposition rather than reading as infinity.
+  big2.SetVal(1, 1, 1.5e308);
+  big2.SetVal(2, 1, 1e308);
+  big2.SetVal(2, 2, 1e308);
+  EXPECT_FALSE(s.Decompose(big2));
+  EXPECT_EQ(s.GetStatus(), svdNotFinite);
+}
+
+TEST(TSVD, KeepsSingularValuesExactlyAtTheThreshold) {
+  // Values below RelTol times the largest count as zero; one equal to it
+  // does not.
+  TMatrix a(2, 2);
+  a.SetVal(1, 1, 1);
+  a.SetVal(2, 2, 1e-14);
+  TSVD s;
+  ASSERT_TRUE(s.Decompose(a));
+  ASSERT_EQ(s.GetW().GetVal(2), 1e-14);
+  EXPECT_EQ(s.Rank(), 2);
+  EXPECT_EQ(s.Rank(2e-14), 1);
+  TVector b(2), x;
+  b.Fill(1e-14);
+  ASSERT_TRUE(s.Solve(b, x));
+  EXPECT_NEAR(x.GetVal(2), 1.0, 1e-15);
+  TMatrix zero(2, 2);
+  ASSERT_TRUE(s.Decompose(zero));
+  EXPECT_EQ(s.Rank(0), 0);  // a zero singular value never counts
+}
+
+TEST(TSVD, RefusesWideMatricesWhoseVWouldNotFit) {
+  // V of a matrix with n columns has n x n cells; beyond TMatrix::MaxCells
+  // the decomposition fails at once instead of allocating it.
+  TMatrix a(20000, 1);
+  a.Fill(1);
+  TSVD s;
+  EXPECT_FALSE(s.Decompose(a));
+  EXPECT_EQ(s.GetStatus(), svdTooLarge);
+  TVector b(1), x(3);
+  b.Fill(1);
+  x.Fill(4);
+  TSVDResult st = svdOK;
+  EXPECT_FALSE(SVDLeastSquares(a, b, x, SVDDefaultRelTol, nullptr, &st));
+  EXPECT_EQ(st, svdTooLarge);
+  EXPECT_EQ(x.GetVecSize(), 3);
+}
+
 TEST(SVDLeastSquares, RecoversAnExactSolutionAndAgreesWithTSVD) {
   TMatrix a;
   FillRandom(a, 4, 10, 5);
@@ -209,6 +297,49 @@ TEST(SVDLeastSquares, FailsOnBadInputAndLeavesTheResultAlone) {
   EXPECT_FALSE(SVDLeastSquares(empty, none, x));
   EXPECT_EQ(x.GetVecSize(), 2);
   EXPECT_EQ(x.GetVal(1), 7);
+}
+
+TEST(SVDLeastSquares, RightHandSidesAndSolutionsAtTheEdgesOfTheRange) {
+  // b near the top of the double range: the solution is representable.
+  TMatrix a(1, 4);
+  a.Fill(1);
+  TVector b(4), x;
+  b.Fill(1e308);
+  ASSERT_TRUE(SVDLeastSquares(a, b, x));
+  EXPECT_NEAR(x.GetVal(1), 1e308, 1e294);
+  TSVD s;
+  ASSERT_TRUE(s.Decompose(a));
+  TVector y;
+  ASSERT_TRUE(s.Solve(b, y));
+  EXPECT_NEAR(y.GetVal(1), 1e308, 1e294);
+  // A solution that overflows is a failure, never an infinite "success".
+  TMatrix d(2, 2);
+  d.SetVal(1, 1, 1);
+  d.SetVal(2, 2, 1e-300);
+  TVector c(2), z(2);
+  c.SetVal(1, 1);
+  c.SetVal(2, 1e10);
+  z.Fill(8);
+  TSVDResult st = svdOK;
+  EXPECT_FALSE(SVDLeastSquares(d, c, z, 1e-320, nullptr, &st));
+  EXPECT_EQ(st, svdNotFinite);
+  EXPECT_EQ(z.GetVal(2), 8);
+  ASSERT_TRUE(s.Decompose(d));
+  EXPECT_FALSE(s.Solve(c, z, 0));
+  EXPECT_EQ(z.GetVal(1), 8);
+  // Subnormal matrix and right-hand side, ordinary solution (1, 2).
+  TMatrix t(2, 2);
+  t.SetVal(1, 1, 0x1p-1060);
+  t.SetVal(2, 2, 0x1p-1061);
+  TVector tb(2), tx, ty;
+  tb.Fill(0x1p-1060);
+  ASSERT_TRUE(SVDLeastSquares(t, tb, tx));
+  ASSERT_TRUE(s.Decompose(t));
+  ASSERT_TRUE(s.Solve(tb, ty));
+  for (const TVector* v : {&tx, &ty}) {
+    EXPECT_EQ(v->GetVal(1), 1.0);
+    EXPECT_EQ(v->GetVal(2), 2.0);
+  }
 }
 
 TEST_F(ProgressTest, CountsOneStepPerSingularValueEvenWithoutFeedback) {
