@@ -29,6 +29,37 @@ TEST(Enumerations, OrdinalsAndSpellingsAreFixed) {
   EXPECT_EQ(sizeof(TMouseActMode), 1u);
 }
 
+TEST(LanguageTables, EveryTextFitsItsCapacity) {
+  auto fits = [](std::string_view s, size_t cap) { return !s.empty() && s.size() <= cap; };
+  for (int lg = lgUnknown; lg <= lgSpanish; ++lg) {
+    for (int m = 1; m <= 12; ++m) {
+      EXPECT_TRUE(fits(MonthShort[lg][m], 4)) << lg << " " << m;
+      EXPECT_TRUE(fits(MonthLong[lg][m], 10)) << lg << " " << m;
+    }
+    for (int d = 1; d <= 7; ++d) {
+      EXPECT_TRUE(fits(WeekDayShort[lg][d], 3)) << lg << " " << d;
+      EXPECT_TRUE(fits(WeekDayLong[lg][d], 10)) << lg << " " << d;
+    }
+    for (int k = 0; k <= 12; ++k) EXPECT_TRUE(fits(NumWords[lg][k], 6)) << lg << " " << k;
+    for (int named = lgUnknown; named <= lgSpanish; ++named)
+      EXPECT_TRUE(fits(LanguageID[lg][named], 15)) << lg << " " << named;
+    EXPECT_EQ(ISO639_2Char[lg].size(), 2u);
+    EXPECT_EQ(ISO639_3Char[lg].size(), 3u);
+  }
+  for (int c = 160; c <= 255; ++c) {
+    const std::string_view e = HTMLLat1Entities[c];
+    EXPECT_TRUE(fits(e, 8) && e.front() == '&' && e.back() == ';') << c;
+  }
+  // Longest entries of the text, written in full.
+  EXPECT_EQ(MonthLong[lgSpanish][9], "septiembre");
+  EXPECT_EQ(WeekDayLong[lgGerman][4], "Donnerstag");
+  EXPECT_EQ(HTMLLat1Entities[188], "&frac14;");
+  EXPECT_EQ(WeekDayLong[lgSpanish][6],
+            "s\xE1"
+            "bado");
+  EXPECT_EQ(MonthShort[lgFrench][8], "ao\xFB");
+}
+
 TEST(LanguageTables, HoldWindows1252TextWithTheirQuirks) {
   EXPECT_EQ(MonthLong[lgFrench][2], "f\xE9vrier ");  // trailing blank kept
   EXPECT_EQ(MonthLong[lgSpanish][5], "mai");
