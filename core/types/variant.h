@@ -46,7 +46,8 @@ struct TVarDate {
 struct TVarArray {
   int32_t Low = 0;
   std::vector<TVariant> Items;
-  int32_t High() const;  // Low - 1 when empty
+  // Upper bound, Low - 1 when empty; 64-bit so that no bound overflows.
+  int64_t High() const;
 };
 
 class TVariant {
@@ -96,7 +97,9 @@ inline TVarType TVariant::VarType() const {
   return kinds[v_.index()];
 }
 
-inline int32_t TVarArray::High() const { return Low + static_cast<int32_t>(Items.size()) - 1; }
+inline int64_t TVarArray::High() const {
+  return int64_t{Low} + static_cast<int64_t>(Items.size()) - 1;
+}
 
 inline const TVarArray* TVariant::AsArray() const {
   auto p = std::get_if<std::shared_ptr<const TVarArray>>(&v_);

@@ -200,3 +200,24 @@ TEST(Components, AssignBetweenUnrelatedClassesRaises) {
 
 }  // namespace
 }  // namespace tkz
+
+namespace tkz {
+namespace {
+
+TEST(Variant, KindsAndArrayBounds) {
+  EXPECT_EQ(TVariant().VarType(), varEmpty);
+  EXPECT_EQ(TVariant(TVarNull{}).VarType(), varNull);
+  EXPECT_EQ(TVariant(int16_t{1}).VarType(), varSmallint);
+  EXPECT_EQ(TVariant(uint32_t{1}).VarType(), varLongWord);
+  EXPECT_EQ(TVariant("x").VarType(), varString);
+  EXPECT_EQ(TVariant(TVarDate{1.5}).VarType(), varDate);
+  const TVariant a = TVariant::Array({1, 2, 3}, 5);
+  ASSERT_TRUE(a.IsArray());
+  EXPECT_EQ(a.AsArray()->High(), 7);
+  EXPECT_EQ(TVariant::Array({}, 0).AsArray()->High(), -1);
+  EXPECT_EQ(TVariant::Array({1, 2}, INT32_MAX).AsArray()->High(), int64_t{INT32_MAX} + 1);
+  EXPECT_EQ(TVariant(3.0).AsArray(), nullptr);
+}
+
+}  // namespace
+}  // namespace tkz
