@@ -399,6 +399,19 @@ int ScaleExponent(const double* p, size_t count) {
 // V has NrOfColumns^2 cells whatever the number of rows.
 bool VFits(int n) { return static_cast<long long>(n) * n <= TMatrix::MaxCells; }
 
+// p[i] * 2^k for count values. When 2^k is a normal double the product is the
+// exact value correctly rounded, as std::ldexp gives it, at the cost of one
+// multiplication; otherwise std::ldexp does the work.
+void ScalePow2(double* p, size_t count, int k) {
+  if (k == 0) return;
+  if (k >= -1022 && k <= 1023) {
+    const double f = std::ldexp(1.0, k);
+    for (size_t i = 0; i < count; ++i) p[i] *= f;
+  } else {
+    for (size_t i = 0; i < count; ++i) p[i] = std::ldexp(p[i], k);
+  }
+}
+
 }  // namespace
 
 bool TSVD::Decompose(const TMatrix& A) {
@@ -422,7 +435,7 @@ bool TSVD::Decompose(const TMatrix& A) {
   Load(A, b);
   // Work on A * 2^-e, whose entries lie within (-1, 1); W is scaled back.
   const int e = ScaleExponent(b.a.data(), b.a.size());
-  for (double& x : b.a) x = std::ldexp(x, -e);
+  ScalePow2(b.a.data(), b.a.size(), -e);
   const double anorm = Bidiagonalise(b);
   AccumulateV(b);
   AccumulateU(b);
@@ -431,7 +444,7 @@ bool TSVD::Decompose(const TMatrix& A) {
     status_ = r;
     return false;
   }
-  for (double& wj : b.w) wj = std::ldexp(wj, e);
+  ScalePow2(b.w.data(), b.w.size(), e);
   if (!AllFinite(b.w.data(), b.w.size())) {  // beyond the double range
     status_ = svdNotFinite;
     return false;
@@ -471,7 +484,7 @@ bool TSVD::Solve(const TVector& b, TVector& x, double RelTol) const {
   const int eb = ScaleExponent(b.Data(), static_cast<size_t>(rows_));
   const int ew = ScaleExponent(w_.Data(), static_cast<size_t>(cols_));
   std::vector<double> bs(b.Data(), b.Data() + rows_);
-  for (double& v : bs) v = std::ldexp(v, -eb);
+  ScalePow2(bs.data(), bs.size(), -eb);
   std::vector<double> sol(static_cast<size_t>(cols_), 0.0);
   for (int j = 0; j < r; ++j) {  // values are sorted: the first r count
     const double* uj = u_.Data() + static_cast<size_t>(j) * rows_;
@@ -511,20 +524,19 @@ bool SVDLeastSquares(const TMatrix& A, const TVector& b, TVector& x, double RelT
     double* col = &bd.A(0, j);
     const int e = ScaleExponent(col, static_cast<size_t>(m));
     if (e == 0 && std::all_of(col, col + m, [](double v) { return v == 0; })) continue;
+    ScalePow2(col, static_cast<size_t>(m), -e);  // within (-1, 1)
     double ss = 0;
-    for (int i = 0; i < m; ++i) {
-      const double t = std::ldexp(col[i], -e);  // within (-1, 1)
-      ss += t * t;
-    }
+    for (int i = 0; i < m; ++i) ss += col[i] * col[i];
     int e2 = 0;
     std::frexp(std::sqrt(ss), &e2);
     colExp[static_cast<size_t>(j)] = -(e + e2);
-    for (int i = 0; i < m; ++i) col[i] = std::ldexp(col[i], -(e + e2));
+    ScalePow2(col, static_cast<size_t>(m), -e2);
   }
   // The right-hand side likewise, as a whole: b * 2^-eb within (-1, 1).
   const int eb = ScaleExponent(b.Data(), static_cast<size_t>(m));
   std::vector<double> rhs(static_cast<size_t>(bd.mr), 0.0);
-  for (int i = 0; i < m; ++i) rhs[static_cast<size_t>(i)] = std::ldexp(b.Data()[i], -eb);
+  std::copy(b.Data(), b.Data() + m, rhs.begin());
+  ScalePow2(rhs.data(), static_cast<size_t>(m), -eb);
   if (bd.mr >= 2 * n) {
     // Tall: reduce to the n x n triangle R first (half the work of
     // bidiagonalising the full matrix); the rows below n only carry the
