@@ -217,6 +217,17 @@ void QRReduce(Bidiag& b, double* rhs) {
 
 // Phase 3: diagonalisation. Left rotations go to the columns of U when
 // wantU, else to the elements of rhs.
+// Applies the plane rotation (c, s) to two vectors of count values:
+// p <- p c + q s, q <- q c - p s.
+void Rotate(double* p, double* q, int count, double c, double s) {
+  for (int r = 0; r < count; ++r) {
+    const double y = p[r];
+    const double z = q[r];
+    p[r] = y * c + z * s;
+    q[r] = z * c - y * s;
+  }
+}
+
 TSVDResult Diagonalise(Bidiag& b, double anorm, bool wantU, double* rhs) {
   const int m = b.mr;
   const int n = b.n;
@@ -224,31 +235,13 @@ TSVDResult Diagonalise(Bidiag& b, double anorm, bool wantU, double* rhs) {
   auto& e = b.e;
   const double tol = DBL_EPSILON * anorm;
   auto rotateLeft = [&](int j1, int j2, double c, double s) {
-    if (wantU) {
-      double* u1 = &b.A(0, j1);
-      double* u2 = &b.A(0, j2);
-      for (int r = 0; r < m; ++r) {
-        const double y = u1[r];
-        const double z = u2[r];
-        u1[r] = y * c + z * s;
-        u2[r] = z * c - y * s;
-      }
-    } else {
-      const double y = rhs[j1];
-      const double z = rhs[j2];
-      rhs[j1] = y * c + z * s;
-      rhs[j2] = z * c - y * s;
-    }
+    if (wantU)
+      Rotate(&b.A(0, j1), &b.A(0, j2), m, c, s);
+    else
+      Rotate(&rhs[j1], &rhs[j2], 1, c, s);
   };
   auto rotateRight = [&](int j1, int j2, double c, double s) {
-    double* v1 = &b.V(0, j1);
-    double* v2 = &b.V(0, j2);
-    for (int r = 0; r < n; ++r) {
-      const double x = v1[r];
-      const double z = v2[r];
-      v1[r] = x * c + z * s;
-      v2[r] = z * c - x * s;
-    }
+    Rotate(&b.V(0, j1), &b.V(0, j2), n, c, s);
   };
   auto W = [&](int i) -> double& { return w[static_cast<size_t>(i)]; };
   auto E = [&](int i) -> double& { return e[static_cast<size_t>(i)]; };
