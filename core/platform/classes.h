@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -41,6 +42,46 @@ struct TDPoint {
   double X = 0;
   double Y = 0;
   friend bool operator==(const TDPoint&, const TDPoint&) = default;
+};
+
+// A set of values of a small enumeration (values 0 to 31), as the vocabulary's
+// set types: TEnumSet<TFontStyle>{fsBold, fsItalic}.
+template <typename E>
+class TEnumSet {
+ public:
+  constexpr TEnumSet() = default;
+  constexpr TEnumSet(std::initializer_list<E> values) {
+    for (E v : values) Include(v);
+  }
+  constexpr bool Contains(E v) const { return (bits_ >> static_cast<unsigned>(v)) & 1u; }
+  constexpr TEnumSet& Include(E v) {
+    bits_ |= 1u << static_cast<unsigned>(v);
+    return *this;
+  }
+  constexpr TEnumSet& Exclude(E v) {
+    bits_ &= ~(1u << static_cast<unsigned>(v));
+    return *this;
+  }
+  constexpr bool Empty() const { return bits_ == 0; }
+  constexpr uint32_t Bits() const { return bits_; }
+  static constexpr TEnumSet FromBits(uint32_t bits) {
+    TEnumSet s;
+    s.bits_ = bits;
+    return s;
+  }
+  friend constexpr TEnumSet operator+(TEnumSet a, TEnumSet b) {
+    return FromBits(a.bits_ | b.bits_);
+  }
+  friend constexpr TEnumSet operator-(TEnumSet a, TEnumSet b) {
+    return FromBits(a.bits_ & ~b.bits_);
+  }
+  friend constexpr TEnumSet operator*(TEnumSet a, TEnumSet b) {
+    return FromBits(a.bits_ & b.bits_);
+  }
+  friend constexpr bool operator==(TEnumSet, TEnumSet) = default;
+
+ private:
+  uint32_t bits_ = 0;
 };
 
 class TObject {

@@ -107,28 +107,7 @@ enum TBrushStyle : uint8_t { bsSolid, bsClear };
 enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
 // A set of font styles: TFontStyles{fsBold, fsItalic}.
-class TFontStyles {
- public:
-  constexpr TFontStyles() = default;
-  constexpr TFontStyles(std::initializer_list<TFontStyle> styles) {
-    for (TFontStyle s : styles) bits_ |= static_cast<uint8_t>(1u << s);
-  }
-  constexpr bool Contains(TFontStyle s) const { return (bits_ >> s) & 1u; }
-  constexpr TFontStyles& Include(TFontStyle s) {
-    bits_ |= static_cast<uint8_t>(1u << s);
-    return *this;
-  }
-  constexpr TFontStyles& Exclude(TFontStyle s) {
-    bits_ &= static_cast<uint8_t>(~(1u << s));
-    return *this;
-  }
-  constexpr bool Empty() const { return bits_ == 0; }
-  constexpr uint8_t Bits() const { return bits_; }
-  friend constexpr bool operator==(TFontStyles, TFontStyles) = default;
-
- private:
-  uint8_t bits_ = 0;
-};
+using TFontStyles = TEnumSet<TFontStyle>;
 
 // Raster operations of CopyRect (ternary codes: brush P, source S, dest D).
 using TCopyMode = int32_t;
