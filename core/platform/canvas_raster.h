@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -222,6 +223,40 @@ void WalkLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int w, int h, Visi
 // Marks a pen-wide line (width > 1) from (x0, y0) to (x1, y1) into the mask:
 // a band of the pen's width along the segment with round ends.
 void MarkWideLine(CoverageMask& mask, int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width);
+
+// Calls span(y, x0, x1) for the pixels x0 <= x < x1 of each row top <= y <
+// bottom whose centres lie inside the polygon (even-odd rule; a point on a
+// left or top edge is inside, on a right or bottom edge outside).
+template <typename Span>
+void PolygonSpans(const std::vector<TPoint>& pts, int64_t top, int64_t bottom, Span&& span) {
+  const size_t n = pts.size();
+  if (n < 3) return;
+  int64_t ymin = pts[0].Y, ymax = pts[0].Y;
+  for (const TPoint& p : pts) {
+    ymin = std::min<int64_t>(ymin, p.Y);
+    ymax = std::max<int64_t>(ymax, p.Y);
+  }
+  ymin = std::max(ymin, top);
+  ymax = std::min(ymax, bottom - 1);
+  std::vector<double> xs;
+  for (int64_t y = ymin; y <= ymax; ++y) {
+    xs.clear();
+    for (size_t i = 0; i < n; ++i) {
+      const TPoint& a = pts[i];
+      const TPoint& b = pts[(i + 1) % n];
+      if (a.Y == b.Y) continue;
+      const int64_t lo = std::min(a.Y, b.Y), hi = std::max(a.Y, b.Y);
+      if (y < lo || y >= hi) continue;  // half-open: each vertex counts once
+      xs.push_back(a.X + static_cast<double>(y - a.Y) * (b.X - a.X) / (b.Y - a.Y));
+    }
+    std::sort(xs.begin(), xs.end());
+    for (size_t i = 0; i + 1 < xs.size(); i += 2) {
+      const int64_t x0 = static_cast<int64_t>(std::ceil(xs[i]));
+      const int64_t x1 = static_cast<int64_t>(std::ceil(xs[i + 1]));
+      if (x0 < x1) span(y, x0, x1);
+    }
+  }
+}
 
 // Marks the pixels whose centres lie inside a polygon (even-odd rule).
 void MarkPolygonInterior(CoverageMask& mask, const std::vector<TPoint>& pts, uint8_t v);

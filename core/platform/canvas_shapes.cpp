@@ -13,33 +13,9 @@ namespace tkz {
 namespace raster {
 
 void MarkPolygonInterior(CoverageMask& mask, const std::vector<TPoint>& pts, uint8_t v) {
-  const size_t n = pts.size();
-  if (n < 3 || mask.Empty()) return;
-  int64_t ymin = pts[0].Y, ymax = pts[0].Y;
-  for (const TPoint& p : pts) {
-    ymin = std::min<int64_t>(ymin, p.Y);
-    ymax = std::max<int64_t>(ymax, p.Y);
-  }
-  ymin = std::max<int64_t>(ymin, mask.Top());
-  ymax = std::min<int64_t>(ymax, mask.Bottom() - 1);
-  std::vector<double> xs;
-  for (int64_t y = ymin; y <= ymax; ++y) {
-    xs.clear();
-    for (size_t i = 0; i < n; ++i) {
-      const TPoint& a = pts[i];
-      const TPoint& b = pts[(i + 1) % n];
-      if (a.Y == b.Y) continue;
-      const int64_t lo = std::min(a.Y, b.Y), hi = std::max(a.Y, b.Y);
-      if (y < lo || y >= hi) continue;  // half-open: each vertex counts once
-      xs.push_back(a.X + static_cast<double>(y - a.Y) * (b.X - a.X) / (b.Y - a.Y));
-    }
-    std::sort(xs.begin(), xs.end());
-    for (size_t i = 0; i + 1 < xs.size(); i += 2) {
-      // Pixel centres x with xs[i] <= x < xs[i + 1].
-      mask.MarkSpan(y, static_cast<int64_t>(std::ceil(xs[i])),
-                    static_cast<int64_t>(std::ceil(xs[i + 1])), v);
-    }
-  }
+  if (mask.Empty()) return;
+  PolygonSpans(pts, mask.Top(), mask.Bottom(),
+               [&](int64_t y, int64_t x0, int64_t x1) { mask.MarkSpan(y, x0, x1, v); });
 }
 
 }  // namespace raster
@@ -251,8 +227,33 @@ void TCanvas::Polygon(const std::vector<TPoint>& points) {
     b = std::max<int64_t>(b, p.Y);
   }
   const int pw = std::max(1, pen_.GetWidth());
-  CoverageMask mask(l - pw, t - pw, r + pw + 1, b + pw + 1, target_->GetWidth(),
-                    target_->GetHeight());
+  const int W = target_->GetWidth(), H = target_->GetHeight();
+  if (pen_.GetMode() == pmCopy && (!pen || (pw == 1 && pen_.GetStyle() == psSolid))) {
+    // Plain copying paints each pixel's final colour whatever the order: the
+    // interior straight into the rows, then the outline over it.
+    if (brush) {
+      const uint32_t bc = static_cast<uint32_t>(ColorToRGB(brush_.GetColor()));
+      raster::PolygonSpans(points, 0, H, [&](int64_t y, int64_t x0, int64_t x1) {
+        x0 = std::max<int64_t>(x0, 0);
+        x1 = std::min<int64_t>(x1, W);
+        if (x0 < x1)
+          raster::PaintSpan(target_->ScanLine(static_cast<int>(y)), static_cast<int>(x0),
+                            static_cast<int>(x1), bc, pmCopy);
+      });
+    }
+    if (pen) {
+      const uint32_t pc = static_cast<uint32_t>(ColorToRGB(pen_.GetColor()));
+      for (size_t i = 0; i < points.size(); ++i) {
+        const TPoint& a = points[i];
+        const TPoint& c = points[(i + 1) % points.size()];
+        raster::WalkLine(a.X, a.Y, c.X, c.Y, W, H,
+                         [&](int x, int y, int64_t) { target_->ScanLine(y)[x] = pc; });
+      }
+      if (l == r && t == b) SetPixel(points[0].X, points[0].Y, pen_.GetColor());
+    }
+    return;
+  }
+  CoverageMask mask(l - pw, t - pw, r + pw + 1, b + pw + 1, W, H);
   if (mask.Empty()) return;
   if (brush) raster::MarkPolygonInterior(mask, points, CoverageMask::kBrush);
   if (pen) {
@@ -266,7 +267,6 @@ void TCanvas::Polygon(const std::vector<TPoint>& points) {
       }
     } else {
       int64_t phase = 0;
-      const int W = target_->GetWidth(), H = target_->GetHeight();
       for (size_t i = 0; i < n; ++i) {
         const TPoint& a = points[i];
         const TPoint& c = points[(i + 1) % n];
