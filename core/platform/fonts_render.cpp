@@ -97,7 +97,7 @@ struct Strike {
   int barThickness = 1;
   FT_UInt glyph[256] = {};
   int advance[256];
-  std::unique_ptr<GlyphImage> images[4][256];
+  std::shared_ptr<const GlyphImage> images[4][256];
 
   Strike() { std::fill(std::begin(advance), std::end(advance), -1); }
   ~Strike() {
@@ -412,13 +412,15 @@ GlyphImage RenderGlyph(Strike& s, unsigned char b, const Turn& t, double fx, dou
 }
 
 // The glyph image of a byte for unturned or quarter-turned text, from the
-// strike's cache; null when the glyph is too large to keep.
-const GlyphImage* CachedGlyph(RenderState& st, Strike& s, unsigned char b, const Turn& t) {
+// strike's cache. Images are shared: emptying the cache while a text is being
+// put together leaves the glyphs it already holds intact.
+std::shared_ptr<const GlyphImage> CachedGlyph(RenderState& st, Strike& s, unsigned char b,
+                                              const Turn& t) {
   auto& slot = s.images[t.quarter][b];
-  if (slot) return slot.get();
-  auto img = std::make_unique<GlyphImage>(RenderGlyph(s, b, t, 0, 0));
+  if (slot) return slot;
+  auto img = std::make_shared<const GlyphImage>(RenderGlyph(s, b, t, 0, 0));
   const size_t bytes = img->pixels.size() + sizeof(GlyphImage);
-  if (bytes > kMaxCachedGlyphBytes) return nullptr;
+  if (bytes > kMaxCachedGlyphBytes) return img;  // too large to keep
   if (st.glyphBytes + bytes > kMaxGlyphCacheBytes) {
     for (auto& [key, strike] : st.strikes) {
       for (auto& q : strike->images) {
@@ -428,8 +430,8 @@ const GlyphImage* CachedGlyph(RenderState& st, Strike& s, unsigned char b, const
     st.glyphBytes = 0;
   }
   st.glyphBytes += bytes;
-  slot = std::move(img);
-  return slot.get();
+  slot = img;
+  return img;
 }
 
 // ------------------------------------------------------------------- masks
@@ -531,7 +533,7 @@ void FillTurnedRect(TGlyphMask& mask, const Turn& t, double u0, double v0, doubl
 }
 
 struct Placed {
-  const GlyphImage* image;  // cached, or one of the owned images
+  std::shared_ptr<const GlyphImage> image;
   int64_t x;
   int64_t y;
 };
@@ -560,7 +562,6 @@ TGlyphMask Render(const TFont& font, std::string_view text, const Box& clip, int
   // Glyphs at their pen positions on the turned baseline; those wholly outside
   // the clip are passed over.
   std::vector<Placed> placed;
-  std::vector<std::unique_ptr<GlyphImage>> owned;
   Box ink;
   int64_t pen = 0;
   for (char c : text) {
@@ -573,16 +574,13 @@ TGlyphMask Render(const TFont& font, std::string_view text, const Box& clip, int
     }
     const double ox = u * t.c + m.Ascent * t.s, oy = -u * t.s + m.Ascent * t.c;
     const double ix = std::floor(ox), iy = std::floor(oy);
-    const GlyphImage* img = nullptr;
-    if (t.quarter >= 0) img = CachedGlyph(st, s, b, t);
-    if (!img) {
-      owned.push_back(std::make_unique<GlyphImage>(RenderGlyph(s, b, t, ox - ix, oy - iy)));
-      img = owned.back().get();
-    }
+    auto img = t.quarter >= 0
+                   ? CachedGlyph(st, s, b, t)
+                   : std::make_shared<const GlyphImage>(RenderGlyph(s, b, t, ox - ix, oy - iy));
     if (img->width == 0 || img->height == 0) continue;
     const auto x = static_cast<int64_t>(ix) + img->dx, y = static_cast<int64_t>(iy) + img->dy;
-    placed.push_back({img, x, y});
     ink.Add(x, y, x + img->width, y + img->height);
+    placed.push_back({std::move(img), x, y});
   }
 
   // Bars across the whole advance width, as (top, bottom) down from the cell top.

@@ -368,7 +368,7 @@ TEST(RenderText, GoldenHelloWorld) {
   uint32_t hash = 2166136261u;
   for (uint8_t v : m.Coverage) hash = (hash ^ v) * 16777619u;
   EXPECT_EQ(m.Left, 0);
-  EXPECT_EQ(m.Top, 2);  // the tops of "l" and "d"
+  EXPECT_EQ(m.Top, 2);                                       // the tops of "l" and "d"
   EXPECT_EQ(m.Width, MeasureText(Font(8), "Hello, World"));  // the underline's length
   EXPECT_EQ(m.Width, 69);
   EXPECT_EQ(m.Height, 10);  // down to the underline in the row under the baseline
@@ -468,6 +468,22 @@ TEST(RenderLimits, ClippedMasksAreTheCutOfTheWhole) {
   }
   EXPECT_EQ(RenderText(Font(12), "Far away", Rect(5000, 5000, 5100, 5100)).Width, 0);
   EXPECT_EQ(RenderText(Font(12), "Empty clip", Rect(10, 10, 10, 40)).Width, 0);
+}
+
+TEST(RenderLimits, EmptyingTheGlyphCacheMidTextKeepsItsGlyphs) {
+  // 62 glyphs at an em of 1000 px take about 22 MB; two such strikes overflow
+  // the 32 MB glyph cache while the second text is being put together.
+  const std::string abc = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  TFont a = Font(8), b = Font(8);
+  a.SetHeight(1000);
+  b.SetHeight(999);
+  const TRect band = Rect(0, 700, 40000, 704);  // all glyphs cross it; the mask stays small
+  RenderText(a, abc, band);
+  const TGlyphMask first = RenderText(b, abc, band);
+  const TGlyphMask again = RenderText(b, abc, band);
+  EXPECT_GT(InkSum(first), 4 * 255 * 62);
+  EXPECT_EQ(first.Width, again.Width);
+  EXPECT_EQ(first.Coverage, again.Coverage);
 }
 
 TEST(RenderLimits, HugeMasksAreRefusedUnlessClipped) {
