@@ -499,10 +499,12 @@ void FillTurnedRect(TGlyphMask& mask, const Turn& t, double u0, double v0, doubl
     px[k] = us[k] * t.c + vs[k] * t.s - mask.Left;
     py[k] = -us[k] * t.s + vs[k] * t.c - mask.Top;
   }
-  const double minY = std::min({py[0], py[1], py[2], py[3]});
-  const double maxY = std::max({py[0], py[1], py[2], py[3]});
-  const int y0 = std::max(0, static_cast<int>(std::floor(minY)));
-  const int y1 = std::min(mask.Height, static_cast<int>(std::ceil(maxY)));
+  // Held to the mask before converting: the bar of a long clipped text may lie
+  // far outside the int range.
+  const double minY = std::max(0.0, std::min({py[0], py[1], py[2], py[3]}));
+  const double maxY = std::min<double>(mask.Height, std::max({py[0], py[1], py[2], py[3]}));
+  if (maxY <= minY) return;
+  const int y0 = static_cast<int>(std::floor(minY)), y1 = static_cast<int>(std::ceil(maxY));
   std::vector<float> acc(static_cast<size_t>(mask.Width));
   for (int y = y0; y < y1; ++y) {
     int lo = mask.Width, hi = 0;

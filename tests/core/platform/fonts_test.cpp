@@ -495,6 +495,15 @@ TEST(RenderLimits, HugeMasksAreRefusedUnlessClipped) {
   EXPECT_GT(part.Width, 0);
   EXPECT_LE(part.Width, 300);
   EXPECT_LE(part.Height, 200);
+  // Text whose underline runs billions of pixels, turned, cut to a small clip.
+  TFont turned = Font(8, {fsUnderline}, 3300);
+  turned.SetHeight(kMaxEmPixels);
+  const std::string endless(1'200'000, 'W');
+  ASSERT_EQ(MeasureText(turned, endless), INT32_MAX);
+  const TGlyphMask start = RenderText(turned, endless, Rect(0, 0, 3000, 3000));
+  EXPECT_GT(InkSum(start), 0);
+  EXPECT_LE(start.Left + start.Width, 3000);
+  EXPECT_LE(start.Top + start.Height, 3000);
   // A large font with short text still renders whole.
   const TGlyphMask big = RenderText(f, "W");
   EXPECT_GT(big.Width, kMaxEmPixels / 2);
