@@ -60,8 +60,15 @@ int WriteAll(int fd, const char* p, int64_t n) {
   throw EInOutError("Stream seek error: invalid position", EINVAL);
 }
 
+void WriteInPlace(const std::string& FileName, std::string_view Data) {
+  TFileStream fs(FileName, fmCreate);
+  fs.WriteBuffer(Data.data(), static_cast<int64_t>(Data.size()));
+}
+
 // Writes Data to a fresh file beside FileName and renames it over FileName.
-// Targets that are not regular files (devices, pipes) are written directly.
+// Targets that are not regular files (devices, pipes) are written directly,
+// and so is an existing, writable file when no file can be made beside it
+// (a directory we may not write to, a name at the length limit).
 void WriteFileReplacing(const std::string& FileName, std::string_view Data) {
   std::string target = FileName;
   struct stat st {};
@@ -76,11 +83,7 @@ void WriteFileReplacing(const std::string& FileName, std::string_view Data) {
     if (S_ISDIR(st.st_mode)) RaiseFileError("create", FileName, EISDIR);
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
       RaiseFileError("create", FileName, errno);
-    if (!S_ISREG(st.st_mode)) {
-      TFileStream fs(FileName, fmCreate);
-      fs.WriteBuffer(Data.data(), static_cast<int64_t>(Data.size()));
-      return;
-    }
+    if (!S_ISREG(st.st_mode)) return WriteInPlace(FileName, Data);
   }
 
   static std::atomic<unsigned> counter{0};
@@ -91,7 +94,12 @@ void WriteFileReplacing(const std::string& FileName, std::string_view Data) {
     fd = OpenRetrying(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
-  if (fd < 0) RaiseFileError("create", FileName, errno);
+  if (fd < 0) {
+    const int err = errno;
+    if (exists && (err == EACCES || err == EPERM || err == EROFS || err == ENAMETOOLONG))
+      return WriteInPlace(FileName, Data);
+    RaiseFileError("create", FileName, err);
+  }
   if (exists) (void)::fchmod(fd, st.st_mode & 07777);  // best effort: keep the old mode
 
   int err = WriteAll(fd, Data.data(), static_cast<int64_t>(Data.size()));

@@ -161,6 +161,8 @@ class TMemoryStream : public TStream {
   // Writes the whole content to a temporary file beside FileName and renames
   // it into place, so a failed save leaves an existing file as it was. An
   // existing file keeps its permission bits; a symbolic link is followed.
+  // Devices, and a writable file in a folder where no file can be created,
+  // are written in place. A read-only file is refused (EACCES).
   void SaveToFile(const std::string& FileName) const;
 
  protected:

@@ -347,6 +347,19 @@ TEST_F(StreamFiles, SaveToFileReplacesTheFileWhole) {
                   "Cannot create file \"" + dir_ + "\": Is a directory");
 }
 
+TEST_F(StreamFiles, SaveToFileWritesInPlaceInAReadOnlyFolder) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
+  const std::string name = Path("sub/kept.txt");
+  std::filesystem::create_directory(Path("sub"));
+  Put(name, "old");
+  ::chmod(Path("sub").c_str(), 0555);
+  TStringStream("new").SaveToFile(name);
+  EXPECT_EQ(Slurp(name), "new");
+  ExpectFileError([&] { TStringStream("x").SaveToFile(Path("sub/new.txt")); }, EACCES,
+                  "Cannot create file \"" + Path("sub/new.txt") + "\": Permission denied");
+  ::chmod(Path("sub").c_str(), 0755);
+}
+
 TEST(FileWriteErrors, AFullDeviceRaisesWithTheReason) {
   if (::access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
   TFileStream fs("/dev/full", fmOpenWrite);
