@@ -154,10 +154,12 @@ int TApplication::ProcessMessages() {
 }
 
 bool TApplication::HandleMessage() {
-  if (queue_.empty()) GetWindowBackend()->PollEvents(*this);
-  while (queue_.empty()) {
+  if (queue_.empty()) {
     if (terminated_) return false;
-    if (!GetWindowBackend()->WaitForEvents(*this) && queue_.empty()) return false;
+    const bool more = GetWindowBackend()->WaitForEvents(*this);
+    // A wake-up without a message returns to the caller's loop, which may
+    // have something to check (an abort flag set by the event, say).
+    if (queue_.empty()) return more;
   }
   TMessage m = std::move(queue_.front());
   queue_.pop_front();

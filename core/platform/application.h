@@ -87,9 +87,10 @@ class TApplication : public TObject {
   // most once per call, so a control that invalidates itself while painting
   // cannot keep the call going. Returns the number of messages dispatched.
   int ProcessMessages();
-  // Dispatches one message. With the queue empty it polls the backend and
-  // then waits for it; returns false when nothing was dispatched because the
-  // backend will deliver nothing more (or the application is terminated).
+  // Dispatches one message. With the queue empty it first waits for the
+  // backend; returns false when the backend will deliver nothing more (or
+  // the application is terminated and the queue is empty), true after a
+  // dispatch or a wake-up that brought no message.
   bool HandleMessage();
   // Pumps messages until Terminate or until nothing more can come.
   void Run();
