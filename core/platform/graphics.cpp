@@ -95,17 +95,17 @@ void TFont::SetName(const std::string& n) {
 }
 void TFont::SetSize(int points) {
   points = std::clamp(points, 1, 1638);
-  if (points == size_) return;
-  size_ = points;
-  Changed();
+  SetHeight(static_cast<int>(std::lround(static_cast<double>(points) * ppi_ / 72.0)));
 }
-int TFont::GetHeight() const {
-  return static_cast<int>(std::lround(static_cast<double>(size_) * ppi_ / 72.0));
+int TFont::GetSize() const {
+  return static_cast<int>(std::lround(static_cast<double>(height_) * 72.0 / ppi_));
 }
 void TFont::SetHeight(int pixels) {
   if (pixels < 0) pixels = -pixels;  // the classic negative "em height" form
-  if (pixels == 0) return;
-  SetSize(static_cast<int>(std::lround(static_cast<double>(pixels) * 72.0 / ppi_)));
+  pixels = std::clamp(pixels, 1, 20000);
+  if (pixels == height_) return;
+  height_ = pixels;
+  Changed();
 }
 void TFont::SetColor(TColor c) {
   if (c == color_) return;
@@ -132,7 +132,7 @@ void TFont::SetOrientation(int tenthsOfDegree) {
 void TFont::Assign(const TPersistent* Source) {
   if (auto* f = dynamic_cast<const TFont*>(Source)) {
     name_ = f->name_;
-    size_ = f->size_;
+    height_ = f->height_;
     color_ = f->color_;
     style_ = f->style_;
     ppi_ = f->ppi_;

@@ -177,26 +177,28 @@ class TBrush : public TPersistent {
   TBrushStyle style_ = bsSolid;
 };
 
-// The font of text output. Size is in points; Height is the em height in
-// pixels at the font's PixelsPerInch (Height = round(Size * PixelsPerInch / 72)),
-// and setting either sets the other. Orientation turns the text
-// counter-clockwise, in tenths of a degree, about the text's reference point.
+// The font of text output. The font keeps its em height in pixels (Height);
+// Size in points is Height at the font's PixelsPerInch:
+// Height = round(Size * PixelsPerInch / 72). Changing PixelsPerInch keeps the
+// Height, so a size set at one resolution stays the same number of pixels.
+// Orientation turns the text counter-clockwise, in tenths of a degree, about
+// the text's reference point.
 class TFont : public TPersistent {
  public:
   static constexpr int kScreenPixelsPerInch = 96;
 
   const std::string& GetName() const { return name_; }
   void SetName(const std::string& n);
-  int GetSize() const { return size_; }
+  int GetSize() const;
   void SetSize(int points);
-  int GetHeight() const;
+  int GetHeight() const { return height_; }
   void SetHeight(int pixels);
   TColor GetColor() const { return color_; }
   void SetColor(TColor c);
   TFontStyles GetStyle() const { return style_; }
   void SetStyle(TFontStyles s);
   int GetPixelsPerInch() const { return ppi_; }
-  void SetPixelsPerInch(int ppi);  // keeps Size; values below 1 are ignored
+  void SetPixelsPerInch(int ppi);  // keeps Height; values below 1 are ignored
   int GetOrientation() const { return orientation_; }
   void SetOrientation(int tenthsOfDegree);
   void Assign(const TPersistent* Source) override;
@@ -206,7 +208,7 @@ class TFont : public TPersistent {
  private:
   void Changed();
   std::string name_ = "DejaVu Sans";
-  int size_ = 8;
+  int height_ = 11;  // 8 points at 96 pixels per inch
   TColor color_ = clBlack;
   TFontStyles style_;
   int ppi_ = kScreenPixelsPerInch;
