@@ -13,15 +13,19 @@
 namespace tkz {
 namespace {
 
-using testing::ControlsTest;
-using testing::Probe;
+using ctltest::ControlsTest;
+using MessageQueue = ControlsTest;
+using MouseInput = ControlsTest;
+using ModalLoop = ControlsTest;
+using WindowBackend = ControlsTest;
+using ctltest::Probe;
 using Log = std::vector<std::string>;
 
 void Post(const TMessage& m) { Application().PostMessage(m); }
 void Pump() { Application().ProcessMessages(); }
 
 // ------------------------------------------------------------------ queue
-TEST_F(ControlsTest, MessagesRunInPostingOrderIncludingThosePostedMeanwhile) {
+TEST_F(MessageQueue, MessagesRunInPostingOrderIncludingThosePostedMeanwhile) {
   Probe p;
   p.SetBounds(0, 0, 20, 20);
   Pump();
@@ -37,7 +41,7 @@ TEST_F(ControlsTest, MessagesRunInPostingOrderIncludingThosePostedMeanwhile) {
   EXPECT_EQ(p.log, (Log{"move 1,2"}));
 }
 
-TEST_F(ControlsTest, AMessageLoopThatKeepsPostingIsCutPerCall) {
+TEST_F(MessageQueue, AMessageLoopThatKeepsPostingIsCutPerCall) {
   std::function<void()> again = [&] { Post(TMessage::Call(again)); };
   Post(TMessage::Call(again));
   EXPECT_EQ(Application().ProcessMessages(), TApplication::kMaxDispatchPerPass);
@@ -45,7 +49,7 @@ TEST_F(ControlsTest, AMessageLoopThatKeepsPostingIsCutPerCall) {
   Application().ClearMessages();
 }
 
-TEST_F(ControlsTest, MessagesForADestroyedControlAreDropped) {
+TEST_F(MessageQueue, MessagesForADestroyedControlAreDropped) {
   auto p = std::make_unique<Probe>();
   p->SetBounds(0, 0, 20, 20);
   bool ran = false;
@@ -60,7 +64,7 @@ TEST_F(ControlsTest, MessagesForADestroyedControlAreDropped) {
   EXPECT_FALSE(ran);
 }
 
-TEST_F(ControlsTest, HandleMessageHeadlessWithNothingQueuedReturnsFalse) {
+TEST_F(MessageQueue, HandleMessageHeadlessWithNothingQueuedReturnsFalse) {
   EXPECT_FALSE(Application().HandleMessage());
   bool ran = false;
   Post(TMessage::Call([&] { ran = true; }));
@@ -76,7 +80,7 @@ TEST_F(ControlsTest, HandleMessageHeadlessWithNothingQueuedReturnsFalse) {
   EXPECT_EQ(Application().MessageCount(), 1);
 }
 
-TEST_F(ControlsTest, AResizeMessageResizesTheTopLevelAndItsLayout) {
+TEST_F(MessageQueue, AResizeMessageResizesTheTopLevelAndItsLayout) {
   TCustomControl form;
   form.SetBounds(30, 40, 100, 100);
   TGraphicControl client;
@@ -103,7 +107,7 @@ struct Window {
   Probe child;
 };
 
-TEST_F(ControlsTest, CaptureSendsMovesAndTheUpToThePressedControlInItsCoordinates) {
+TEST_F(MouseInput, CaptureSendsMovesAndTheUpToThePressedControlInItsCoordinates) {
   Window w;
   Post(TMessage::MouseDown(nullptr, mbLeft, {ssShift}, 15, 25).At(&w.form));
   Post(TMessage::MouseMove(nullptr, {}, 80, 90).At(&w.form));  // over the form only
@@ -118,7 +122,7 @@ TEST_F(ControlsTest, CaptureSendsMovesAndTheUpToThePressedControlInItsCoordinate
   EXPECT_EQ(Application().GetCapture(), nullptr);
 }
 
-TEST_F(ControlsTest, ClickNeedsALeftDownAndUpInsideTheSameControl) {
+TEST_F(MouseInput, ClickNeedsALeftDownAndUpInsideTheSameControl) {
   Window w;
   Post(TMessage::MouseDown(&w.child, mbLeft, {}, 1, 1));
   Post(TMessage::MouseUp(&w.child, mbLeft, {}, 29, 29));
@@ -140,7 +144,7 @@ TEST_F(ControlsTest, ClickNeedsALeftDownAndUpInsideTheSameControl) {
   EXPECT_TRUE(w.form.log.empty());
 }
 
-TEST_F(ControlsTest, HitTestingFindsTheDeepestVisibleEnabledControl) {
+TEST_F(MouseInput, HitTestingFindsTheDeepestVisibleEnabledControl) {
   Window w;
   Probe inner;
   inner.SetBounds(5, 5, 10, 10);
@@ -169,7 +173,7 @@ TEST_F(ControlsTest, HitTestingFindsTheDeepestVisibleEnabledControl) {
   EXPECT_EQ(inner.clicks, 1);
 }
 
-TEST_F(ControlsTest, ADoubleClickFiresDblClickThenDownWithDoubleAndNoSecondClick) {
+TEST_F(MouseInput, ADoubleClickFiresDblClickThenDownWithDoubleAndNoSecondClick) {
   Window w;
   Post(TMessage::MouseDown(&w.child, mbLeft, {}, 3, 3));
   Post(TMessage::MouseUp(&w.child, mbLeft, {}, 3, 3));
@@ -183,7 +187,7 @@ TEST_F(ControlsTest, ADoubleClickFiresDblClickThenDownWithDoubleAndNoSecondClick
                               "dblclick", "down 4,4 L D", "up 4,4"}));
 }
 
-TEST_F(ControlsTest, AnUnhandledWheelGoesToTheParentWithTheScreenPosition) {
+TEST_F(MouseInput, AnUnhandledWheelGoesToTheParentWithTheScreenPosition) {
   Window w;
   w.form.SetLeft(200);
   Log seen;
@@ -205,7 +209,7 @@ TEST_F(ControlsTest, AnUnhandledWheelGoesToTheParentWithTheScreenPosition) {
   EXPECT_EQ(seen, (Log{"child -120 212,23 C", "child 240 210,20", "form 240"}));
 }
 
-TEST_F(ControlsTest, HandlersMayDeleteTheirOwnControl) {
+TEST_F(MouseInput, HandlersMayDeleteTheirOwnControl) {
   auto form = std::make_unique<Probe>();
   form->SetBounds(0, 0, 50, 50);
   auto* doomed = new Probe(form.get());
@@ -227,7 +231,7 @@ TEST_F(ControlsTest, HandlersMayDeleteTheirOwnControl) {
   EXPECT_EQ(form->ControlCount(), 0);
 }
 
-TEST_F(ControlsTest, HidingOrDisablingTheCapturedControlReleasesTheCapture) {
+TEST_F(MouseInput, HidingOrDisablingTheCapturedControlReleasesTheCapture) {
   Window w;
   Application().SendMessage(TMessage::MouseDown(&w.child, mbLeft, {}, 1, 1));
   EXPECT_TRUE(w.child.GetMouseCapture());
@@ -278,7 +282,7 @@ class BoxPicker : public TCustomControl {
   }
 };
 
-TEST_F(ControlsTest, AModalLoopEndsWhenTheScriptedUserFinishesTheRectangle) {
+TEST_F(ModalLoop, AModalLoopEndsWhenTheScriptedUserFinishesTheRectangle) {
   TScriptedBackend script;
   SetWindowBackend(&script);
   BoxPicker map;
@@ -294,7 +298,7 @@ TEST_F(ControlsTest, AModalLoopEndsWhenTheScriptedUserFinishesTheRectangle) {
   EXPECT_EQ(script.StepsLeft(), 1);
 }
 
-TEST_F(ControlsTest, AModalLoopEndsWhenTheBackendRunsDryOrOnAbort) {
+TEST_F(ModalLoop, AModalLoopEndsWhenTheBackendRunsDryOrOnAbort) {
   TScriptedBackend script;
   SetWindowBackend(&script);
   BoxPicker map;
@@ -313,7 +317,7 @@ TEST_F(ControlsTest, AModalLoopEndsWhenTheBackendRunsDryOrOnAbort) {
 }
 
 // ------------------------------------------------------------------ backend
-TEST_F(ControlsTest, TheBackendHearsOfShowingPaintingCursorsAndDestruction) {
+TEST_F(WindowBackend, TheBackendHearsOfShowingPaintingCursorsAndDestruction) {
   using C = TScriptedBackend::TCall;
   auto script = std::make_unique<TScriptedBackend>();
   SetWindowBackend(script.get());
@@ -348,7 +352,7 @@ TEST_F(ControlsTest, TheBackendHearsOfShowingPaintingCursorsAndDestruction) {
   EXPECT_FALSE(GetWindowBackend()->WaitForEvents(Application()));
 }
 
-TEST_F(ControlsTest, ScreenNamesCursorsAndReportsTheHeadlessScreen) {
+TEST_F(WindowBackend, ScreenNamesCursorsAndReportsTheHeadlessScreen) {
   Screen().RegisterCursor(1000, "ZOOMIN");
   Screen().RegisterCursor(1001, "PANHAND");
   EXPECT_EQ(Screen().GetCursorName(1000), "ZOOMIN");

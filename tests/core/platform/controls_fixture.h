@@ -8,7 +8,7 @@
 #include "core/platform/backend.h"
 #include "core/platform/controls.h"
 
-namespace tkz::testing {
+namespace tkz::ctltest {
 
 class ControlsTest : public ::testing::Test {
  protected:
@@ -72,4 +72,4 @@ class Probe : public TCustomControl {
   }
 };
 
-}  // namespace tkz::testing
+}  // namespace tkz::ctltest

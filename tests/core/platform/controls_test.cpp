@@ -9,13 +9,16 @@
 namespace tkz {
 namespace {
 
-using testing::ControlsTest;
-using testing::Probe;
+using ctltest::ControlsTest;
+using ControlLayout = ControlsTest;
+using ControlTree = ControlsTest;
+using ControlPainting = ControlsTest;
+using ctltest::Probe;
 
 TRect Bounds(const TControl& c) { return c.GetBoundsRect(); }
 
 // ---------------------------------------------------------------- layout
-TEST_F(ControlsTest, TopAndClientShareTheParentAndFollowVisibilityAndSize) {
+TEST_F(ControlLayout, TopAndClientShareTheParentAndFollowVisibilityAndSize) {
   TCustomControl form;
   form.SetBounds(0, 0, 480, 320);
   auto* bar = new TCustomControl(&form);
@@ -46,7 +49,7 @@ TEST_F(ControlsTest, TopAndClientShareTheParentAndFollowVisibilityAndSize) {
   EXPECT_EQ(Bounds(*map), Rect(0, 50, 600, 400));
 }
 
-TEST_F(ControlsTest, EdgesStackInOrderAndTheClientTakesTheRest) {
+TEST_F(ControlLayout, EdgesStackInOrderAndTheClientTakesTheRest) {
   TCustomControl form;
   form.SetBounds(0, 0, 200, 100);
   auto add = [&](TAlign a, int w, int h) {
@@ -79,7 +82,7 @@ TEST_F(ControlsTest, EdgesStackInOrderAndTheClientTakesTheRest) {
   EXPECT_EQ(client->GetHeight(), 0);
 }
 
-TEST_F(ControlsTest, BoundsAreClampedAndLoadingDefersLayout) {
+TEST_F(ControlLayout, BoundsAreClampedAndLoadingDefersLayout) {
   TGraphicControl c;
   c.SetBounds(5, 6, -10, -1);
   EXPECT_EQ(Bounds(c), Rect(5, 6, 5, 6));
@@ -99,7 +102,7 @@ TEST_F(ControlsTest, BoundsAreClampedAndLoadingDefersLayout) {
 }
 
 // --------------------------------------------------------- the control tree
-TEST_F(ControlsTest, DeletingAParentDeletesOwnedChildrenAndFreesTheOthers) {
+TEST_F(ControlTree, DeletingAParentDeletesOwnedChildrenAndFreesTheOthers) {
   auto owner = std::make_unique<TComponent>();
   auto* panel = new TCustomControl(owner.get());
   auto* owned = new TGraphicControl(panel);  // owned by the panel
@@ -115,7 +118,7 @@ TEST_F(ControlsTest, DeletingAParentDeletesOwnedChildrenAndFreesTheOthers) {
   owner.reset();
 }
 
-TEST_F(ControlsTest, DeletingAChildTakesItOutOfItsParentAndRelaysOut) {
+TEST_F(ControlTree, DeletingAChildTakesItOutOfItsParentAndRelaysOut) {
   TCustomControl form;
   form.SetBounds(0, 0, 100, 100);
   auto* bar = new TGraphicControl(&form);
@@ -133,7 +136,7 @@ TEST_F(ControlsTest, DeletingAChildTakesItOutOfItsParentAndRelaysOut) {
   EXPECT_EQ(Bounds(*rest), Rect(0, 0, 100, 100));
 }
 
-TEST_F(ControlsTest, AnOwnerDeletesParentAndChildInEitherCreationOrder) {
+TEST_F(ControlTree, AnOwnerDeletesParentAndChildInEitherCreationOrder) {
   for (bool child_first : {false, true}) {
     auto owner = std::make_unique<TComponent>();
     TGraphicControl* child = nullptr;
@@ -149,7 +152,7 @@ TEST_F(ControlsTest, AnOwnerDeletesParentAndChildInEitherCreationOrder) {
   }
 }
 
-TEST_F(ControlsTest, AControlCannotBecomeItsOwnAncestor) {
+TEST_F(ControlTree, AControlCannotBecomeItsOwnAncestor) {
   TCustomControl a;
   TCustomControl b;
   b.SetParent(&a);
@@ -160,7 +163,7 @@ TEST_F(ControlsTest, AControlCannotBecomeItsOwnAncestor) {
   EXPECT_EQ(a.ControlCount(), 0);
 }
 
-TEST_F(ControlsTest, ScreenCoordinatesAddTheOffsetsUpToTheTopLevel) {
+TEST_F(ControlTree, ScreenCoordinatesAddTheOffsetsUpToTheTopLevel) {
   TCustomControl form;
   form.SetBounds(100, 50, 300, 200);
   TCustomControl panel;
@@ -174,7 +177,7 @@ TEST_F(ControlsTest, ScreenCoordinatesAddTheOffsetsUpToTheTopLevel) {
 }
 
 // ---------------------------------------------------------------- painting
-TEST_F(ControlsTest, TwoInvalidatesGiveOnePaint) {
+TEST_F(ControlPainting, TwoInvalidatesGiveOnePaint) {
   Probe p;
   p.SetBounds(0, 0, 10, 10);
   Application().ProcessMessages();
@@ -189,7 +192,7 @@ TEST_F(ControlsTest, TwoInvalidatesGiveOnePaint) {
   EXPECT_EQ(p.paints, 1);
 }
 
-TEST_F(ControlsTest, UpdatePaintsAtOnceAndThePendingMessageThenPaintsNothing) {
+TEST_F(ControlPainting, UpdatePaintsAtOnceAndThePendingMessageThenPaintsNothing) {
   Probe p;
   p.SetBounds(0, 0, 10, 10);
   Application().ProcessMessages();
@@ -205,7 +208,7 @@ TEST_F(ControlsTest, UpdatePaintsAtOnceAndThePendingMessageThenPaintsNothing) {
   EXPECT_EQ(p.paints, 2);
 }
 
-TEST_F(ControlsTest, HiddenControlsPaintWhenShown) {
+TEST_F(ControlPainting, HiddenControlsPaintWhenShown) {
   TCustomControl parent;
   parent.SetBounds(0, 0, 50, 50);
   parent.SetVisible(false);
@@ -220,7 +223,7 @@ TEST_F(ControlsTest, HiddenControlsPaintWhenShown) {
   EXPECT_EQ(child.paints, 1);
 }
 
-TEST_F(ControlsTest, AControlThatInvalidatesWhilePaintingCannotHangTheQueue) {
+TEST_F(ControlPainting, AControlThatInvalidatesWhilePaintingCannotHangTheQueue) {
   Probe p;
   p.SetBounds(0, 0, 10, 10);
   p.on_paint = [](Probe* self) { self->Invalidate(); };
@@ -231,7 +234,7 @@ TEST_F(ControlsTest, AControlThatInvalidatesWhilePaintingCannotHangTheQueue) {
   EXPECT_EQ(p.paints, 2);
 }
 
-TEST_F(ControlsTest, PaintDrawsOnASurfaceClearedToColorWithTheControlsFont) {
+TEST_F(ControlPainting, PaintDrawsOnASurfaceClearedToColorWithTheControlsFont) {
   Probe p;
   p.SetBounds(0, 0, 8, 6);
   p.SetColor(clYellow);
@@ -255,7 +258,22 @@ TEST_F(ControlsTest, PaintDrawsOnASurfaceClearedToColorWithTheControlsFont) {
   EXPECT_EQ(p.GetCanvas()->GetBitmap()->GetHeight(), 3);
 }
 
-TEST_F(ControlsTest, ScreenshotComposesVisibleChildrenClippedToTheirParents) {
+// The map's way of painting: draw into an off-screen bitmap, then copy it.
+TEST_F(ControlPainting, PaintMayCopyAnOffscreenPictureOntoItsCanvas) {
+  Probe map;
+  map.SetBounds(0, 0, 30, 20);
+  TBitmap buffer(30, 20);
+  buffer.Fill(clNavy);
+  buffer.GetCanvas()->GetBrush()->SetColor(clYellow);
+  buffer.GetCanvas()->FillRect(Rect(5, 5, 10, 10));
+  map.on_paint = [&](Probe* self) { self->GetCanvas()->Draw(0, 0, &buffer); };
+  auto shot = TakeScreenshot(&map);
+  EXPECT_EQ(shot->GetCanvas()->GetPixel(0, 0), clNavy);
+  EXPECT_EQ(shot->GetCanvas()->GetPixel(5, 5), clYellow);
+  EXPECT_EQ(shot->GetCanvas()->GetPixel(10, 10), clNavy);
+}
+
+TEST_F(ControlPainting, ScreenshotComposesVisibleChildrenClippedToTheirParents) {
   Probe form;
   form.SetBounds(0, 0, 40, 30);
   form.SetColor(clRed);

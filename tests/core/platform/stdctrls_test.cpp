@@ -11,7 +11,11 @@
 namespace tkz {
 namespace {
 
-using testing::ControlsTest;
+using ctltest::ControlsTest;
+using SpeedButton = ControlsTest;
+using Panel = ControlsTest;
+using ComboBox = ControlsTest;
+using CompositeControl = ControlsTest;
 
 const TColor kFace = ColorToRGB(clBtnFace);
 const TColor kLight = ColorToRGB(static_cast<TColor>(0xFF000014u));
@@ -55,7 +59,7 @@ struct ToolBar {
   std::vector<std::string> seen;
 };
 
-TEST_F(ControlsTest, SpeedButtonsOfAGroupAreExclusive) {
+TEST_F(SpeedButton, SpeedButtonsOfAGroupAreExclusive) {
   ToolBar t;
   t.Button(0)->SetDown(true);
   t.elsewhere.SetDown(true);
@@ -77,7 +81,7 @@ TEST_F(ControlsTest, SpeedButtonsOfAGroupAreExclusive) {
   EXPECT_TRUE(t.Button(1)->GetDown());
 }
 
-TEST_F(ControlsTest, AllowAllUpLetsTheDownButtonOfTheGroupGoUp) {
+TEST_F(SpeedButton, AllowAllUpLetsTheDownButtonOfTheGroupGoUp) {
   ToolBar t;
   t.Button(0)->SetAllowAllUp(true);  // shared by the group
   EXPECT_TRUE(t.Button(2)->GetAllowAllUp());
@@ -87,7 +91,7 @@ TEST_F(ControlsTest, AllowAllUpLetsTheDownButtonOfTheGroupGoUp) {
   EXPECT_EQ(t.seen, (std::vector<std::string>{"1 down others 0", "1 up others 0"}));
 }
 
-TEST_F(ControlsTest, AnUngroupedButtonClicksWithoutStayingDown) {
+TEST_F(SpeedButton, AnUngroupedButtonClicksWithoutStayingDown) {
   ToolBar t;
   int clicks = 0;
   t.single.OnClick = [&](TObject*) { ++clicks; };
@@ -111,7 +115,7 @@ TEST_F(ControlsTest, AnUngroupedButtonClicksWithoutStayingDown) {
   EXPECT_FALSE(t.Button(0)->GetDown());
 }
 
-TEST_F(ControlsTest, SpeedButtonDrawsItsGlyphTransparentAndSinksWhenDown) {
+TEST_F(SpeedButton, SpeedButtonDrawsItsGlyphTransparentAndSinksWhenDown) {
   TSpeedButton b;
   b.SetBounds(0, 0, 12, 12);
   b.SetGroupIndex(3);
@@ -140,7 +144,7 @@ TEST_F(ControlsTest, SpeedButtonDrawsItsGlyphTransparentAndSinksWhenDown) {
 }
 
 // ------------------------------------------------------------------- panel
-TEST_F(ControlsTest, PanelPaintsItsBevelsAndAlignsChildrenInside) {
+TEST_F(Panel, PanelPaintsItsBevelsAndAlignsChildrenInside) {
   TPanel p;
   p.SetBounds(0, 0, 20, 10);
   p.SetBevelInner(bvLowered);
@@ -166,7 +170,7 @@ TEST_F(ControlsTest, PanelPaintsItsBevelsAndAlignsChildrenInside) {
 }
 
 // --------------------------------------------------------------- combo box
-TEST_F(ControlsTest, ComboBoxItemIndexRulesAndOnChangeOnlyForTheUser) {
+TEST_F(ComboBox, ComboBoxItemIndexRulesAndOnChangeOnlyForTheUser) {
   TComboBox box;
   int changes = 0;
   box.OnChange = [&](TObject*) { ++changes; };
@@ -192,7 +196,7 @@ TEST_F(ControlsTest, ComboBoxItemIndexRulesAndOnChangeOnlyForTheUser) {
   EXPECT_EQ(box.GetItemIndex(), 2);
 }
 
-TEST_F(ControlsTest, ComboBoxSelectionFollowsItsItemThroughListChanges) {
+TEST_F(ComboBox, ComboBoxSelectionFollowsItsItemThroughListChanges) {
   TComboBox box;
   box.SetStyle(csDropDownList);
   TComboBoxItems& items = *box.GetItems();
@@ -217,7 +221,7 @@ TEST_F(ControlsTest, ComboBoxSelectionFollowsItsItemThroughListChanges) {
   EXPECT_EQ(items.Count(), 0);
 }
 
-TEST_F(ControlsTest, ComboBoxTextSelectsTheMatchingItemPerStyle) {
+TEST_F(ComboBox, ComboBoxTextSelectsTheMatchingItemPerStyle) {
   TComboBox box;
   box.GetItems()->Add("Mercator");
   box.GetItems()->Add("Lambert");
@@ -239,7 +243,7 @@ TEST_F(ControlsTest, ComboBoxTextSelectsTheMatchingItemPerStyle) {
 // ------------------------------------------------------ a composite control
 // The atlas's arrangement: a tool bar on top with two grouped tool buttons
 // and a list of maps, the map filling the rest.
-TEST_F(ControlsTest, AtlasLikeCompositeLaysOutAndRespondsToTheMouse) {
+TEST_F(CompositeControl, AtlasLikeCompositeLaysOutAndRespondsToTheMouse) {
   auto form = std::make_unique<TCustomControl>();
   form->SetBounds(0, 0, 480, 320);
   auto* bar = new TPanel(form.get());
