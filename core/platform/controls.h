@@ -1,0 +1,279 @@
+// Controls: rectangles on the screen that paint themselves and react to the
+// mouse. They run headless; a window backend (backend.h) shows them on a real
+// screen without the controls knowing.
+//
+// - A control has an owner (TComponent: the owner deletes it) and a parent (a
+//   TWinControl: the parent lays it out and paints it, nothing more). Deleting
+//   a parent turns its children that it does not own into parentless
+//   controls; deleting a child takes it out of its parent. Both orders are safe.
+// - Left/Top are relative to the parent's client area; a parentless control
+//   is a top-level window and its Left/Top are screen coordinates.
+// - Every control paints onto its own surface bitmap of its own size, cleared
+//   to Color before Paint runs. PaintTo composes a control and its visible
+//   children, in z order (later children on top, each clipped to its parent),
+//   onto any canvas.
+// - Invalidate posts one paint message to the application (application.h);
+//   further Invalidates before it is dispatched add nothing. Mouse, wheel and
+//   resize messages come through the same queue, posted by the backend or by
+//   tests.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/platform/classes.h"
+#include "core/platform/graphics.h"
+
+namespace tkz {
+
+// ----------------------------------------------------------------- vocabulary
+enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
+enum TShiftStateFlag : uint8_t { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = TEnumSet<TShiftStateFlag>;
+
+enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+enum TComponentStateFlag : uint8_t { csLoading, csReading, csWriting, csDestroying, csDesigning };
+using TComponentState = TEnumSet<TComponentStateFlag>;
+
+// Cursors by number: the built-in shapes are 0 and below; applications
+// register their own (positive numbers) with Screen().RegisterCursor.
+using TCursor = int16_t;
+constexpr TCursor crDefault = 0;
+constexpr TCursor crNone = -1;
+constexpr TCursor crArrow = -2;
+constexpr TCursor crCross = -3;
+constexpr TCursor crIBeam = -4;
+constexpr TCursor crSizeNESW = -6;
+constexpr TCursor crSizeNS = -7;
+constexpr TCursor crSizeNWSE = -8;
+constexpr TCursor crSizeWE = -9;
+constexpr TCursor crUpArrow = -10;
+constexpr TCursor crHourGlass = -11;
+constexpr TCursor crDrag = -12;
+constexpr TCursor crNoDrop = -13;
+constexpr TCursor crHSplit = -14;
+constexpr TCursor crVSplit = -15;
+constexpr TCursor crMultiDrag = -16;
+constexpr TCursor crSQLWait = -17;
+constexpr TCursor crNo = -18;
+constexpr TCursor crAppStart = -19;
+constexpr TCursor crHelp = -20;
+constexpr TCursor crHandPoint = -21;
+constexpr TCursor crSizeAll = -22;
+
+using TMouseEvent =
+    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+// MousePos is in screen coordinates (see TControl::ScreenToClient).
+using TMouseWheelEvent = std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta,
+                                            TPoint MousePos, bool& Handled)>;
+
+// Misuse of the control tree: a control made its own parent or ancestor, an
+// item index out of range.
+class EControlError : public ETKZError {
+ public:
+  using ETKZError::ETKZError;
+};
+
+class TWinControl;
+class TApplication;
+
+// --------------------------------------------------------------------- TControl
+class TControl : public TComponent {
+ public:
+  // Positions are kept within +-kMaxCoord and sizes within 0..kMaxSize.
+  static constexpr int kMaxCoord = 1 << 28;
+  static constexpr int kMaxSize = TBitmap::kMaxSide;
+
+  explicit TControl(TComponent* AOwner = nullptr);
+  ~TControl() override;
+  std::string ClassName() const override { return "TControl"; }
+
+  // --- place in the tree
+  TWinControl* GetParent() const { return parent_; }
+  // Appends the control on top of the parent's children (nullptr detaches).
+  // Raises EControlError when the parent is this control or one of its
+  // children.
+  void SetParent(TWinControl* AParent);
+
+  // --- position and size (parent's client coordinates)
+  int GetLeft() const { return left_; }
+  int GetTop() const { return top_; }
+  int GetWidth() const { return width_; }
+  int GetHeight() const { return height_; }
+  void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+  void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+  void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+  void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+  // Negative sizes become 0.
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+  TRect GetBoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
+  TRect GetClientRect() const { return {0, 0, width_, height_}; }
+  int GetClientWidth() const { return width_; }
+  int GetClientHeight() const { return height_; }
+  // Screen coordinates: a top-level control's Left/Top plus the offsets of the
+  // controls between it and this one.
+  TPoint ClientToScreen(TPoint p) const;
+  TPoint ScreenToClient(TPoint p) const;
+
+  // --- state
+  bool GetVisible() const { return visible_; }
+  void SetVisible(bool v);
+  // Show/Hide also tell the backend again about a top-level control.
+  void Show();
+  void Hide();
+  // Visible, and so are all its parents.
+  bool Showing() const;
+  bool GetEnabled() const { return enabled_; }
+  void SetEnabled(bool v);
+  TAlign GetAlign() const { return align_; }
+  void SetAlign(TAlign a);
+  TCursor GetCursor() const { return cursor_; }
+  void SetCursor(TCursor c);
+  const std::string& GetCaption() const { return text_; }
+  void SetCaption(const std::string& s) { SetText(s); }
+  const std::string& GetText() const { return text_; }
+  virtual void SetText(const std::string& s);
+  TColor GetColor() const { return color_; }
+  void SetColor(TColor c);
+  TFont* GetFont() { return &font_; }
+  const std::string& GetHint() const { return hint_; }
+  void SetHint(const std::string& s) { hint_ = s; }
+  bool GetShowHint() const { return show_hint_; }
+  void SetShowHint(bool b) { show_hint_ = b; }
+  TComponentState GetComponentState() const { return state_; }
+  // Leaving csLoading lays out the children that were added while loading.
+  void SetComponentState(TComponentState s);
+  // Whether the application has the mouse captured for this control.
+  bool GetMouseCapture() const;
+
+  // --- painting
+  // Marks the control as needing paint and posts a paint message unless one
+  // is pending.
+  void Invalidate();
+  // Paints now when the control needs paint.
+  void Update();
+  // Paints now.
+  void Repaint();
+  void Refresh() { Repaint(); }
+  // The canvas of the control's surface (its size; font set from Font and
+  // brush colour from Color when a paint starts).
+  TCanvas* GetCanvas();
+  // Draws the control and its visible children at (x, y) of dest, painting
+  // first whatever needs paint. Nothing outside dest's bitmap is touched.
+  void PaintTo(TCanvas* dest, int x, int y);
+
+  // --- events
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TNotifyEvent OnResize;
+  TNotifyEvent OnPaint;
+  TMouseEvent OnMouseDown;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseUp;
+  TMouseWheelEvent OnMouseWheel;
+
+ protected:
+  // Handlers of the messages; each fires its On... event. Subclasses
+  // override them and call the inherited one to keep the events.
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+  virtual void MouseMove(TShiftState Shift, int X, int Y);
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+  // Returns whether the wheel was handled; an unhandled wheel goes on to the
+  // parent.
+  virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
+  virtual void Click();
+  virtual void DblClick();
+  virtual void Paint();
+  virtual void Resize();
+
+ private:
+  friend class TWinControl;
+  friend class TApplication;
+
+  void EnsureSurface();
+  void PaintNow();  // erase, Paint, present
+  void Compose(TBitmap& dest, int64_t x, int64_t y, const TRect& clip);
+  void InvalidateShowing();  // after becoming visible: repost what needs paint
+  void RequestParentAlign();
+
+  TWinControl* parent_ = nullptr;
+  int left_ = 0;
+  int top_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  bool visible_ = true;
+  bool enabled_ = true;
+  TAlign align_ = alNone;
+  TCursor cursor_ = crDefault;
+  std::string text_;
+  std::string hint_;
+  bool show_hint_ = false;
+  TColor color_ = clWindow;
+  TFont font_;
+  TComponentState state_;
+
+  std::unique_ptr<TBitmap> surface_;
+  bool needs_paint_ = true;
+  bool paint_pending_ = false;  // a paint message is queued
+  bool in_paint_ = false;
+  uint64_t paint_pass_ = 0;  // the ProcessMessages pass that last painted it
+  // Expires when the control is destroyed; lets the dispatcher notice a
+  // handler that deleted the control it was called for.
+  std::shared_ptr<char> life_ = std::make_shared<char>();
+};
+
+// ------------------------------------------------------------------ TWinControl
+// A control that holds other controls and lays out the aligned ones.
+class TWinControl : public TControl {
+ public:
+  explicit TWinControl(TComponent* AOwner = nullptr);
+  ~TWinControl() override;
+  std::string ClassName() const override { return "TWinControl"; }
+
+  int ControlCount() const { return static_cast<int>(children_.size()); }
+  // 0-based in z order (the last is on top); nullptr out of range.
+  TControl* GetControl(int Index) const;
+  // The topmost visible child containing Pos (client coordinates), skipping
+  // disabled ones unless AllowDisabled.
+  TControl* ControlAtPos(const TPoint& Pos, bool AllowDisabled = false) const;
+  // Lays out the aligned children within AdjustClientRect's area: alTop and
+  // alBottom keep their heights and take the full width, alLeft and alRight
+  // keep their widths, alClient takes what is left; in z order per kind.
+  void Realign();
+
+ protected:
+  // The area the aligned children share; the client rectangle by default.
+  virtual TRect AdjustClientRect() const { return GetClientRect(); }
+
+ private:
+  friend class TControl;
+  void InsertChild(TControl* c);
+  void RemoveChild(TControl* c);
+
+  std::vector<TControl*> children_;
+  bool aligning_ = false;
+};
+
+// A control without children that paints on its own surface (buttons, labels).
+class TGraphicControl : public TControl {
+ public:
+  explicit TGraphicControl(TComponent* AOwner = nullptr) : TControl(AOwner) {}
+  std::string ClassName() const override { return "TGraphicControl"; }
+};
+
+// The base of custom windowed controls: override Paint and draw on GetCanvas().
+class TCustomControl : public TWinControl {
+ public:
+  explicit TCustomControl(TComponent* AOwner = nullptr) : TWinControl(AOwner) {}
+  std::string ClassName() const override { return "TCustomControl"; }
+};
+
+// The control and its visible children as a bitmap of the control's size.
+std::unique_ptr<TBitmap> TakeScreenshot(TControl* control);
+
+}  // namespace tkz
