@@ -14,4 +14,15 @@ struct DemoOptions {
 // into options.OutDir. Returns the process exit code.
 int RunDemo(const DemoOptions& options, std::ostream& out);
 
+struct ImageConvertOptions {
+  std::string In;
+  std::string Out;
+  int Quality = 90;  // JPEG output, 1..100
+};
+
+// Reads In (BMP, PNG or JPEG, by content) and writes Out in the format of its
+// extension, printing "In (W x H) -> Out". Raises on bad input or a failed
+// write. Returns the process exit code.
+int RunImageConvert(const ImageConvertOptions& options, std::ostream& out);
+
 }  // namespace tkz::tool

@@ -1,4 +1,5 @@
 // The tour of the libraries shown by "tkz demo".
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -7,6 +8,7 @@
 #include "core/numkit/math1.h"
 #include "core/numkit/math2.h"
 #include "core/numkit/svd.h"
+#include "core/platform/imagefile.h"
 #include "core/sys/filesys.h"
 #include "core/text/codepage.h"
 #include "core/text/stringl.h"
@@ -176,6 +178,50 @@ nlohmann::json DemoConstants(std::ostream& out) {
   return j;
 }
 
+// Draws a picture pixel by pixel, writes it as PNG and JPEG, reads both back.
+nlohmann::json DemoImages(std::ostream& out, const std::string& dir) {
+  Heading(out, "Image files");
+  nlohmann::json j;
+  TBitmap bmp(160, 120);
+  bmp.Fill(RGB(250, 245, 230));
+  TCanvas* c = bmp.GetCanvas();
+  for (int y = 0; y < 120; ++y) {
+    for (int x = 0; x < 160; ++x) {
+      const int r2 = (x - 80) * (x - 80) + (y - 60) * (y - 60);
+      if (r2 < 50 * 50 && (r2 / 120) % 2 == 0) {
+        c->SetPixel(x, y,
+                    RGB(static_cast<uint8_t>(x * 255 / 159), 90, static_cast<uint8_t>(y * 2)));
+      }
+    }
+  }
+  std::filesystem::create_directories(dir);
+  for (const char* name : {"demo_image.png", "demo_image.jpg"}) {
+    const std::string path = (std::filesystem::path(dir) / name).string();
+    SaveBitmapToFile(bmp, path, 90);
+    TBitmap back;
+    LoadBitmapFromFile(back, path);
+    double diff = 0;
+    for (int y = 0; y < back.GetHeight(); ++y) {
+      for (int x = 0; x < back.GetWidth(); ++x) {
+        const TColor a = c->GetPixel(x, y), b = back.GetCanvas()->GetPixel(x, y);
+        diff += std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+                std::abs(GetBValue(a) - GetBValue(b));
+      }
+    }
+    const double mean = diff / (3.0 * back.GetWidth() * back.GetHeight());
+    const auto bytes = std::filesystem::file_size(path);
+    out << "  " << std::left << std::setw(16) << name << std::right << std::setw(7) << bytes
+        << " bytes, read back " << back.GetWidth() << " x " << back.GetHeight()
+        << ", mean difference " << std::fixed << std::setprecision(2) << mean << " per channel\n"
+        << std::defaultfloat;
+    j[name] = {{"bytes", bytes},
+               {"width", back.GetWidth()},
+               {"height", back.GetHeight()},
+               {"mean_difference", mean}};
+  }
+  return j;
+}
+
 }  // namespace
 
 int RunDemo(const DemoOptions& options, std::ostream& out) {
@@ -187,6 +233,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
   report["paths"] = DemoPaths(out);
   report["fits"] = DemoFits(out);
   report["constants"] = DemoConstants(out);
+  report["images"] = DemoImages(out, options.OutDir);
 
   std::filesystem::create_directories(options.OutDir);
   const auto path = std::filesystem::path(options.OutDir) / "demo.json";

@@ -16,6 +16,17 @@ int main(int argc, char** argv) {
   demo_cmd->add_option("--out", demo.OutDir, "Folder for the files the tour writes")
       ->default_val("out/demo");
 
+  tkz::tool::ImageConvertOptions convert;
+  CLI::App* image_cmd = app.add_subcommand("image", "Image files (BMP, PNG, JPEG)");
+  image_cmd->require_subcommand(1);
+  CLI::App* convert_cmd = image_cmd->add_subcommand(
+      "convert", "Convert an image file to the format of OUT's extension");
+  convert_cmd->add_option("IN", convert.In, "Input file (BMP, PNG or JPEG)")->required();
+  convert_cmd->add_option("OUT", convert.Out, "Output file (.bmp, .png, .jpg)")->required();
+  convert_cmd->add_option("--quality", convert.Quality, "JPEG quality")
+      ->check(CLI::Range(1, 100))
+      ->default_val(90);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -23,6 +34,7 @@ int main(int argc, char** argv) {
   }
   try {
     if (demo_cmd->parsed()) return tkz::tool::RunDemo(demo, std::cout);
+    if (convert_cmd->parsed()) return tkz::tool::RunImageConvert(convert, std::cout);
   } catch (const std::exception& e) {
     std::cerr << "tkz: " << e.what() << "\n";
     return 1;

@@ -1,0 +1,51 @@
+# Runs "tkz image convert" for the CTest cases (cmake -P):
+#   MODE=roundtrip: BMP -> PNG -> BMP gives the same bytes, JPEG output works,
+#                   and the tool prints "IN (W x H) -> OUT".
+#   MODE=corrupt:   a truncated input exits with status 1 and "tkz: <message>".
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+function(convert in out expect_rc)
+  execute_process(COMMAND ${TKZ} image convert ${in} ${out} ${ARGN}
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE stdout ERROR_VARIABLE stderr)
+  if(NOT rc STREQUAL "${expect_rc}")
+    message(FATAL_ERROR "tkz image convert ${in} ${out}: status ${rc}, expected ${expect_rc}\n"
+                        "${stdout}${stderr}")
+  endif()
+  set(stdout "${stdout}" PARENT_SCOPE)
+  set(stderr "${stderr}" PARENT_SCOPE)
+endfunction()
+
+if(MODE STREQUAL "roundtrip")
+  convert(${DATA}/sample.bmp ${WORK}/sample.png 0)
+  if(NOT stdout STREQUAL "${DATA}/sample.bmp (13 x 7) -> ${WORK}/sample.png\n")
+    message(FATAL_ERROR "unexpected output: ${stdout}")
+  endif()
+  convert(${WORK}/sample.png ${WORK}/back.bmp 0)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${DATA}/sample.bmp ${WORK}/back.bmp
+                  RESULT_VARIABLE same)
+  if(NOT same EQUAL 0)
+    message(FATAL_ERROR "BMP -> PNG -> BMP changed the file")
+  endif()
+  convert(${WORK}/sample.png ${WORK}/sample.jpg 0 --quality 75)
+  convert(${WORK}/sample.jpg ${WORK}/from_jpeg.bmp 0)
+  if(NOT stdout MATCHES "\\(13 x 7\\)")
+    message(FATAL_ERROR "unexpected output: ${stdout}")
+  endif()
+elseif(MODE STREQUAL "corrupt")
+  convert(${DATA}/truncated.png ${WORK}/out.bmp 1)
+  if(NOT stderr MATCHES "^tkz: Cannot load \"[^\"]*truncated.png\": invalid PNG image")
+    message(FATAL_ERROR "unexpected message: ${stderr}")
+  endif()
+  convert(${WORK}/missing.bmp ${WORK}/out.png 1)
+  if(NOT stderr MATCHES "^tkz: Cannot open \"[^\"]*missing.bmp\": No such file or directory")
+    message(FATAL_ERROR "unexpected message: ${stderr}")
+  endif()
+  convert(${DATA}/sample.bmp ${WORK}/out.gif 1)
+  convert(${DATA}/sample.bmp ${WORK}/no/such/dir/out.png 1)
+  if(EXISTS ${WORK}/out.bmp OR EXISTS ${WORK}/out.png OR EXISTS ${WORK}/out.gif)
+    message(FATAL_ERROR "a failed conversion left a file")
+  endif()
+else()
+  message(FATAL_ERROR "MODE must be roundtrip or corrupt")
+endif()
