@@ -13,11 +13,13 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/platform/classes.h"
+#include "core/platform/graphics.h"
 #include "core/types/variant.h"
 
 namespace tkz {
@@ -168,5 +170,31 @@ extern const TIndexedTable<TLangText, 160, 255> HTMLLat1Entities;
 
 // Maps a delimiter character to its enumeration value (csvUnknown if none).
 TCSVDelimiters ResolveCSVDelimiter(char c);
+
+// ------------------------------------------------------ drawing primitives
+// A frame around (Left, Top)-(Right, Bottom), edges included. fsSimple draws
+// the rectangle in C5; the three-dimensional styles draw two nested outlines
+// with C1 as highlight, C2 as light edge, C3 as shadow and C4 as dark shadow;
+// fsNone (and any value beyond the enumeration) draws nothing.
+void DrawFrame(TCanvas* Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom,
+               TColor C1, TColor C2, TColor C3, TColor C4, TColor C5);
+// The outline of (Left, Top)-(Right, Bottom) in the current pen, edges included.
+void DrawRectangle(TCanvas* Canvas, int Left, int Top, int Right, int Bottom);
+// Draws point mark Mark centred at (X, Y) in the pen colour: 0 to 51 are
+// shapes (crosses, squares, circles, diamonds, triangles, patterns), 52 to 255
+// characters (200 to 209 the digits). Marks 1 to 6 and 18 use 7 x 7 pixel
+// patterns on screen canvases and lines on printer canvases. The brush colour
+// is restored afterwards.
+void DrawMarkOnCanvas(TCanvas* Canvas, uint8_t Mark, int X, int Y);
+// A new (2 * Margin + 7) pixel square bitmap in BkgColor showing the mark in
+// MarkColor at its centre; Margin is clamped to 0..255.
+std::unique_ptr<TBitmap> CreateMarkAsBitmap(uint8_t Mark, TColor MarkColor, TColor BkgColor,
+                                            int Margin);
+// Sets the canvas font's size in points as on the screen: the pixel height is
+// that of Size at 96 pixels per inch, whatever the canvas's resolution.
+void SetCanvasFontSizeScaled(TCanvas* Canvas, int Size);
+// Whether the installed font of that family has TrueType outlines. Raises
+// ETKZError naming the font when no such font is installed.
+bool FontIsTrueType(const std::string& FontName);
 
 }  // namespace tkz

@@ -1,8 +1,13 @@
 // The commands of the tkz tool.
 #pragma once
 
+#include <memory>
 #include <ostream>
 #include <string>
+
+namespace tkz {
+class TBitmap;
+}
 
 namespace tkz::tool {
 
@@ -24,5 +29,14 @@ struct ImageConvertOptions {
 // extension, printing "In (W x H) -> Out". Raises on bad input or a failed
 // write. Returns the process exit code.
 int RunImageConvert(const ImageConvertOptions& options, std::ostream& out);
+
+struct MarksOptions {
+  std::string Out;  // PNG (or BMP, JPEG by the extension)
+};
+
+// Draws the catalogue of point marks 0 to 255 on a labelled grid.
+std::unique_ptr<TBitmap> DrawMarkCatalogue();
+// Writes the catalogue to options.Out. Returns the process exit code.
+int RunMarks(const MarksOptions& options, std::ostream& out);
 
 }  // namespace tkz::tool

@@ -27,6 +27,11 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 100))
       ->default_val(90);
 
+  tkz::tool::MarksOptions marks;
+  CLI::App* marks_cmd =
+      app.add_subcommand("marks", "Draw the catalogue of point marks 0 to 255 into a picture");
+  marks_cmd->add_option("OUT", marks.Out, "Picture file (.png, .bmp or .jpg)")->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -35,6 +40,7 @@ int main(int argc, char** argv) {
   try {
     if (demo_cmd->parsed()) return tkz::tool::RunDemo(demo, std::cout);
     if (convert_cmd->parsed()) return tkz::tool::RunImageConvert(convert, std::cout);
+    if (marks_cmd->parsed()) return tkz::tool::RunMarks(marks, std::cout);
   } catch (const std::exception& e) {
     std::cerr << "tkz: " << e.what() << "\n";
     return 1;

@@ -409,3 +409,84 @@ TEST(CanvasStretch, TargetsOutsideTheBitmapAreClipped) {
 
 }  // namespace
 }  // namespace tkz
+
+namespace tkz {
+namespace {
+
+TEST(CanvasText, SolidBrushFillsExactlyTheTextCell) {
+  TBitmap b(80, 30);
+  TCanvas* c = b.GetCanvas();
+  c->GetBrush()->SetColor(clYellow);
+  const int w = c->TextWidth("Hello"), h = c->TextHeight("Hello");
+  ASSERT_GT(w, 10);
+  ASSERT_GT(h, 8);
+  c->TextOut(5, 4, "Hello");
+  int ink = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 80; ++x) {
+      const bool inCell = x >= 5 && x < 5 + w && y >= 4 && y < 4 + h;
+      const TColor p = c->GetPixel(x, y);
+      if (!inCell) {
+        EXPECT_EQ(p, clWhite) << x << "," << y;
+      }
+      if (inCell && p != clYellow) ++ink;
+    }
+  EXPECT_GT(ink, 20);
+  EXPECT_EQ(c->GetPenPos(), (TPoint{5 + w, 4}));
+  EXPECT_EQ(c->TextExtent("Hello"), (TPoint{w, h}));
+}
+
+TEST(CanvasText, ClearBrushDrawsOnlyTheGlyphsInTheFontColour) {
+  TBitmap b(60, 20);
+  TCanvas* c = b.GetCanvas();
+  c->GetBrush()->SetStyle(bsClear);
+  c->GetFont()->SetColor(clRed);
+  c->TextOut(2, 2, "IIII");
+  int full = 0, other = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 60; ++x) {
+      const TColor p = c->GetPixel(x, y);
+      if (GetRValue(p) == 255 && GetGValue(p) < 64) ++full;
+      // Anti-aliased edges blend red into white: green and blue stay equal.
+      if (p != clRed && p != clWhite) {
+        ++other;
+        EXPECT_EQ(GetGValue(p), GetBValue(p));
+        EXPECT_EQ(GetRValue(p), 255);
+      }
+    }
+  EXPECT_GT(full, 4 * 6);  // four upright stems, strongly inked
+  EXPECT_GT(other, 0);     // with smooth edges
+}
+
+TEST(CanvasText, TurnedTextRunsUpwardsFromItsReferencePoint) {
+  TBitmap b(40, 80);
+  TCanvas* c = b.GetCanvas();
+  c->GetFont()->SetOrientation(900);
+  c->GetBrush()->SetStyle(bsClear);
+  c->TextOut(5, 70, "Hello");
+  int above = 0, below = 0;
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 40; ++x)
+      if (c->GetPixel(x, y) != clWhite) (y < 70 ? above : below)++;
+  EXPECT_GT(above, 30);
+  EXPECT_EQ(below, 0);
+}
+
+TEST(CanvasText, TextFarOutsideIsClippedAndGoldenSampleIsStable) {
+  TBitmap b(100, 24);
+  TCanvas* c = b.GetCanvas();
+  c->TextOut(-1000000, 5, "far away");
+  c->TextOut(5, 1000000, "far away");
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 100; ++x) ASSERT_EQ(c->GetPixel(x, y), clWhite);
+  c->GetFont()->SetSize(10);
+  c->GetFont()->SetStyle({fsBold});
+  c->TextOut(2, 2, "Quorvatin 1.0");
+  uint64_t h = 1469598103934665603ull;
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 100; ++x) h = (h ^ b.ScanLine(y)[x]) * 1099511628211ull;
+  EXPECT_EQ(h, 8203714514975140156ull) << h;
+}
+
+}  // namespace
+}  // namespace tkz

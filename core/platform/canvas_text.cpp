@@ -1,0 +1,91 @@
+// Text output on the canvas: the font service rasterises, the canvas fills the
+// text cell with the brush and blends the glyph coverage in the font colour.
+#include <cmath>
+
+#include "core/platform/canvas_raster.h"
+#include "core/platform/fonts.h"
+#include "core/platform/graphics.h"
+
+namespace tkz {
+
+namespace {
+
+inline uint32_t Blend(uint32_t d, uint32_t f, uint32_t cover) {
+  uint32_t out = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int dc = static_cast<int>((d >> shift) & 0xFF),
+              fc = static_cast<int>((f >> shift) & 0xFF);
+    const int v = dc + ((fc - dc) * static_cast<int>(cover) + (fc >= dc ? 127 : -127)) / 255;
+    out |= static_cast<uint32_t>(v) << shift;
+  }
+  return out;
+}
+
+}  // namespace
+
+void TCanvas::TextOut(int x, int y, const std::string& text) {
+  if (text.empty()) return;
+  const int width = MeasureText(font_, text);
+  if (brush_.GetStyle() != bsClear) {
+    const int height = GetFontMetrics(font_).Height;
+    const uint32_t bg = static_cast<uint32_t>(ColorToRGB(brush_.GetColor()));
+    if (font_.GetOrientation() == 0) {
+      raster::CoverageMask mask(x, y, int64_t{x} + width, int64_t{y} + height, target_->GetWidth(),
+                                target_->GetHeight());
+      for (int64_t r = mask.Top(); r < mask.Bottom(); ++r)
+        mask.MarkSpan(r, x, int64_t{x} + width, raster::CoverageMask::kBrush);
+      mask.Paint(*target_, false, 0, true, bg, pmCopy);
+    } else {
+      // The turned cell: its corners turned counter-clockwise about (x, y).
+      const double a = font_.GetOrientation() * M_PI / 1800.0;
+      const double c = std::cos(a), s = std::sin(a);
+      std::vector<TPoint> corners;
+      for (auto [u, v] : {std::pair{0, 0}, {width, 0}, {width, height}, {0, height}}) {
+        corners.push_back({static_cast<int32_t>(std::lround(x + u * c + v * s)),
+                           static_cast<int32_t>(std::lround(y - u * s + v * c))});
+      }
+      int64_t l = corners[0].X, t = corners[0].Y, r = l, b = t;
+      for (const TPoint& p : corners) {
+        l = std::min<int64_t>(l, p.X), r = std::max<int64_t>(r, p.X);
+        t = std::min<int64_t>(t, p.Y), b = std::max<int64_t>(b, p.Y);
+      }
+      raster::CoverageMask mask(l, t, r + 1, b + 1, target_->GetWidth(), target_->GetHeight());
+      raster::MarkPolygonInterior(mask, corners, raster::CoverageMask::kBrush);
+      mask.Paint(*target_, false, 0, true, bg, pmCopy);
+    }
+  }
+  // Only the part of the text that can show on the bitmap is rasterised.
+  const int64_t cl = -int64_t{x}, ct = -int64_t{y};
+  const TRect clip{
+      static_cast<int32_t>(std::clamp<int64_t>(cl, INT32_MIN, INT32_MAX)),
+      static_cast<int32_t>(std::clamp<int64_t>(ct, INT32_MIN, INT32_MAX)),
+      static_cast<int32_t>(std::clamp<int64_t>(cl + target_->GetWidth(), INT32_MIN, INT32_MAX)),
+      static_cast<int32_t>(std::clamp<int64_t>(ct + target_->GetHeight(), INT32_MIN, INT32_MAX))};
+  const TGlyphMask glyphs = clip.IsEmpty() ? TGlyphMask{} : RenderText(font_, text, clip);
+  const uint32_t ink = static_cast<uint32_t>(ColorToRGB(font_.GetColor()));
+  const int64_t ox = int64_t{x} + glyphs.Left, oy = int64_t{y} + glyphs.Top;
+  const int64_t y0 = std::max<int64_t>(oy, 0);
+  const int64_t y1 = std::min<int64_t>(oy + glyphs.Height, target_->GetHeight());
+  const int64_t x0 = std::max<int64_t>(ox, 0);
+  const int64_t x1 = std::min<int64_t>(ox + glyphs.Width, target_->GetWidth());
+  for (int64_t py = y0; py < y1; ++py) {
+    const uint8_t* cover = glyphs.Coverage.data() + static_cast<size_t>(py - oy) * glyphs.Width;
+    uint32_t* row = target_->ScanLine(static_cast<int>(py));
+    for (int64_t px = x0; px < x1; ++px) {
+      const uint8_t cv = cover[px - ox];
+      if (cv == 0) continue;
+      row[px] = cv == 255 ? ink : Blend(row[px], ink, cv);
+    }
+  }
+  MoveTo(static_cast<int>(std::clamp<int64_t>(int64_t{x} + width, INT32_MIN, INT32_MAX)), y);
+}
+
+int TCanvas::TextWidth(const std::string& text) { return MeasureText(font_, text); }
+
+int TCanvas::TextHeight(const std::string& text) { return GetFontMetrics(font_).Height; }
+
+TPoint TCanvas::TextExtent(const std::string& text) {
+  return {MeasureText(font_, text), GetFontMetrics(font_).Height};
+}
+
+}  // namespace tkz
