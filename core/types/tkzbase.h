@@ -190,6 +190,9 @@ void DrawMarkOnCanvas(TCanvas* Canvas, uint8_t Mark, int X, int Y);
 // MarkColor at its centre; Margin is clamped to 0..255.
 std::unique_ptr<TBitmap> CreateMarkAsBitmap(uint8_t Mark, TColor MarkColor, TColor BkgColor,
                                             int Margin);
+// Copies the bitmap onto the printer's current page with its top-left corner
+// at (X, Y), one bitmap pixel per printer pixel; nothing outside a document.
+void PrintBitmap(const TBitmap* Bitmap, int X, int Y);
 // Sets the canvas font's size in points as on the screen: the pixel height is
 // that of Size at 96 pixels per inch, whatever the canvas's resolution.
 void SetCanvasFontSizeScaled(TCanvas* Canvas, int Size);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/platform/fonts.h"
+#include "core/platform/printer.h"
 #include "core/types/tkzbase.h"
 
 namespace tkz {
@@ -339,6 +340,12 @@ std::unique_ptr<TBitmap> CreateMarkAsBitmap(uint8_t Mark, TColor MarkColor, TCol
   c->GetPen()->SetColor(MarkColor);
   DrawMarkOnCanvas(c, Mark, Margin + 3, Margin + 3);
   return bmp;
+}
+
+void PrintBitmap(const TBitmap* Bitmap, int X, int Y) {
+  // Outside a document there is no page to print on; drawing never raises.
+  if (Bitmap == nullptr || !Printer().GetPrinting()) return;
+  Printer().GetCanvas()->Draw(X, Y, Bitmap);
 }
 
 void SetCanvasFontSizeScaled(TCanvas* Canvas, int Size) {

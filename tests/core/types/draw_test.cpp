@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/platform/fonts.h"
+#include "core/platform/printer.h"
 #include "core/types/tkzbase.h"
 
 namespace tkz {
@@ -193,6 +194,24 @@ TEST(DrawMark, WholeCatalogueMatchesItsGoldenChecksum) {
   for (int m = 0; m < 256; ++m)
     DrawMarkOnCanvas(c, static_cast<uint8_t>(m), 10 + 20 * (m % 16), 10 + 20 * (m / 16));
   EXPECT_EQ(Checksum(b), 4716398303926182748ull) << Checksum(b);
+}
+
+TEST(PrintBitmap, CopiesOnePixelPerPrinterPixelOnlyWhilePrinting) {
+  TBitmap picture(3, 2);
+  picture.Fill(clRed);
+  PrintBitmap(&picture, 10, 10);  // no document: nothing happens, nothing raises
+  TPrinter& printer = Printer();
+  printer.SetResolution(72);
+  printer.BeginDoc();
+  PrintBitmap(&picture, 10, 20);
+  TCanvas* page = printer.GetCanvas();
+  EXPECT_TRUE(page->IsPrinterCanvas());
+  EXPECT_EQ(page->GetPixel(10, 20), clRed);
+  EXPECT_EQ(page->GetPixel(12, 21), clRed);
+  EXPECT_EQ(page->GetPixel(13, 21), clWhite);
+  EXPECT_EQ(page->GetPixel(12, 22), clWhite);
+  printer.EndDoc();
+  printer.SetResolution(TPrinter::kDefaultResolution);
 }
 
 TEST(Fonts, CanvasFontSizeScaledKeepsScreenPixels) {
