@@ -48,6 +48,18 @@ TRect Bevel(TBitmap& bmp, TRect r, TBevelCut cut, int width) {
   }
 }
 
+// Writes a caption in the canvas font without background: centred in r, or
+// from its left edge (plus a small indent) and vertically centred.
+void Caption(TCanvas* c, const TRect& r, const std::string& text, bool centred) {
+  if (text.empty()) return;
+  const TBrushStyle style = c->GetBrush()->GetStyle();
+  c->GetBrush()->SetStyle(bsClear);
+  const int w = c->TextWidth(text), h = c->TextHeight(text);
+  const int x = centred ? r.Left + (r.Width() - w) / 2 : r.Left + 2;
+  c->TextOut(x, r.Top + (r.Height() - h) / 2, text);
+  c->GetBrush()->SetStyle(style);
+}
+
 }  // namespace
 
 // -------------------------------------------------------------------- TPanel
@@ -91,7 +103,7 @@ TRect TPanel::AdjustClientRect() const {
 void TPanel::Paint() {
   TBitmap& bmp = *GetCanvas()->GetBitmap();
   const TRect inner = Bevel(bmp, GetClientRect(), bevel_outer_, bevel_width_);
-  Bevel(bmp, inner, bevel_inner_, bevel_width_);
+  Caption(GetCanvas(), Bevel(bmp, inner, bevel_inner_, bevel_width_), GetCaption(), true);
   TCustomControl::Paint();
 }
 
@@ -222,6 +234,7 @@ void TComboBox::Paint() {
   for (int row = 0; row < 4; ++row) {
     FillArea(bmp, {cx - 3 + row, cy + row, cx + 4 - row, cy + row + 1}, clBlack);
   }
+  Caption(GetCanvas(), {inner.Left, inner.Top, button.Left, inner.Bottom}, GetText(), false);
   TCustomControl::Paint();
 }
 
@@ -355,6 +368,11 @@ void TSpeedButton::Paint() {
         bmp.ScanLine(ty)[tx] = src[x];
       }
     }
+  } else {
+    const int shift = sunken ? 1 : 0;
+    TRect r = GetClientRect();
+    r = {r.Left + shift, r.Top + shift, r.Right + shift, r.Bottom + shift};
+    Caption(GetCanvas(), r, GetCaption(), true);
   }
   TGraphicControl::Paint();
 }

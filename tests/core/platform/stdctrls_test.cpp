@@ -243,6 +243,38 @@ TEST_F(ComboBox, ComboBoxTextSelectsTheMatchingItemPerStyle) {
 // ------------------------------------------------------ a composite control
 // The atlas's arrangement: a tool bar on top with two grouped tool buttons
 // and a list of maps, the map filling the rest.
+// Pixels of a screenshot that are neither the face colour nor white: text ink
+// (and frame edges, which the rectangle given leaves out).
+int InkIn(const TBitmap& b, TRect r, TColor face) {
+  int n = 0;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x) {
+      const uint32_t p = b.ScanLine(y)[x];
+      n += p != static_cast<uint32_t>(face) && p != 0xFFFFFFu;
+    }
+  return n;
+}
+
+TEST_F(Panel, CaptionsAreWrittenInTheControlFont) {
+  TPanel panel(nullptr);
+  panel.SetBounds(0, 0, 120, 30);
+  auto* button = new TSpeedButton(&panel);
+  button->SetParent(&panel);
+  button->SetBounds(4, 4, 50, 22);
+  auto* combo = new TComboBox(&panel);
+  combo->SetParent(&panel);
+  combo->SetBounds(60, 4, 56, 21);
+  auto before = TakeScreenshot(&panel);
+  EXPECT_EQ(InkIn(*before, {6, 7, 50, 22}, kFace), 0);
+  panel.SetCaption("Panel");
+  button->SetCaption("Go");
+  combo->GetItems()->Add("Alps");
+  combo->SetItemIndex(0);
+  auto after = TakeScreenshot(&panel);
+  EXPECT_GT(InkIn(*after, {6, 7, 50, 22}, kFace), 5);                   // "Go"
+  EXPECT_GT(InkIn(*after, {63, 7, 100, 22}, ColorToRGB(clWindow)), 5);  // "Alps"
+}
+
 TEST_F(CompositeControl, AtlasLikeCompositeLaysOutAndRespondsToTheMouse) {
   auto form = std::make_unique<TCustomControl>();
   form->SetBounds(0, 0, 480, 320);
