@@ -8,7 +8,10 @@
 #include "core/numkit/math1.h"
 #include "core/numkit/math2.h"
 #include "core/numkit/svd.h"
+#include "core/platform/application.h"
+#include "core/platform/fonts.h"
 #include "core/platform/imagefile.h"
+#include "core/platform/stdctrls.h"
 #include "core/sys/filesys.h"
 #include "core/text/codepage.h"
 #include "core/text/stringl.h"
@@ -222,6 +225,133 @@ nlohmann::json DemoImages(std::ostream& out, const std::string& dir) {
   return j;
 }
 
+// Frames in every style, shapes in copy and XOR mode, turned text and a
+// picture stretched in both qualities, on one sheet; and the mark catalogue.
+nlohmann::json DemoDrawing(std::ostream& out, const std::string& dir) {
+  Heading(out, "Drawing");
+  nlohmann::json j;
+  TBitmap sheet(640, 360);
+  sheet.Fill(RGB(245, 245, 240));
+  TCanvas* c = sheet.GetCanvas();
+  c->GetBrush()->SetStyle(bsClear);
+  const char* names[] = {"fsNone", "fsSimple", "fsLowered", "fsRaised", "fsEmbossed", "fsEngraved"};
+  for (int s = 0; s < 6; ++s) {
+    const int x = 10 + s * 104;
+    DrawFrame(c, static_cast<TFrameStyle>(s), x, 10, x + 94, 50, clWhite, clSilver, clGray, clBlack,
+              clNavy);
+    c->TextOut(x + 8, 22, names[s]);
+  }
+  // Shapes: a filled ellipse, a polygon, dashed and wide lines, then a
+  // rectangle in XOR mode over them.
+  c->GetBrush()->SetStyle(bsSolid);
+  c->GetBrush()->SetColor(RGB(120, 170, 230));
+  c->GetPen()->SetColor(clNavy);
+  c->Ellipse(20, 70, 180, 170);
+  c->GetBrush()->SetColor(RGB(240, 200, 90));
+  c->Polygon({{200, 170}, {260, 70}, {320, 170}, {260, 140}});
+  c->GetPen()->SetStyle(psDash);
+  c->MoveTo(20, 190);
+  c->LineTo(320, 190);
+  c->GetPen()->SetStyle(psSolid);
+  c->GetPen()->SetWidth(5);
+  c->MoveTo(20, 210);
+  c->LineTo(320, 230);
+  c->GetPen()->SetWidth(1);
+  c->GetPen()->SetMode(pmXor);
+  c->GetPen()->SetColor(clWhite);
+  c->GetBrush()->SetStyle(bsClear);
+  c->Rectangle(100, 100, 290, 200);
+  c->GetPen()->SetMode(pmCopy);
+  // Text: upright, bold, turned.
+  c->GetPen()->SetColor(clBlack);
+  c->GetFont()->SetSize(11);
+  c->GetFont()->SetStyle({fsBold});
+  c->TextOut(20, 250, "Bold 11 pt, W\xE4rme 20 \xB0" "C");  // Windows-1252 bytes
+  c->GetFont()->SetStyle({fsItalic, fsUnderline});
+  c->TextOut(20, 275, "Italic and underlined");
+  c->GetFont()->SetStyle({});
+  c->GetFont()->SetOrientation(300);
+  c->TextOut(360, 330, "turned by 30 degrees");
+  c->GetFont()->SetOrientation(0);
+  // A small picture enlarged six times, plain (left) and smooth (right).
+  TBitmap tiny(16, 12);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 16; ++x)
+      tiny.ScanLine(y)[x] = static_cast<uint32_t>(
+          RGB(static_cast<uint8_t>(x * 16), 60, static_cast<uint8_t>(255 - y * 20)));
+  c->SetStretchMode(smColorOnColor);
+  c->StretchDraw({340, 70, 340 + 96, 70 + 72}, &tiny);
+  c->SetStretchMode(smHalftone);
+  c->StretchDraw({460, 70, 460 + 150, 70 + 112}, &tiny);
+  std::filesystem::create_directories(dir);
+  const std::string sheetPath = (std::filesystem::path(dir) / "drawing.png").string();
+  SaveBitmapToFile(sheet, sheetPath);
+  out << "  drawing.png     frames in six styles, shapes, XOR, text, stretching ("
+      << sheet.GetWidth() << " x " << sheet.GetHeight() << ")\n";
+  const auto marks = DrawMarkCatalogue();
+  const std::string marksPath = (std::filesystem::path(dir) / "marks.png").string();
+  SaveBitmapToFile(*marks, marksPath);
+  out << "  marks.png       the 256 point marks (" << marks->GetWidth() << " x "
+      << marks->GetHeight() << ")\n";
+  TFont font;
+  const TFontMetrics m = GetFontMetrics(font);
+  out << "  font            " << font.GetName() << " " << font.GetSize() << " pt: ascent "
+      << m.Ascent << ", descent " << m.Descent << ", TrueType "
+      << (FontIsTrueType(font.GetName()) ? "yes" : "no") << "\n";
+  j["drawing"] = sheetPath;
+  j["marks"] = marksPath;
+  j["font"] = {{"name", font.GetName()}, {"ascent", m.Ascent}, {"descent", m.Descent}};
+  return j;
+}
+
+// A composite control like the atlas's tool bar, driven by synthetic mouse
+// messages, captured to a picture.
+nlohmann::json DemoControls(std::ostream& out, const std::string& dir) {
+  Heading(out, "Controls");
+  TPanel form(nullptr);
+  form.SetBounds(0, 0, 480, 240);
+  auto* bar = new TPanel(&form);
+  bar->SetParent(&form);
+  bar->SetAlign(alTop);
+  bar->SetHeight(33);
+  auto* pointer = new TSpeedButton(&form);
+  pointer->SetParent(bar);
+  pointer->SetBounds(4, 5, 60, 23);
+  pointer->SetCaption("Pointer");
+  pointer->SetGroupIndex(1);
+  pointer->SetDown(true);
+  auto* zoom = new TSpeedButton(&form);
+  zoom->SetParent(bar);
+  zoom->SetBounds(66, 5, 60, 23);
+  zoom->SetCaption("Zoom");
+  zoom->SetGroupIndex(1);
+  auto* maps = new TComboBox(&form);
+  maps->SetParent(bar);
+  maps->SetBounds(136, 6, 300, 21);
+  maps->GetItems()->Add("Alps 1:200000");
+  maps->GetItems()->Add("Europe 1:5000000");
+  maps->SetItemIndex(0);
+  auto* body = new TPanel(&form);
+  body->SetParent(&form);
+  body->SetAlign(alClient);
+  body->SetColor(clSilver);
+  body->SetCaption("TGeoAtlas: Empty");
+  int clicks = 0;
+  zoom->OnClick = [&](TObject*) { ++clicks; };
+  // A click on the zoom button: press and release inside it.
+  Application().PostMessage(TMessage::MouseDown(zoom, mbLeft, {}, 10, 10));
+  Application().PostMessage(TMessage::MouseUp(zoom, mbLeft, {}, 10, 10));
+  Application().ProcessMessages();
+  auto shot = TakeScreenshot(&form);
+  std::filesystem::create_directories(dir);
+  const std::string path = (std::filesystem::path(dir) / "controls.png").string();
+  SaveBitmapToFile(*shot, path);
+  out << "  controls.png    tool bar after a click on Zoom: zoom down "
+      << (zoom->GetDown() ? "yes" : "no") << ", pointer down "
+      << (pointer->GetDown() ? "yes" : "no") << ", clicks " << clicks << "\n";
+  return {{"zoom_down", zoom->GetDown()}, {"clicks", clicks}, {"screenshot", path}};
+}
+
 }  // namespace
 
 int RunDemo(const DemoOptions& options, std::ostream& out) {
@@ -234,6 +364,8 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
   report["fits"] = DemoFits(out);
   report["constants"] = DemoConstants(out);
   report["images"] = DemoImages(out, options.OutDir);
+  report["drawing"] = DemoDrawing(out, options.OutDir);
+  report["controls"] = DemoControls(out, options.OutDir);
 
   std::filesystem::create_directories(options.OutDir);
   const auto path = std::filesystem::path(options.OutDir) / "demo.json";
