@@ -91,7 +91,40 @@ void BM_PolygonsOurs(benchmark::State& state) {
 }
 BENCHMARK(BM_PolygonsOurs)->Name("polygons_200/ours")->Unit(benchmark::kMillisecond);
 
+constexpr const char* kText = "The quick brown fox jumps over 0123456789";
+
+void BM_TextOurs(benchmark::State& state) {
+  tkz::TBitmap dst(kDstW, kDstH);
+  tkz::TCanvas* c = dst.GetCanvas();
+  c->GetBrush()->SetStyle(tkz::bsClear);
+  c->GetFont()->SetHeight(11);
+  for (auto _ : state) {
+    for (int i = 0; i < 100; ++i) c->TextOut(10 + (i % 7) * 3, 5 + i * 7, kText);
+    benchmark::DoNotOptimize(dst.Bits());
+  }
+}
+BENCHMARK(BM_TextOurs)->Name("text_100_lines/ours")->Unit(benchmark::kMicrosecond);
+
 #ifdef TKZ_HAVE_CAIRO
+
+void BM_TextCairo(benchmark::State& state) {
+  cairo_surface_t* dst = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kDstW, kDstH);
+  cairo_t* cr = cairo_create(dst);
+  cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr, 11);  // the em height in pixels, as ours
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  for (auto _ : state) {
+    for (int i = 0; i < 100; ++i) {
+      cairo_move_to(cr, 10 + (i % 7) * 3, 5 + i * 7 + 11);
+      cairo_show_text(cr, kText);
+    }
+    cairo_surface_flush(dst);
+    benchmark::DoNotOptimize(cairo_image_surface_get_data(dst));
+  }
+  cairo_destroy(cr);
+  cairo_surface_destroy(dst);
+}
+BENCHMARK(BM_TextCairo)->Name("text_100_lines/peer")->Unit(benchmark::kMicrosecond);
 
 // A cairo image surface holding the same source pixels (RGB24 is 0x00RRGGBB,
 // so red and blue swap places).
