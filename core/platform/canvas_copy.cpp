@@ -64,6 +64,16 @@ struct Contributions {
   std::vector<int32_t> count;
   std::vector<uint16_t> weight;
 
+  // The source indices [lo, hi) that any target index uses; false if none.
+  bool SourceRange(int& lo, int& hi) const {
+    lo = INT32_MAX, hi = 0;
+    for (size_t k = 0; k < first.size(); ++k) {
+      lo = std::min(lo, first[k]);
+      hi = std::max(hi, first[k] + count[k]);
+    }
+    return lo < hi;
+  }
+
   Contributions(int64_t m, int64_t n, int lo, int hi, bool flip, int bits = kWeightBits) {
     const uint32_t one = 1u << bits;
     const size_t len = static_cast<size_t>(hi - lo);
@@ -197,12 +207,8 @@ void VerticalPass(const uint8_t* const* rows, const uint16_t* w, int32_t cnt, ui
 void ScaleSmoothFast(const ScaleJob& j, uint32_t* out, ptrdiff_t stride) {
   const Contributions cx(j.sw, j.dw, j.cx0, j.cx1, j.flipX, 8);
   const Contributions cy(j.sh, j.dh, j.cy0, j.cy1, j.flipY, 8);
-  int colLo = j.sw, colHi = 0;
-  for (size_t k = 0; k < cx.first.size(); ++k) {
-    colLo = std::min(colLo, cx.first[k]);
-    colHi = std::max(colHi, cx.first[k] + cx.count[k]);
-  }
-  if (colLo >= colHi) return;
+  int colLo = 0, colHi = 0;
+  if (!cx.SourceRange(colLo, colHi)) return;
   const size_t cols = static_cast<size_t>(colHi - colLo);
   // One vertically averaged row, 4 x 16-bit lanes per pixel, with two words
   // of padding so that three-tap reads never leave it.
@@ -287,12 +293,8 @@ void ScaleSmooth(const ScaleJob& j, uint32_t* out, ptrdiff_t stride) {
   const Contributions cx(j.sw, j.dw, j.cx0, j.cx1, j.flipX);
   const Contributions cy(j.sh, j.dh, j.cy0, j.cy1, j.flipY);
   // Source columns that the window needs.
-  int colLo = j.sw, colHi = 0;
-  for (size_t k = 0; k < cx.first.size(); ++k) {
-    colLo = std::min(colLo, cx.first[k]);
-    colHi = std::max(colHi, cx.first[k] + cx.count[k]);
-  }
-  if (colLo >= colHi) return;
+  int colLo = 0, colHi = 0;
+  if (!cx.SourceRange(colLo, colHi)) return;
   const size_t cols = static_cast<size_t>(colHi - colLo);
   std::vector<uint32_t> acc(3 * cols);
   uint32_t* accR = acc.data();

@@ -31,6 +31,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform/codepage.h"  // Cp1252ToUnicode
 #include "core/platform/graphics.h"
 
 namespace tkz {
@@ -87,10 +88,6 @@ TFontFace FindFontFace(const std::string& family, TFontStyles style);
 // Whether the face in that file has TrueType outlines ('glyf' table). False
 // for files that cannot be opened or are no fonts.
 bool FontFileIsTrueType(const std::string& fileName);
-
-// The Unicode character that a text byte stands for (Windows-1252; the five
-// undefined bytes give the C1 control characters of the same value).
-char32_t Cp1252ToUnicode(unsigned char b);
 
 // The calls below raise EInvalidGraphic when no font file can be opened at
 // all (no fonts installed, or the chosen file and DejaVu Sans both unreadable).

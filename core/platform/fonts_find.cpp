@@ -9,6 +9,7 @@
 #include <set>
 #include <utility>
 
+#include "core/platform/codepage.h"
 #include "core/platform/fonts.h"
 
 namespace tkz {
@@ -18,38 +19,7 @@ namespace {
 constexpr char kFallbackFamily[] = "DejaVu Sans";
 constexpr size_t kMaxCachedLookups = 256;
 
-// Unicode of the bytes 0x80..0x9F; the other bytes are ISO 8859-1.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-std::string NameToUtf8(std::string_view name) {
-  std::string out;
-  for (char c : name) AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(c)));
-  return out;
-}
-
-int Cp1252ByteOf(char32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
-  for (int i = 0; i < 32; ++i) {
-    if (kCp1252High[i] == cp) return 0x80 + i;
-  }
-  return -1;
-}
+std::string NameToUtf8(std::string_view name) { return AnsiToUtf8(name); }
 
 // A fontconfig name as Windows-1252; false when it is malformed or holds a
 // character the code page lacks (such a name could not be asked for again).
@@ -76,7 +46,7 @@ bool NameFromUtf8(const FcChar8* utf8, std::string& out) {
       if ((t & 0xC0) != 0x80) return false;
       cp = (cp << 6) | (t & 0x3F);
     }
-    const int byte = Cp1252ByteOf(cp);
+    const int byte = Cp1252FromUnicode(cp);
     if (byte < 0) return false;
     out += static_cast<char>(byte);
     i += len;
@@ -188,10 +158,6 @@ TFontFace Match(FindState& s, const std::string& family, bool bold, bool italic)
 }
 
 }  // namespace
-
-char32_t Cp1252ToUnicode(unsigned char b) {
-  return (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : b;
-}
 
 std::vector<std::string> InstalledFontFamilies() {
   FindState& s = State();

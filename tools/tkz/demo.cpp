@@ -13,7 +13,7 @@
 #include "core/platform/imagefile.h"
 #include "core/platform/stdctrls.h"
 #include "core/sys/filesys.h"
-#include "core/text/codepage.h"
+#include "core/platform/codepage.h"
 #include "core/text/stringl.h"
 #include "core/types/tkzbase.h"
 #include "core/types/univconst.h"

@@ -2,8 +2,10 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
+#include "support/temp_dir.h"
 
 #include <cerrno>
 #include <climits>
@@ -18,26 +20,7 @@ namespace {
 
 using ::testing::HasSubstr;
 
-class StreamFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string tmpl = ::testing::TempDir() + "/tkz_stream_XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-  static std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  static void Put(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
-
-  std::string dir_;
-};
+using StreamFiles = testing_support::TempDirTest;
 
 // Runs f, expecting EInOutError (or a class derived from it) with the given
 // code and message.

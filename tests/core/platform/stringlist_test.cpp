@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/temp_dir.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -327,21 +329,7 @@ TEST(StringList, OnChangeFollowsEveryChange) {
 
 // --------------------------------------------------------- files and streams
 
-class StringListFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string tmpl = ::testing::TempDir() + "/tkz_strlist_XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-  static std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  std::string dir_;
-};
+using StringListFiles = testing_support::TempDirTest;
 
 TEST_F(StringListFiles, SavesAndLoadsFilesByteForByte) {
   const std::string name = Path("list.txt");

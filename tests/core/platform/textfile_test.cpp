@@ -1,7 +1,9 @@
 #include "core/platform/textfile.h"
 
 #include <gtest/gtest.h>
+
 #include <unistd.h>
+#include "support/temp_dir.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -17,20 +19,8 @@
 namespace tkz {
 namespace {
 
-class TextFiles : public ::testing::Test {
+class TextFiles : public testing_support::TempDirTest {
  protected:
-  void SetUp() override {
-    std::string tmpl = ::testing::TempDir() + "/tkz_textfile_XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-  static std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
   // Writes bytes to a file and opens it for reading.
   TTextFile Open(const std::string& bytes) {
     const std::string name = Path("in.txt");
@@ -50,8 +40,6 @@ class TextFiles : public ::testing::Test {
     }
     return lines;
   }
-
-  std::string dir_;
 };
 
 template <typename F>

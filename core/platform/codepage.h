@@ -9,6 +9,11 @@
 
 namespace tkz {
 
+// The Unicode code point of a Windows-1252 byte.
+char32_t Cp1252ToUnicode(unsigned char b);
+// The Windows-1252 byte of a code point, or -1 when the code page lacks it.
+int Cp1252FromUnicode(char32_t cp);
+
 std::string AnsiToUtf8(std::string_view s);
 
 // UTF-8 to Windows-1252: a character that the code page lacks, and every

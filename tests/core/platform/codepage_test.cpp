@@ -1,4 +1,4 @@
-#include "core/text/codepage.h"
+#include "core/platform/codepage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/text/codepage.h"
+#include "core/platform/codepage.h"
 
 #include <array>
 #include <cstdint>
@@ -12,8 +12,6 @@ constexpr std::array<uint16_t, 32> kHigh = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-uint32_t CodePoint(unsigned char b) { return (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : b; }
 
 void AppendUtf8(std::string& out, uint32_t cp) {
   if (cp < 0x80) {
@@ -30,10 +28,19 @@ void AppendUtf8(std::string& out, uint32_t cp) {
 
 }  // namespace
 
+char32_t Cp1252ToUnicode(unsigned char b) { return (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : b; }
+
+int Cp1252FromUnicode(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp < 0x100)) return static_cast<int>(cp);
+  for (size_t k = 0; k < kHigh.size(); ++k)
+    if (kHigh[k] == cp) return static_cast<int>(0x80 + k);
+  return -1;
+}
+
 std::string AnsiToUtf8(std::string_view s) {
   std::string out;
   out.reserve(s.size() + s.size() / 4);
-  for (char c : s) AppendUtf8(out, CodePoint(static_cast<unsigned char>(c)));
+  for (char c : s) AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(c)));
   return out;
 }
 
@@ -69,14 +76,8 @@ std::string Utf8ToAnsi(std::string_view s, char Replacement) {
       continue;
     }
     i += len;
-    if (cp < 0x80 || (cp >= 0xA0 && cp < 0x100)) {
-      out += static_cast<char>(cp);
-      continue;
-    }
-    char mapped = Replacement;
-    for (size_t k = 0; k < kHigh.size(); ++k)
-      if (kHigh[k] == cp) mapped = static_cast<char>(0x80 + k);
-    out += mapped;
+    const int b1252 = Cp1252FromUnicode(cp);
+    out += b1252 < 0 ? Replacement : static_cast<char>(b1252);
   }
   return out;
 }
