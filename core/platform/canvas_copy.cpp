@@ -18,7 +18,6 @@ namespace tkz {
 namespace {
 
 constexpr int kWeightBits = 12;
-constexpr uint32_t kWeightOne = 1u << kWeightBits;
 
 // Ternary raster operation: bit i of rop is the result for brush P, source S
 // and destination D bits with i = P*4 + S*2 + D.
@@ -57,7 +56,7 @@ uint32_t Rop3(uint8_t rop, uint32_t p, uint32_t s, uint32_t d) {
 
 // For each target index i in [lo, hi) of a target of n pixels, the source
 // pixels (out of m) that its area covers and their weights (summing to
-// kWeightOne). Mirrored targets take the indices from the far end.
+// one in the weight bits). Mirrored targets take the indices from the far end.
 struct Contributions {
   std::vector<int32_t> first;   // per target index: first source index
   std::vector<int32_t> offset;  // per target index: start in weight

@@ -113,17 +113,29 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
     // A styled one-pixel outline, walked clockwise from the top-left corner.
     CoverageMask mask(x1, y1, x2, y2, W, H);
     if (mask.Empty()) return;
-    if (brush)
-      for (int64_t y = y1 + 1; y < y2 - 1; ++y)
+    const int64_t L = mask.Left(), R = mask.Right(), T = mask.Top(), B = mask.Bottom();
+    if (brush) {
+      for (int64_t y = std::max<int64_t>(y1 + 1, T); y < std::min<int64_t>(y2 - 1, B); ++y)
         mask.MarkSpan(y, x1 + 1, x2 - 1, CoverageMask::kBrush);
-    std::vector<TPoint> ring;
-    for (int x = x1; x < x2; ++x) ring.push_back({x, y1});
-    for (int y = y1 + 1; y < y2; ++y) ring.push_back({x2 - 1, y});
-    if (y2 - 1 > y1)
-      for (int x = x2 - 2; x >= x1; --x) ring.push_back({x, y2 - 1});
-    if (x2 - 1 > x1)
-      for (int y = y2 - 2; y > y1; --y) ring.push_back({x1, y});
-    MarkStyledOutline(mask, ring, dash);
+    }
+    // Step k of the ring clockwise from the top-left corner; only the
+    // visible pixels are walked, each with its place in the pattern.
+    const int64_t w = int64_t{x2} - x1, h = int64_t{y2} - y1;
+    auto mark = [&](int64_t x, int64_t y, int64_t k) {
+      mask.Mark(x, y, dash.On(k) ? CoverageMask::kPen : CoverageMask::kGap);
+    };
+    if (y1 >= T && y1 < B)
+      for (int64_t x = std::max<int64_t>(x1, L); x < std::min<int64_t>(x2, R); ++x)
+        mark(x, y1, x - x1);
+    if (x2 - 1 >= L && x2 - 1 < R)
+      for (int64_t y = std::max<int64_t>(y1 + 1, T); y < std::min<int64_t>(y2, B); ++y)
+        mark(x2 - 1, y, w + y - y1 - 1);
+    if (h > 1 && y2 - 1 >= T && y2 - 1 < B)
+      for (int64_t x = std::max<int64_t>(x1, L); x < std::min<int64_t>(x2 - 1, R); ++x)
+        mark(x, y2 - 1, w + h - 1 + (x2 - 2 - x));
+    if (w > 1 && x1 >= L && x1 < R)
+      for (int64_t y = std::max<int64_t>(y1 + 1, T); y < std::min<int64_t>(y2 - 1, B); ++y)
+        mark(x1, y, 2 * w + h - 2 + (y2 - 2 - y));
     mask.Paint(*target_, true, penColour, brush, brushColour, mode);
     return;
   }

@@ -114,6 +114,21 @@ TEST(CanvasLines, LongLinesAreClippedExactly) {
   for (int x = 0; x < 40; ++x) EXPECT_EQ(small.ScanLine(5)[x], 0u);
 }
 
+TEST(CanvasShapes, HugeStyledShapesWalkOnlyTheirVisiblePixels) {
+  // A dotted rectangle and ellipse billions of pixels wide: the visible top
+  // edge follows the pattern from the corner, nothing hangs or runs out of memory.
+  TBitmap b(20, 4);
+  TCanvas* c = b.GetCanvas();
+  c->GetPen()->SetStyle(psDot);
+  c->GetBrush()->SetStyle(bsClear);
+  c->Rectangle(-6, 1, 2000000000, 2000000000);
+  EXPECT_EQ(Picture(b).substr(21, 20), "###...###...###...##");
+  c->Ellipse(-2000000000, -2000000000, 2000000000, 2000000000);
+  c->GetBrush()->SetStyle(bsSolid);
+  c->Rectangle(-2000000000, -2000000000, 2000000000, 2000000000);
+  EXPECT_EQ(c->GetPixel(10, 2), clWhite);  // the inside of a huge rectangle
+}
+
 TEST(CanvasLines, PenStylesFollowTheirPatterns) {
   TBitmap b(20, 3);
   TCanvas* c = b.GetCanvas();
