@@ -6,6 +6,7 @@
 // false, and their callers, which own the libpng structures, raise the error.
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <string>
@@ -63,6 +64,37 @@ void WriteData(png_structp png, png_bytep src, png_size_t n) {
   if (failed) png_error(png, "out of memory");
 }
 void FlushData(png_structp) {}
+
+// Deflate expands at most 1032-fold (a 258-byte match in 2 bits).
+constexpr uint64_t kMaxDeflateRatio = 1040;
+
+uint32_t BE32(const uint8_t* p) {
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | p[3];
+}
+
+// The bytes of all IDAT chunks that lie within the data.
+uint64_t IdatBytes(const uint8_t* data, size_t size) {
+  uint64_t total = 0;
+  for (size_t pos = 8; size - pos >= 12;) {
+    const uint32_t length = BE32(data + pos);
+    if (std::memcmp(data + pos + 4, "IDAT", 4) == 0) {
+      total += std::min<uint64_t>(length, size - pos - 8);
+    }
+    if (length > size - pos - 12) break;
+    pos += 12 + static_cast<size_t>(length);
+  }
+  return total;
+}
+
+// The decompressed size of an image's rows, without filter bytes, from the
+// IHDR chunk that libpng has checked (it is the first chunk).
+uint64_t MinimumRawBytes(const uint8_t* data, uint32_t width, uint32_t height) {
+  static constexpr int kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
+  const unsigned depth = data[24], colorType = data[25];
+  const uint64_t bits = static_cast<uint64_t>(width) * depth * kChannels[colorType % 7];
+  return (bits + 7) / 8 * height;
+}
 
 // Owns the read structures.
 struct PngReader {
@@ -175,6 +207,13 @@ void LoadPNG(TBitmap& bmp, const uint8_t* data, size_t size, const TProgressEven
   png_uint_32 width = 0, height = 0;
   if (!ReadHeader(r, width, height)) Fail(kFormat, r.state.message);
   image_codec::CheckSize(kFormat, width, height);
+  const uint64_t idat = IdatBytes(data, size);
+  const uint64_t minimum = MinimumRawBytes(data, width, height) / kMaxDeflateRatio;
+  if (idat < minimum) {
+    Fail(kFormat, "file truncated (" + std::to_string(idat) +
+                      " bytes of image data cannot hold a " + image_codec::SizeText(width, height) +
+                      " image)");
+  }
 
   image_codec::ProgressReporter progress(OnProgress, Sender);
   bmp.SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height));

@@ -418,6 +418,10 @@ TEST(PngReader, RefusesBadFiles) {
 
   ExpectRefused(LoadPNG, MakePng(100000, 100000, 8, 2, 0, {0, 1, 2, 3}), "exceeds user limit");
   ExpectRefused(LoadPNG, MakePng(30000, 30000, 8, 2, 0, {0, 1, 2, 3}), "exceeds the bitmap limits");
+  // An allowed size with far too little data for it: refused before the
+  // 120-million-pixel bitmap is allocated.
+  ExpectRefused(LoadPNG, MakePng(30000, 4000, 8, 2, 0, {0, 1, 2, 3}),
+                "15 bytes of image data cannot hold a 30000 x 4000 image");
   ExpectRefused(LoadPNG, MakePng(0, 1, 8, 2, 0, {0}), "Image width is zero");
   ExpectRefused(LoadPNG, MakePng(1, 1, 8, 2, 0, {5, 1, 2, 3}), "invalid PNG", false);
 
@@ -544,6 +548,12 @@ TEST(JpegReader, RefusesBadFiles) {
   huge[sof + 5] = huge[sof + 7] = 0xEA;
   huge[sof + 6] = huge[sof + 8] = 0x60;
   ExpectRefused(LoadJPEG, huge, "exceeds the bitmap limits");
+  Bytes big = good;  // 30000 x 4000: allowed, but a short file cannot hold it
+  big[sof + 5] = 4000 >> 8;
+  big[sof + 6] = 4000 & 0xFF;
+  big[sof + 7] = 30000 >> 8;
+  big[sof + 8] = 30000 & 0xFF;
+  ExpectRefused(LoadJPEG, big, "cannot hold a 30000 x 4000 image");
   Bytes zero = good;
   zero[sof + 7] = zero[sof + 8] = 0;
   ExpectRefused(LoadJPEG, zero, "Empty JPEG image");
