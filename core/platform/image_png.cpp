@@ -114,6 +114,10 @@ bool ReadHeader(PngReader& r, png_uint_32& width, png_uint_32& height) {
   png_set_chunk_malloc_max(r.png, kMaxChunkBytes);
   png_set_chunk_cache_max(r.png, kMaxAncillaryChunks);
   png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+  // Text, colour profiles and suggested palettes are not used: skip their
+  // decompression and parsing.
+  static const png_byte kSkipped[] = "iCCP\0iTXt\0zTXt\0tEXt\0sPLT\0eXIf";
+  png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, kSkipped, 6);
   png_set_read_fn(r.png, &r.state, ReadData);
   png_read_info(r.png, r.info);
   width = png_get_image_width(r.png, r.info);
