@@ -33,7 +33,7 @@ uint32_t Crc32(const uint8_t* p, size_t n) {
 // bad one: the input's chunk CRCs are made right so that the reader gets to
 // see the mutated content.
 void FixCrcs(std::vector<uint8_t>& f) {
-  for (size_t pos = 8; f.size() - pos >= 12;) {
+  for (size_t pos = 8; pos <= f.size() && f.size() - pos >= 12;) {
     const uint32_t length = (uint32_t{f[pos]} << 24) | (uint32_t{f[pos + 1]} << 16) |
                             (uint32_t{f[pos + 2]} << 8) | f[pos + 3];
     if (length > f.size() - pos - 12) break;

@@ -76,7 +76,7 @@ uint32_t BE32(const uint8_t* p) {
 // The bytes of all IDAT chunks that lie within the data.
 uint64_t IdatBytes(const uint8_t* data, size_t size) {
   uint64_t total = 0;
-  for (size_t pos = 8; size - pos >= 12;) {
+  for (size_t pos = 8; pos <= size && size - pos >= 12;) {
     const uint32_t length = BE32(data + pos);
     if (std::memcmp(data + pos + 4, "IDAT", 4) == 0) {
       total += std::min<uint64_t>(length, size - pos - 8);
