@@ -251,6 +251,22 @@ void LoadJPEG(TBitmap& bmp, const uint8_t* data, size_t size, const TProgressEve
   JpegDecoder d;
   if (!ReadHeader(d, data, size)) Fail(kFormat, d.err.message);
   image_codec::CheckSize(kFormat, d.cinfo.image_width, d.cinfo.image_height);
+  // Sequential Huffman coding spends at least 2 bits on every 8 x 8 block (a
+  // DC code and an end-of-block code): a file too short for that is
+  // truncated, and is refused before the bitmap is allocated. (Progressive
+  // files are read whole before the allocation anyway.)
+  if (!d.cinfo.progressive_mode && !d.cinfo.arith_code) {
+    uint64_t blocks = 0;
+    for (int i = 0; i < d.cinfo.num_components; ++i) {
+      blocks += static_cast<uint64_t>(d.cinfo.comp_info[i].width_in_blocks) *
+                d.cinfo.comp_info[i].height_in_blocks;
+    }
+    if (static_cast<uint64_t>(size) * 4 < blocks) {
+      Fail(kFormat,
+           "Premature end of JPEG file (" + std::to_string(size) + " bytes cannot hold a " +
+               image_codec::SizeText(d.cinfo.image_width, d.cinfo.image_height) + " image)");
+    }
+  }
 
   image_codec::ProgressReporter progress(OnProgress, Sender);
   bool ok = false;

@@ -6,6 +6,7 @@
 // false, and their callers, which own the libpng structures, raise the error.
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 #include <string>
@@ -64,6 +65,37 @@ void WriteData(png_structp png, png_bytep src, png_size_t n) {
 }
 void FlushData(png_structp) {}
 
+// Deflate expands at most 1032-fold (a 258-byte match in 2 bits).
+constexpr uint64_t kMaxDeflateRatio = 1040;
+
+uint32_t BE32(const uint8_t* p) {
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | p[3];
+}
+
+// The bytes of all IDAT chunks that lie within the data.
+uint64_t IdatBytes(const uint8_t* data, size_t size) {
+  uint64_t total = 0;
+  for (size_t pos = 8; pos <= size && size - pos >= 12;) {
+    const uint32_t length = BE32(data + pos);
+    if (std::memcmp(data + pos + 4, "IDAT", 4) == 0) {
+      total += std::min<uint64_t>(length, size - pos - 8);
+    }
+    if (length > size - pos - 12) break;
+    pos += 12 + static_cast<size_t>(length);
+  }
+  return total;
+}
+
+// The decompressed size of an image's rows, without filter bytes, from the
+// IHDR chunk that libpng has checked (it is the first chunk).
+uint64_t MinimumRawBytes(const uint8_t* data, uint32_t width, uint32_t height) {
+  static constexpr int kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
+  const unsigned depth = data[24], colorType = data[25];
+  const uint64_t bits = static_cast<uint64_t>(width) * depth * kChannels[colorType % 7];
+  return (bits + 7) / 8 * height;
+}
+
 // Owns the read structures.
 struct PngReader {
   png_structp png = nullptr;
@@ -82,6 +114,10 @@ bool ReadHeader(PngReader& r, png_uint_32& width, png_uint_32& height) {
   png_set_chunk_malloc_max(r.png, kMaxChunkBytes);
   png_set_chunk_cache_max(r.png, kMaxAncillaryChunks);
   png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+  // Text, colour profiles and suggested palettes are not used: skip their
+  // decompression and parsing.
+  static const png_byte kSkipped[] = "iCCP\0iTXt\0zTXt\0tEXt\0sPLT\0eXIf";
+  png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, kSkipped, 6);
   png_set_read_fn(r.png, &r.state, ReadData);
   png_read_info(r.png, r.info);
   width = png_get_image_width(r.png, r.info);
@@ -175,6 +211,13 @@ void LoadPNG(TBitmap& bmp, const uint8_t* data, size_t size, const TProgressEven
   png_uint_32 width = 0, height = 0;
   if (!ReadHeader(r, width, height)) Fail(kFormat, r.state.message);
   image_codec::CheckSize(kFormat, width, height);
+  const uint64_t idat = IdatBytes(data, size);
+  const uint64_t minimum = MinimumRawBytes(data, width, height) / kMaxDeflateRatio;
+  if (idat < minimum) {
+    Fail(kFormat, "file truncated (" + std::to_string(idat) +
+                      " bytes of image data cannot hold a " + image_codec::SizeText(width, height) +
+                      " image)");
+  }
 
   image_codec::ProgressReporter progress(OnProgress, Sender);
   bmp.SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height));

@@ -418,6 +418,10 @@ TEST(PngReader, RefusesBadFiles) {
 
   ExpectRefused(LoadPNG, MakePng(100000, 100000, 8, 2, 0, {0, 1, 2, 3}), "exceeds user limit");
   ExpectRefused(LoadPNG, MakePng(30000, 30000, 8, 2, 0, {0, 1, 2, 3}), "exceeds the bitmap limits");
+  // An allowed size with far too little data for it: refused before the
+  // 120-million-pixel bitmap is allocated.
+  ExpectRefused(LoadPNG, MakePng(30000, 4000, 8, 2, 0, {0, 1, 2, 3}),
+                "15 bytes of image data cannot hold a 30000 x 4000 image");
   ExpectRefused(LoadPNG, MakePng(0, 1, 8, 2, 0, {0}), "Image width is zero");
   ExpectRefused(LoadPNG, MakePng(1, 1, 8, 2, 0, {5, 1, 2, 3}), "invalid PNG", false);
 
@@ -502,6 +506,52 @@ Bytes EncodeRaw(int w, int h, J_COLOR_SPACE space, int components, const Bytes& 
   return out;
 }
 
+// A progressive grey JPEG (a DC scan, then one AC scan) whose AC scan is
+// repeated: every repeat is valid, so only the scan limit stops it.
+Bytes ManyScans(int repeats) {
+  jpeg_compress_struct c{};
+  jpeg_error_mgr err{};
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* buf = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &buf, &size);
+  c.image_width = c.image_height = 16;
+  c.input_components = 1;
+  c.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&c);
+  static const jpeg_scan_info kScript[2] = {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}};
+  c.scan_info = kScript;
+  c.num_scans = 2;
+  jpeg_start_compress(&c, TRUE);
+  Bytes row(16);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) row[x] = static_cast<uint8_t>(x * 16 + y);
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  const Bytes f(buf, buf + size);
+  std::free(buf);
+  jpeg_destroy_compress(&c);
+  size_t last = 0;  // the last start-of-scan marker
+  for (size_t i = 0; i + 1 < f.size(); ++i) {
+    if (f[i] == 0xFF && f[i + 1] == 0xDA) last = i;
+  }
+  Bytes out(f.begin(), f.end() - 2);  // without the end-of-image marker
+  for (int k = 0; k < repeats; ++k) out.insert(out.end(), f.begin() + last, f.end() - 2);
+  out.insert(out.end(), {0xFF, 0xD9});
+  return out;
+}
+
+TEST(JpegReader, RefusesTooManyScans) {
+  const Bytes fine = ManyScans(kMaxJpegScans - 2);  // exactly the limit
+  TBitmap b;
+  LoadJPEG(b, fine.data(), fine.size());
+  EXPECT_EQ(b.GetWidth(), 16);
+  ExpectRefused(LoadJPEG, ManyScans(kMaxJpegScans - 1), "more than 500 scans");
+}
+
 TEST(JpegReader, GreyAndCmykBecomeRgb) {
   TBitmap b;
   const Bytes grey = EncodeRaw(8, 8, JCS_GRAYSCALE, 1, Bytes(64, 200));
@@ -544,6 +594,12 @@ TEST(JpegReader, RefusesBadFiles) {
   huge[sof + 5] = huge[sof + 7] = 0xEA;
   huge[sof + 6] = huge[sof + 8] = 0x60;
   ExpectRefused(LoadJPEG, huge, "exceeds the bitmap limits");
+  Bytes big = good;  // 30000 x 4000: allowed, but a short file cannot hold it
+  big[sof + 5] = 4000 >> 8;
+  big[sof + 6] = 4000 & 0xFF;
+  big[sof + 7] = 30000 >> 8;
+  big[sof + 8] = 30000 & 0xFF;
+  ExpectRefused(LoadJPEG, big, "cannot hold a 30000 x 4000 image");
   Bytes zero = good;
   zero[sof + 7] = zero[sof + 8] = 0;
   ExpectRefused(LoadJPEG, zero, "Empty JPEG image");
