@@ -208,10 +208,12 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
       }
     }
     if (!dash.Solid()) {
+      // Only the visible outline pixels take part in the pattern.
       const int64_t a1 = in.Empty() ? all.b : in.a, b0 = in.Empty() ? all.b : in.b;
-      for (int64_t x = all.a; x < a1; ++x)
+      const int64_t lo = mask.Left(), hi = mask.Right();
+      for (int64_t x = std::max(all.a, lo); x < std::min(a1, hi); ++x)
         outline.push_back({static_cast<int32_t>(x), static_cast<int32_t>(y)});
-      for (int64_t x = b0; x < all.b; ++x)
+      for (int64_t x = std::max(b0, lo); x < std::min(all.b, hi); ++x)
         outline.push_back({static_cast<int32_t>(x), static_cast<int32_t>(y)});
     }
   }

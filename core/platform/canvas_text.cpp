@@ -41,8 +41,10 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
       const double c = std::cos(a), s = std::sin(a);
       std::vector<TPoint> corners;
       for (auto [u, v] : {std::pair{0, 0}, {width, 0}, {width, height}, {0, height}}) {
-        corners.push_back({static_cast<int32_t>(std::lround(x + u * c + v * s)),
-                           static_cast<int32_t>(std::lround(y - u * s + v * c))});
+        auto px = [](double v) {
+          return static_cast<int32_t>(std::clamp(std::round(v), -1073741824.0, 1073741824.0));
+        };
+        corners.push_back({px(x + u * c + v * s), px(y - u * s + v * c)});
       }
       int64_t l = corners[0].X, t = corners[0].Y, r = l, b = t;
       for (const TPoint& p : corners) {

@@ -1,4 +1,5 @@
 // The suite's common decorations: frames, rectangle outlines and point marks.
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -17,9 +18,19 @@ void DrawRectangle(TCanvas* Canvas, int Left, int Top, int Right, int Bottom) {
   Canvas->LineTo(Left, Top);
 }
 
+namespace {
+
+// Coordinates beyond this are far outside any bitmap; clamping them keeps the
+// arithmetic of frames and marks (a few pixels either side) from overflowing.
+constexpr int kFar = 1 << 30;
+int Near(int v) { return std::clamp(v, -kFar, kFar); }
+
+}  // namespace
+
 void DrawFrame(TCanvas* Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom,
                TColor C1, TColor C2, TColor C3, TColor C4, TColor C5) {
   if (Canvas == nullptr) return;
+  Left = Near(Left), Top = Near(Top), Right = Near(Right), Bottom = Near(Bottom);
   TPen* pen = Canvas->GetPen();
   if (Style == fsSimple) {
     pen->SetColor(C5);
@@ -322,6 +333,7 @@ void DrawMark(TCanvas* c, uint8_t mark, int X, int Y) {
 
 void DrawMarkOnCanvas(TCanvas* Canvas, uint8_t Mark, int X, int Y) {
   if (Canvas == nullptr) return;
+  X = Near(X), Y = Near(Y);
   const TColor brush = Canvas->GetBrush()->GetColor();
   DrawMark(Canvas, Mark, X, Y);
   Canvas->GetBrush()->SetColor(brush);

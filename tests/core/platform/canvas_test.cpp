@@ -124,6 +124,8 @@ TEST(CanvasShapes, HugeStyledShapesWalkOnlyTheirVisiblePixels) {
   c->Rectangle(-6, 1, 2000000000, 2000000000);
   EXPECT_EQ(Picture(b).substr(21, 20), "###...###...###...##");
   c->Ellipse(-2000000000, -2000000000, 2000000000, 2000000000);
+  c->Ellipse(-2000000000, 3, 2000000000, 2000000000);  // its flat top crosses the bitmap
+  EXPECT_NE(Picture(b).substr(63, 20), std::string(20, '.'));
   c->GetBrush()->SetStyle(bsSolid);
   c->Rectangle(-2000000000, -2000000000, 2000000000, 2000000000);
   EXPECT_EQ(c->GetPixel(10, 2), clWhite);  // the inside of a huge rectangle

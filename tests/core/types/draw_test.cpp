@@ -173,6 +173,17 @@ TEST(DrawMark, CharacterMarksShowTheirCharacterCentred) {
   EXPECT_EQ(c->GetFont()->GetColor(), clBlack);  // font colour restored
 }
 
+TEST(DrawMark, ExtremeCoordinatesDrawNothingAndDoNotOverflow) {
+  TBitmap b(8, 8);
+  for (int m = 0; m < 256; ++m) {
+    DrawMarkOnCanvas(b.GetCanvas(), static_cast<uint8_t>(m), INT32_MAX, INT32_MAX);
+    DrawMarkOnCanvas(b.GetCanvas(), static_cast<uint8_t>(m), INT32_MIN, 4);
+  }
+  DrawFrame(b.GetCanvas(), fsRaised, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, kA, kB, kC, kD,
+            kE);
+  EXPECT_EQ(Picture(b), Picture(TBitmap(8, 8)));
+}
+
 TEST(CreateMarkAsBitmap, SizeFollowsTheClampedMargin) {
   auto small = CreateMarkAsBitmap(0, clBlack, clWhite, -5);
   EXPECT_EQ(small->GetWidth(), 7);
