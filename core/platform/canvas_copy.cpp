@@ -368,7 +368,7 @@ void CopyBits(TBitmap& d, const TRect& dest, const TBitmap& s, TRect src, TCopyM
   if (db < dt) std::swap(dt, db), flipY = !flipY;
   if (src.Right < src.Left) std::swap(src.Left, src.Right), flipX = !flipX;
   if (src.Bottom < src.Top) std::swap(src.Top, src.Bottom), flipY = !flipY;
-  int64_t sw = src.Right - src.Left, sh = src.Bottom - src.Top;
+  int64_t sw = int64_t{src.Right} - src.Left, sh = int64_t{src.Bottom} - src.Top;
   int64_t dw = dr - dl, dh = db - dt;
   if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
   // Keep only the part of the source inside the bitmap, and the matching part
@@ -381,7 +381,9 @@ void CopyBits(TBitmap& d, const TRect& dest, const TBitmap& s, TRect src, TCopyM
     auto part = [](int64_t lo, int64_t len, int64_t a, int64_t b, int64_t full, bool flip,
                    int64_t& outLo, int64_t& outLen) {
       // Source [a, b) of [0, full) maps to target [lo + a*len/full, ...).
-      int64_t ta = (a * len + full / 2) / full, tb = (b * len + full / 2) / full;
+      // (products of two 32-bit spans need more than 64 bits)
+      int64_t ta = static_cast<int64_t>((static_cast<__int128>(a) * len + full / 2) / full);
+      int64_t tb = static_cast<int64_t>((static_cast<__int128>(b) * len + full / 2) / full);
       if (flip) std::swap(ta, tb), ta = len - ta, tb = len - tb;
       outLo = lo + ta;
       outLen = tb - ta;

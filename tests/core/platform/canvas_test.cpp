@@ -355,6 +355,10 @@ TEST(CanvasCopy, CopiesClipMirrorAndOverlap) {
   EXPECT_EQ(t.ScanLine(0)[0], b.ScanLine(0)[2]);
   EXPECT_EQ(t.ScanLine(0)[1], b.ScanLine(0)[3]);
   EXPECT_EQ(t.ScanLine(0)[2], 0xFFFFFFu);
+  // Rectangles spanning the whole 32-bit range: no overflow, a sensible part.
+  t.GetCanvas()->CopyRect({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, c,
+                          {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX});
+  t.GetCanvas()->CopyRect({0, 0, 4, 3}, c, {INT32_MAX, 0, INT32_MIN, 3});
 }
 
 TEST(CanvasStretch, SmoothHalvingAveragesEachBlock) {
