@@ -247,7 +247,8 @@ void PolygonSpans(const std::vector<TPoint>& pts, int64_t top, int64_t bottom, S
       if (a.Y == b.Y) continue;
       const int64_t lo = std::min(a.Y, b.Y), hi = std::max(a.Y, b.Y);
       if (y < lo || y >= hi) continue;  // half-open: each vertex counts once
-      xs.push_back(a.X + static_cast<double>(y - a.Y) * (b.X - a.X) / (b.Y - a.Y));
+      xs.push_back(a.X + static_cast<double>(y - a.Y) * (static_cast<double>(b.X) - a.X) /
+                             (static_cast<double>(b.Y) - a.Y));
     }
     std::sort(xs.begin(), xs.end());
     for (size_t i = 0; i + 1 < xs.size(); i += 2) {

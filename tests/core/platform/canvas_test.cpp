@@ -129,6 +129,8 @@ TEST(CanvasShapes, HugeStyledShapesWalkOnlyTheirVisiblePixels) {
   c->GetBrush()->SetStyle(bsSolid);
   c->Rectangle(-2000000000, -2000000000, 2000000000, 2000000000);
   EXPECT_EQ(c->GetPixel(10, 2), clWhite);  // the inside of a huge rectangle
+  c->Polygon({{INT32_MIN, INT32_MIN}, {INT32_MAX, 0}, {0, INT32_MAX}});
+  EXPECT_EQ(c->GetPixel(10, 2), clWhite);  // filled with the white brush
 }
 
 TEST(CanvasLines, PenStylesFollowTheirPatterns) {
