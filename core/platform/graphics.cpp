@@ -154,7 +154,7 @@ TBitmap::TBitmap(int32_t width, int32_t height) : TBitmap() { SetSize(width, hei
 
 TBitmap::~TBitmap() = default;
 
-void TBitmap::SetSize(int32_t w, int32_t h) {
+void TBitmap::SetSizeForOverwrite(int32_t w, int32_t h) {
   w = std::max(w, 0);
   h = std::max(h, 0);
   if (!SizeAllowed(w, h)) {
@@ -162,26 +162,28 @@ void TBitmap::SetSize(int32_t w, int32_t h) {
                           " exceeds the limit of " + std::to_string(kMaxSide) +
                           " pixels a side and " + std::to_string(kMaxPixels) + " pixels in all");
   }
-  if (w == width_ && h == height_) {
-    Fill(clWhite);
-    return;
-  }
-  std::vector<uint32_t> fresh(static_cast<size_t>(w) * static_cast<size_t>(h), 0x00FFFFFFu);
-  pixels_.swap(fresh);
+  if (w == width_ && h == height_) return;
+  const size_t n = static_cast<size_t>(w) * static_cast<size_t>(h);
+  // Default-initialised: no pass over the memory until it is written.
+  pixels_ = n > 0 ? std::make_unique_for_overwrite<uint32_t[]>(n) : nullptr;
   width_ = w;
   height_ = h;
 }
 
+void TBitmap::SetSize(int32_t w, int32_t h) {
+  SetSizeForOverwrite(w, h);
+  Fill(clWhite);
+}
+
 void TBitmap::Fill(TColor c) {
-  std::fill(pixels_.begin(), pixels_.end(), static_cast<uint32_t>(ColorToRGB(c)));
+  std::fill(pixels_.get(), pixels_.get() + Count(), static_cast<uint32_t>(ColorToRGB(c)));
 }
 
 void TBitmap::Assign(const TPersistent* Source) {
   if (auto* b = dynamic_cast<const TBitmap*>(Source)) {
     if (b == this) return;
-    pixels_ = b->pixels_;
-    width_ = b->width_;
-    height_ = b->height_;
+    SetSizeForOverwrite(b->width_, b->height_);
+    std::copy(b->pixels_.get(), b->pixels_.get() + b->Count(), pixels_.get());
     return;
   }
   TPersistent::Assign(Source);

@@ -310,16 +310,19 @@ class TBitmap : public TPersistent {
   void SetHeight(int32_t h) { SetSize(width_, h); }
   // New size, content cleared to white. Negative sizes count as 0.
   void SetSize(int32_t w, int32_t h);
+  // New size with undefined content, for readers that write every pixel
+  // straight away (the clearing would cost a pass over the memory).
+  void SetSizeForOverwrite(int32_t w, int32_t h);
   bool Empty() const { return width_ == 0 || height_ == 0; }
   TCanvas* GetCanvas() { return canvas_.get(); }
 
   // Row y (0 <= y < height) as width_ TColor words; no bounds check.
-  uint32_t* ScanLine(int32_t y) { return pixels_.data() + static_cast<size_t>(y) * width_; }
+  uint32_t* ScanLine(int32_t y) { return pixels_.get() + static_cast<size_t>(y) * width_; }
   const uint32_t* ScanLine(int32_t y) const {
-    return pixels_.data() + static_cast<size_t>(y) * width_;
+    return pixels_.get() + static_cast<size_t>(y) * width_;
   }
-  uint32_t* Bits() { return pixels_.data(); }
-  const uint32_t* Bits() const { return pixels_.data(); }
+  uint32_t* Bits() { return pixels_.get(); }
+  const uint32_t* Bits() const { return pixels_.get(); }
   // Fills the whole bitmap with one colour.
   void Fill(TColor c);
 
@@ -333,7 +336,8 @@ class TBitmap : public TPersistent {
  private:
   int32_t width_ = 0;
   int32_t height_ = 0;
-  std::vector<uint32_t> pixels_;
+  size_t Count() const { return static_cast<size_t>(width_) * static_cast<size_t>(height_); }
+  std::unique_ptr<uint32_t[]> pixels_;
   std::unique_ptr<TCanvas> canvas_;
 };
 

@@ -168,7 +168,7 @@ void LoadBMP(TBitmap& bmp, const uint8_t* data, size_t size, const TProgressEven
   }
 
   image_codec::ProgressReporter progress(OnProgress, Sender);
-  bmp.SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height));
+  bmp.SetSizeForOverwrite(static_cast<int32_t>(width), static_cast<int32_t>(height));
   progress.Start();
   const int32_t w = static_cast<int32_t>(width);
   const int32_t hgt = static_cast<int32_t>(height);

@@ -129,7 +129,7 @@ bool ReadRows(JpegDecoder& d, TBitmap& bmp, image_codec::ProgressReporter& progr
   jpeg_start_decompress(&d.cinfo);  // reads all scans of a progressive file
   if (d.cinfo.output_components != 4) ERREXIT(&d.cinfo, JERR_BAD_J_COLORSPACE);
   d.allocated = true;
-  bmp.SetSize(static_cast<int32_t>(d.cinfo.output_width),
+  bmp.SetSizeForOverwrite(static_cast<int32_t>(d.cinfo.output_width),
               static_cast<int32_t>(d.cinfo.output_height));
   progress.Start();
   JSAMPROW rows[kRowsPerCall];

@@ -220,7 +220,7 @@ void LoadPNG(TBitmap& bmp, const uint8_t* data, size_t size, const TProgressEven
   }
 
   image_codec::ProgressReporter progress(OnProgress, Sender);
-  bmp.SetSize(static_cast<int32_t>(width), static_cast<int32_t>(height));
+  bmp.SetSizeForOverwrite(static_cast<int32_t>(width), static_cast<int32_t>(height));
   progress.Start();
   bool ok = false;
   try {
