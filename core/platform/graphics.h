@@ -104,6 +104,9 @@ enum TPenMode : uint8_t {
 
 enum TBrushStyle : uint8_t { bsSolid, bsClear };
 
+// Horizontal alignment of text.
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+
 enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 
 // A set of font styles: TFontStyles{fsBold, fsItalic}.
