@@ -260,5 +260,29 @@ TEST(HtmlProducer, OwnerFreesTheProducer) {
   EXPECT_EQ(p->GetOwner(), &owner);
 }
 
+TEST(HtmlBadInput, LargeDegenerateInputsGiveExactResults) {
+  const size_t n = 1 << 20;
+  const std::string percents(n, '%'), amps(n, '&'), lts(n, '<');
+  EXPECT_EQ(URLDecode(percents), percents);
+  EXPECT_EQ(ResolveHTMLEntities(amps), amps);
+  EXPECT_EQ(ExtractHTMLBody(lts), lts);
+  EXPECT_EQ(ConvertHTMLBodyToText(lts, '\n'), lts);
+  bool in_tag = false;
+  EXPECT_EQ(CountWordsHTML(lts, false, in_tag), 0);
+  EXPECT_TRUE(in_tag);
+
+  std::string tags;
+  for (int i = 0; i < 100000; ++i) tags += "<#t>";
+  THtmlProducer p;
+  p.SetTemplate(tags + "<#open" + std::string(n, ' '));
+  int calls = 0;
+  p.OnHTMLTag = [&](TObject*, const std::string&, const std::string&, std::string& r) {
+    ++calls;
+    r.clear();
+  };
+  EXPECT_EQ(p.Convert(), "");
+  EXPECT_EQ(calls, 100001);
+}
+
 }  // namespace
 }  // namespace tkz
