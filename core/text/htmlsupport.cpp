@@ -53,8 +53,8 @@ constexpr int kMaxEntityDigits = 7;
 // The byte of a numeric reference's code point, or -1.
 int ByteOfCodePoint(uint32_t cp) {
   if (cp == 0) return -1;
-  if (cp < 256 && (cp < 0x80 || cp > 0x9F)) return static_cast<int>(cp);
-  if (cp >= 0x80 && cp <= 0x9F) return static_cast<int>(cp);  // as browsers read them
+  // Codes 128 to 159 are read as Windows-1252 bytes, as browsers do.
+  if (cp < 256) return static_cast<int>(cp);
   return Cp1252FromUnicode(static_cast<char32_t>(cp));
 }
 
