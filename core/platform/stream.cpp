@@ -23,6 +23,8 @@ namespace {
 
 // Largest count handed to one read(2) or write(2) call.
 constexpr int64_t kMaxChunk = int64_t{1} << 30;
+// Read-ahead block of TFileStream.
+constexpr int64_t kReadAhead = int64_t{64} << 10;
 // Block size of CopyFrom.
 constexpr int64_t kCopyBlock = int64_t{64} << 10;
 
@@ -235,28 +237,73 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
     RaiseFileError<EReadError>("read", file_name_, EBADF, "File not open for reading");
   auto* p = static_cast<char*>(Buffer);
   int64_t done = 0;
-  while (done < Count) {
-    const ssize_t n = ::read(fd_, p + done, static_cast<size_t>(std::min(Count - done, kMaxChunk)));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      RaiseFileError<EReadError>("read", file_name_, errno);
+  // Serve from the buffered block first.
+  if (rpos_ < rend_) {
+    const auto n =
+        static_cast<size_t>(std::min<int64_t>(Count, static_cast<int64_t>(rend_ - rpos_)));
+    std::memcpy(p, rbuf_.data() + rpos_, n);
+    rpos_ += n;
+    done = static_cast<int64_t>(n);
+    if (done == Count) return done;
+  }
+  auto raw_read = [&](char* dst, int64_t n) -> int64_t {
+    for (;;) {
+      const ssize_t r = ::read(fd_, dst, static_cast<size_t>(std::min(n, kMaxChunk)));
+      if (r >= 0) return r;
+      if (errno != EINTR) RaiseFileError<EReadError>("read", file_name_, errno);
     }
+  };
+  if (Count - done < kReadAhead / 2) {
+    // A small read: refill the block and copy from it.
+    const int64_t start = rend_ > 0 ? rbuf_start_ + static_cast<int64_t>(rend_) : -1;
+    if (rbuf_.size() < static_cast<size_t>(kReadAhead)) rbuf_.resize(kReadAhead);
+    rpos_ = rend_ = 0;
+    const int64_t r = raw_read(rbuf_.data(), kReadAhead);
+    rbuf_start_ = start >= 0 ? start : ::lseek(fd_, 0, SEEK_CUR) - r;
+    rend_ = static_cast<size_t>(r);
+    const auto n = static_cast<size_t>(std::min<int64_t>(Count - done, r));
+    std::memcpy(p + done, rbuf_.data(), n);
+    rpos_ = n;
+    return done + static_cast<int64_t>(n);
+  }
+  rpos_ = rend_ = 0;
+  while (done < Count) {
+    const int64_t n = raw_read(p + done, Count - done);
     if (n == 0) break;
     done += n;
   }
   return done;
 }
 
+void TFileStream::DropReadBuffer() {
+  if (rend_ == 0) return;
+  const int64_t unread = static_cast<int64_t>(rend_ - rpos_);
+  rpos_ = rend_ = 0;
+  if (unread > 0 && ::lseek(fd_, -unread, SEEK_CUR) < 0) Fail("seek", errno);
+}
+
 int64_t TFileStream::Write(const void* Buffer, int64_t Count) {
   if (Count <= 0) return 0;
   if (!can_write_)
     RaiseFileError<EWriteError>("write", file_name_, EBADF, "File not open for writing");
+  DropReadBuffer();
   const int err = WriteAll(fd_, static_cast<const char*>(Buffer), Count);
   if (err != 0) RaiseFileError<EWriteError>("write", file_name_, err);
   return Count;
 }
 
 int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
+  if (rend_ > 0) {
+    const int64_t logical = rbuf_start_ + static_cast<int64_t>(rpos_);
+    int64_t target = -1;
+    if (Origin == soBeginning) target = Offset;
+    if (Origin == soCurrent && __builtin_add_overflow(logical, Offset, &target)) target = -1;
+    if (target >= rbuf_start_ && target <= rbuf_start_ + static_cast<int64_t>(rend_)) {
+      rpos_ = static_cast<size_t>(target - rbuf_start_);
+      return target;
+    }
+    DropReadBuffer();
+  }
   int whence;
   switch (Origin) {
     case soBeginning:
@@ -285,6 +332,7 @@ int64_t TFileStream::GetSize() {
 void TFileStream::SetSize(int64_t NewSize) {
   if (NewSize < 0) Fail("resize", EINVAL);
   if (!can_write_) RaiseFileError("resize", file_name_, EBADF, "File not open for writing");
+  DropReadBuffer();
   int r;
   do r = ::ftruncate(fd_, static_cast<off_t>(NewSize));
   while (r != 0 && errno == EINTR);

@@ -108,6 +108,12 @@ class TStream : public TObject {
 //   fmShareCompat, fmShareDenyNone     no lock.
 // A refused lock raises EInOutError (ErrorCode EWOULDBLOCK) and, for
 // fmCreate, leaves the file untouched. A directory cannot be opened.
+//
+// Small reads are served from a 64 KiB read-ahead buffer, so reading a file a
+// byte at a time is cheap; Position stays the logical position. Writes,
+// SetSize and seeks outside the buffered block drop the buffer first. The
+// descriptor (GetHandle) may stand ahead of Position while a block is
+// buffered.
 class TFileStream : public TStream {
  public:
   TFileStream(const std::string& FileName, uint16_t Mode);
@@ -126,9 +132,16 @@ class TFileStream : public TStream {
 
  private:
   [[noreturn]] void Fail(const char* what, int err) const;
+  // Moves the descriptor back to the logical position and empties the
+  // read-ahead buffer.
+  void DropReadBuffer();
 
   std::string file_name_;
   int fd_ = -1;
+  std::string rbuf_;        // read-ahead block (allocated on first use)
+  size_t rpos_ = 0;         // next unread byte of rbuf_
+  size_t rend_ = 0;         // end of the valid bytes of rbuf_
+  int64_t rbuf_start_ = 0;  // file offset of rbuf_[0]
   bool can_read_ = false;
   bool can_write_ = false;
 };

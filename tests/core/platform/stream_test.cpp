@@ -62,6 +62,43 @@ TEST_F(StreamFiles, WritesReadsAndSeeksAFile) {
   ExpectFileError<EReadError>([&] { rd.ReadBuffer(buf, 4); }, 0, "Stream read error");
 }
 
+TEST_F(StreamFiles, ByteReadsThroughTheBufferKeepPositionsExact) {
+  const std::string name = Path("buf.bin");
+  std::string data;
+  for (int i = 0; i < 200000; ++i) data.push_back(static_cast<char>(i * 7));
+  {
+    TFileStream fs(name, fmCreate);
+    fs.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+  }
+  TFileStream fs(name, fmOpenReadWrite);
+  std::string got;
+  char c;
+  for (int i = 0; i < 70000; ++i) {  // across a block boundary
+    ASSERT_EQ(fs.Read(&c, 1), 1);
+    got.push_back(c);
+  }
+  EXPECT_EQ(got, data.substr(0, 70000));
+  EXPECT_EQ(fs.GetPosition(), 70000);
+  fs.Seek(-3, soCurrent);  // back inside the block
+  ASSERT_EQ(fs.Read(&c, 1), 1);
+  EXPECT_EQ(c, data[69997]);
+  fs.SetPosition(5);  // before the block
+  ASSERT_EQ(fs.Read(&c, 1), 1);
+  EXPECT_EQ(c, data[5]);
+  fs.Write("XY", 2);  // writes land at the logical position
+  EXPECT_EQ(fs.GetPosition(), 8);
+  std::string big(100000, '\0');  // a large read after buffered ones
+  EXPECT_EQ(fs.Read(big.data(), 100000), 100000);
+  EXPECT_EQ(big, data.substr(8, 100000));
+  fs.SetSize(10);
+  EXPECT_EQ(fs.GetPosition(), 10);
+  EXPECT_EQ(fs.Read(&c, 1), 0);
+  fs.SetPosition(0);
+  std::string all(10, '\0');
+  EXPECT_EQ(fs.Read(all.data(), 10), 10);
+  EXPECT_EQ(all, data.substr(0, 6) + "XY" + data.substr(8, 2));
+}
+
 TEST_F(StreamFiles, CreateTruncatesAndSeekBeyondTheEndLeavesZeros) {
   const std::string name = Path("b.bin");
   Put(name, "old content");
