@@ -9,11 +9,13 @@
 #include "core/numkit/math2.h"
 #include "core/numkit/svd.h"
 #include "core/platform/application.h"
+#include "core/platform/codepage.h"
 #include "core/platform/fonts.h"
 #include "core/platform/imagefile.h"
 #include "core/platform/stdctrls.h"
+#include "core/platform/textfile.h"
+#include "core/settings/labels.h"
 #include "core/sys/filesys.h"
-#include "core/platform/codepage.h"
 #include "core/text/stringl.h"
 #include "core/types/tkzbase.h"
 #include "core/types/univconst.h"
@@ -266,7 +268,9 @@ nlohmann::json DemoDrawing(std::ostream& out, const std::string& dir) {
   c->GetPen()->SetColor(clBlack);
   c->GetFont()->SetSize(11);
   c->GetFont()->SetStyle({fsBold});
-  c->TextOut(20, 250, "Bold 11 pt, W\xE4rme 20 \xB0" "C");  // Windows-1252 bytes
+  c->TextOut(20, 250,
+             "Bold 11 pt, W\xE4rme 20 \xB0"
+             "C");  // Windows-1252 bytes
   c->GetFont()->SetStyle({fsItalic, fsUnderline});
   c->TextOut(20, 275, "Italic and underlined");
   c->GetFont()->SetStyle({});
@@ -352,6 +356,37 @@ nlohmann::json DemoControls(std::ostream& out, const std::string& dir) {
   return {{"zoom_down", zoom->GetDown()}, {"clicks", clicks}, {"screenshot", path}};
 }
 
+// A text label written to a settings file and read back into a new label.
+nlohmann::json DemoSettings(std::ostream& out, const std::string& dir) {
+  Heading(out, "Settings files");
+  TCustomTextLabel label;
+  label.SetTxtLblCaption(
+      "Vienna, 48\xB0"
+      "12' N");
+  label.SetTxtLblPosX(512.5);  // the file keeps four significant digits
+  label.SetTxtLblPosY(96.5);
+  label.SetTxtLblColorBkg(RGB(255, 250, 205));
+  label.SetTxtLblMode(tlBox);
+  std::filesystem::create_directories(dir);
+  const std::string path = (std::filesystem::path(dir) / "label.xml").string();
+  TTextFile f;
+  f.AssignFile(path);
+  f.Rewrite();
+  label.WriteToOpenXMLFile(f, true, "CityLabel", 2);
+  f.CloseFile();
+  TCustomTextLabel back;
+  f.Reset();
+  const bool found = back.ReadFromOpenXMLFile(f, "citylabel");
+  f.CloseFile();
+  const bool same = found && back.GetTxtLblCaption() == label.GetTxtLblCaption() &&
+                    back.GetTxtLblPosX() == label.GetTxtLblPosX() &&
+                    back.GetTxtLblColorBkg() == label.GetTxtLblColorBkg() &&
+                    back.GetTxtLblMode() == label.GetTxtLblMode();
+  out << "  label.xml       written and read back (id \"CityLabel\" found as \"citylabel\"): "
+      << (same ? "the same label" : "DIFFERENT") << "\n";
+  return {{"file", path}, {"found", found}, {"same", same}};
+}
+
 }  // namespace
 
 int RunDemo(const DemoOptions& options, std::ostream& out) {
@@ -366,6 +401,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
   report["images"] = DemoImages(out, options.OutDir);
   report["drawing"] = DemoDrawing(out, options.OutDir);
   report["controls"] = DemoControls(out, options.OutDir);
+  report["settings"] = DemoSettings(out, options.OutDir);
 
   std::filesystem::create_directories(options.OutDir);
   const auto path = std::filesystem::path(options.OutDir) / "demo.json";

@@ -1,0 +1,189 @@
+#include "core/settings/labels.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/settings/xmlsettings.h"
+#include "support/temp_dir.h"
+
+namespace tkz {
+namespace {
+
+using SettingsFiles = testing_support::TempDirTest;
+
+TEST(XMLCodecs, ColoursIntegersBooleansAndFloats) {
+  EXPECT_EQ(XMLColorStr(0x0000FF), "$0000FF");
+  EXPECT_EQ(XMLColorStr(static_cast<TColor>(0xFF123456u)), "$123456");  // low 24 bits only
+  EXPECT_EQ(XMLStrToColor("  $00ff80"), 0x00FF80);
+  EXPECT_EQ(XMLStrToColor("$12G4"), 0x12);  // up to the first other character
+  EXPECT_EQ(XMLStrToInt("  -42x"), -42);
+  EXPECT_EQ(XMLStrToInt("+7"), 7);
+  EXPECT_EQ(XMLStrToInt(""), 0);
+  EXPECT_EQ(XMLStrToInt("99999999999999999999"), INT32_MAX);
+  EXPECT_TRUE(XMLStrToBool("1"));
+  EXPECT_FALSE(XMLStrToBool("2"));
+  EXPECT_EQ(XMLFloatStr(100.0).size(), 12u);
+  for (double x : {0.0, 100.0, -3.25, 1.5e-7, 6.02e23})
+    EXPECT_NEAR(XMLStrToFloat(XMLFloatStr(x)), x, std::abs(x) * 1e-3) << x;
+  EXPECT_DOUBLE_EQ(XMLStrToFloat("2,5"), 2.5);  // a comma is a decimal point too
+}
+
+TEST(XMLNames, TablesFollowTheEnumerations) {
+  EXPECT_EQ(xmlVarKind[5], "bool");
+  EXPECT_EQ(xmlTxtLblMode[tlsimple], "tlsimple");
+  EXPECT_EQ(xmlMouseActMode.size(), 19u);
+  EXPECT_EQ(xmlMouseActMode[maZoomPanColors], "maZoomPanColors");
+  EXPECT_EQ(xmlFrameStyle[fsEngraved], "fsEngraved");
+  EXPECT_EQ(XMLNameIndex(xmlAlignment, "taCenter"), 2);
+  EXPECT_EQ(XMLNameIndex(xmlAlignment, "tacenter"), -1);  // case-sensitive
+}
+
+TEST(TextLabel, SettersNotifyAndFilterTheirValues) {
+  TCustomTextLabel l;
+  int changes = 0;
+  l.OnChange = [&](TObject* s) {
+    EXPECT_EQ(s, &l);
+    ++changes;
+  };
+  l.SetTxtLblLayer(0);
+  l.SetTxtLblLayer(17);
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(l.GetTxtLblLayer(), 1);
+  l.SetTxtLblLayer(16);
+  l.SetTxtLblCaption("a\tb\nc\x01");
+  EXPECT_EQ(l.GetTxtLblCaption(), "a b\nc ");
+  EXPECT_EQ(changes, 2);
+  TCustomTextLabel copy;
+  copy.Assign(&l);
+  EXPECT_EQ(copy.GetTxtLblLayer(), 16);
+  EXPECT_TRUE(static_cast<bool>(copy.OnChange));  // the handler is copied too
+  TCrossHair other;
+  EXPECT_THROW(copy.Assign(&other), EConvertError);
+}
+
+TEST_F(SettingsFiles, TextLabelFramesItsElement) {
+  TCustomTextLabel l;
+  l.SetTxtLblCaption("Vienna");
+  TTextFile f;
+  f.AssignFile(Path("l.xml"));
+  f.Rewrite();
+  l.WriteToOpenXMLFile(f, true, "MAIN", 0);
+  f.CloseFile();
+  const std::string text = Slurp(Path("l.xml"));
+  EXPECT_EQ(text.substr(0, 26), " <?xml version=\"1.0\"?>\r\n\r\n");
+  EXPECT_NE(text.find(" <!-- TCustomTextLabel / TKZ Component Suite -->\r\n"), std::string::npos);
+  EXPECT_NE(text.find(" <custtextlbl sig=\"Quorvatin\" vers=\"1.0\" id=\"MAIN\">\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("   <caption>Vienna</caption>\r\n"), std::string::npos);
+  EXPECT_NE(text.find("   <colors brd=$000000 bg=$C0C0C0 shdw=$808080 />\r\n"), std::string::npos);
+  EXPECT_NE(text.find("   <font name=\"DejaVu Sans\" size=8 color=$000000 style=\"\" />\r\n"),
+            std::string::npos);
+  EXPECT_EQ(text.substr(text.size() - 17), " </custtextlbl>\r\n");
+}
+
+TEST_F(SettingsFiles, TextLabelSurvivesARoundTripWhole) {
+  TCustomTextLabel a;
+  a.SetTxtLblPosX(-12.5);
+  a.SetTxtLblPosY(3.0e5);
+  a.SetTxtLblCaption("Graz\n2 lines");
+  a.SetTxtLblColorBrd(clRed);
+  a.SetTxtLblColorBkg(clYellow);
+  a.SetTxtLblShadowDx(-3);
+  a.SetTxtLblLayer(9);
+  a.SetTxtLblTranspar(true);
+  a.SetTxtLblVisible(false);
+  a.SetTxtLblAlignment(taRightJustify);
+  a.SetTxtLblVertAlignment(vaTop);
+  a.SetTxtLblScreenPos(tlamBoth);
+  a.SetTxtLblMode(tlShadow);
+  TFont font;
+  font.SetName("DejaVu Serif");
+  font.SetSize(14);
+  font.SetStyle({fsBold, fsStrikeOut});
+  a.SetTxtLblFont(&font);
+  TTextFile f;
+  f.AssignFile(Path("l.xml"));
+  f.Rewrite();
+  TCustomTextLabel other;
+  other.WriteToOpenXMLFile(f, true, "first", 2);
+  a.WriteToOpenXMLFile(f, false, "MAIN", 2);
+  f.CloseFile();
+
+  TCustomTextLabel b;
+  int changes = 0;
+  b.OnChange = [&](TObject*) { ++changes; };
+  f.Reset();
+  ASSERT_TRUE(b.ReadFromOpenXMLFile(f, "Main"));  // the id ignores case
+  f.CloseFile();
+  EXPECT_EQ(changes, 1);
+  EXPECT_NEAR(b.GetTxtLblPosX(), -12.5, 1e-9);
+  EXPECT_NEAR(b.GetTxtLblPosY(), 3.0e5, 1.0);
+  EXPECT_EQ(b.GetTxtLblCaption(), "Graz\n2 lines");  // the line feed is kept
+  EXPECT_EQ(b.GetTxtLblColorBrd(), clRed);
+  EXPECT_EQ(b.GetTxtLblColorBkg(), clYellow);
+  EXPECT_EQ(b.GetTxtLblShadowDx(), -3);
+  EXPECT_EQ(b.GetTxtLblLayer(), 9);
+  EXPECT_TRUE(b.GetTxtLblTranspar());
+  EXPECT_FALSE(b.GetTxtLblVisible());
+  EXPECT_EQ(b.GetTxtLblAlignment(), taRightJustify);
+  EXPECT_EQ(b.GetTxtLblVertAlignment(), vaTop);
+  EXPECT_EQ(b.GetTxtLblScreenPos(), tlamBoth);
+  EXPECT_EQ(b.GetTxtLblMode(), tlShadow);
+  EXPECT_EQ(b.GetTxtLblFont()->GetName(), "DejaVu Serif");
+  EXPECT_EQ(b.GetTxtLblFont()->GetSize(), 14);
+  EXPECT_EQ(b.GetTxtLblFont()->GetStyle(), (TFontStyles{fsBold, fsStrikeOut}));
+}
+
+TEST_F(SettingsFiles, ReadersFindTheirElementOrChangeNothing) {
+  Put(Path("x.xml"),
+      "junk\r\n<custtextlbl sig=\"Quorvatin\" id=\" A \">\r\n<layer val=20 />\r\n"
+      "<mystery q=1>x</mystery>\r\n</custtextlbl>\r\n"
+      "<custtextlbl sig=\"Quorvatin\" id=\"B\">\r\n<layer val=5 />\r\n<posxy x=1");
+  TCustomTextLabel l;
+  int changes = 0;
+  l.OnChange = [&](TObject*) { ++changes; };
+  TTextFile f;
+  f.AssignFile(Path("x.xml"));
+  f.Reset();
+  EXPECT_FALSE(l.ReadFromOpenXMLFile(f, "nowhere"));
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(l.GetTxtLblLayer(), 1);
+  f.Reset();
+  EXPECT_TRUE(l.ReadFromOpenXMLFile(f, "a"));  // blanks around the id are stripped
+  EXPECT_EQ(l.GetTxtLblLayer(), 20);           // read without the 1..16 check
+  // The file ends inside element B: false, values so far kept, one notice.
+  EXPECT_FALSE(l.ReadFromOpenXMLFile(f, "B"));
+  EXPECT_EQ(l.GetTxtLblLayer(), 5);
+  EXPECT_EQ(changes, 2);
+  f.CloseFile();
+}
+
+TEST(CrossHairAndDateLabel, NotificationRules) {
+  TCrossHair c;
+  int n = 0;
+  c.OnChange = [&](TObject*) { ++n; };
+  c.SetCrossHLayer(7);
+  EXPECT_EQ(c.GetLayer(), 2);
+  c.SetPos(0, 0);  // unchanged: no notice
+  EXPECT_EQ(n, 1);
+  c.SetPos(1, 0);
+  c.SetCrossHColor(c.GetColor());  // always notifies
+  EXPECT_EQ(n, 3);
+  TDTLabel d;
+  int m = 0;
+  d.OnChange = [&](TObject*) { ++m; };
+  d.SetDateSeparator('.');
+  d.SetYearLength(ylYYYY);
+  EXPECT_EQ(m, 0);
+  d.SetTimeFormat(tfHHMMSS);
+  d.SetDAteOrder(doYYMMDD);
+  EXPECT_EQ(m, 2);
+  TDTLabel e;
+  e.Assign(&d);
+  EXPECT_EQ(e.GetDateOrder(), doYYMMDD);
+}
+
+}  // namespace
+}  // namespace tkz
