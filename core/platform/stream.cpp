@@ -275,6 +275,16 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
   return done;
 }
 
+std::string_view TFileStream::ReadAheadView() {
+  if (!can_read_) return {};
+  if (rpos_ == rend_) {
+    char c;
+    if (Read(&c, 1) != 1) return {};
+    --rpos_;  // a small read always refills the block and copies from it
+  }
+  return std::string_view(rbuf_.data() + rpos_, rend_ - rpos_);
+}
+
 void TFileStream::DropReadBuffer() {
   if (rend_ == 0) return;
   const int64_t unread = static_cast<int64_t>(rend_ - rpos_);

@@ -130,6 +130,14 @@ class TFileStream : public TStream {
   const std::string& GetFileName() const { return file_name_; }
   int GetHandle() const { return fd_; }
 
+  // The read-ahead bytes at the position, refilling the block when it is
+  // used up; empty at the end of the file or when the file is not open for
+  // reading. Valid until the next call on the stream. ConsumeReadAhead(n)
+  // moves the position over n of them (n <= the view's size). Together they
+  // let a scanner look for a delimiter without a call per byte.
+  std::string_view ReadAheadView();
+  void ConsumeReadAhead(size_t n) { rpos_ += n; }
+
  private:
   [[noreturn]] void Fail(const char* what, int err) const;
   // Moves the descriptor back to the logical position and empties the

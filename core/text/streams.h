@@ -132,6 +132,17 @@ int ReadNextTagInStream(TStream* Stream, std::span<const std::string> TagList,
 int ReadNextTagInStream(TStream* Stream, std::initializer_list<std::string_view> TagList,
                         std::string& Attributes, std::string& Contents);
 
+// One tag as ReadNextTagInStream reads it, with its lower-case name (a
+// closing tag's begins with "/"; "" for "<name/>" without a blank). Complete
+// is false when the data ended before the tag's ">" (Index is then the
+// sentinel's and the rest is empty).
+struct TTagRead {
+  int Index = -1;
+  bool Complete = false;
+  std::string Name, Attributes, Contents;
+};
+TTagRead ReadTagFromStream(TStream* Stream, std::span<const std::string> TagList);
+
 // The same on a text file open for reading, except that Contents is gathered
 // in pieces that end with ">": text after the last ">" before the end of the
 // file is dropped.

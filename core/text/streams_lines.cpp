@@ -58,6 +58,38 @@ T ReadRaw(TStream* Stream, bool& Error, size_t n = sizeof(T)) {
   return v;
 }
 
+// The bytes that Stream holds in memory at its position, without moving it
+// (empty when it holds none there), and the step over n of them.
+std::string_view HeldBytes(TStream* Stream) {
+  if (auto* f = dynamic_cast<TFileStream*>(Stream)) return f->ReadAheadView();
+  if (auto* m = dynamic_cast<TMemoryStream*>(Stream)) {
+    const int64_t pos = m->GetPosition(), size = m->GetSize();
+    if (pos < size) return {m->Memory() + pos, static_cast<size_t>(size - pos)};
+  }
+  return {};
+}
+
+void SkipHeld(TStream* Stream, size_t n) {
+  if (auto* f = dynamic_cast<TFileStream*>(Stream))
+    f->ConsumeReadAhead(n);
+  else
+    Stream->Seek(static_cast<int64_t>(n), soCurrent);
+}
+
+// The index of the first byte of w that ends a line in Mode (prev being the
+// byte before w), or npos.
+size_t FindLineEnd(std::string_view w, int Mode, uint8_t prev) {
+  if (Mode == 0) return w.find('\n');
+  if (Mode == 1) return w.find('\r');
+  if (Mode < 0 || Mode > 4) return std::string_view::npos;
+  for (size_t i = 0; i < w.size(); ++i) {
+    const auto c = static_cast<uint8_t>(w[i]);
+    if (EndsLine(Mode, c, prev)) return i;
+    prev = c;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 // ------------------------------------------------------------------ writers
@@ -93,6 +125,18 @@ std::string ReadLnStream(TStream* Stream, bool& EndOfStream, int Mode) {
   uint8_t c = 0, prev = 0;
   EndOfStream = false;
   for (;;) {
+    // Bytes the stream holds in memory are scanned in place; the position
+    // still ends exactly after the terminator.
+    const std::string_view held = HeldBytes(Stream);
+    if (!held.empty()) {
+      const size_t end = FindLineEnd(held, Mode, prev);
+      const size_t n = end == std::string_view::npos ? held.size() : end + 1;
+      line.append(held.data(), n);
+      prev = static_cast<uint8_t>(held[n - 1]);
+      SkipHeld(Stream, n);
+      if (end != std::string_view::npos) break;
+      continue;
+    }
     if (!NextByte(Stream, c)) {
       EndOfStream = true;
       return line;

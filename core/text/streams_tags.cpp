@@ -131,13 +131,16 @@ std::vector<std::string_view> Views(std::span<const std::string> l) { return {l.
 
 template <typename Src>
 int ReadNextTag(Src& src, const std::vector<std::string_view>& TagList, bool WholePieces,
-                std::string& Attributes, std::string& Contents) {
+                std::string& Attributes, std::string& Contents, std::string* Name = nullptr,
+                bool* Complete = nullptr) {
   Attributes.clear();
   Contents.clear();
   const int sentinel = static_cast<int>(TagList.size()) - 1;
   std::string text;
   if (!ReadTagText(src, text, true)) return sentinel;
   TagInfo t = AnalyseTag(text);
+  if (Complete) *Complete = true;
+  if (Name) *Name = t.Name;
   Attributes = std::move(t.Attributes);
   const int index = Lookup(t, TagList);
   if (!t.EmptyElement && !t.Name.empty() && t.Name[0] != '/')
@@ -151,6 +154,13 @@ int ReadNextTagInStream(TStream* Stream, std::span<const std::string> TagList,
                         std::string& Attributes, std::string& Contents) {
   StreamSource src{Stream};
   return ReadNextTag(src, Views(TagList), false, Attributes, Contents);
+}
+
+TTagRead ReadTagFromStream(TStream* Stream, std::span<const std::string> TagList) {
+  StreamSource src{Stream};
+  TTagRead r;
+  r.Index = ReadNextTag(src, Views(TagList), false, r.Attributes, r.Contents, &r.Name, &r.Complete);
+  return r;
 }
 
 int ReadNextTagInStream(TStream* Stream, std::initializer_list<std::string_view> TagList,

@@ -4,6 +4,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace tkz {
 class TBitmap;
@@ -38,5 +39,16 @@ struct MarksOptions {
 std::unique_ptr<TBitmap> DrawMarkCatalogue();
 // Writes the catalogue to options.Out. Returns the process exit code.
 int RunMarks(const MarksOptions& options, std::ostream& out);
+
+struct TagsOptions {
+  std::string File;
+  std::vector<std::string> Names;  // empty: every tag
+};
+
+// Walks options.File, after an XML declaration at its start, with
+// ReadNextTagInStream (tag list: Names, or every tag) and prints
+// {"index","name","attributes","contents"} per tag read, one object per line. Raises when the file
+// cannot be opened. Returns the exit code.
+int RunTags(const TagsOptions& options, std::ostream& out);
 
 }  // namespace tkz::tool

@@ -32,6 +32,12 @@ int main(int argc, char** argv) {
       app.add_subcommand("marks", "Draw the catalogue of point marks 0 to 255 into a picture");
   marks_cmd->add_option("OUT", marks.Out, "Picture file (.png, .bmp or .jpg)")->required();
 
+  tkz::tool::TagsOptions tags;
+  CLI::App* tags_cmd = app.add_subcommand(
+      "tags", "List the tags of an XML-like file as the tag scanner reads them (JSON lines)");
+  tags_cmd->add_option("FILE", tags.File, "File to read")->required();
+  tags_cmd->add_option("NAME", tags.Names, "Tag names to list (default: every tag)");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -41,6 +47,7 @@ int main(int argc, char** argv) {
     if (demo_cmd->parsed()) return tkz::tool::RunDemo(demo, std::cout);
     if (convert_cmd->parsed()) return tkz::tool::RunImageConvert(convert, std::cout);
     if (marks_cmd->parsed()) return tkz::tool::RunMarks(marks, std::cout);
+    if (tags_cmd->parsed()) return tkz::tool::RunTags(tags, std::cout);
   } catch (const std::exception& e) {
     std::cerr << "tkz: " << e.what() << "\n";
     return 1;

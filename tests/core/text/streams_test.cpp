@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -47,6 +49,58 @@ TEST(StreamLines, ModesSplitAndStripAsDocumented) {
   TStringStream s9("a\r\n\x01\xff");
   EXPECT_EQ(ReadLnStream(&s9, eos, 9), "a\r\n\x01\xff");  // never ends, returned unchanged
   EXPECT_TRUE(eos);
+}
+
+// A stream that holds nothing in memory, so readers take it a byte at a time.
+class PlainStream : public TStream {
+ public:
+  explicit PlainStream(std::string d) : data_(std::move(d)) {}
+  int64_t Read(void* Buffer, int64_t Count) override {
+    const int64_t n = std::min<int64_t>(Count, static_cast<int64_t>(data_.size()) - pos_);
+    if (n <= 0) return 0;
+    std::memcpy(Buffer, data_.data() + pos_, static_cast<size_t>(n));
+    pos_ += n;
+    return n;
+  }
+  int64_t Write(const void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
+    pos_ = (Origin == soBeginning ? 0 : Origin == soCurrent ? pos_ : data_.size()) + Offset;
+    return pos_;
+  }
+
+ private:
+  std::string data_;
+  int64_t pos_ = 0;
+};
+
+TEST(StreamLines, FileMemoryAndPlainStreamsSplitAlike) {
+  // CR and LF pairs straddle the 64 KiB read-ahead blocks of the file stream.
+  std::string data;
+  uint32_t x = 7;
+  while (data.size() < 200000) {
+    x = x * 1103515245u + 12345u;
+    const char pick[] = {'a', 'b', '\r', '\n', 'c', '\r', '\n', '\x85'};
+    data.push_back(pick[(x >> 16) % 8]);
+  }
+  const std::string path = TempPath("modes.txt");
+  std::ofstream(path, std::ios::binary) << data;
+  for (int mode : {0, 1, 2, 3, 4, 7}) {
+    TFileStream f(path, fmOpenRead);
+    TStringStream m(data);
+    PlainStream p(data);
+    for (;;) {
+      bool ef = false, em = false, ep = false;
+      const std::string lp = ReadLnStream(&p, ep, mode);
+      ASSERT_EQ(ReadLnStream(&f, ef, mode), lp) << "mode " << mode;
+      ASSERT_EQ(ReadLnStream(&m, em, mode), lp);
+      ASSERT_EQ(ef, ep);
+      ASSERT_EQ(em, ep);
+      ASSERT_EQ(f.GetPosition(), p.GetPosition());
+      ASSERT_EQ(m.GetPosition(), p.GetPosition());
+      if (ep) break;
+    }
+  }
+  std::filesystem::remove(path);
 }
 
 TEST(StreamLines, WriteLnRoundTripsThroughFileAndCountsLines) {
@@ -97,7 +151,7 @@ TEST(StreamNumbers, BinaryRoundTripAndShortReads) {
 TEST(StreamNumbers, ScanDecimal) {
   TStringStream s(" \r\n-42x+7\t9 +  abc");
   EXPECT_EQ(ScanStreamDecimal(&s), -42);
-  EXPECT_EQ(s.GetPosition(), 7);  // "x" consumed
+  EXPECT_EQ(s.GetPosition(), 7);        // "x" consumed
   EXPECT_EQ(ScanStreamDecimal(&s), 7);  // the tab ends it and is consumed
   EXPECT_EQ(ScanStreamDecimal(&s), 9);
   EXPECT_EQ(ScanStreamDecimal(&s), 0);  // a sign without digits
@@ -213,6 +267,13 @@ TEST(StreamTags, BadInputGetsTheDocumentedResults) {
   EXPECT_EQ(ReadNextTagInStream(&binary, list, a, c), 1);
   EXPECT_EQ(a, "\x80=\x7f");
   EXPECT_EQ(c, std::string("\0\xfe", 2));
+  TStringStream named("x</End><Pos a=1 /><b></b>");
+  const TTagRead closing_tag = ReadTagFromStream(&named, list);
+  EXPECT_TRUE(closing_tag.Complete);
+  EXPECT_EQ(closing_tag.Name, "/end");
+  EXPECT_EQ(ReadTagFromStream(&named, list).Name, "pos");
+  EXPECT_EQ(ReadTagFromStream(&named, list).Index, 1);
+  EXPECT_FALSE(ReadTagFromStream(&named, list).Complete);
   TStringStream empty("");
   EXPECT_EQ(ReadNextTagInStream(&empty, std::span<const std::string>(), a, c), -1);
 
