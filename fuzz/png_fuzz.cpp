@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/platform/imagefile.h"
+#include "fuzz/image_fuzz.h"
 
 namespace {
 
@@ -49,27 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t size) {
   if (size > (size_t{1} << 20)) return 0;
   std::vector<uint8_t> file(input, input + size);
   FixCrcs(file);
-  const uint8_t* data = file.data();
-  tkz::TBitmap bmp;
-  try {
-    tkz::LoadPNG(bmp, data, size);
-  } catch (const tkz::EInvalidGraphic&) {
-    return 0;
-  }
-  if (bmp.Empty() || !tkz::TBitmap::SizeAllowed(bmp.GetWidth(), bmp.GetHeight())) std::abort();
-  const size_t n = static_cast<size_t>(bmp.GetWidth()) * static_cast<size_t>(bmp.GetHeight());
-  for (size_t i = 0; i < n; ++i) {
-    if (bmp.Bits()[i] >> 24) std::abort();
-  }
-  // What was read is written and read back unchanged (small pictures only).
-  if (n <= (size_t{1} << 16)) {
-    const std::vector<uint8_t> again = tkz::SavePNG(bmp);
-    tkz::TBitmap back;
-    tkz::LoadPNG(back, again.data(), again.size());
-    if (back.GetWidth() != bmp.GetWidth() || back.GetHeight() != bmp.GetHeight() ||
-        !std::equal(bmp.Bits(), bmp.Bits() + n, back.Bits())) {
-      std::abort();
-    }
-  }
-  return 0;
+  return tkz::fuzzing::FuzzImageReader(file.data(), file.size(), &tkz::LoadPNG,
+                                       [](const tkz::TBitmap& b) { return tkz::SavePNG(b); });
 }
