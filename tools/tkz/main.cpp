@@ -32,6 +32,13 @@ int main(int argc, char** argv) {
       app.add_subcommand("marks", "Draw the catalogue of point marks 0 to 255 into a picture");
   marks_cmd->add_option("OUT", marks.Out, "Picture file (.png, .bmp or .jpg)")->required();
 
+  tkz::tool::RegexOptions regex;
+  CLI::App* regex_cmd =
+      app.add_subcommand("regex", "Print the lines that match a regular expression (TGrep)");
+  regex_cmd->add_flag("-i,--ignore-case", regex.IgnoreCase, "Ignore case (Windows-1252)");
+  regex_cmd->add_option("PATTERN", regex.Pattern, "Regular expression")->required();
+  regex_cmd->add_option("FILE", regex.File, "Text file (standard input when absent)");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -41,6 +48,7 @@ int main(int argc, char** argv) {
     if (demo_cmd->parsed()) return tkz::tool::RunDemo(demo, std::cout);
     if (convert_cmd->parsed()) return tkz::tool::RunImageConvert(convert, std::cout);
     if (marks_cmd->parsed()) return tkz::tool::RunMarks(marks, std::cout);
+    if (regex_cmd->parsed()) return tkz::tool::RunRegex(regex, std::cin, std::cout, std::cerr);
   } catch (const std::exception& e) {
     std::cerr << "tkz: " << e.what() << "\n";
     return 1;

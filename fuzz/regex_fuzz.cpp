@@ -1,0 +1,66 @@
+// Arbitrary expressions against arbitrary text. The first byte chooses the
+// options, the second and third the search start, then the expression runs
+// up to the first 0xFF 0x00 pair and the rest is the subject. Beyond "no crash,
+// no sanitizer report, no hang" it checks what holds for every input: a
+// failed compile leaves no token, a match lies inside the subject, starts at
+// or after the search start and is found again when searching from there.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "core/text/regex.h"
+
+namespace {
+
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 3) return 0;
+  const uint8_t opts = data[0];
+  const int start = static_cast<int8_t>(data[1]) * 4 + data[2] % 4;
+  const std::string_view rest(reinterpret_cast<const char*>(data + 3), size - 3);
+  const size_t cut = rest.find(std::string_view("\xFF\x00", 2));
+  const std::string expr(rest.substr(0, cut));
+  const std::string subject(cut == std::string_view::npos ? std::string_view()
+                                                          : rest.substr(cut + 2));
+
+  tkz::TGrep g;
+  g.SetStopOnError(false);
+  g.SetIgnoreCase(opts & 1);
+  g.SetRegExp(expr);
+  const int code = g.GetErrorCode();
+  Check(code >= 0 && code <= 11);
+  Check(code == 0 || g.GetTokenCount() == 0);
+  Check(g.GetTokenCount() <= tkz::TGrep::kMaxTokens);
+  if (code != 0) Check(!tkz::GrepErrorText(code).empty());
+  (void)g.GetRegExpToken(static_cast<int>(opts) - 100);
+
+  g.SetSearchStartPos(start);
+  int pos = -1;
+  const int len = static_cast<int>(subject.size());
+  if (g.MatchString(subject, pos)) {
+    const bool lone = g.GetTokenCount() == 1 && g.GetRegExpToken(1).Action == tkz::taMult0;
+    Check(pos >= 1 && pos <= len + 1);
+    Check(pos >= start || (lone && len == 0));
+    Check(g.GetMatchEnd() >= pos - 1 && g.GetMatchEnd() <= len);
+    // Searching again from the match start finds the same start.
+    g.SetSearchStartPos(pos);
+    int again = -1;
+    Check(g.MatchString(subject, again) && again == pos);
+  } else {
+    Check(pos == 0);
+    // No match from start means none from any later position either.
+    if (start >= 1 && start <= len) {
+      g.SetSearchStartPos(start + 1);
+      int later = -1;
+      Check(!g.MatchString(subject, later) || g.GetRegExpToken(1).Action == tkz::taBol);
+    }
+  }
+  return 0;
+}
