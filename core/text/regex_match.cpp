@@ -62,12 +62,19 @@ class GrepMatcher {
         if (t0.Action == taNormal) {
           p = FindByte(p, static_cast<unsigned char>(t0.Payload[1]));
           if (p > len_) return 0;
-        } else if (t0.Action == taSet) {
+        } else if (t0.Action == taSet || (t0.Action == taMult1 && t0.Count < 0)) {
           while (p <= len_ && t0.Payload[C(p)] != '*') ++p;
           if (p > len_) return 0;
         }
       }
       if (Match(0, p)) return p;
+      // A repeated byte element that failed at p also fails one element
+      // later (the lazy repetition from p already tried every continuation
+      // from there), so the rest of the run of elements is skipped.
+      if ((t0.Action == taMult0 || t0.Action == taMult1) && t0.Count <= 0) {
+        if (t0.Count == 0) return 0;
+        while (p <= len_ && t0.Payload[C(p)] == '*') ++p;
+      }
     }
     return 0;
   }
