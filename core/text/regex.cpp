@@ -312,6 +312,7 @@ int TGrep::CompileRegExp(const std::string& s) {
     }
   }
   if (code != 0) token_count_ = 0;
+  if (token_count_ == 0) tokens_[0] = TGrepToken{};
   return code;
 }
 

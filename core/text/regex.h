@@ -41,6 +41,8 @@
 //   - A lone "x*" matches every subject unless SearchStartPos lies beyond a
 //     non-empty subject; the match starts at SearchStartPos (at least 1) and
 //     extends over the elements that follow (to the end for ".*").
+//   - Subjects longer than 2147418112 bytes are searched in their first
+//     2147418112 bytes only.
 //   - Matching time is bounded: without alternation or nesting, backtracking
 //     only happens at quantified tokens. When a match takes more steps than a
 //     small multiple of the subject's length, the matcher starts remembering

@@ -18,6 +18,9 @@ namespace tkz {
 
 namespace {
 
+// Positions stay well inside int with a literal of 255 characters added.
+constexpr size_t kMaxSubject = 0x7FFF0000;
+
 struct FoldTable {
   unsigned char lower[256];
   FoldTable() {
@@ -39,7 +42,7 @@ class GrepMatcher {
       : t_(g.tokens_.data()),
         n_(g.token_count_),
         s_(reinterpret_cast<const unsigned char*>(s.data())),
-        len_(static_cast<int>(std::min<size_t>(s.size(), 0x7FFFFFF0))),
+        len_(static_cast<int>(std::min<size_t>(s.size(), kMaxSubject))),
         fold_(g.ignore_case_ ? Fold().lower : nullptr) {
     budget_ = 64 + 16 * static_cast<int64_t>(len_);
     // Memo rows: one per quantified token (failed repetitions) and one per
@@ -254,7 +257,7 @@ bool TGrep::MatchString(const std::string& s, int& MatchPos) {
   match_start_ = 0;
   match_end_ = 0;
   if (token_count_ == 0) return false;
-  const int len = static_cast<int>(std::min<size_t>(s.size(), 0x7FFFFFF0));
+  const int len = static_cast<int>(std::min<size_t>(s.size(), kMaxSubject));
   int from = std::max(search_start_pos_, 1);
   if (token_count_ == 1 && tokens_[0].Action == taMult0) {
     // A lone "x*" matches every subject, from the search start on.

@@ -125,6 +125,7 @@ TEST(TGrepCompile, BuildsTokens) {
   EXPECT_EQ(g.GetTokenCount(), 3);
   g.SetRegExp("");
   EXPECT_EQ(g.GetTokenCount(), 0);
+  EXPECT_EQ(g.GetRegExpToken(1).Count, 0);  // no trace of the last expression
   int pos;
   EXPECT_FALSE(g.MatchString("abc", pos));
 }
@@ -164,6 +165,12 @@ TEST(TGrepMatch, QuantifiersAreLazyInsideAndGreedyAtTheEnd) {
   EXPECT_EQ(Find("x?$", "abc"), std::make_pair(4, 3));  // empty match at the end
   EXPECT_EQ(Find("x*y", "xxz"), std::make_pair(0, 0));
   EXPECT_EQ(Find("a?b?c?", ""), std::make_pair(1, 0));
+  // A leading repetition that fails somewhere may still match further on.
+  EXPECT_EQ(Find("[0-9]+x", "12 3x"), std::make_pair(4, 5));
+  EXPECT_EQ(Find("[a-c]*d", "abcxd"), std::make_pair(5, 5));
+  EXPECT_EQ(Find("[a-c]*x", "abcxd"), std::make_pair(1, 4));
+  EXPECT_EQ(Find("(ab)+c", "ababxabc"), std::make_pair(6, 8));
+  EXPECT_EQ(Find(".*z", "abc"), std::make_pair(0, 0));
 }
 
 TEST(TGrepMatch, LoneRepetitionMatchesEverySubject) {
