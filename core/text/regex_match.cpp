@@ -23,9 +23,12 @@ constexpr size_t kMaxSubject = 0x7FFF0000;
 
 struct FoldTable {
   unsigned char lower[256];
+  unsigned char same[256];
   FoldTable() {
-    for (int c = 0; c < 256; ++c)
+    for (int c = 0; c < 256; ++c) {
       lower[c] = static_cast<unsigned char>(AnsiLowerChar(static_cast<char>(c)));
+      same[c] = static_cast<unsigned char>(c);
+    }
   }
 };
 
@@ -43,15 +46,9 @@ class GrepMatcher {
         n_(g.token_count_),
         s_(reinterpret_cast<const unsigned char*>(s.data())),
         len_(static_cast<int>(std::min<size_t>(s.size(), kMaxSubject))),
-        fold_(g.ignore_case_ ? Fold().lower : nullptr) {
+        fold_(g.ignore_case_ ? Fold().lower : Fold().same),
+        exact_(!g.ignore_case_) {
     budget_ = 64 + 16 * static_cast<int64_t>(len_);
-    // Memo rows: one per quantified token (failed repetitions) and one per
-    // token after "x?" (failed rest of the expression).
-    for (int k = 0; k < n_; ++k) {
-      const TGrepTokenAct a = t_[k].Action;
-      rep_row_[k] = (a == taMult0 || a == taMult1) ? rows_++ : -1;
-      opt_row_[k] = (k > 0 && t_[k - 1].Action == taOpti) ? rows_++ : -1;
-    }
   }
 
   // Tries start positions from `from` to the end of the subject (and just
@@ -87,12 +84,12 @@ class GrepMatcher {
  private:
   unsigned char C(int p) const {
     const unsigned char c = s_[p - 1];
-    return fold_ ? fold_[c] : c;
+    return fold_[c];
   }
 
   int FindByte(int p, unsigned char c) const {
     if (p > len_) return len_ + 1;
-    if (!fold_) {
+    if (exact_) {
       const void* f = std::memchr(s_ + p - 1, c, static_cast<size_t>(len_ - p + 1));
       return f ? static_cast<int>(static_cast<const unsigned char*>(f) - s_) + 1 : len_ + 1;
     }
@@ -104,7 +101,10 @@ class GrepMatcher {
     const int cnt = t.Count;
     if (p < 1 || p + cnt - 1 > len_) return false;
     const char* lit = t.Payload.data() + 1;
-    if (!fold_) return std::memcmp(s_ + p - 1, lit, static_cast<size_t>(cnt)) == 0;
+    if (exact_) {
+      return s_[p - 1] == static_cast<unsigned char>(lit[0]) &&
+             (cnt == 1 || std::memcmp(s_ + p, lit + 1, static_cast<size_t>(cnt - 1)) == 0);
+    }
     for (int i = 0; i < cnt; ++i)
       if (C(p + i) != static_cast<unsigned char>(lit[i])) return false;
     return true;
@@ -120,8 +120,14 @@ class GrepMatcher {
 
   bool Step() {
     if (++steps_ > budget_ && memo_.empty()) {
-      // Many steps for this subject: remember failures from now on.
-      // One row per token, one bit per position 1..len+1.
+      // Many steps for this subject: remember failures from now on, one bit
+      // per position 1..len+1 in one row per quantified token (failed
+      // repetitions) and one per token after "x?" (failed rest).
+      for (int k = 0; k < n_; ++k) {
+        const TGrepTokenAct a = t_[k].Action;
+        rep_row_[k] = (a == taMult0 || a == taMult1) ? rows_++ : -1;
+        opt_row_[k] = (k > 0 && t_[k - 1].Action == taOpti) ? rows_++ : -1;
+      }
       row_ = static_cast<size_t>(len_) + 2;
       memo_.assign((static_cast<size_t>(rows_) * row_ + 63) / 64, 0);
     }
@@ -167,7 +173,7 @@ class GrepMatcher {
     const bool last = k == n_ - 1;
     // Memo rows of tokens that follow "x?" hold the positions where the
     // rest of the expression has failed.
-    const bool after_opti = opt_row_[k] >= 0;
+    const bool after_opti = k > 0 && t_[k - 1].Action == taOpti;
     if (after_opti && Step()) {
       if (Failed(opt_row_[k], p)) return false;
     }
@@ -242,7 +248,8 @@ class GrepMatcher {
   int n_;
   const unsigned char* s_;
   int len_;
-  const unsigned char* fold_;
+  const unsigned char* fold_;  // case folding, or the identity
+  bool exact_;
   int64_t steps_ = 0;
   int64_t budget_ = 0;
   size_t row_ = 0;
