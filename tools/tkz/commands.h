@@ -1,6 +1,7 @@
 // The commands of the tkz tool.
 #pragma once
 
+#include <istream>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -50,5 +51,17 @@ struct TagsOptions {
 // {"index","name","attributes","contents"} per tag read, one object per line. Raises when the file
 // cannot be opened. Returns the exit code.
 int RunTags(const TagsOptions& options, std::ostream& out);
+
+struct RegexOptions {
+  bool IgnoreCase = false;
+  std::string Pattern;
+  std::string File;  // "" for standard input
+};
+
+// Prints each line of the input that matches Pattern (a TGrep expression) as
+// LINE:START:END:TEXT (1-based; END is START - 1 for an empty match). Returns
+// 0 when a line matched, 1 when none did, 2 after writing "tkz: <reason>" to
+// err (wrong expression, unreadable file).
+int RunRegex(const RegexOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
 
 }  // namespace tkz::tool

@@ -37,6 +37,12 @@ int main(int argc, char** argv) {
       "tags", "List the tags of an XML-like file as the tag scanner reads them (JSON lines)");
   tags_cmd->add_option("FILE", tags.File, "File to read")->required();
   tags_cmd->add_option("NAME", tags.Names, "Tag names to list (default: every tag)");
+  tkz::tool::RegexOptions regex;
+  CLI::App* regex_cmd =
+      app.add_subcommand("regex", "Print the lines that match a regular expression (TGrep)");
+  regex_cmd->add_flag("-i,--ignore-case", regex.IgnoreCase, "Ignore case (Windows-1252)");
+  regex_cmd->add_option("PATTERN", regex.Pattern, "Regular expression")->required();
+  regex_cmd->add_option("FILE", regex.File, "Text file (standard input when absent)");
 
   try {
     app.parse(argc, argv);
@@ -48,6 +54,7 @@ int main(int argc, char** argv) {
     if (convert_cmd->parsed()) return tkz::tool::RunImageConvert(convert, std::cout);
     if (marks_cmd->parsed()) return tkz::tool::RunMarks(marks, std::cout);
     if (tags_cmd->parsed()) return tkz::tool::RunTags(tags, std::cout);
+    if (regex_cmd->parsed()) return tkz::tool::RunRegex(regex, std::cin, std::cout, std::cerr);
   } catch (const std::exception& e) {
     std::cerr << "tkz: " << e.what() << "\n";
     return 1;

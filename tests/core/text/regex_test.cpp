@@ -1,0 +1,235 @@
+#include "core/text/regex.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "core/types/tkzbase.h"
+#include "tests/support/temp_dir.h"
+
+namespace tkz {
+namespace {
+
+int Compile(const std::string& e, bool ignore_case = false) {
+  TGrep g;
+  g.SetIgnoreCase(ignore_case);
+  return g.CompileRegExp(e);
+}
+
+// Match position and last matched position, or {0, 0}.
+std::pair<int, int> Find(const std::string& e, const std::string& s, int start = 1,
+                         bool ignore_case = false) {
+  TGrep g;
+  g.SetIgnoreCase(ignore_case);
+  g.SetRegExp(e);
+  g.SetSearchStartPos(start);
+  int pos = -1;
+  if (!g.MatchString(s, pos)) {
+    EXPECT_EQ(pos, 0);
+    return {0, 0};
+  }
+  EXPECT_EQ(pos, g.GetMatchStart());
+  return {pos, g.GetMatchEnd()};
+}
+
+std::string Literal(const TGrepToken& t) { return std::string(t.Payload.data() + 1, t.Count); }
+
+TEST(TGrepCompile, ReportsEachErrorCode) {
+  EXPECT_EQ(Compile("*a"), 1);
+  EXPECT_EQ(Compile("$"), 1);
+  EXPECT_EQ(Compile("+"), 1);
+  EXPECT_EQ(Compile("ab^"), 2);
+  EXPECT_EQ(Compile("(a^b)"), 2);
+  EXPECT_EQ(Compile("a$b"), 3);
+  EXPECT_EQ(Compile("a$*"), 3);
+  EXPECT_EQ(Compile("a[]"), 4);
+  EXPECT_EQ(Compile("a[^]"), 4);
+  EXPECT_EQ(Compile("[a^b]"), 5);
+  EXPECT_EQ(Compile("a]b"), 6);
+  EXPECT_EQ(Compile("[abc"), 6);
+  EXPECT_EQ(Compile("[-a]"), 7);
+  EXPECT_EQ(Compile("[^-a]"), 7);
+  EXPECT_EQ(Compile("[a]-"), 7);
+  EXPECT_EQ(Compile("a)"), 8);
+  EXPECT_EQ(Compile("^*"), 9);
+  EXPECT_EQ(Compile("a**"), 9);
+  EXPECT_EQ(Compile("()*"), 9);
+  EXPECT_EQ(Compile(std::string(65, '.')), TGrep::kErrTooManyTokens);
+  EXPECT_EQ(Compile(std::string(64, '.')), 0);
+  EXPECT_EQ(Compile("(" + std::string(256, 'x') + ")"), TGrep::kErrGroupTooLong);
+  EXPECT_EQ(GrepErrorText(9), "*, ?, + have to be applied to groups or sets only");
+  EXPECT_EQ(GrepErrorText(0), "");
+}
+
+TEST(TGrepCompile, StopOnErrorRaisesWithComponentName) {
+  TGrep g;
+  g.SetName("Grep1");
+  try {
+    g.SetRegExp("*a");
+    FAIL() << "no exception";
+  } catch (const ETKZStringlError& e) {
+    EXPECT_STREQ(e.what(),
+                 "Component \"Grep1\": error in regular expression - reg.exp. must not start with "
+                 "$, *, ?, or +");
+  }
+  g.SetStopOnError(false);
+  g.SetRegExp("*a");
+  EXPECT_EQ(g.GetErrorCode(), 1);
+  EXPECT_EQ(g.GetTokenCount(), 0);
+  int pos = 5;
+  EXPECT_FALSE(g.MatchString("*a", pos));
+  EXPECT_EQ(pos, 0);
+  // SetIgnoreCase recompiles without raising.
+  g.SetStopOnError(true);
+  g.SetIgnoreCase(true);
+  EXPECT_EQ(g.GetErrorCode(), 1);
+}
+
+TEST(TGrepCompile, BuildsTokens) {
+  TGrep g;
+  g.SetRegExp("abc*");  // the quantifier takes only the last character
+  ASSERT_EQ(g.GetTokenCount(), 2);
+  EXPECT_EQ(g.GetRegExpToken(1).Action, taNormal);
+  EXPECT_EQ(Literal(g.GetRegExpToken(1)), "ab");
+  EXPECT_EQ(g.GetRegExpToken(2).Action, taMult0);
+  EXPECT_EQ(Literal(g.GetRegExpToken(2)), "c");
+  EXPECT_EQ(g.GetRegExpToken(99).Action, taMult0);  // clamped
+  EXPECT_EQ(g.GetRegExpToken(-3).Action, taNormal);
+
+  g.SetRegExp("\\#41B");
+  ASSERT_EQ(g.GetTokenCount(), 1);
+  EXPECT_EQ(Literal(g.GetRegExpToken(1)), "AB");
+  g.SetRegExp("(ab");  // unterminated group: literal
+  EXPECT_EQ(Literal(g.GetRegExpToken(1)), "ab");
+  g.SetRegExp("(a$*.)(b)+");  // groups are literal; adjacent groups join
+  ASSERT_EQ(g.GetTokenCount(), 1);
+  EXPECT_EQ(g.GetRegExpToken(1).Action, taMult1);
+  EXPECT_EQ(Literal(g.GetRegExpToken(1)), "a$*.b");
+  g.SetRegExp(".?[z-x]*");
+  ASSERT_EQ(g.GetTokenCount(), 2);
+  EXPECT_EQ(g.GetRegExpToken(1).Count, 0);
+  const TGrepToken set = g.GetRegExpToken(2);
+  EXPECT_EQ(set.Count, -1);
+  EXPECT_EQ(set.Payload['x'], '*');
+  EXPECT_EQ(set.Payload['z'], '*');
+  EXPECT_EQ(set.Payload['w'], ' ');
+  g.SetRegExp("[^a]");
+  EXPECT_EQ(g.GetRegExpToken(1).Payload['a'], ' ');
+  EXPECT_EQ(g.GetRegExpToken(1).Payload['b'], '*');
+  // Characters given by code are literal even when special.
+  g.SetRegExp("\\#5b\\#2A");
+  EXPECT_EQ(Literal(g.GetRegExpToken(1)), "[*");
+  // Long literal runs continue in further tokens.
+  g.SetRegExp(std::string(600, 'q'));
+  EXPECT_EQ(g.GetTokenCount(), 3);
+  g.SetRegExp("");
+  EXPECT_EQ(g.GetTokenCount(), 0);
+  EXPECT_EQ(g.GetRegExpToken(1).Count, 0);  // no trace of the last expression
+  int pos;
+  EXPECT_FALSE(g.MatchString("abc", pos));
+}
+
+TEST(TGrepMatch, FindsFirstMatch) {
+  EXPECT_EQ(Find("colou?r", "color"), std::make_pair(1, 5));
+  EXPECT_EQ(Find("colou?r", "the colour"), std::make_pair(5, 10));
+  EXPECT_EQ(Find("[0-9]+", "ab12c"), std::make_pair(3, 4));
+  EXPECT_EQ(Find("^abc", "xabc"), std::make_pair(0, 0));
+  EXPECT_EQ(Find("^abc", "abcx"), std::make_pair(1, 3));
+  EXPECT_EQ(Find("b", "abcb", 4), std::make_pair(4, 4));
+  EXPECT_EQ(Find("ABC", "xabc", 1, true), std::make_pair(2, 4));
+  EXPECT_EQ(Find("[A-C]x", "zBX", 1, true), std::make_pair(2, 3));
+  EXPECT_EQ(Find("\\#41", "xa", 1, true), std::make_pair(2, 2));
+  EXPECT_EQ(Find("\xC9T\xC9", "l'\xE9t\xE9", 1, true), std::make_pair(3, 5));
+  EXPECT_EQ(Find("c$", "abc"), std::make_pair(3, 3));
+  EXPECT_EQ(Find("c$", "abcd"), std::make_pair(0, 0));
+  EXPECT_EQ(Find("a.c", "xabc"), std::make_pair(2, 4));
+  EXPECT_EQ(Find("a.", "xa"), std::make_pair(0, 0));  // "." needs a byte
+  EXPECT_EQ(Find("[a-]", "x-"), std::make_pair(2, 2));
+  EXPECT_EQ(Find("a\\.b", "axb a.b"), std::make_pair(5, 7));
+  EXPECT_EQ(Find("x", "abc", 9), std::make_pair(0, 0));
+  EXPECT_EQ(Find("a", "ab", -4), std::make_pair(1, 1));
+}
+
+TEST(TGrepMatch, QuantifiersAreLazyInsideAndGreedyAtTheEnd) {
+  EXPECT_EQ(Find("a.*b", "xaybzb"), std::make_pair(2, 4));  // shortest
+  EXPECT_EQ(Find("a[0-9]*", "a123x"), std::make_pair(1, 4));
+  EXPECT_EQ(Find("a.*", "xa123"), std::make_pair(2, 5));
+  EXPECT_EQ(Find("a.+", "a"), std::make_pair(0, 0));
+  EXPECT_EQ(Find("ab*", "a"), std::make_pair(1, 1));
+  EXPECT_EQ(Find("ab?", "abb"), std::make_pair(1, 2));
+  EXPECT_EQ(Find("a(bc)*d", "abcbcd"), std::make_pair(1, 6));
+  EXPECT_EQ(Find("a(bc)*d", "abcbd"), std::make_pair(0, 0));
+  EXPECT_EQ(Find("a(bc)+", "abcbcbx"), std::make_pair(1, 5));
+  EXPECT_EQ(Find("[a-z]+[0-9]", "ab cd3"), std::make_pair(4, 6));
+  EXPECT_EQ(Find("x?$", "abc"), std::make_pair(4, 3));  // empty match at the end
+  EXPECT_EQ(Find("x*y", "xxz"), std::make_pair(0, 0));
+  EXPECT_EQ(Find("a?b?c?", ""), std::make_pair(1, 0));
+  // A leading repetition that fails somewhere may still match further on.
+  EXPECT_EQ(Find("[0-9]+x", "12 3x"), std::make_pair(4, 5));
+  EXPECT_EQ(Find("[a-c]*d", "abcxd"), std::make_pair(5, 5));
+  EXPECT_EQ(Find("[a-c]*x", "abcxd"), std::make_pair(1, 4));
+  EXPECT_EQ(Find("(ab)+c", "ababxabc"), std::make_pair(6, 8));
+  EXPECT_EQ(Find(".*z", "abc"), std::make_pair(0, 0));
+}
+
+TEST(TGrepMatch, LoneRepetitionMatchesEverySubject) {
+  EXPECT_EQ(Find(".*", "abc"), std::make_pair(1, 3));
+  EXPECT_EQ(Find(".*", ""), std::make_pair(1, 0));
+  EXPECT_EQ(Find("a*", "bbb"), std::make_pair(1, 0));
+  EXPECT_EQ(Find("a*", "aab"), std::make_pair(1, 2));
+  EXPECT_EQ(Find(".*", "abcd", 3), std::make_pair(3, 4));
+  EXPECT_EQ(Find(".*", "abc", 4), std::make_pair(0, 0));
+  EXPECT_EQ(Find(".*", "", 4), std::make_pair(1, 0));
+}
+
+TEST(TGrepMatch, RecordsWhereTokensMatched) {
+  TGrep g;
+  g.SetRegExp("b[0-9]+c");
+  int pos;
+  ASSERT_TRUE(g.MatchString("abb12c", pos));
+  EXPECT_EQ(pos, 3);
+  EXPECT_EQ(g.GetRegExpToken(1).MatchedAt, 3);
+  EXPECT_EQ(g.GetRegExpToken(2).MatchedAt, 4);
+  EXPECT_EQ(g.GetRegExpToken(3).MatchedAt, 6);
+}
+
+TEST(TGrepMatch, HostileInputStaysFast) {
+  const auto t0 = std::chrono::steady_clock::now();
+  std::string a(20000, 'a');
+  std::string many;
+  for (int i = 0; i < 30; ++i) many += "a*";
+  EXPECT_EQ(Find(many + "b", a), std::make_pair(0, 0));
+  EXPECT_EQ(Find(many + "$", a), std::make_pair(1, 20000));
+  std::string opt;
+  for (int i = 0; i < 30; ++i) opt += "a?";
+  EXPECT_EQ(Find(opt + "b", a), std::make_pair(0, 0));
+  EXPECT_EQ(Find(".*.*.*.*x", a), std::make_pair(0, 0));
+  EXPECT_EQ(Find("(aa)*(aa)*b", "a" + a + "b"), std::make_pair(2, 20002));
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+  // Control bytes and bytes above 127 are ordinary characters.
+  EXPECT_EQ(Find(std::string("[\x01-\x02]\xFF"), std::string("\0\x02\xFF", 3)),
+            std::make_pair(2, 3));
+}
+
+class TGrepPrint : public testing_support::TempDirTest {};
+
+TEST_F(TGrepPrint, WritesOneLabelledLinePerToken) {
+  TGrep g;
+  g.SetRegExp("^ab[xy].c*[0-1]+.?(de)*$");
+  g.PrintRegExp(Path("t.txt"));
+  EXPECT_EQ(Slurp(Path("t.txt")),
+            "    taBol: \r\n"
+            " taNormal: ab\r\n"
+            "    taSet: xy\r\n"
+            "taAnyByte: \r\n"
+            "  taMult0: (string) c\r\n"
+            "  taMult1: (set) 01\r\n"
+            "   taOpti: (anychar) \r\n"
+            "  taMult0: (string) de\r\n"
+            "    taEol: \r\n");
+  EXPECT_THROW(g.PrintRegExp(Path("missing/t.txt")), ETKZError);
+}
+
+}  // namespace
+}  // namespace tkz
