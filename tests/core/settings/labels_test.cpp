@@ -151,6 +151,10 @@ TEST_F(SettingsFiles, ReadersFindTheirElementOrChangeNothing) {
   EXPECT_EQ(changes, 0);
   EXPECT_EQ(l.GetTxtLblLayer(), 1);
   f.Reset();
+  TCustomTextLabel first;
+  EXPECT_TRUE(first.ReadFromOpenXMLFile(f, ""));  // an empty Id takes the first element
+  EXPECT_EQ(first.GetTxtLblLayer(), 20);
+  f.Reset();
   EXPECT_TRUE(l.ReadFromOpenXMLFile(f, "a"));  // blanks around the id are stripped
   EXPECT_EQ(l.GetTxtLblLayer(), 20);           // read without the 1..16 check
   // The file ends inside element B: false, values so far kept, one notice.
