@@ -155,7 +155,7 @@ class TStringAccu : public TComponent {
 // stored lower-cased by Add and compared lower-cased.
 //
 // XML element (inside the suite's frame):
-//   <assocarray sig="Quorvatin" vers="1.0" id="Id" dataid="..." ignorecase=1>
+//   <assocarray sig="Quorvatin" vers="1.0" id="Id" ignorecase=1 dataid="...">
 //     <numentries val=N />
 //     <assoc key="k" type=T>value</assoc>       one per entry
 //   </assocarray>
@@ -196,8 +196,8 @@ class TAssocArray : public TComponent {
   // those read; true exactly when the closing tag was reached and the
   // number of entries read equals numentries.
   bool ReadFromXMLStream(TTextFile& f, const std::string& Id);
-  // Appends the element's own attributes of the opening tag (dataid and
-  // ignorecase), each starting with a blank.
+  // Appends the element's own attributes of the opening tag (ignorecase and
+  // dataid), each starting with a blank.
   void AddXMLAttributes(std::string& Text) const;
 
  private:

@@ -352,7 +352,8 @@ void TAssocArray::Assign(const TPersistent* Source) {
 }
 
 void TAssocArray::AddXMLAttributes(std::string& Text) const {
-  Text += " dataid=\"" + EscapeXML(data_id_) + "\" ignorecase=" + XMLBoolStr(ignore_case_);
+  // ignorecase first: the escaped DataID may hold any text but a quote.
+  Text += " ignorecase=" + XMLBoolStr(ignore_case_) + " dataid=\"" + EscapeXML(data_id_) + "\"";
 }
 
 void TAssocArray::WriteToXMLStream(TTextFile& f, bool CreateHeader, const std::string& Id) const {
@@ -376,9 +377,17 @@ bool TAssocArray::ReadFromXMLStream(TTextFile& f, const std::string& Id) {
   if (!FindAssocElement(f, Id, line)) return false;
   TStrArray().swap(keys_);
   TVariantArray().swap(values_);
-  // The opening line carries the element's own attributes after the frame's.
-  const size_t open = AnsiLowerCase(line).find("<assocarray");
-  const std::string rootAttrs = line.substr(open);
+  // The element's own attributes follow the frame's id attribute; looking
+  // only there keeps an identifier such as "ignorecase=0" from being taken
+  // for one of them.
+  const std::string lower = AnsiLowerCase(line);
+  size_t from = lower.find("<assocarray");
+  const size_t idAt = lower.find("id=\"", from);
+  if (idAt != std::string::npos) {
+    const size_t q = lower.find('"', idAt + 4);
+    from = q == std::string::npos ? line.size() : q + 1;
+  }
+  const std::string rootAttrs = line.substr(from);
   if (rootAttrs.find("dataid=") != std::string::npos)
     data_id_ = UnescapeXML(ScanForXMLAttrib(rootAttrs, "dataid"));
   const std::string ic = ScanForXMLAttrib(rootAttrs, "ignorecase");

@@ -42,8 +42,8 @@ TEST_F(AssocXML, FramesItsElement) {
   const std::string text = Slurp(Path("a.xml"));
   EXPECT_EQ(text.substr(0, 26), " <?xml version=\"1.0\"?>\r\n\r\n");
   EXPECT_NE(text.find(" <!-- TAssocArray / TKZ Component Suite -->\r\n"), std::string::npos);
-  EXPECT_NE(text.find(" <assocarray sig=\"Quorvatin\" vers=\"1.0\" id=\"MAIN\" dataid=\"units\" "
-                      "ignorecase=1>\r\n"),
+  EXPECT_NE(text.find(" <assocarray sig=\"Quorvatin\" vers=\"1.0\" id=\"MAIN\" ignorecase=1 "
+                      "dataid=\"units\">\r\n"),
             std::string::npos);
   EXPECT_NE(text.find("   <numentries val=1 />\r\n"), std::string::npos);
   EXPECT_NE(text.find("   <assoc type=256 key=\"len\">m</assoc>\r\n"), std::string::npos);
@@ -53,7 +53,7 @@ TEST_F(AssocXML, FramesItsElement) {
 TEST_F(AssocXML, RoundTripKeepsTypesAndAwkwardText) {
   TAssocArray a;
   a.SetIgnoreCase(false);
-  a.SetDataID("a \"q\" <b>");
+  a.SetDataID("a \"q\" <b> ignorecase=1");
   a.Add("Str", "x < y & \"z\" </assoc> >\ttab\r\nline");
   a.Add("key with \"quotes\" and <tags>", 1);
   a.Add("dbl", 0.1 + 0.2);
@@ -71,7 +71,7 @@ TEST_F(AssocXML, RoundTripKeepsTypesAndAwkwardText) {
   b.Add("stale", 1);
   ASSERT_TRUE(Read(b, "main"));
   EXPECT_FALSE(b.GetIgnoreCase());
-  EXPECT_EQ(b.GetDataID(), "a \"q\" <b>");
+  EXPECT_EQ(b.GetDataID(), "a \"q\" <b> ignorecase=1");
   ASSERT_EQ(b.GetNumEntries(), a.GetNumEntries());
   for (int i = 1; i <= a.GetNumEntries(); ++i) {
     EXPECT_EQ(b.GetKeys(i), a.GetKeys(i));
@@ -87,14 +87,17 @@ TEST_F(AssocXML, FindsTheElementByIdOrChangesNothing) {
   TTextFile f;
   f.AssignFile(Path("a.xml"));
   f.Rewrite();
+  one.SetIgnoreCase(false);
   one.WriteToXMLStream(f, true, "One");
-  two.WriteToXMLStream(f, false, "Two");
+  two.WriteToXMLStream(f, false, "Two ignorecase=0");
   f.CloseFile();
   TAssocArray r;
-  ASSERT_TRUE(Read(r, " TWO "));
+  ASSERT_TRUE(Read(r, " TWO IGNORECASE=0 "));
   EXPECT_EQ(r.ResolveAsInt("k"), 2);
+  EXPECT_TRUE(r.GetIgnoreCase());  // the identifier is no attribute
   ASSERT_TRUE(Read(r, ""));
   EXPECT_EQ(r.ResolveAsInt("k"), 1);
+  EXPECT_FALSE(r.GetIgnoreCase());
   r.SetDataID("kept");
   EXPECT_FALSE(Read(r, "three"));
   EXPECT_EQ(r.ResolveAsInt("k"), 1);
