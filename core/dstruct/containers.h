@@ -178,6 +178,8 @@ class TAssocArray : public TComponent {
 
   void Add(const std::string& Key, const TVariant& Value);
   TVariant Resolve(const std::string& Key) const;
+  // "" for Null; integers in decimal, floats with 15 significant digits,
+  // booleans "True"/"False", dates as their day count, strings as stored.
   std::string ResolveAsString(const std::string& Key) const;
   double ResolveAsNumber(const std::string& Key) const;
   int32_t ResolveAsInt(const std::string& Key) const;

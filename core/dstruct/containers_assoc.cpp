@@ -259,9 +259,26 @@ TVariant TAssocArray::Resolve(const std::string& Key) const {
 
 std::string TAssocArray::ResolveAsString(const std::string& Key) const {
   const TVariant v = Resolve(Key);
-  if (v.IsNull()) return "";
-  if (auto s = std::get_if<std::string>(&v.Get())) return *s;
-  return ConvertVariant(v);
+  return std::visit(
+      [&](const auto& x) -> std::string {
+        using T = std::decay_t<decltype(x)>;
+        if constexpr (std::is_same_v<T, std::monostate> || std::is_same_v<T, TVarNull>) {
+          return "";
+        } else if constexpr (std::is_same_v<T, bool>) {
+          return x ? "True" : "False";
+        } else if constexpr (std::is_floating_point_v<T>) {
+          return FloatText(static_cast<double>(x), 15);
+        } else if constexpr (std::is_integral_v<T>) {
+          return std::to_string(x);
+        } else if constexpr (std::is_same_v<T, std::string>) {
+          return x;
+        } else if constexpr (std::is_same_v<T, TVarDate>) {
+          return FloatText(x.Value, 15);  // the day count, not a calendar text
+        } else {
+          return ConvertVariant(v);
+        }
+      },
+      v.Get());
 }
 
 double TAssocArray::ResolveAsNumber(const std::string& Key) const {

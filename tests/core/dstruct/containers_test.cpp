@@ -271,6 +271,9 @@ TEST(AssocArray, NumericConversions) {
   EXPECT_EQ(a.ResolveAsNumber("flag"), 0);
   EXPECT_EQ(a.ResolveAsNumber("absent"), 0);
   EXPECT_EQ(a.ResolveAsString("n"), "  -12abc");
+  EXPECT_EQ(a.ResolveAsString("d"), "12.7");
+  EXPECT_EQ(a.ResolveAsString("i64"), "1099511627776");
+  EXPECT_EQ(a.ResolveAsString("flag"), "True");
 }
 
 TEST(Combinatorics, CombinationsInLexicographicOrder) {
