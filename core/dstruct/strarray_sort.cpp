@@ -28,8 +28,9 @@ void TStringArray::BeforeSortExchange(const std::string& InString, std::string& 
 }
 
 int TStringArray::CompareKeys(int c, int pa, int pb) {
-  const std::string_view a = View(H(c, pa));
-  const std::string_view b = View(H(c, pb));
+  // A key column outside the table reads as empty cells.
+  const std::string_view a = ColOk(c) ? View(H(c, pa)) : std::string_view();
+  const std::string_view b = ColOk(c) ? View(H(c, pb)) : std::string_view();
   if (!OnBeforeSortExchange) return CompareLowered(a, b);
   std::string ka, kb;
   BeforeSortExchange(std::string(a), ka);
@@ -46,10 +47,7 @@ int TStringArray::CompareRows(int pa, int pb, int PrimCol, int SecCol) {
 void TStringArray::Sort(int PrimCol, int SecCol, bool Ascending) {
   if (OnPercentDone) OnPercentDone(this, 0);
   const int n = nrows_;
-  // A key column outside the table reads as empty cells: nothing to order by.
-  if (!ColOk(PrimCol)) PrimCol = -1;
-  if (!ColOk(SecCol)) SecCol = 0;
-  if (n > 1 && PrimCol >= 0) {
+  if (n > 1) {
     double total = 0;
     int gap = n;
     do {
@@ -71,6 +69,8 @@ void TStringArray::Sort(int PrimCol, int SecCol, bool Ascending) {
         }
         done += 1;
       }
+      // Repeated passes with gap 1 can exceed the estimate; the percentage
+      // stops at 100.
       if (OnPercentDone) {
         const int pct = static_cast<int>(std::nearbyint(done / total * 100.0));
         OnPercentDone(this, std::min(pct, 100));

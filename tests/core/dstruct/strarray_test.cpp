@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -162,6 +163,20 @@ TEST(StringArray, SortIsVirtualAndCommittable) {
   a.UnSort();
   EXPECT_EQ(Column(a, 1), (std::vector<std::string>{"c", "b", "A"}));
   EXPECT_EQ(a.GetSortOrder(1), 1);
+  // Percentages never fall and never pass 100, however many passes it takes.
+  TStringArray many;
+  many.SetNrRows(500);
+  for (int r = 1; r <= 500; ++r) many.SetString(1, r, std::to_string(100000 - r * 7 % 501));
+  pct.clear();
+  many.OnPercentDone = [&](tkz::TObject*, int p) { pct.push_back(p); };
+  many.Sort(1, 0, true);
+  EXPECT_TRUE(std::is_sorted(pct.begin(), pct.end()));
+  EXPECT_LE(pct.back(), 100);
+  for (int r = 2; r <= 500; ++r) ASSERT_LE(many.GetString(1, r - 1), many.GetString(1, r));
+  // A key column outside the table leaves the order alone.
+  many.UnSort();
+  many.Sort(5, 0, true);
+  EXPECT_EQ(many.GetSortOrder(7), 7);
   pct.clear();
   TStringArray one;
   one.OnPercentDone = [&](tkz::TObject*, int p) { pct.push_back(p); };
