@@ -97,9 +97,17 @@ bool TStringArray::FindCellIntern(std::string_view Text, bool MatchCase, int Col
 bool TStringArray::FindCellInSortedColumn(std::string_view Text, bool MatchCase, int Col, int RowLo,
                                           int RowHi, bool Ascending, int& Row) const {
   const std::string t = MatchCase ? std::string(Text) : Lower(Text);
-  auto cell = [&](int r) {
-    const std::string_view raw = View(H(Col, Phys(r)));
-    return MatchCase ? std::string(raw) : Lower(raw);
+  // Cell against the (already folded) text by byte value, without copies.
+  auto cmp = [&](int r) {
+    const std::string_view c = View(H(Col, Phys(r)));
+    const size_t n = std::min(c.size(), t.size());
+    for (size_t i = 0; i < n; ++i) {
+      auto x = static_cast<unsigned char>(c[i]);
+      if (!MatchCase && x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+      const auto y = static_cast<unsigned char>(t[i]);
+      if (x != y) return x < y ? -1 : 1;
+    }
+    return c.size() == t.size() ? 0 : (c.size() < t.size() ? -1 : 1);
   };
   if (RowLo == -1 && RowHi == -1) {
     RowLo = 1;
@@ -114,20 +122,20 @@ bool TStringArray::FindCellInSortedColumn(std::string_view Text, bool MatchCase,
   while (!found && lo < hi) {
     const int mid = lo + (hi - lo) / 2;
     row = mid;
-    const std::string cm = cell(mid);
-    if (cm == t)
+    const int d = cmp(mid);
+    if (d == 0)
       found = true;
-    else if ((t < cm) == Ascending)
+    else if ((d > 0) == Ascending)
       hi = mid;
     else
       lo = mid + 1;
   }
   if (!found && lo == hi) {
     row = lo;
-    found = cell(lo) == t;
+    found = cmp(lo) == 0;
   }
   if (found)
-    while (row - 1 >= 1 && cell(row - 1) == t) --row;
+    while (row - 1 >= 1 && cmp(row - 1) == 0) --row;
   Row = row;
   return found;
 }
