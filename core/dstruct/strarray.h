@@ -134,6 +134,9 @@ class TStringArray : public TComponent {
   std::string_view View(uint32_t h) const;
   void Store(int c, int p, std::string_view v);  // no range check, no event
   void IdentityOrder();
+  // First page that accepts a string of length L (L < 32768 - fill), -1 if none.
+  int FirstFit(int L);
+  void FitUpdate(int k);
   int CompareRows(int pa, int pb, int PrimCol, int SecCol);
   int CompareKeys(int c, int pa, int pb);
 
@@ -147,6 +150,11 @@ class TStringArray : public TComponent {
   std::vector<Page> pages_;
   std::vector<uint8_t> row_attr_;  // [physical row - 1]
   std::vector<uint8_t> col_attr_;  // [column - 1]
+  // Max-tree over the free bytes of the pages, so that finding the first page
+  // that accepts a string does not walk every page. Rebuilt when stale.
+  std::vector<int32_t> fit_;
+  int fit_leaves_ = 0;
+  bool fit_stale_ = true;
 };
 
 }  // namespace tkz

@@ -44,6 +44,31 @@ std::string_view TStringArray::View(uint32_t h) const {
   return {reinterpret_cast<const char*>(s) + 1, s[0]};
 }
 
+int TStringArray::FirstFit(int L) {
+  if (fit_stale_) {
+    fit_leaves_ = 1;
+    while (fit_leaves_ < static_cast<int>(pages_.size())) fit_leaves_ *= 2;
+    fit_.assign(2 * static_cast<size_t>(fit_leaves_), -1);
+    for (size_t k = 0; k < fill_.size(); ++k) fit_[fit_leaves_ + k] = kPageSize - fill_[k];
+    for (int i = fit_leaves_ - 1; i >= 1; --i) fit_[i] = std::max(fit_[2 * i], fit_[2 * i + 1]);
+    fit_stale_ = false;
+  }
+  if (fit_[1] <= L) return -1;
+  int node = 1;
+  while (node < fit_leaves_) node = fit_[2 * node] > L ? 2 * node : 2 * node + 1;
+  return node - fit_leaves_;
+}
+
+void TStringArray::FitUpdate(int k) {
+  if (fit_stale_ || k >= fit_leaves_) {
+    fit_stale_ = true;
+    return;
+  }
+  int i = fit_leaves_ + k;
+  fit_[i] = kPageSize - fill_[k];
+  for (i /= 2; i >= 1; i /= 2) fit_[i] = std::max(fit_[2 * i], fit_[2 * i + 1]);
+}
+
 void TStringArray::Store(int c, int p, std::string_view v) {
   if (v.size() > 255) v = v.substr(0, 255);
   const int L = static_cast<int>(v.size());
@@ -57,18 +82,19 @@ void TStringArray::Store(int c, int p, std::string_view v) {
     }
   }
   const int n = static_cast<int>(pages_.size());
-  int k = 0;
-  while (k < n - 1 && !(L < kPageSize - fill_[k])) ++k;
+  const int k = FirstFit(L);  // the first page, from page 1 up, with room
   uint8_t* dst;
-  if (L < kPageSize - fill_[k]) {
+  if (k >= 0) {
     h = (static_cast<uint32_t>(k + 1) << 16) | static_cast<uint32_t>(fill_[k]);
     dst = pages_[k].get() + fill_[k] - 1;
     fill_[k] += L + 1;
+    FitUpdate(k);
   } else {
     // A handle has 16 bits for the page number: refuse rather than wrap.
     if (n >= kMaxPages) throw ETKZDStructError(kPoolFull);
     pages_.push_back(std::make_unique<uint8_t[]>(kPageSize));
     fill_.push_back(L + 2);
+    FitUpdate(n);
     h = (static_cast<uint32_t>(n + 1) << 16) | 1u;
     dst = pages_[n].get();
   }
@@ -113,6 +139,7 @@ void TStringArray::Clear() {
   std::fill(col_attr_.begin(), col_attr_.end(), 0);
   pages_.resize(1);
   fill_.assign(1, 1);
+  fit_stale_ = true;
 }
 
 uint8_t TStringArray::GetRowAttrib(int Row) const {
@@ -221,6 +248,7 @@ void TStringArray::GarbageCollection() {
     }
   pages_.swap(fresh);
   fill_.swap(w);
+  fit_stale_ = true;
 }
 
 void TStringArray::Assign(const TPersistent* Source) {
@@ -250,6 +278,7 @@ void TStringArray::Assign(const TPersistent* Source) {
   row_attr_.swap(rattr);
   col_attr_.swap(cattr);
   fill_.swap(fill);
+  fit_stale_ = true;
   OnChange = src->OnChange;
   OnBeforeSortExchange = src->OnBeforeSortExchange;
   OnPercentDone = src->OnPercentDone;

@@ -137,6 +137,7 @@ bool TStringArray::ReadFromOpenXMLFile(TTextFile& f, const std::string& DataID) 
   nrows_ = t.nrows_;
   cap_ = t.cap_;
   fill_.swap(t.fill_);
+  fit_stale_ = true;
   cells_.swap(t.cells_);
   order_.swap(t.order_);
   pages_.swap(t.pages_);

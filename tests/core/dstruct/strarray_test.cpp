@@ -112,6 +112,33 @@ TEST(StringArray, FullPageRejectsStringThatWouldReachItsEnd) {
   EXPECT_EQ(a.GetString(1, 131), "");
 }
 
+TEST(StringArray, NewStringsGoToTheFirstPageWithRoom) {
+  TStringArray a;
+  a.Resize(1, 3000);
+  uint32_t seed = 7;
+  auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
+  for (int pass = 0; pass < 2; ++pass) {
+    if (pass == 1) a.GarbageCollection();
+    for (int i = 0; i < 3000; ++i) {
+      const int r = 1 + static_cast<int>(next() % 3000);
+      const int len = static_cast<int>(next() % 256);
+      const uint32_t old = a.GetHandle(1, r);
+      const bool inPlace = old != 0 && a.GetString(1, r).size() >= static_cast<size_t>(len);
+      int expect = 0;
+      for (int k = 1; k <= a.GetPageCount() && !expect; ++k)
+        if (len < 32768 - a.GetPageFill(k)) expect = k;
+      if (!expect) expect = a.GetPageCount() + 1;
+      const std::string text(static_cast<size_t>(len), static_cast<char>('a' + i % 26));
+      a.SetString(1, r, text);
+      ASSERT_EQ(a.GetString(1, r), text);
+      if (inPlace)
+        ASSERT_EQ(a.GetHandle(1, r), old);
+      else
+        ASSERT_EQ(static_cast<int>(a.GetHandle(1, r) >> 16), expect) << i;
+    }
+  }
+}
+
 TEST(StringArray, ResizeRulesAndCapacity) {
   TStringArray a;
   int changes = 0;
