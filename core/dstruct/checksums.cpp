@@ -5,6 +5,7 @@
 #include "core/dstruct/checksums.h"
 
 #if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
 #include <immintrin.h>
 #define TKZ_X86 1
 #endif
@@ -273,9 +274,21 @@ __attribute__((target("sha,sse4.1,ssse3"))) void SHA1BlocksShaNi(uint32_t* h, co
   h[4] = static_cast<uint32_t>(_mm_extract_epi32(e0, 3));
 }
 
+bool CpuHasSha() {
+#if defined(__clang__)
+  // Older clang releases do not know the "sha" feature name; ask CPUID
+  // (leaf 7, EBX bit 29) directly.
+  unsigned a, b, c, d;
+  if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
+  return (b >> 29) & 1;
+#else
+  return __builtin_cpu_supports("sha");
+#endif
+}
+
 bool HasShaNi() {
-  static const bool has = __builtin_cpu_supports("sha") && __builtin_cpu_supports("sse4.1") &&
-                          __builtin_cpu_supports("ssse3");
+  static const bool has =
+      CpuHasSha() && __builtin_cpu_supports("sse4.1") && __builtin_cpu_supports("ssse3");
   return has;
 }
 #endif

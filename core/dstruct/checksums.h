@@ -74,7 +74,8 @@ class TRLEncoder : public TComponent {
   bool Decode(uint8_t b);
   // Copies one block of BufLeng bytes when that many are pending.
   void GetResult(TBytes& Block);
-  // Flushes the pending run and delivers up to BufLeng bytes.
+  // Closes the stream with the pending run as a triple (once; later calls
+  // only drain) and delivers up to BufLeng bytes.
   int Finish(TBytes& Block);
   void Reset();
 
@@ -98,6 +99,7 @@ class TRLEncoder : public TComponent {
   TDecodeSt state_ = rlData;
   uint8_t runcount_ = 0;
   uint8_t runbyte_ = 0;
+  bool finishing_ = false;  // Finish has closed the stream
 };
 
 }  // namespace tkz

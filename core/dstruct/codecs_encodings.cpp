@@ -356,12 +356,14 @@ void TRLEncoder::EncodeByte(uint8_t b) {
 }
 
 bool TRLEncoder::Encode(const TBytes& Data, int Count) {
+  finishing_ = false;
   const size_t n = Count <= 0 ? 0 : std::min(static_cast<size_t>(Count), Data.size());
   for (size_t i = 0; i < n; ++i) EncodeByte(Data[i]);
   return pending_ >= bufleng_;
 }
 
 bool TRLEncoder::Decode(uint8_t b) {
+  finishing_ = false;
   switch (state_) {
     case rlData:
       if (b == leadin_)
@@ -391,7 +393,13 @@ void TRLEncoder::GetResult(TBytes& Block) {
 }
 
 int TRLEncoder::Finish(TBytes& Block) {
-  FlushRun(false);
+  // The closing triple is written once per stream: repeated calls that
+  // drain the rest add nothing, so the drain ends for any block length and
+  // the stream ends in exactly one triple.
+  if (!finishing_) {
+    FlushRun(false);
+    finishing_ = true;
+  }
   const int n = pending_ < bufleng_ ? pending_ : bufleng_;
   if (Block.size() < static_cast<size_t>(n)) Block.resize(static_cast<size_t>(n));
   std::memcpy(Block.data(), buf_.data(), static_cast<size_t>(n));
@@ -405,6 +413,7 @@ void TRLEncoder::Reset() {
   runcount_ = 0;
   runbyte_ = 0;
   state_ = rlData;
+  finishing_ = false;
 }
 
 }  // namespace tkz
