@@ -15,7 +15,7 @@ namespace tkz {
 namespace {
 
 struct CRC16Tables {
-  uint16_t t[2][256];
+  uint16_t t[8][256];
   CRC16Tables() {
     for (int i = 0; i < 256; ++i) {
       uint16_t c = static_cast<uint16_t>(i << 8);
@@ -23,9 +23,11 @@ struct CRC16Tables {
         c = static_cast<uint16_t>((c & 0x8000) ? (c << 1) ^ 0x1021 : c << 1);
       t[0][i] = c;
     }
-    // t[1][i]: CRC of byte i followed by a zero byte.
-    for (int i = 0; i < 256; ++i)
-      t[1][i] = static_cast<uint16_t>(t[0][t[0][i] >> 8] ^ static_cast<uint16_t>(t[0][i] << 8));
+    // t[k][i]: CRC of byte i followed by k zero bytes.
+    for (int k = 1; k < 8; ++k)
+      for (int i = 0; i < 256; ++i)
+        t[k][i] =
+            static_cast<uint16_t>(t[0][t[k - 1][i] >> 8] ^ static_cast<uint16_t>(t[k - 1][i] << 8));
   }
 };
 const CRC16Tables kCRC16;
@@ -124,8 +126,15 @@ uint16_t CalcNextCRC16(uint8_t b, uint16_t crc) {
 uint16_t CRC16Update(uint16_t crc, const void* data, size_t len) {
   const auto* p = static_cast<const uint8_t*>(data);
   const auto& t = kCRC16.t;
-  // Two bytes per step: the register's high byte meets the first byte, its
-  // low byte the second.
+  // Eight bytes per step: the register's high byte meets the first byte, its
+  // low byte the second; each byte's table accounts for the bytes after it.
+  while (len >= 8) {
+    crc = static_cast<uint16_t>(t[7][((crc >> 8) ^ p[0]) & 0xFF] ^ t[6][(crc ^ p[1]) & 0xFF] ^
+                                t[5][p[2]] ^ t[4][p[3]] ^ t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^
+                                t[0][p[7]]);
+    p += 8;
+    len -= 8;
+  }
   while (len >= 2) {
     const unsigned a = ((crc >> 8) ^ p[0]) & 0xFF, b = (crc ^ p[1]) & 0xFF;
     crc = static_cast<uint16_t>(t[1][a] ^ t[0][b]);

@@ -38,6 +38,19 @@ struct B64DecTable {
 };
 const B64DecTable kB64Dec;
 
+// Digit values already shifted to their place in a 24-bit group; anything
+// but a digit sets the top bit.
+struct B64DecShifted {
+  uint32_t d[4][256];
+  B64DecShifted() {
+    for (int c = 0; c < 256; ++c) {
+      const uint8_t x = kB64Dec.v[c];
+      for (int k = 0; k < 4; ++k) d[k][c] = x < 64 ? uint32_t{x} << (18 - 6 * k) : 0x80000000u;
+    }
+  }
+};
+const B64DecShifted kB64Shifted;
+
 inline size_t EncodeB64Line(const uint8_t* in, size_t n, char* out) {
   char* o = out;
   size_t i = 0;
@@ -102,15 +115,19 @@ void EncodeBase64(TStream* Input, TStream* Output, bool LineBreaks) {
 int DecodeBase64(TStream* Input, TStream* Output) {
   const uint8_t* v = kB64Dec.v;
   std::vector<uint8_t> in(1 << 16);
-  std::vector<uint8_t> out;
-  out.reserve(in.size());
+  // Room for a chunk's worth of output, the uncommitted rest of a block
+  // and one byte of slack for the four-byte stores below.
+  std::vector<uint8_t> out(in.size() / 4 * 3 + 128);
+  uint8_t* o = out.data();
+  size_t olen = 0;
   size_t committed = 0;  // bytes of whole 88-character blocks
   int groups = 0;        // groups in the current block
   uint8_t g[4];          // characters of a group under construction
   int gn = 0;
   auto flush = [&](size_t n) {
-    if (n) Output->WriteBuffer(out.data(), static_cast<int64_t>(n));
-    out.erase(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n));
+    if (n) Output->WriteBuffer(o, static_cast<int64_t>(n));
+    std::memmove(o, o + n, olen - n);
+    olen -= n;
     committed -= n;
   };
   // Decodes one group; false when it is invalid.
@@ -121,40 +138,39 @@ int DecodeBase64(TStream* Input, TStream* Output) {
       if (x[k] == kBad || x[k] == kSkip) return false;
       if (x[k] == kPad) x[k] = k < 2 ? kOther : 0;
     }
-    out.push_back(static_cast<uint8_t>(4 * x[0] + (x[1] >> 4)));
-    if (c[2] != '=') out.push_back(static_cast<uint8_t>(16 * x[1] + (x[2] >> 2)));
-    if (c[3] != '=') out.push_back(static_cast<uint8_t>(64 * x[2] + x[3]));
+    o[olen++] = static_cast<uint8_t>(4 * x[0] + (x[1] >> 4));
+    if (c[2] != '=') o[olen++] = static_cast<uint8_t>(16 * x[1] + (x[2] >> 2));
+    if (c[3] != '=') o[olen++] = static_cast<uint8_t>(64 * x[2] + x[3]);
     if (++groups == 22) {
       groups = 0;
-      committed = out.size();
+      committed = olen;
     }
     return true;
   };
   for (;;) {
     const auto n = static_cast<size_t>(Input->Read(in.data(), static_cast<int64_t>(in.size())));
     if (n == 0) break;
+    const uint8_t* p = in.data();
     size_t i = 0;
     while (i < n) {
       // Fast path: whole groups of plain digits.
       if (gn == 0) {
         while (i + 4 <= n) {
-          const uint8_t a = v[in[i]], b = v[in[i + 1]], c = v[in[i + 2]], d = v[in[i + 3]];
-          if ((a | b | c | d) >= 64) break;
-          const size_t o = out.size();
-          out.resize(o + 3);
-          const uint32_t w = (uint32_t{a} << 18) | (uint32_t{b} << 12) | (uint32_t{c} << 6) | d;
-          out[o] = static_cast<uint8_t>(w >> 16);
-          out[o + 1] = static_cast<uint8_t>(w >> 8);
-          out[o + 2] = static_cast<uint8_t>(w);
+          const auto& t = kB64Shifted.d;
+          const uint32_t x = t[0][p[i]] | t[1][p[i + 1]] | t[2][p[i + 2]] | t[3][p[i + 3]];
+          if (x & 0x80000000u) break;
+          const uint32_t w = __builtin_bswap32(x << 8);
+          std::memcpy(o + olen, &w, 4);  // the fourth byte is overwritten next
+          olen += 3;
           i += 4;
           if (++groups == 22) {
             groups = 0;
-            committed = out.size();
+            committed = olen;
           }
         }
         if (i >= n) break;
       }
-      const uint8_t ch = in[i++];
+      const uint8_t ch = p[i++];
       if (ch == '\r' || ch == '\n') continue;
       g[gn++] = ch;
       if (gn == 4) {
@@ -176,7 +192,7 @@ int DecodeBase64(TStream* Input, TStream* Output) {
       return -1;
     }
   }
-  flush(out.size());
+  flush(olen);
   return 0;
 }
 
