@@ -39,8 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (st == 0 && b == 0xA5) {
       st = 1;
     } else if (st == 1) {
-      st = 2;
-      expect += 0;
+      st = 2;  // the count; the next byte is the run byte
     } else if (st == 2) {
       expect += data[i - 1];
       st = 0;
