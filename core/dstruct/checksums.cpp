@@ -200,18 +200,39 @@ void SHA1BlocksPortable(uint32_t* h, const uint8_t* p, size_t blocks) {
              (uint32_t{p[4 * i + 2]} << 8) | p[4 * i + 3];
     for (int i = 16; i < 80; ++i) w[i] = Rol(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
     uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4];
-    auto step = [&](uint32_t f, uint32_t k, uint32_t wi) {
-      const uint32_t t = Rol(a, 5) + f + e + k + wi;
-      e = d;
-      d = c;
-      c = Rol(b, 30);
-      b = a;
-      a = t;
-    };
-    for (int i = 0; i < 20; ++i) step((b & c) | (~b & d), 0x5A827999u, w[i]);
-    for (int i = 20; i < 40; ++i) step(b ^ c ^ d, 0x6ED9EBA1u, w[i]);
-    for (int i = 40; i < 60; ++i) step((b & c) | (b & d) | (c & d), 0x8F1BBCDCu, w[i]);
-    for (int i = 60; i < 80; ++i) step(b ^ c ^ d, 0xCA62C1D6u, w[i]);
+    // Five rounds per pass with the variables renamed instead of moved.
+#define TKZ_R(A, B, C, D, E, F, K, I) \
+  E += Rol(A, 5) + (F) + (K) + w[I];  \
+  B = Rol(B, 30);
+#define TKZ_R5(F1, F2, F3, F4, F5, K, I) \
+  TKZ_R(a, b, c, d, e, F1, K, I)         \
+  TKZ_R(e, a, b, c, d, F2, K, I + 1)     \
+  TKZ_R(d, e, a, b, c, F3, K, I + 2)     \
+  TKZ_R(c, d, e, a, b, F4, K, I + 3)     \
+  TKZ_R(b, c, d, e, a, F5, K, I + 4)
+#define TKZ_CH(X, Y, Z) (((Y) ^ (Z)) & (X)) ^ (Z)
+#define TKZ_PAR(X, Y, Z) ((X) ^ (Y) ^ (Z))
+#define TKZ_MAJ(X, Y, Z) (((X) & (Y)) | (((X) | (Y)) & (Z)))
+#define TKZ_PASS(FN, K, I) \
+  TKZ_R5(FN(b, c, d), FN(a, b, c), FN(e, a, b), FN(d, e, a), FN(c, d, e), K, I)
+    for (int i = 0; i < 20; i += 5) {
+      TKZ_PASS(TKZ_CH, 0x5A827999u, i)
+    }
+    for (int i = 20; i < 40; i += 5) {
+      TKZ_PASS(TKZ_PAR, 0x6ED9EBA1u, i)
+    }
+    for (int i = 40; i < 60; i += 5) {
+      TKZ_PASS(TKZ_MAJ, 0x8F1BBCDCu, i)
+    }
+    for (int i = 60; i < 80; i += 5) {
+      TKZ_PASS(TKZ_PAR, 0xCA62C1D6u, i)
+    }
+#undef TKZ_PASS
+#undef TKZ_MAJ
+#undef TKZ_PAR
+#undef TKZ_CH
+#undef TKZ_R5
+#undef TKZ_R
     h[0] += a;
     h[1] += b;
     h[2] += c;
