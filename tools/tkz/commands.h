@@ -64,4 +64,25 @@ struct RegexOptions {
 // err (wrong expression, unreadable file).
 int RunRegex(const RegexOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
 
+struct HashOptions {
+  std::string Algorithm;           // crc16, crc16-ccitt, crc32 or sha1
+  std::vector<std::string> Files;  // "-" for standard input
+};
+
+// Prints "HEX  FILE" per file (upper-case hex: 4, 4, 8 or 40 digits).
+// Returns 1 when a file could not be read (after the others), else 0.
+int RunHash(const HashOptions& options, std::ostream& out);
+
+struct CodecOptions {
+  bool Encode = true;
+  std::string Format;  // base64, ascii85 or rle
+  std::string In;      // "" or "-" for standard input
+  std::string Out;     // "" or "-" for standard output
+  bool LineBreaks = true;
+};
+
+// Encodes or decodes In into Out. Returns 1 with a message when the data
+// cannot be decoded, else 0.
+int RunCodec(const CodecOptions& options, std::ostream& out);
+
 }  // namespace tkz::tool

@@ -44,6 +44,28 @@ int main(int argc, char** argv) {
   regex_cmd->add_option("PATTERN", regex.Pattern, "Regular expression")->required();
   regex_cmd->add_option("FILE", regex.File, "Text file (standard input when absent)");
 
+  tkz::tool::HashOptions hash;
+  CLI::App* hash_cmd = app.add_subcommand("hash", "Checksums of files (\"-\" for standard input)");
+  hash_cmd->add_option("ALGORITHM", hash.Algorithm, "crc16, crc16-ccitt, crc32 or sha1")
+      ->required()
+      ->check(CLI::IsMember({"crc16", "crc16-ccitt", "crc32", "sha1"}));
+  hash_cmd->add_option("FILE", hash.Files, "Files to read")->required();
+
+  tkz::tool::CodecOptions encode, decode;
+  decode.Encode = false;
+  CLI::App* encode_cmd =
+      app.add_subcommand("encode", "Encode a file as Base64, ASCII85 or run-length");
+  CLI::App* decode_cmd = app.add_subcommand("decode", "Decode Base64, ASCII85 or run-length data");
+  for (auto [cmd, opts] : {std::pair{encode_cmd, &encode}, std::pair{decode_cmd, &decode}}) {
+    cmd->add_option("FORMAT", opts->Format, "base64, ascii85 or rle")
+        ->required()
+        ->check(CLI::IsMember({"base64", "ascii85", "rle"}));
+    cmd->add_option("IN", opts->In, "Input file (standard input when absent or -)");
+    cmd->add_option("OUT", opts->Out, "Output file (standard output when absent or -)");
+  }
+  bool noBreaks = false;
+  encode_cmd->add_flag("--no-breaks", noBreaks, "No line breaks in the encoded text");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -53,6 +75,12 @@ int main(int argc, char** argv) {
     if (demo_cmd->parsed()) return tkz::tool::RunDemo(demo, std::cout);
     if (convert_cmd->parsed()) return tkz::tool::RunImageConvert(convert, std::cout);
     if (marks_cmd->parsed()) return tkz::tool::RunMarks(marks, std::cout);
+    if (hash_cmd->parsed()) return tkz::tool::RunHash(hash, std::cout);
+    if (encode_cmd->parsed()) {
+      encode.LineBreaks = !noBreaks;
+      return tkz::tool::RunCodec(encode, std::cout);
+    }
+    if (decode_cmd->parsed()) return tkz::tool::RunCodec(decode, std::cout);
     if (tags_cmd->parsed()) return tkz::tool::RunTags(tags, std::cout);
     if (regex_cmd->parsed()) return tkz::tool::RunRegex(regex, std::cin, std::cout, std::cerr);
   } catch (const std::exception& e) {
