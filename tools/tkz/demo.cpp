@@ -5,6 +5,8 @@
 #include <iomanip>
 #include <nlohmann/json.hpp>
 
+#include "core/dstruct/checksums.h"
+#include "core/dstruct/strarray.h"
 #include "core/numkit/math1.h"
 #include "core/numkit/math2.h"
 #include "core/numkit/svd.h"
@@ -387,6 +389,32 @@ nlohmann::json DemoSettings(std::ostream& out, const std::string& dir) {
   return {{"file", path}, {"found", found}, {"same", same}};
 }
 
+// Checksums of a short text, and a table of cities sorted by a column.
+nlohmann::json DemoDataStructures(std::ostream& out) {
+  Heading(out, "Checksums and a string table");
+  const std::string text = "The quick brown fox jumps over the lazy dog";
+  const TBytes bytes(text.begin(), text.end());
+  char crc[16];
+  std::snprintf(crc, sizeof crc, "%08X", CRC32ofBuffer(bytes, static_cast<int>(bytes.size())));
+  const std::string sha1 = SHA1DigestToHex(SHA1FromString(text));
+  out << "  CRC-32 " << crc << ", SHA-1 " << sha1 << " of \"" << text << "\"\n";
+  TStringArray table;
+  table.Resize(2, 5);
+  const char* cities[5][2] = {{"Vienna", "1897"},
+                              {"Graz", "291"},
+                              {"Linz", "207"},
+                              {"Salzburg", "155"},
+                              {"Innsbruck", "131"}};
+  for (int r = 0; r < 5; ++r)
+    for (int c = 0; c < 2; ++c) table.SetString(c + 1, r + 1, cities[r][c]);
+  table.Sort(1, 2, true);
+  std::string order;
+  for (int r = 1; r <= table.GetNrOfRows(); ++r)
+    order += (r > 1 ? ", " : "") + table.GetString(1, r);
+  out << "  sorted by name: " << order << "\n";
+  return {{"crc32", crc}, {"sha1", sha1}, {"sorted", order}};
+}
+
 }  // namespace
 
 int RunDemo(const DemoOptions& options, std::ostream& out) {
@@ -402,6 +430,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
   report["drawing"] = DemoDrawing(out, options.OutDir);
   report["controls"] = DemoControls(out, options.OutDir);
   report["settings"] = DemoSettings(out, options.OutDir);
+  report["data_structures"] = DemoDataStructures(out);
 
   std::filesystem::create_directories(options.OutDir);
   const auto path = std::filesystem::path(options.OutDir) / "demo.json";
