@@ -1,0 +1,134 @@
+// TFeatureMatrix: a table of typed features (columns) over objects (records).
+// Every value is kept as text; each feature has a TFeatMatProps record that
+// fixes its kind. Features and objects are numbered from 1.
+//
+// Values are stored sparsely (only non-empty texts take memory), so a matrix
+// may announce many objects without the table growing with that number.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/platform/classes.h"
+#include "core/platform/textfile.h"
+#include "core/types/tkzbase.h"
+
+namespace tkz {
+
+enum TFeatKind : uint8_t { fkUndefined, fkInteger, fkDouble, fkString, fkTriState };
+
+// Kind identifiers as written to files, indexed by TFeatKind.
+extern const std::array<const char*, 5> FEATKINDIDS;
+
+class TFeatMatProps : public TComponent {
+ public:
+  explicit TFeatMatProps(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
+  std::string ClassName() const override { return "TFeatMatProps"; }
+  void Clear();
+  void Assign(const TPersistent* Source) override;
+  void AssignTo(TPersistent* Dest) const override;
+
+  int32_t FeatNum = 0;
+  std::string FeatName = "undefined";
+  TFeatKind FeatKind = fkUndefined;
+  std::string Comment;
+  std::string Presets;
+  bool Sorted = false;
+  int32_t GUIElem = 0;
+};
+
+// Date-time pattern language of the T placeholder of GenerateFeatNames:
+//   yyyy year, yy two-digit year, mm/m month, dd/d day, hh/h hour (24 h),
+//   nn/n minute, ss/s second, zzz milliseconds; text between double or single
+//   quotes is copied without quotes; every other character is copied as is.
+// Two-letter forms have leading zeros, one-letter forms have none.
+std::string FeatMatFormatDateTime(const std::string& Pattern, int Year, int Month, int Day,
+                                  int Hour, int Minute, int Second, int MSec);
+
+// Text checks used by the matrix.
+bool FeatMatIsIntegerText(const std::string& s);
+bool FeatMatIsNumberText(const std::string& s);
+
+class TFeatureMatrix : public TComponent {
+ public:
+  explicit TFeatureMatrix(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
+  ~TFeatureMatrix() override;
+  std::string ClassName() const override { return "TFeatureMatrix"; }
+
+  void Clear();
+  int32_t GetNFeats() const { return nfeats_; }
+  void SetNFeats(int32_t Count);
+  int32_t GetNObjs() const { return nobjs_; }
+  void SetNObjs(int32_t Count);
+  bool Resize(int32_t NFeats, int32_t NObjs);
+
+  // Out of range: a new cleared object that the caller owns.
+  TFeatMatProps* GetFeatProps(int32_t Feat) const;
+  // Takes ownership of Props and frees the record it replaces.
+  void SetFeatProps(int32_t Feat, TFeatMatProps* Props);
+  void SetFeatType(int32_t First, int32_t Last, TFeatKind Kind);
+  void RenumberFeatures(int32_t First, int32_t Last, int32_t StartNum, int32_t Increment);
+  int GenerateFeatNames(const std::string& Template, int32_t First, int32_t Last, int32_t StartNum,
+                        int32_t Increment);
+  int FindFeatName(const std::string& Name) const;
+  int FindFeatNum(int32_t Num) const;
+
+  int64_t GetFeatValInt(int32_t Feat, int32_t Obj) const;
+  void SetFeatValint(int32_t Feat, int32_t Obj, int64_t Value);
+  double GetFeatValDouble(int32_t Feat, int32_t Obj) const;
+  void SetFeatValDouble(int32_t Feat, int32_t Obj, double Value);
+  TTriState GetFeatValTriState(int32_t Feat, int32_t Obj) const;
+  void SetFeatValTriState(int32_t Feat, int32_t Obj, TTriState Value);
+  std::string GetFeatValStr(int32_t Feat, int32_t Obj) const;
+  void SetFeatValStr(int32_t Feat, int32_t Obj, const std::string& Value);
+
+  bool Fill(int32_t Feat, const std::string& Value);
+  bool Fill(int32_t Feat, const char* Value) { return Fill(Feat, std::string(Value)); }
+  bool Fill(int32_t Feat, int64_t Value);
+  bool Fill(int32_t Feat, int Value) { return Fill(Feat, static_cast<int64_t>(Value)); }
+  bool Fill(int32_t Feat, double Value);
+  bool Fill(int32_t Feat, TTriState Value);
+
+  void InsertObject(int32_t Obj);
+  void RemoveObject(int32_t Obj);
+  void InsertFeature(int32_t Feat);
+  void RemoveFeature(int32_t Feat);
+  void ClearObject(int32_t Obj);
+  void ClearFeature(int32_t Feat);
+  void ResetToDefault();
+  void CopyObject(int32_t Src, int32_t Dst);
+
+  void Assign(const TPersistent* Source) override;
+  void AssignTo(TPersistent* Dest) const override;
+
+  void Save(const std::string& FileName) const;
+  void SaveToOpenFile(TTextFile& F) const;
+  // 0 ok, -1 missing file, -2 no section found, -3 read or conversion failure.
+  int Load(const std::string& FileName);
+  // 0 a section was read, -1 none found, -2 read or conversion failure.
+  int LoadFromOpenFile(TTextFile& F);
+
+  void Changed();
+  TNotifyEvent OnChange;
+
+ private:
+  bool FeatOk(int32_t f) const { return f >= 1 && f <= nfeats_; }
+  bool CellOk(int32_t f, int32_t o) const { return FeatOk(f) && o >= 1 && o <= nobjs_; }
+  const std::string& Cell(int32_t f, int32_t o) const;
+  void Put(int32_t f, int32_t o, const std::string& v);
+  [[noreturn]] void Fail(const std::string& Ending) const;
+  void CheckText(int32_t Feat, const std::string& Value, bool EmptyInt) const;
+  std::string DefaultFor(int32_t Feat) const;
+  void ClearAll();
+  void SelectRange(int32_t& First, int32_t& Last) const;
+
+  int32_t nfeats_ = 0;
+  int32_t nobjs_ = 0;
+  std::vector<TFeatMatProps*> props_;
+  std::vector<std::map<int32_t, std::string>> vals_;  // [feature-1][object], non-empty only
+};
+
+}  // namespace tkz

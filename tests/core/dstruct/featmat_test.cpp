@@ -1,0 +1,204 @@
+#include "core/dstruct/featmat.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+using namespace tkz;
+
+namespace {
+
+std::string TempPath(const char* tag) {
+  return std::string("/tmp/tkz_featmat_") + tag + "_" + std::to_string(::getpid()) + ".txt";
+}
+
+std::string Message(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const ETKZDStructError& e) {
+    return e.what();
+  }
+  return "<no error>";
+}
+
+TEST(FeatMat, NewFeaturesAreUndefined) {
+  TFeatureMatrix m;
+  m.SetName("fm");
+  m.SetNFeats(2);
+  m.SetNObjs(3);
+  EXPECT_EQ(m.GetFeatProps(2)->FeatName, "undefined");
+  EXPECT_EQ(m.GetFeatProps(1)->FeatKind, fkUndefined);
+  EXPECT_EQ(Message([&] { m.GetFeatValStr(1, 1); }), "Component \"fm\": feature 1 is undefined");
+  EXPECT_EQ(m.GetFeatValStr(3, 1), "");  // out of range: neutral
+}
+
+TEST(FeatMat, IntegerChecks) {
+  TFeatureMatrix m;
+  m.SetName("fm");
+  m.Resize(1, 2);
+  m.SetFeatType(0, 0, fkInteger);
+  m.SetFeatValStr(1, 1, "12");
+  EXPECT_EQ(m.GetFeatValInt(1, 1), 12);
+  EXPECT_EQ(Message([&] { m.SetFeatValStr(1, 1, "1.5"); }),
+            "Component \"fm\": feature value \"1.5\" is not a valid integer number");
+  EXPECT_EQ(m.GetFeatValStr(1, 1), "12");
+  m.SetFeatValStr(1, 2, "");
+  EXPECT_EQ(Message([&] { m.GetFeatValInt(1, 2); }), "Component \"fm\": feature is not an integer");
+  EXPECT_THROW(m.Fill(1, ""), ETKZDStructError);
+  m.SetFeatValint(1, 2, 5000000000LL);  // round trip beyond 32 bits
+  EXPECT_EQ(m.GetFeatValInt(1, 2), 5000000000LL);
+  EXPECT_EQ(Message([&] { m.Fill(1, 1.5); }),
+            "Component \"fm\": feature 1 is not floating point number");
+  EXPECT_FALSE(FeatMatIsIntegerText("+"));
+  EXPECT_TRUE(FeatMatIsIntegerText("-7"));
+}
+
+TEST(FeatMat, NumberCheck) {
+  for (const char* ok : {"1.5", "-2E3", ".5", "12abc", " 3", "1e-4200"})
+    EXPECT_TRUE(FeatMatIsNumberText(ok)) << ok;
+  for (const char* bad : {"1E9999", "1..2", "", "abc", "-", "1E+-2"})
+    EXPECT_FALSE(FeatMatIsNumberText(bad)) << bad;
+  TFeatureMatrix m;
+  m.Resize(1, 1);
+  m.SetFeatType(1, 1, fkDouble);
+  m.SetFeatValDouble(1, 1, 0.1);
+  EXPECT_EQ(m.GetFeatValStr(1, 1), "0.1");
+  m.SetFeatValStr(1, 1, "12abc");  // passes the check, fails the conversion
+  EXPECT_THROW(m.GetFeatValDouble(1, 1), EConvertError);
+  EXPECT_THROW(m.SetFeatValTriState(1, 1, tsTrue), ETKZDStructError);
+}
+
+TEST(FeatMat, TriStateAndClearing) {
+  TFeatureMatrix m;
+  m.Resize(4, 2);
+  m.SetFeatType(1, 1, fkInteger);
+  m.SetFeatType(2, 2, fkDouble);
+  m.SetFeatType(3, 3, fkString);
+  m.SetFeatType(4, 4, fkTriState);
+  m.SetFeatValTriState(4, 1, tsTrue);
+  EXPECT_EQ(m.GetFeatValTriState(4, 1), tsTrue);
+  m.SetFeatValStr(4, 2, "FALSE");
+  EXPECT_EQ(m.GetFeatValTriState(4, 2), tsFalse);
+  EXPECT_THROW(m.SetFeatValStr(4, 2, "maybe"), ETKZDStructError);
+  m.SetFeatValStr(3, 1, "x");
+  m.ClearObject(1);
+  EXPECT_EQ(m.GetFeatValStr(1, 1), "0");
+  EXPECT_EQ(m.GetFeatValStr(2, 1), "0");
+  EXPECT_EQ(m.GetFeatValStr(3, 1), "");
+  EXPECT_EQ(m.GetFeatValStr(4, 1), "");
+  EXPECT_EQ(m.GetFeatValStr(4, 2), "FALSE");
+}
+
+TEST(FeatMat, InsertRemove) {
+  TFeatureMatrix m;
+  int changes = 0;
+  m.OnChange = [&](TObject*) { ++changes; };
+  m.Resize(2, 3);
+  m.SetFeatType(0, 0, fkString);
+  for (int o = 1; o <= 3; ++o) m.SetFeatValStr(1, o, "v" + std::to_string(o));
+  m.InsertObject(2);
+  EXPECT_EQ(m.GetNObjs(), 4);
+  EXPECT_EQ(m.GetFeatValStr(1, 2), "");
+  EXPECT_EQ(m.GetFeatValStr(1, 3), "v2");
+  m.RemoveObject(1);
+  EXPECT_EQ(m.GetFeatValStr(1, 2), "v2");
+  m.GetFeatProps(2)->FeatName = "second";
+  m.InsertFeature(1);
+  EXPECT_EQ(m.GetFeatProps(3)->FeatName, "second");
+  EXPECT_EQ(m.GetFeatProps(1)->FeatName, "undefined");
+  EXPECT_EQ(m.GetFeatProps(2)->FeatKind, fkString);
+  EXPECT_EQ(m.FindFeatName("SECOND"), 3);
+  m.RemoveFeature(1);
+  EXPECT_EQ(m.GetFeatValStr(1, 2), "v2");
+  EXPECT_GT(changes, 5);
+}
+
+TEST(FeatMat, GenerateFeatNames) {
+  TFeatureMatrix m;
+  m.SetNFeats(3);
+  EXPECT_EQ(m.GenerateFeatNames("F<%D-3%>", 1, 3, 1, 1), 0);
+  EXPECT_EQ(m.GetFeatProps(1)->FeatName, "F001");
+  EXPECT_EQ(m.GetFeatProps(3)->FeatName, "F003");
+  EXPECT_EQ(m.GenerateFeatNames("<%D3%>|<%I%>|<%H-4%>", 3, 2, 254, 1), 0);
+  EXPECT_EQ(m.GetFeatProps(3)->FeatName, "255|3|00FF");
+  EXPECT_EQ(m.GenerateFeatNames("<%D2%>", 1, 1, 12345, 1), 0);
+  EXPECT_EQ(m.GetFeatProps(1)->FeatName, "45");
+  EXPECT_EQ(m.GenerateFeatNames("X<%Q%>", 1, 3, 1, 1), -2);
+  EXPECT_NE(m.GetFeatProps(1)->FeatName.find("###"), std::string::npos);
+  EXPECT_EQ(m.GetFeatProps(2)->FeatName, "254|2|00FE");  // loop stopped at the first failure
+  EXPECT_EQ(m.GenerateFeatNames("F", 0, 5, 1, 1), -1);
+  EXPECT_EQ(m.GenerateFeatNames("a%><%D%>", 1, 1, 1, 1), 0);
+  EXPECT_EQ(m.GetFeatProps(1)->FeatName, "a%>1");
+  EXPECT_EQ(FeatMatFormatDateTime("yyyy-mm-dd hh:nn:ss.zzz 'at' d/m", 2024, 3, 7, 9, 5, 2, 45),
+            "2024-03-07 09:05:02.045 at 7/3");
+  EXPECT_EQ(m.GenerateFeatNames("<%Tyyyy%>", 1, 1, 1, 1), 0);
+  EXPECT_EQ(m.GetFeatProps(1)->FeatName.size(), 4u);
+}
+
+TEST(FeatMat, SaveLoadRoundTrip) {
+  const std::string path = TempPath("rt");
+  TFeatureMatrix a;
+  a.Resize(4, 3);
+  const TFeatKind kinds[] = {fkInteger, fkDouble, fkString, fkTriState};
+  for (int f = 1; f <= 4; ++f) {
+    TFeatMatProps* p = a.GetFeatProps(f);
+    p->FeatKind = kinds[f - 1];
+    p->FeatNum = 10 * f;
+    p->FeatName = "name " + std::to_string(f);
+    p->Comment = "c" + std::to_string(f);
+    p->Presets = f == 3 ? "a;b" : "";
+    p->Sorted = f % 2 == 0;
+    p->GUIElem = 7;
+  }
+  a.SetFeatValint(1, 1, -4);
+  a.SetFeatValDouble(2, 3, 2.5);
+  a.SetFeatValStr(3, 2, "two words");
+  a.SetFeatValTriState(4, 1, tsFalse);
+  a.Save(path);
+  TFeatureMatrix b;
+  ASSERT_EQ(b.Load(path), 0);
+  EXPECT_EQ(b.GetNFeats(), 4);
+  EXPECT_EQ(b.GetNObjs(), 3);
+  for (int f = 1; f <= 4; ++f) {
+    const TFeatMatProps* pa = a.GetFeatProps(f);
+    const TFeatMatProps* pb = b.GetFeatProps(f);
+    EXPECT_EQ(pb->FeatKind, pa->FeatKind);
+    EXPECT_EQ(pb->FeatNum, pa->FeatNum);
+    EXPECT_EQ(pb->FeatName, pa->FeatName);
+    EXPECT_EQ(pb->Comment, pa->Comment);
+    EXPECT_EQ(pb->Presets, pa->Presets);
+    EXPECT_EQ(pb->Sorted, pa->Sorted);
+    EXPECT_EQ(pb->GUIElem, 0);
+    for (int o = 1; o <= 3; ++o) EXPECT_EQ(b.GetFeatValStr(f, o), a.GetFeatValStr(f, o));
+  }
+  std::remove(path.c_str());
+}
+
+TEST(FeatMat, LoadBadFiles) {
+  TFeatureMatrix m;
+  EXPECT_EQ(m.Load("/nonexistent/featmat.txt"), -1);
+  const std::string path = TempPath("bad");
+  auto load = [&](const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+    return m.Load(path);
+  };
+  EXPECT_EQ(load("no sections here\n"), -2);
+  EXPECT_EQ(load("#featdef 2 1\n1 fplFeatNum 3\n"), -3);  // truncated
+  EXPECT_EQ(load("#featdef 2000000000 1\n"), -3);         // huge count
+  EXPECT_EQ(load("#featdef 1 1\n1 fplFeatNum x\n1 a\n1 b\n1 c\n1 d\n1 e\n"), -3);
+  EXPECT_EQ(load("#featdef 1 1\n9 fplFeatNum 1\n1 a\n1 b\n1 c\n1 d\n1 e\n"), -3);
+  EXPECT_EQ(load("#featvals 5 5\n"), -3);                                  // no definitions
+  EXPECT_EQ(load("#featdef 0 1\n#featvals 3 3\n"), -3);                    // counts differ
+  EXPECT_EQ(load("#featdef 0 1\n#featvals 0 2000000000\n#featend\n"), 0);  // sparse: no big table
+  EXPECT_EQ(m.GetNObjs(), 2000000000);
+  EXPECT_EQ(load("#featdef 1 1\n1 fplFeatKind fkString\n1 a\n1 b\n1 c\n1 d\n1 e\n"
+                 "#featvals 1 2\n1 3 x\n"),
+            -3);  // object out of range
+  EXPECT_EQ(m.GetNFeats(), 1);
+  std::remove(path.c_str());
+}
+
+}  // namespace
