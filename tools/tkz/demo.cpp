@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/dstruct/checksums.h"
+#include "core/dstruct/featmat.h"
 #include "core/dstruct/strarray.h"
 #include "core/numkit/math1.h"
 #include "core/numkit/math2.h"
@@ -415,6 +416,32 @@ nlohmann::json DemoDataStructures(std::ostream& out) {
   return {{"crc32", crc}, {"sha1", sha1}, {"sorted", order}};
 }
 
+// A feature matrix (two typed features over three objects) written to its
+// text file and loaded back.
+nlohmann::json DemoFeatureMatrix(std::ostream& out, const std::string& dir) {
+  TFeatureMatrix m;
+  m.SetNFeats(2);
+  m.SetNObjs(3);
+  m.SetFeatType(1, 1, fkDouble);
+  m.SetFeatType(2, 2, fkString);
+  const double heights[3] = {171.0, 2962.0, 3798.0};
+  const char* names[3] = {"Vienna", "Zugspitze", "Grossglockner"};
+  for (int o = 1; o <= 3; ++o) {
+    m.SetFeatValDouble(1, o, heights[o - 1]);
+    m.SetFeatValStr(2, o, names[o - 1]);
+  }
+  std::filesystem::create_directories(dir);
+  const std::string path = (std::filesystem::path(dir) / "features.txt").string();
+  m.Save(path);
+  TFeatureMatrix back;
+  const int result = back.Load(path);
+  const bool same = back.GetNObjs() == 3 && back.GetFeatValStr(2, 3) == "Grossglockner" &&
+                    back.GetFeatValDouble(1, 2) == 2962.0;
+  out << "  features.txt    2 features x 3 objects saved and loaded (result " << result
+      << "): " << (same ? "the same matrix" : "DIFFERENT") << "\n";
+  return {{"file", path}, {"load_result", result}, {"same", same}};
+}
+
 }  // namespace
 
 int RunDemo(const DemoOptions& options, std::ostream& out) {
@@ -431,6 +458,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
   report["controls"] = DemoControls(out, options.OutDir);
   report["settings"] = DemoSettings(out, options.OutDir);
   report["data_structures"] = DemoDataStructures(out);
+  report["feature_matrix"] = DemoFeatureMatrix(out, options.OutDir);
 
   std::filesystem::create_directories(options.OutDir);
   const auto path = std::filesystem::path(options.OutDir) / "demo.json";
