@@ -202,3 +202,54 @@ TEST(FeatMat, LoadBadFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FeatMat, CopyClearResetAndAssign) {
+  TFeatureMatrix m;
+  m.SetNFeats(3);
+  m.SetNObjs(2);
+  m.SetFeatType(1, 1, fkInteger);
+  m.SetFeatType(2, 2, fkDouble);
+  m.SetFeatType(3, 3, fkString);
+  m.SetFeatValint(1, 1, 7);
+  m.SetFeatValDouble(2, 1, 2.5);
+  m.SetFeatValStr(3, 1, "x");
+  m.CopyObject(1, 2);
+  EXPECT_EQ(m.GetFeatValInt(1, 2), 7);
+  EXPECT_EQ(m.GetFeatValStr(3, 2), "x");
+  m.ClearFeature(1);  // numbers clear to "0", texts to ""
+  EXPECT_EQ(m.GetFeatValStr(1, 1), "0");
+  EXPECT_EQ(m.GetFeatValStr(1, 2), "0");
+  EXPECT_EQ(m.GetFeatValStr(3, 2), "x");
+  int changes = 0;
+  m.OnChange = [&](TObject*) { ++changes; };
+  TFeatureMatrix copy;
+  copy.Assign(&m);  // counts, properties, values and the handler
+  EXPECT_EQ(copy.GetNFeats(), 3);
+  EXPECT_EQ(copy.GetNObjs(), 2);
+  EXPECT_DOUBLE_EQ(copy.GetFeatValDouble(2, 2), 2.5);
+  EXPECT_EQ(copy.GetFeatProps(2)->FeatKind, fkDouble);
+  copy.ResetToDefault();
+  EXPECT_GT(changes, 0);  // the copied handler fires for the copy
+  EXPECT_EQ(copy.GetFeatValStr(2, 1), "0");
+  EXPECT_EQ(copy.GetFeatValStr(3, 1), "");
+  EXPECT_EQ(m.GetFeatValStr(3, 1), "x");  // the original keeps its values
+}
+
+TEST(FeatMat, RenumberAndFindByNumber) {
+  TFeatureMatrix m;
+  m.SetNFeats(4);
+  int changes = 0;
+  m.OnChange = [&](TObject*) { ++changes; };
+  m.RenumberFeatures(0, 0, 100, 10);  // 0, 0 selects all features
+  EXPECT_EQ(changes, 0);              // renumbering fires no event
+  EXPECT_EQ(m.FindFeatNum(120), 3);
+  EXPECT_EQ(m.FindFeatNum(999), -1);
+  m.RenumberFeatures(9, 3, 1, 1);  // bounds clamped to 3..4 and put in order
+  EXPECT_EQ(m.FindFeatNum(1), 3);
+  EXPECT_EQ(m.FindFeatNum(2), 4);
+  EXPECT_EQ(m.FindFeatNum(110), 2);
+}
+
+}  // namespace
