@@ -130,7 +130,7 @@ bool ReadRows(JpegDecoder& d, TBitmap& bmp, image_codec::ProgressReporter& progr
   if (d.cinfo.output_components != 4) ERREXIT(&d.cinfo, JERR_BAD_J_COLORSPACE);
   d.allocated = true;
   bmp.SetSizeForOverwrite(static_cast<int32_t>(d.cinfo.output_width),
-              static_cast<int32_t>(d.cinfo.output_height));
+                          static_cast<int32_t>(d.cinfo.output_height));
   progress.Start();
   JSAMPROW rows[kRowsPerCall];
   while (d.cinfo.output_scanline < d.cinfo.output_height) {
