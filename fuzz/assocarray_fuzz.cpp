@@ -2,8 +2,6 @@
 // and with a named one: never a crash, a hang or a sanitizer report. A file
 // without the element leaves the array as it was; whatever was read
 // survives being written and read back.
-#include <unistd.h>
-
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -13,30 +11,9 @@
 #include <variant>
 
 #include "core/dstruct/containers.h"
+#include "fuzz/temp_file.h"
 
 namespace {
-
-char in_name[] = "/tmp/tkz_assocarray_fuzz_in_XXXXXX";
-char out_name[] = "/tmp/tkz_assocarray_fuzz_out_XXXXXX";
-
-void MakeTemp(char* name) {
-  const int fd = ::mkstemp(name);
-  if (fd < 0) std::abort();
-  ::close(fd);
-}
-
-void Init() {
-  static const bool made = [] {
-    MakeTemp(in_name);
-    MakeTemp(out_name);
-    std::atexit([] {
-      ::unlink(in_name);
-      ::unlink(out_name);
-    });
-    return true;
-  }();
-  (void)made;
-}
 
 bool ReadFile(tkz::TAssocArray& a, const char* name, const std::string& id) {
   tkz::TTextFile f;
@@ -79,25 +56,22 @@ void CheckSame(const tkz::TAssocArray& a, const tkz::TAssocArray& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Init();
-  {
-    std::ofstream out(in_name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  static const tkz::fuzzing::TempFile in("assocarray_in"), out("assocarray_out");
+  in.Write(data, size);
   for (const char* id : {"", "main"}) {
     tkz::TAssocArray a;
     a.Add("sentinel", 1);
-    ReadFile(a, in_name, id);
+    ReadFile(a, in.Name().c_str(), id);
     if (a.GetNumEntries() == 1 && a.GetKeys(1) == "sentinel") continue;  // not found
     {
       tkz::TTextFile f;
-      f.AssignFile(out_name);
+      f.AssignFile(out.Name());
       f.Rewrite();
       a.WriteToXMLStream(f, true, "again");
       f.CloseFile();
     }
     tkz::TAssocArray b;
-    if (!ReadFile(b, out_name, "again")) std::abort();
+    if (!ReadFile(b, out.Name().c_str(), "again")) std::abort();
     CheckSame(a, b);
   }
   return 0;

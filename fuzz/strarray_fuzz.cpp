@@ -3,8 +3,6 @@
 // A failed read leaves the array as it was; a successful one gives
 // dimensions within the reader's cell limit, and the array survives a write
 // and a second read with the same contents.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,46 +10,18 @@
 #include <string>
 
 #include "core/dstruct/strarray.h"
-
-namespace {
-
-char temp_name[] = "/tmp/tkz_strarray_fuzz_XXXXXX";
-char temp_name2[] = "/tmp/tkz_strarray_fuzz2_XXXXXX";
-
-void Make(char* name) {
-  const int fd = ::mkstemp(name);
-  if (fd < 0) std::abort();
-  ::close(fd);
-}
-
-const char* TempName() {
-  static const bool made = [] {
-    Make(temp_name);
-    Make(temp_name2);
-    std::atexit([] {
-      ::unlink(temp_name);
-      ::unlink(temp_name2);
-    });
-    return true;
-  }();
-  (void)made;
-  return temp_name;
-}
-
-}  // namespace
+#include "fuzz/temp_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  {
-    std::ofstream out(TempName(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  static const tkz::fuzzing::TempFile file("strarray"), again("strarray_again");
+  file.Write(data, size);
   for (const char* id : {"", "main"}) {
     tkz::TStringArray a;
     a.SetString(1, 1, "before");
     int changes = 0;
     a.OnChange = [&](tkz::TObject*) { ++changes; };
     tkz::TTextFile f;
-    f.AssignFile(TempName());
+    f.AssignFile(file.Name());
     f.Reset();
     const bool ok = a.ReadFromOpenXMLFile(f, id);
     f.CloseFile();
@@ -63,9 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int64_t cells = (int64_t{a.GetNrOfColumns()} + 1) * a.GetNrOfRows();
     if (cells > tkz::TStringArray::kMaxXMLCells) std::abort();
     if (cells > 100000) continue;  // keep the round trip quick
-    a.SaveAsXMLFile(temp_name2, "again");
+    a.SaveAsXMLFile(again.Name(), "again");
     tkz::TStringArray b;
-    if (!b.LoadFromXMLFile(temp_name2, "again")) std::abort();
+    if (!b.LoadFromXMLFile(again.Name(), "again")) std::abort();
     if (b.GetNrOfColumns() != a.GetNrOfColumns() || b.GetNrOfRows() != a.GetNrOfRows())
       std::abort();
     for (int r = 1; r <= a.GetNrOfRows(); ++r)

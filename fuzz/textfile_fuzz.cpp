@@ -3,8 +3,6 @@
 // report" it checks that every reader sees the same bytes: the characters
 // are the file, the lines hold every byte but the line ends, the string list
 // has the same lines, and the list's text forms read back to the same list.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,25 +12,12 @@
 #include "core/platform/stream.h"
 #include "core/platform/stringlist.h"
 #include "core/platform/textfile.h"
+#include "fuzz/temp_file.h"
 
 namespace {
 
 void Check(bool ok) {
   if (!ok) std::abort();
-}
-
-char temp_name[] = "/tmp/tkz_textfile_fuzz_XXXXXX";
-
-const char* TempName() {
-  static const bool made = [] {
-    const int fd = ::mkstemp(temp_name);
-    Check(fd >= 0);
-    ::close(fd);
-    std::atexit([] { ::unlink(temp_name); });
-    return true;
-  }();
-  (void)made;
-  return temp_name;
 }
 
 std::vector<std::string> Items(const tkz::TStringList& l) {
@@ -45,7 +30,8 @@ std::vector<std::string> Items(const tkz::TStringList& l) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tkz;
-  const std::string name = TempName();
+  static const tkz::fuzzing::TempFile file("textfile");
+  const std::string name = file.Name();
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   {
     TFileStream fs(name, fmCreate);
