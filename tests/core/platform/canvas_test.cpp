@@ -5,29 +5,13 @@
 #include <vector>
 
 #include "core/platform/graphics.h"
+#include "support/picture.h"
 
 namespace tkz {
 namespace {
 
-// The bitmap as rows of text: '#' where the pixel has colour ink, '.' where it
-// is white, '?' otherwise.
-std::string Picture(const TBitmap& b, TColor ink = clBlack) {
-  std::string s;
-  for (int y = 0; y < b.GetHeight(); ++y) {
-    for (int x = 0; x < b.GetWidth(); ++x) {
-      const uint32_t p = b.ScanLine(y)[x];
-      s += p == static_cast<uint32_t>(ink) ? '#' : p == 0xFFFFFFu ? '.' : '?';
-    }
-    s += '\n';
-  }
-  return s;
-}
-
-std::string Rows(std::initializer_list<const char*> rows) {
-  std::string s;
-  for (const char* r : rows) (s += r) += '\n';
-  return s;
-}
+using testing_support::Picture;
+using testing_support::Rows;
 
 void FillNoise(TBitmap& b, unsigned seed) {
   std::mt19937 rng(seed);

@@ -6,30 +6,13 @@
 #include "core/platform/fonts.h"
 #include "core/platform/printer.h"
 #include "core/types/tkzbase.h"
+#include "support/picture.h"
 
 namespace tkz {
 namespace {
 
-// The bitmap as rows of characters, one per pixel, looked up in a legend of
-// colours; '.' for white and '?' for anything not in the legend.
-std::string Picture(const TBitmap& b, const std::map<TColor, char>& legend = {{clBlack, '#'}}) {
-  std::string s;
-  for (int y = 0; y < b.GetHeight(); ++y) {
-    for (int x = 0; x < b.GetWidth(); ++x) {
-      const TColor p = static_cast<TColor>(b.ScanLine(y)[x]);
-      const auto it = legend.find(p);
-      s += it != legend.end() ? it->second : p == clWhite ? '.' : '?';
-    }
-    s += '\n';
-  }
-  return s;
-}
-
-std::string Rows(std::initializer_list<const char*> rows) {
-  std::string s;
-  for (const char* r : rows) (s += r) += '\n';
-  return s;
-}
+using testing_support::Picture;
+using testing_support::Rows;
 
 uint64_t Checksum(const TBitmap& b) {
   uint64_t h = 1469598103934665603ull;  // FNV-1a over the pixel words
