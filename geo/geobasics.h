@@ -1,0 +1,189 @@
+// geobasics: reference ellipsoids, geographic and geocentric coordinates,
+// seven-parameter datum shifts through WGS 84, Transverse Mercator, UTM and
+// UPS, and a table of countries.
+//
+// Units: angles in degrees unless a name or comment says radians, lengths in
+// metres. All functions are pure and use only the constant tables below, so
+// they may be called from any thread.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/platform/classes.h"
+
+namespace tkz {
+
+class ETKZGeoBasicsError : public ETKZError {
+ public:
+  explicit ETKZGeoBasicsError(const std::string& msg) : ETKZError(msg) {}
+};
+
+// ============================================================== ellipsoids
+
+enum TGeoEllipsoid : uint8_t {
+  gelWGS84,
+  gelWGS72,
+  gelWGS66,
+  gelWGS60,
+  gelClrk80RGS,
+  gelClrk66,
+  gelBess41,
+  gelBess41Jap,
+  gelBess41Nam,
+  gelNewInt67,
+  gelInt24,
+  gelEver69,
+  gelEver56,
+  gelEver48,
+  gelEver30Ind,
+  gelEverPak,
+  gelEverest,
+  gelGRS80,
+  gelAiry30,
+  gelModifAiry,
+  gelFish68,
+  gelFish60,
+  gelModifFish60,
+  gelAuNat65,
+  gelKrass40,
+  gelHough60,
+  gelSphere,
+  gelIndo74,
+  gelHelm06,
+  gelSGS85,
+  gelSAm69,
+  gelATS77,
+  gelAuthSph,
+  gelBesselMod,
+  gelCGCS2000,
+  gelClrk58,
+  gelClrk66Mich,
+  gelClrk80,
+  gelClrk80Arc,
+  gelClrk80Benoit,
+  gelClrk80IGN,
+  gelClrk80intfoot,
+  gelClrk80SGA22,
+  gelDan76,
+  gelEver30,
+  gelEver75,
+  gelGEM10C,
+  gelGRS67,
+  gelGRS67Mod,
+  gelHughes80,
+  gelIAG75,
+  gelInt24AuthSph,
+  gelOSU86F,
+  gelOSU91A,
+  gelPlessis17,
+  gelPopVisSphere,
+  gelPZ90,
+  gelStruve60,
+  gelWarOffice,
+  gelHongKong63,
+  gelNahrwan29,
+};
+inline constexpr int kGeoEllipsoidCount = 61;
+
+enum THemisphere : uint8_t { hemiNorth, hemiSouth };
+
+// The stored definition of an ellipsoid: semi-major and semi-minor axis.
+struct TGeoEllipsoidAxes {
+  double a;
+  double b;
+};
+
+extern const std::array<TGeoEllipsoidAxes, kGeoEllipsoidCount> GeoEllipsoidData;
+extern const std::array<const char*, kGeoEllipsoidCount> GeoEllipsoidId;    // "gelWGS84", ...
+extern const std::array<const char*, kGeoEllipsoidCount> GeoEllipsoidName;  // "WGS 1984", ...
+
+// ================================================================ countries
+
+// One row of CountryData. Texts are lower-case codes; the capital is "" for
+// Antarctica; CapitalAlt is 0 where no altitude is recorded.
+struct TCountryRecord {
+  const char* Name;  // English short name, at most 40 characters
+  const char* FIPS;  // FIPS 10-4 code, 2 characters
+  const char* ISO2;  // ISO 3166-1 alpha-2
+  const char* ISO3;  // ISO 3166-1 alpha-3
+  double Latitude;   // representative centre
+  double Longitude;
+  const char* Capital;  // at most 31 characters
+  double CapitalLat;
+  double CapitalLong;
+  int32_t CapitalAlt;  // metres
+};
+inline constexpr int kCountryCount = 231;
+
+// 231 countries, alphabetical by name (index 0 to 230).
+extern const std::array<TCountryRecord, kCountryCount> CountryData;
+
+// ============================================================== functions
+
+// ---------------------------------------------------- ellipsoid parameters
+// Semi-minor axis from the major axis and the reciprocal flattening (0 means a
+// sphere). A negative reciprocal flattening raises ETKZGeoBasicsError.
+double EllipsoidMinAxFlat(double MajorAxis, double RecipFlat);
+// Semi-minor axis from the major axis and the first eccentricity squared. A
+// negative eccentricity squared raises ETKZGeoBasicsError.
+double EllipsoidMinAxEcc(double MajorAxis, double EccSquared);
+
+// First eccentricity squared: of an ellipsoid; of two axes in either order;
+// of a reciprocal flattening (0 for 0).
+double GeoEllEccSquared(TGeoEllipsoid Ellipsoid);
+double GeoEllEccSquared(double Axis1, double Axis2);
+double GeoEllEccSquared(double RecipFlat);
+
+// Reciprocal flattening, 0 for a sphere: of an ellipsoid; of the major and
+// minor axis; of an eccentricity squared (outside [0, 1] raises).
+double RecipFlattening(TGeoEllipsoid Ellipsoid);
+double RecipFlattening(double MajorAxis, double MinorAxis);
+double RecipFlattening(double EccSquared);
+
+// ------------------------------------------------------------ UTM zones
+// Zone number and latitude band letter of a point; zone 0 and letter ' '
+// outside the UTM area (latitude -80..84, longitude -180..<180).
+void GeoToUTMZone(double Lat, double Long, int& Zone, char& Band);
+// Zone designation as "32U"; "" outside the UTM area.
+std::string GeoToUTMZone(double Lat, double Long);
+// Central meridian of a zone in radians; 0 for a zone outside 1..60.
+double UTMCentralMeridian(int Zone);
+
+// ------------------------------------------------------------ projections
+// Meridian arc length from the equator to a latitude (radians).
+double ArcLengthOfMeridian(double Phi, TGeoEllipsoid Ellipsoid);
+// Plain Transverse Mercator (scale 1, no false origin); radians in and out.
+void LatLongToTM(double Phi, double Lambda, double Lambda0, TGeoEllipsoid Ellipsoid, double& X,
+                 double& Y);
+void TMToLatLong(double X, double Y, double Lambda0, TGeoEllipsoid Ellipsoid, double& Phi,
+                 double& Lambda);
+// UTM; the hemisphere follows from the sign of the computed northing.
+void LatLongToUTM(double Lat, double Long, TGeoEllipsoid Ellipsoid, int& Zone, double& Easting,
+                  double& Northing);
+void UTMToLatLong(double Easting, double Northing, int Zone, bool Southern, TGeoEllipsoid Ellipsoid,
+                  double& Lat, double& Long);
+// Universal Polar Stereographic.
+void LatLongToUPS(double Lat, double Long, TGeoEllipsoid Ellipsoid, double& Easting,
+                  double& Northing);
+void UPSToLatLong(double Easting, double Northing, bool Southern, TGeoEllipsoid Ellipsoid,
+                  double& Lat, double& Long);
+
+// ------------------------------------------------- geocentric coordinates
+void GeoToCartesian(double Lat, double Long, double Height, TGeoEllipsoid Ellipsoid, double& X,
+                    double& Y, double& Z);
+void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid Ellipsoid, double& Lat,
+                    double& Long, double& Height);
+
+// ------------------------------------------------------------ datum shifts
+inline constexpr int kDatumCount = 271;
+// Seven-parameter shift from datum SourceDatum through WGS 84 to TargetDatum
+// (datum numbers 1..271). Status 0 when all is well; -1 bad source datum, -2
+// bad target datum, -3 latitude outside [-90, 90], -4 longitude outside
+// [-180, 180] (the last failing check decides). With two valid datum numbers
+// the outputs are always filled.
+int HelmertTransform(int SourceDatum, double Lat, double Long, double Height, int TargetDatum,
+                     double& LatOut, double& LongOut, double& HeightOut);
+
+}  // namespace tkz
