@@ -3,6 +3,7 @@
 
 #include <istream>
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -84,5 +85,18 @@ struct CodecOptions {
 // Encodes or decodes In into Out. Returns 1 with a message when the data
 // cannot be decoded, else 0.
 int RunCodec(const CodecOptions& options, std::ostream& out);
+
+struct CpuOptions {
+  int Milliseconds = 500;  // time over which the clock speed is measured
+};
+
+// Vendor, signature and its fields, brand name, the names of the feature
+// bits set, processor count and clock speed (measured over ms) as a JSON
+// object. Raises ETKZCpuIdError without CPUID.
+nlohmann::json ProcessorReport(int ms);
+// Prints ProcessorReport(options.Milliseconds). Returns the exit code.
+int RunCpu(const CpuOptions& options, std::ostream& out);
+// The tour's section on the processor.
+nlohmann::json DemoProcessor(std::ostream& out);
 
 }  // namespace tkz::tool

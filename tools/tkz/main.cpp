@@ -66,6 +66,12 @@ int main(int argc, char** argv) {
   bool noBreaks = false;
   encode_cmd->add_flag("--no-breaks", noBreaks, "No line breaks in the encoded text");
 
+  tkz::tool::CpuOptions cpu;
+  CLI::App* cpu_cmd = app.add_subcommand("cpu", "Processor identification and clock speed (JSON)");
+  cpu_cmd->add_option("--ms", cpu.Milliseconds, "Milliseconds over which the speed is measured")
+      ->check(CLI::Range(1, 10000))
+      ->default_val(500);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -83,6 +89,7 @@ int main(int argc, char** argv) {
     if (decode_cmd->parsed()) return tkz::tool::RunCodec(decode, std::cout);
     if (tags_cmd->parsed()) return tkz::tool::RunTags(tags, std::cout);
     if (regex_cmd->parsed()) return tkz::tool::RunRegex(regex, std::cin, std::cout, std::cerr);
+    if (cpu_cmd->parsed()) return tkz::tool::RunCpu(cpu, std::cout);
   } catch (const std::exception& e) {
     std::cerr << "tkz: " << e.what() << "\n";
     return 1;

@@ -1,0 +1,39 @@
+// tkz cpu: what the processor says about itself, as one JSON object.
+#include <cmath>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+
+#include "core/platform/codepage.h"
+#include "core/sys/cpuid.h"
+#include "tools/tkz/commands.h"
+
+namespace tkz::tool {
+
+nlohmann::json ProcessorReport(int ms) {
+  const uint32_t signature = CPU_Signature();
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08X", signature);
+  nlohmann::json j;
+  j["vendor"] = AnsiToUtf8(CPU_VendorString());
+  j["signature"] = hex;
+  j["family"] = FamilyOfSignature(signature);
+  j["model"] = ModelOfSignature(signature);
+  j["stepping"] = SteppingOfSignature(signature);
+  j["ex_family"] = ExFamilyOfSignature(signature);
+  j["ex_model"] = ExModelOfSignature(signature);
+  j["brand"] = AnsiToUtf8(CPU_MarketName());
+  j["features"] = FeatureNamesOfSet(CPU_FeatureSet());
+  j["processors"] = CPU_Count();
+  // One decimal: the measurement is not finer than that.
+  j["speed_mhz"] = std::round(CPU_Speed(ms) * 10.0) / 10.0;
+  return j;
+}
+
+int RunCpu(const CpuOptions& options, std::ostream& out) {
+  out << ProcessorReport(options.Milliseconds).dump(2) << "\n";
+  return 0;
+}
+
+}  // namespace tkz::tool
