@@ -152,15 +152,15 @@ bool CPU_IDSupport() {
 }
 
 TCPUIDRegs ExecuteCPUID(uint32_t Leaf) {
-  if (!CPU_IDSupport())
-    throw ETKZCpuIdError("Cannot acquire CPU information (CPUID not supported)");
 #if TKZ_HAVE_CPUID
-  const uint32_t highest = RawCPUID(Leaf < kExtendedBase ? 0 : kExtendedBase).EAX;
-  if (Leaf > highest) throw ETKZCpuIdError("CPUID: execution level not supported");
-  return RawCPUID(Leaf);
-#else
-  throw ETKZCpuIdError("Cannot acquire CPU information (CPUID not supported)");
+  if (CPU_IDSupport()) {
+    const uint32_t highest = RawCPUID(Leaf < kExtendedBase ? 0 : kExtendedBase).EAX;
+    if (Leaf > highest) throw ETKZCpuIdError("CPUID: execution level not supported");
+    return RawCPUID(Leaf);
+  }
 #endif
+  (void)Leaf;
+  throw ETKZCpuIdError("Cannot acquire CPU information (CPUID not supported)");
 }
 
 std::string CPU_VendorString() {

@@ -18,6 +18,7 @@
 
 namespace tkz {
 
+#if TKZ_HAVE_TSC
 namespace {
 
 // The millisecond tick counter of the measurement.
@@ -89,6 +90,7 @@ class PriorityBoost {
 };
 
 }  // namespace
+#endif
 
 float CPU_Speed(int ms) {
   if (ms < 1) ms = 1;
