@@ -99,7 +99,7 @@ const TDatumRow kDatums[kDatumCount] = {
     {"EUROPEAN DATUM 1950", gelInt24, -90.365, -101.13, -123.384, 1.994, 0.333, 0.077, 0.894},  // 78 Norway offshore, North Sea south of 62 N
     {"EUROPEAN DATUM 1950", gelInt24, -116.641, -56.931, -110.559, -3.52, 0.893, 0.921, -0.917},  // 79 Norway offshore, North Sea north of 62 N
     {"EUROPEAN DATUM 1950", gelInt24, -83.11, -97.38, -117.22, 0.1218, -0.005693, 0.044698, -0.044285},  // 80 Netherlands offshore
-    {"EUROPEAN DATUM 1950", gelInt24, -131.032, -100.251, -163.354, 9.39, 1.2438, 0.0195, 1.1436},  // 81 Spain mainland
+    {"EUROPEAN DATUM 1950", gelInt24, -131.032, -100.251, -163.354, 9.39, -1.2438, -0.0195, -1.1436},  // 81 Spain mainland
     {"EUROPEAN DATUM 1950", gelInt24, -181.5, -90.3, -187.2, 17.57, 0.144, 0.492, -0.394},  // 82 Spain, Balearic Islands
     {"EUROPEAN DATUM 1950", gelInt24, -86, -96, -120, 0, 0, 0, 0},  // 83 England, Ireland, Scotland, Shetland Islands
     {"EUROPEAN 1979", gelInt24, -86, -98, -119, 0, 0, 0, 0},  // 84 mean: Austria, Finland, Netherlands, Norway, Spain, Sweden, ...
@@ -257,7 +257,7 @@ const TDatumRow kDatums[kDatumCount] = {
     {"SCHWARZECK", gelBess41Nam, 616, 97, -251, 0, 0, 0, 0},  // 236 Namibia
     {"SOUTH EAST ISLAND", gelInt24, -499, -249, 314, 0, 0, 0, 0},  // 237 Porto Santo and Madeira Islands (Southeast Base)
     {"SOVIET GEODETIC SYSTEM 85", gelSGS85, 3, 9, -9, 0, 0, 0, 0},  // 238 former Soviet Union
-    {"PZ90 (GLONASS),", gelPZ90, -1.08, -0.27, -0.9, -0.12, 0, 0, -0.16},  // 239 GLONASS reference frame
+    {"PZ90 (GLONASS),", gelPZ90, -1.08, -0.27, -0.9, -0.12, 0, 0, 0.16},  // 239 GLONASS reference frame
     {"SELVAGEM GRANDE 1938", gelInt24, -289, -124, 60, 0, 0, 0, 0},  // 240 Salvage Islands
     {"DOS 71/4", gelInt24, -320, 550, -494, 0, 0, 0, 0},  // 241 St. Helena Island
     {"SIERRA LEONE DATUM 1960", gelClrk80RGS, -88, 4, 101, 0, 0, 0, 0},  // 242 Sierra Leone
@@ -270,14 +270,14 @@ const TDatumRow kDatums[kDatumCount] = {
     {"S-42 (PK 1942),", gelKrass40, 15, -130, -84, 0, 0, 0, 0},  // 249 Kazakhstan
     {"SYSTEM 1942/58 (PULKOVO 1942),", gelKrass40, 33.4, -146.6, -76.3, -0.84, -0.359, -0.053, 0.844},  // 250 Poland (1942/58 adjustment)
     {"S-42 (PULKOVO 1942),", gelKrass40, 24, -130, -92, 0, 0, 0, 0},  // 251 Albania
-    {"S-42 (PULKOVO 1942),", gelKrass40, 2.329, -147.042, -92.08, 5.69, 0.309, -0.325, -0.497},  // 252 Romania
+    {"S-42 (PULKOVO 1942),", gelKrass40, 2.329, -147.042, -92.08, 5.69, -0.309, 0.325, 0.497},  // 252 Romania
     {"S-42 (PULKOVO 1942),", gelKrass40, 24, -123, -94, 1.1, 0.02, -0.25, -0.13},  // 253 Germany, eastern states (1942/83 adjustment)
     {"S-42 (PULKOVO 1942),", gelKrass40, 25, -141, -78.5, 0, 0, 0.35, 0.736},  // 254 Ukraine
     {"TANANARIVE OBSERVATORY", gelInt24, -189, -242, -91, 0, 0, 0, 0},  // 255 Madagascar
     {"TRISTAN ASTRO 1968", gelInt24, -632, 438, -609, 0, 0, 0, 0},  // 256 Tristan da Cunha
     {"TETE", gelClrk66, -80, -100, -228, 0, 0, 0, 0},  // 257 Mozambique
     {"TIMBALAI 1948 (Everest),", gelEverest, -679, 669, -48, 0, 0, 0, 0},  // 258 Brunei, East Malaysia (Sabah, Sarawak)
-    {"TIMBALAI 1968,Adj of 1948", gelEverest, -533.4, 669.2, -52.5, 0, 0, 0, 0},  // 259 Brunei
+    {"TIMBALAI 1968,Adj of 1948", gelEverest, -689, 691, -46, 0, 0, 0, 0},  // 259 Brunei, East Malaysia: earlier edition of the defense mapping tables
     {"TIMBALAI 1968, Adj of 1948", gelEverest, -689.5937, 623.84046, -65.93566, 5.88536, -0.02331, 1.17094, -0.80054},  // 260 East Malaysia (Sabah, Sarawak)
     {"TIMBALAI 1948 (Bessel),", gelBess41, -637, 579, -36, 0, 0, 0, 0},  // 261 Brunei, East Malaysia: row 258 carried to Bessel at 5 N 115 E
     {"TOKYO", gelBess41, -148, 507, 685, 0, 0, 0, 0},  // 262 mean: Japan, South Korea, Okinawa
