@@ -66,6 +66,9 @@ int main(int argc, char** argv) {
   bool noBreaks = false;
   encode_cmd->add_flag("--no-breaks", noBreaks, "No line breaks in the encoded text");
 
+  tkz::tool::GeoOptions geo;
+  CLI::App* geo_cmd = tkz::tool::AddGeoCommands(app, geo);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -83,6 +86,7 @@ int main(int argc, char** argv) {
     if (decode_cmd->parsed()) return tkz::tool::RunCodec(decode, std::cout);
     if (tags_cmd->parsed()) return tkz::tool::RunTags(tags, std::cout);
     if (regex_cmd->parsed()) return tkz::tool::RunRegex(regex, std::cin, std::cout, std::cerr);
+    if (geo_cmd->parsed()) return tkz::tool::RunGeo(geo, std::cin, std::cout);
   } catch (const std::exception& e) {
     std::cerr << "tkz: " << e.what() << "\n";
     return 1;
