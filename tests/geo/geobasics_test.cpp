@@ -268,6 +268,12 @@ TEST(GeoProjections, BadInputGivesDefinedOutputs) {
       EXPECT_TRUE(std::isnan(lat));
     }
     double x, y;
+    LatLongToTM(bad, bad, 0, gelWGS84, x, y);
+    TMToLatLong(bad, bad, bad, gelWGS84, lat, lon);
+    if (std::isnan(bad)) {
+      EXPECT_TRUE(std::isnan(x) && std::isnan(lat) &&
+                  std::isnan(ArcLengthOfMeridian(bad, gelWGS84)));
+    }
     GeoToCartesian(bad, bad, bad, gelWGS84, x, y, n);
     CartesianToGeo(bad, 0, 0, gelWGS84, lat, lon, e);
     if (std::isnan(bad)) {
