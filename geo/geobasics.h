@@ -5,6 +5,21 @@
 // Units: angles in degrees unless a name or comment says radians, lengths in
 // metres. All functions are pure and use only the constant tables below, so
 // they may be called from any thread.
+//
+// Accuracy: the Transverse Mercator series (to the eighth power of the
+// longitude difference) agrees with an exact projection to about 0.02 mm
+// within 3 degrees of the central meridian and to about 0.5 mm in the wider
+// UTM zones of Norway and Svalbard; it degrades quickly beyond (about 1 mm at
+// 6 degrees, 11 mm at 9, 0.4 m at 15 degrees from the meridian). UPS and the
+// geocentric conversions agree with exact formulas to well below a micrometre
+// (geocentric to geographic, a closed form, to about 2 micrometres).
+//
+// Bad input: NaN, infinite or absurdly large arguments never crash, hang or
+// read outside a table. UTM zones are 0 (band ' ') for them; projections and
+// geocentric conversions give NaN or infinite results where no answer exists
+// (NaN in, NaN out); the UPS inverse runs at most six Newton steps. An
+// ellipsoid value outside the 61 defined ones raises ETKZGeoBasicsError
+// "invalid ellipsoid".
 #pragma once
 
 #include <array>
@@ -124,10 +139,10 @@ extern const std::array<TCountryRecord, kCountryCount> CountryData;
 
 // ---------------------------------------------------- ellipsoid parameters
 // Semi-minor axis from the major axis and the reciprocal flattening (0 means a
-// sphere). A negative reciprocal flattening raises ETKZGeoBasicsError.
+// sphere). A negative (or NaN) reciprocal flattening raises ETKZGeoBasicsError.
 double EllipsoidMinAxFlat(double MajorAxis, double RecipFlat);
-// Semi-minor axis from the major axis and the first eccentricity squared. A
-// negative eccentricity squared raises ETKZGeoBasicsError.
+// Semi-minor axis from the major axis and the first eccentricity squared. An
+// eccentricity squared outside [0, 1] (or NaN) raises ETKZGeoBasicsError.
 double EllipsoidMinAxEcc(double MajorAxis, double EccSquared);
 
 // First eccentricity squared: of an ellipsoid; of two axes in either order;
@@ -173,6 +188,9 @@ void UPSToLatLong(double Easting, double Northing, bool Southern, TGeoEllipsoid 
 // ------------------------------------------------- geocentric coordinates
 void GeoToCartesian(double Lat, double Long, double Height, TGeoEllipsoid Ellipsoid, double& X,
                     double& Y, double& Z);
+// Closed form (Bowring), no iteration. Works on the spheres too (the
+// flattening is taken as 1 - b/a). A point on the polar axis gives latitude
+// +-90 (90 for the centre) and height |Z| - b.
 void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid Ellipsoid, double& Lat,
                     double& Long, double& Height);
 
@@ -182,7 +200,13 @@ inline constexpr int kDatumCount = 271;
 // (datum numbers 1..271). Status 0 when all is well; -1 bad source datum, -2
 // bad target datum, -3 latitude outside [-90, 90], -4 longitude outside
 // [-180, 180] (the last failing check decides). With two valid datum numbers
-// the outputs are always filled.
+// the outputs are always filled (also for a latitude or longitude out of
+// range, which is still converted); with a bad datum number they are NaN.
+// Rotations follow the position-vector convention (as PROJ's +towgs84). The
+// way back from WGS 84 applies the target's parameters negated and removes
+// the translation after rotating and scaling, a first-order inverse that
+// differs from the exact one by up to about 15 mm for the datums with
+// rotations and scale.
 int HelmertTransform(int SourceDatum, double Lat, double Long, double Height, int TargetDatum,
                      double& LatOut, double& LongOut, double& HeightOut);
 

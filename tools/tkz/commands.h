@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
+
 namespace tkz {
 class TBitmap;
 }
@@ -98,5 +102,23 @@ nlohmann::json ProcessorReport(int ms);
 int RunCpu(const CpuOptions& options, std::ostream& out);
 // The tour's section on the processor.
 nlohmann::json DemoProcessor(std::ostream& out);
+struct GeoOptions {
+  std::string Command;  // zone, utm, latlon, ups, ups-inverse, helmert, ellipsoids, datums
+  std::vector<std::string> Args;       // the command's fields, or "-" for standard input
+  std::string Ellipsoid = "gelWGS84";  // identifier, case-insensitive
+};
+
+// Registers "geo" and its commands on app; parsing fills options. Returns
+// the "geo" command.
+CLI::App* AddGeoCommands(CLI::App& app, GeoOptions& options);
+// Runs the parsed geo command: one line of output, or with "-" one JSON line
+// per line of in ({"error": ...} for a line that cannot be read). Returns 1
+// when a line was bad or a datum shift reported a failure status, else 0.
+// Raises on an unknown ellipsoid or, on the command line, on bad arguments.
+int RunGeo(const GeoOptions& options, std::istream& in, std::ostream& out);
+
+// The geodesy part of the tour: a UTM zone, a point to UTM and back, UPS at a
+// pole, a datum shift from OSGB 1936 to WGS 84.
+nlohmann::json DemoGeodesy(std::ostream& out);
 
 }  // namespace tkz::tool

@@ -71,6 +71,8 @@ int main(int argc, char** argv) {
   cpu_cmd->add_option("--ms", cpu.Milliseconds, "Milliseconds over which the speed is measured")
       ->check(CLI::Range(1, 10000))
       ->default_val(500);
+  tkz::tool::GeoOptions geo;
+  CLI::App* geo_cmd = tkz::tool::AddGeoCommands(app, geo);
 
   try {
     app.parse(argc, argv);
@@ -90,6 +92,7 @@ int main(int argc, char** argv) {
     if (tags_cmd->parsed()) return tkz::tool::RunTags(tags, std::cout);
     if (regex_cmd->parsed()) return tkz::tool::RunRegex(regex, std::cin, std::cout, std::cerr);
     if (cpu_cmd->parsed()) return tkz::tool::RunCpu(cpu, std::cout);
+    if (geo_cmd->parsed()) return tkz::tool::RunGeo(geo, std::cin, std::cout);
   } catch (const std::exception& e) {
     std::cerr << "tkz: " << e.what() << "\n";
     return 1;
