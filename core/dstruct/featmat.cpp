@@ -56,6 +56,9 @@ int32_t ToInt32(const std::string& s) {
 
 double ToDouble(const std::string& s) {
   const std::string t = Trim(s);
+  // Decimal notation only: strtod would also take hexadecimal, "inf" and "nan".
+  if (t.find_first_not_of("0123456789+-.eE") != std::string::npos)
+    throw EConvertError("'" + s + "' is not a valid floating point value");
   char* end = nullptr;
   const double v = std::strtod(t.c_str(), &end);
   if (t.empty() || *end != '\0' || !(IsDigit(t[0]) || t[0] == '+' || t[0] == '-' || t[0] == '.'))
@@ -414,8 +417,10 @@ int TFeatureMatrix::GenerateFeatNames(const std::string& Template, int32_t First
     for (;;) {
       const size_t open = s.find("<%", from);
       if (open == std::string::npos) break;
-      const size_t close = s.find("%>", open + 2);
-      if (close == std::string::npos || close == open + 2) {
+      // The next "%>" must close this placeholder: one that stands before the
+      // "<%" (or no "%>" at all) fails the expansion.
+      const size_t close = s.find("%>", from);
+      if (close == std::string::npos || close <= open + 2) {
         ok = false;
         break;
       }
@@ -771,7 +776,6 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
   int result = -1;
   try {
     ClearAll();
-    bool have_defs = false;
     bool done = false;
     std::string line;
     while (!done && !F.Eof()) {
@@ -784,7 +788,13 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
       if (SameText(word, "featdef")) {
         const int64_t n = ReadNumber(line, pos);
         const int64_t version = ReadNumber(line, pos);
-        if (version != 1) continue;
+        if (version != 1) {
+          // A definition section of another format version is found but not
+          // read: its record lines, which do not start with "#", are skipped
+          // and the property records stay as they are.
+          result = 0;
+          continue;
+        }
         if (n < 0 || n > INT32_MAX / 6) throw EConvertError("bad feature count");
         // Read all records first: the lines must exist before any property
         // object is created, so memory follows the file, not the count.
@@ -845,14 +855,22 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
         }
         nfeats_ = static_cast<int32_t>(n);
         vals_.assign(n, {});
-        have_defs = true;
         result = 0;
       } else if (SameText(word, "featvals")) {
         const int64_t n = ReadNumber(line, pos);
         const int64_t m = ReadNumber(line, pos);
-        // Values need their feature definitions; the counts must agree.
-        if (!have_defs || n != static_cast<int64_t>(props_.size()) || m < 0 || m > INT32_MAX)
-          throw EConvertError("value section does not match the definitions");
+        // The section sets both counts. Features beyond the definitions read
+        // get cleared records; their number is bounded, so that a count in the
+        // file cannot demand memory the file does not back.
+        const int64_t defined = static_cast<int64_t>(props_.size());
+        if (n < 0 || m < 0 || m > INT32_MAX || n > defined + kMaxUndefinedFeatures)
+          throw EConvertError("bad value section counts");
+        while (static_cast<int64_t>(props_.size()) > n) {
+          delete props_.back();
+          props_.pop_back();
+        }
+        props_.reserve(n);
+        while (static_cast<int64_t>(props_.size()) < n) props_.push_back(new TFeatMatProps());
         vals_.assign(n, {});
         nfeats_ = static_cast<int32_t>(n);
         nobjs_ = static_cast<int32_t>(m);

@@ -54,6 +54,13 @@ bool FeatMatIsNumberText(const std::string& s);
 
 class TFeatureMatrix : public TComponent {
  public:
+  // Reading a file: a definition section ("#featdef N V") of a version V
+  // other than 1 is skipped (it still counts as a section found). A value
+  // section ("#featvals N M") sets both counts; features it sizes beyond the
+  // definitions read get cleared records (kind fkUndefined), at most this
+  // many of them, else the file is refused as unreadable.
+  static constexpr int32_t kMaxUndefinedFeatures = 65536;
+
   explicit TFeatureMatrix(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
   ~TFeatureMatrix() override;
   std::string ClassName() const override { return "TFeatureMatrix"; }
@@ -76,6 +83,7 @@ class TFeatureMatrix : public TComponent {
   int FindFeatName(const std::string& Name) const;
   int FindFeatNum(int32_t Num) const;
 
+  // The whole 64-bit range that SetFeatValint stores reads back.
   int64_t GetFeatValInt(int32_t Feat, int32_t Obj) const;
   void SetFeatValint(int32_t Feat, int32_t Obj, int64_t Value);
   double GetFeatValDouble(int32_t Feat, int32_t Obj) const;
