@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "core/platform/stream.h"
+
 namespace tkz {
 
 const std::array<const char*, 5> FEATKINDIDS = {"fkUndefined", "fkInteger", "fkDouble", "fkString",
@@ -724,34 +726,41 @@ void TFeatureMatrix::AssignTo(TPersistent* Dest) const {
 // ------------------------------------------------------------------- files
 
 void TFeatureMatrix::Save(const std::string& FileName) const {
-  TTextFile f;
-  f.AssignFile(FileName);
-  f.Rewrite();
-  SaveToOpenFile(f);
-  f.CloseFile();
+  // Written whole to a temporary file beside the target and renamed into
+  // place, so that a failed save leaves an existing file as it was.
+  TStringStream text;
+  WriteLines([&](const std::string& line) {
+    text.WriteString(line);
+    text.WriteString("\r\n");
+  });
+  text.SaveToFile(FileName);
 }
 
 void TFeatureMatrix::SaveToOpenFile(TTextFile& F) const {
-  F.WriteLn("#featdef " + std::to_string(nfeats_) + " 1");
+  WriteLines([&](const std::string& line) { F.WriteLn(line); });
+}
+
+void TFeatureMatrix::WriteLines(const std::function<void(const std::string&)>& Out) const {
+  Out("#featdef " + std::to_string(nfeats_) + " 1");
   for (int32_t i = 1; i <= nfeats_; ++i) {
     const TFeatMatProps& p = *props_[i - 1];
     const std::string pre = std::to_string(i) + " ";
-    F.WriteLn(pre + "fplFeatNum " + std::to_string(p.FeatNum));
-    F.WriteLn(pre + "fplFeatName " + p.FeatName);
-    F.WriteLn(pre + "fplFeatKind " + FEATKINDIDS[p.FeatKind <= fkTriState ? p.FeatKind : 0]);
-    F.WriteLn(pre + "fplComment " + p.Comment);
-    F.WriteLn(pre + "fplPresets " + p.Presets);
-    F.WriteLn(pre + "fplSorted " + (p.Sorted ? "TRUE" : "FALSE"));
+    Out(pre + "fplFeatNum " + std::to_string(p.FeatNum));
+    Out(pre + "fplFeatName " + p.FeatName);
+    Out(pre + "fplFeatKind " + FEATKINDIDS[p.FeatKind <= fkTriState ? p.FeatKind : 0]);
+    Out(pre + "fplComment " + p.Comment);
+    Out(pre + "fplPresets " + p.Presets);
+    Out(pre + "fplSorted " + (p.Sorted ? "TRUE" : "FALSE"));
   }
-  F.WriteLn("#featvals " + std::to_string(nfeats_) + " " + std::to_string(nobjs_));
+  Out("#featvals " + std::to_string(nfeats_) + " " + std::to_string(nobjs_));
   // Object-major order over the stored (non-empty) values only.
   std::map<std::pair<int32_t, int32_t>, const std::string*> order;
   for (int32_t i = 1; i <= nfeats_; ++i)
     for (const auto& [j, v] : vals_[i - 1])
       if (j >= 1 && j <= nobjs_) order.emplace(std::make_pair(j, i), &v);
   for (const auto& [key, v] : order)
-    F.WriteLn(std::to_string(key.second) + " " + std::to_string(key.first) + " " + *v);
-  F.WriteLn("#featend");
+    Out(std::to_string(key.second) + " " + std::to_string(key.first) + " " + *v);
+  Out("#featend");
 }
 
 int TFeatureMatrix::Load(const std::string& FileName) {

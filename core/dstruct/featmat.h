@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -112,6 +113,8 @@ class TFeatureMatrix : public TComponent {
   void Assign(const TPersistent* Source) override;
   void AssignTo(TPersistent* Dest) const override;
 
+  // Creates or replaces the file through a temporary file beside it; errors
+  // pass to the caller and leave an existing file untouched.
   void Save(const std::string& FileName) const;
   void SaveToOpenFile(TTextFile& F) const;
   // 0 ok, -1 missing file, -2 no section found, -3 read or conversion failure.
@@ -132,6 +135,7 @@ class TFeatureMatrix : public TComponent {
   std::string DefaultFor(int32_t Feat) const;
   void ClearAll();
   void SelectRange(int32_t& First, int32_t& Last) const;
+  void WriteLines(const std::function<void(const std::string&)>& Out) const;
 
   int32_t nfeats_ = 0;
   int32_t nobjs_ = 0;

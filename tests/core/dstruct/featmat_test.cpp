@@ -335,3 +335,35 @@ TEST(FeatMat, ValueSectionSetsBothCounts) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(FeatMat, SaveReplacesTheFileWhole) {
+  const std::string path = TempPath("replace");
+  const std::string old = path + ".old";
+  std::ofstream(path, std::ios::binary) << "previous version, longer than the new one";
+  ASSERT_EQ(::link(path.c_str(), old.c_str()), 0);
+  TFeatureMatrix m;
+  m.Resize(1, 1);
+  m.SetFeatType(1, 1, fkString);
+  m.SetFeatValStr(1, 1, "v");
+  m.Save(path);
+  EXPECT_EQ(
+      Slurp(path),
+      "#featdef 1 1\r\n1 fplFeatNum 0\r\n1 fplFeatName undefined\r\n1 fplFeatKind fkString\r\n"
+      "1 fplComment \r\n1 fplPresets \r\n1 fplSorted FALSE\r\n#featvals 1 1\r\n1 1 v\r\n"
+      "#featend\r\n");
+  // The new text went to a new file renamed into place; the old one was not
+  // truncated on the way.
+  EXPECT_EQ(Slurp(old), "previous version, longer than the new one");
+  EXPECT_THROW(m.Save("/nonexistent/dir/featmat.txt"), EInOutError);
+  std::remove(path.c_str());
+  std::remove(old.c_str());
+}
+
+}  // namespace
