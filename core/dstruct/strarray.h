@@ -110,7 +110,9 @@ class TStringArray : public TComponent {
   bool FindCellInSortedColumn(std::string_view Text, bool MatchCase, int Col, int RowLo, int RowHi,
                               bool Ascending, int& Row) const;
 
-  // ---- XML persistence; input/output errors of the file pass to the caller
+  // ---- XML persistence; input/output errors of the file pass to the caller.
+  // SaveAsXMLFile writes a temporary file beside the target and renames it
+  // into place: a failed save leaves an existing file untouched.
   void SaveAsXMLFile(const std::string& FileName, const std::string& DataID);
   bool LoadFromXMLFile(const std::string& FileName, const std::string& DataID);
   void WriteToOpenXMLFile(TTextFile& f, bool CreateHeader, const std::string& DataID);

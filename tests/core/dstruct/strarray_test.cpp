@@ -428,6 +428,25 @@ TEST(StringArray, XmlRoundTrip) {
   EXPECT_EQ(Column(b, 3), Column(a, 3));
 }
 
+TEST(StringArray, XmlSaveReplacesTheFileWhole) {
+  TempFile tf;
+  tf.Put("previous content");
+  const std::string old = tf.name + ".old";
+  ASSERT_EQ(::link(tf.name.c_str(), old.c_str()), 0);
+  TStringArray a;
+  a.SetString(1, 1, "x");
+  a.SaveAsXMLFile(tf.name, "g");
+  TStringArray b;
+  ASSERT_TRUE(b.LoadFromXMLFile(tf.name, "g"));
+  EXPECT_EQ(b.GetString(1, 1), "x");
+  // A new file took the name; the old one was never truncated.
+  std::ifstream in(old, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "previous content");
+  std::remove(old.c_str());
+  EXPECT_THROW(a.SaveAsXMLFile("/nonexistent/dir/a.xml", "g"), tkz::EInOutError);
+  EXPECT_NE(::access((tf.name + ".tmp~").c_str(), F_OK), 0);
+}
+
 TEST(StringArray, XmlBadInputLeavesArrayAlone) {
   const std::string head = "<strarray sig=\"Quorvatin\" vers=\"1.0\" id=\"x\">\n";
   TempFile tf;
