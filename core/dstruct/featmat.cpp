@@ -119,13 +119,14 @@ bool FeatMatIsIntegerText(const std::string& s) {
   return true;
 }
 
-bool FeatMatIsNumberText(const std::string& s) {
+bool FeatMatIsNumberText(const std::string& s, bool CommaToo) {
   if (s.empty()) return false;
   enum { kStart, kSign, kInt, kPoint, kFrac, kExp, kExpSign, kExpDig } st = kStart;
   int expv = 0;
   const size_t n = s.size();
   for (size_t i = 0; i <= n; ++i) {
-    const char c = i < n ? static_cast<char>(std::toupper(static_cast<unsigned char>(s[i]))) : 'X';
+    char c = i < n ? static_cast<char>(std::toupper(static_cast<unsigned char>(s[i]))) : 'X';
+    if (CommaToo && c == ',') c = '.';
     const bool dig = IsDigit(c), sign = c == '+' || c == '-';
     switch (st) {
       case kStart:

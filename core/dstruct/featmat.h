@@ -51,7 +51,8 @@ std::string FeatMatFormatDateTime(const std::string& Pattern, int Year, int Mont
 
 // Text checks used by the matrix.
 bool FeatMatIsIntegerText(const std::string& s);
-bool FeatMatIsNumberText(const std::string& s);
+// With CommaToo, "," is accepted as decimal separator as well as ".".
+bool FeatMatIsNumberText(const std::string& s, bool CommaToo = false);
 
 class TFeatureMatrix : public TComponent {
  public:

@@ -276,6 +276,24 @@ TEST(AssocArray, NumericConversions) {
   EXPECT_EQ(a.ResolveAsString("flag"), "True");
 }
 
+TEST(AssocArray, StringsAreReadByTheNumberScanner) {
+  // The accepted prefix counts; a text the scanner rejects reads as 0.
+  const std::pair<const char*, double> cases[] = {
+      {"12abc", 12},    {" 7", 7},      {"5.", 5},    {"+.5", 0.5}, {"2E3x", 2000},
+      {"2,5e-1", 0.25}, {"1..2", 0},    {"1.2.3", 0}, {"1,5,3", 0}, {"-", 0},
+      {"1E9999", 0},    {"1e-5000", 0}, {"E5", 0},    {"", 0},
+  };
+  TAssocArray a;
+  for (const auto& [text, want] : cases) {
+    a.Add("k", text);
+    EXPECT_DOUBLE_EQ(a.ResolveAsNumber("k"), want) << text;
+  }
+  a.Add("k", "1e400");
+  EXPECT_DOUBLE_EQ(a.ResolveAsNumber("k"), 1.7e308);
+  a.Add("k", "-1e400");
+  EXPECT_DOUBLE_EQ(a.ResolveAsNumber("k"), -1.7e308);
+}
+
 TEST(Combinatorics, CombinationsInLexicographicOrder) {
   TBytes c{2, 1, 2};
   std::string seen = "12";
