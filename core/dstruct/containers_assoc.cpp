@@ -29,7 +29,7 @@ int32_t StrToIntPrefix(const std::string& s) { return XMLStrToInt(s); }
 
 int32_t ClampToInt32(double d) {
   if (std::isnan(d)) return 0;
-  d = std::round(d);
+  d = std::nearbyint(d);  // halves to the even neighbour
   if (d >= 2147483647.0) return std::numeric_limits<int32_t>::max();
   if (d <= -2147483648.0) return std::numeric_limits<int32_t>::min();
   return static_cast<int32_t>(d);

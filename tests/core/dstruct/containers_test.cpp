@@ -68,6 +68,13 @@ TEST(BitFld, RandomFillSetsExactCounts) {
   EXPECT_EQ(b.CountTrueBits(), 21);
   b.RandomFill(-3);
   EXPECT_EQ(b.CountTrueBits(), 0);
+  // Halves round to the even neighbour, as everywhere in the library.
+  b.SetSize(10);
+  b.RandomFill(25.0);  // 2.5 bits
+  EXPECT_EQ(b.CountTrueBits(), 2);
+  b.SetSize(2);
+  b.RandomFill(75.0);  // 1.5 bits
+  EXPECT_EQ(b.CountTrueBits(), 2);
 }
 
 TEST(BitFld, CombineCloneAndAssign) {
@@ -264,6 +271,12 @@ TEST(AssocArray, NumericConversions) {
   EXPECT_DOUBLE_EQ(a.ResolveAsNumber("s"), 3.5);
   EXPECT_EQ(a.ResolveAsNumber("t"), 0);
   EXPECT_EQ(a.ResolveAsInt("d"), 13);
+  for (const auto& [v, want] : {std::pair{12.5, 12}, {13.5, 14}, {-2.5, -2}}) {
+    a.Add("half", v);
+    EXPECT_EQ(a.ResolveAsInt("half"), want) << v;
+  }
+  a.Add("half", 0.5f);
+  EXPECT_EQ(a.ResolveAsInt("half"), 0);
   EXPECT_EQ(a.ResolveAsInt("n"), -12);
   EXPECT_EQ(a.ResolveAsInt("big"), INT32_MAX);
   EXPECT_EQ(a.ResolveAsInt("i64"), INT32_MAX);
