@@ -70,6 +70,8 @@ class TStringArray : public TComponent {
   void SetSortOrder(int Row, int PhysRow);
   double GetAsNumber(int Col, int Row) const;
   int32_t GetAsInteger(int Col, int Row) const;
+  // True when every cell (rows 1..NrOfRows; for a row, columns 1..NrOfColumns)
+  // holds only blanks or nothing; false out of range.
   bool ColumnEmpty(int Col) const;
   bool RowEmpty(int Row) const;
 

@@ -62,6 +62,25 @@ TEST(StringArray, CellsIncludeColumnZeroAndIgnoreOutOfRange) {
   EXPECT_EQ(a.GetRowAttrib(1), 9);
 }
 
+TEST(StringArray, EmptyRowsAndColumns) {
+  TStringArray a;
+  a.Resize(2, 3);
+  a.SetString(0, 1, "label");  // column 0 is not part of a row's data
+  a.SetString(1, 2, "   ");    // blanks only count as empty
+  a.SetString(2, 3, " x ");
+  EXPECT_TRUE(a.RowEmpty(1));
+  EXPECT_TRUE(a.RowEmpty(2));
+  EXPECT_FALSE(a.RowEmpty(3));
+  EXPECT_FALSE(a.ColumnEmpty(0));
+  EXPECT_TRUE(a.ColumnEmpty(1));
+  EXPECT_FALSE(a.ColumnEmpty(2));
+  // Out of range: the neutral answer false, as for every read.
+  EXPECT_FALSE(a.RowEmpty(0));
+  EXPECT_FALSE(a.RowEmpty(4));
+  EXPECT_FALSE(a.ColumnEmpty(-1));
+  EXPECT_FALSE(a.ColumnEmpty(3));
+}
+
 TEST(StringArray, PoolReusesSlotsAndCompacts) {
   TStringArray a;
   a.Resize(2, 3);
