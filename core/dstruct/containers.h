@@ -48,7 +48,8 @@ class TBitFld : public TComponent {
   void MakeListOfBits(TIntArray& List, bool State) const;
   // Only when both fields have the same Size.
   void CombineWith(const TBitFld& Other, TLogicOp Op);
-  // Exactly round(Percent% of Size) bits set at random (Percent clamped).
+  // Exactly round(Percent% of Size) bits set at random (Percent clamped;
+  // halves round to the even neighbour).
   void RandomFill(double Percent);
   // Exactly Count bits (clamped to 0..Size) set at random.
   void RandomFill(int32_t Count);

@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "core/dstruct/containers.h"
+#include "core/dstruct/featmat.h"
 #include "core/settings/xmlsettings.h"
 #include "core/text/charcase.h"
 #include "core/text/streams.h"
@@ -28,7 +29,7 @@ int32_t StrToIntPrefix(const std::string& s) { return XMLStrToInt(s); }
 
 int32_t ClampToInt32(double d) {
   if (std::isnan(d)) return 0;
-  d = std::round(d);
+  d = std::nearbyint(d);  // halves to the even neighbour
   if (d >= 2147483647.0) return std::numeric_limits<int32_t>::max();
   if (d <= -2147483648.0) return std::numeric_limits<int32_t>::min();
   return static_cast<int32_t>(d);
@@ -291,7 +292,9 @@ double TAssocArray::ResolveAsNumber(const std::string& Key) const {
         } else if constexpr (std::is_arithmetic_v<T>) {
           return static_cast<double>(x);
         } else if constexpr (std::is_same_v<T, std::string>) {
-          return XMLStrToFloat(x);
+          // The scanner rejects some texts whose prefix would still convert
+          // (an exponent beyond 4200, for one); those read as 0.
+          return FeatMatIsNumberText(x, true) ? XMLStrToFloat(x) : 0;
         } else {
           return 0;
         }

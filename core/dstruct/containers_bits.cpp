@@ -129,7 +129,7 @@ void TBitFld::CombineWith(const TBitFld& Other, TLogicOp Op) {
 void TBitFld::RandomFill(double Percent) {
   if (std::isnan(Percent)) Percent = 0;
   Percent = std::clamp(Percent, 0.0, 100.0);
-  SetRandBitsIntern(static_cast<int32_t>(std::lround(Percent * 0.01 * size_)));
+  SetRandBitsIntern(static_cast<int32_t>(std::nearbyint(Percent * 0.01 * size_)));
 }
 
 void TBitFld::RandomFill(int32_t Count) { SetRandBitsIntern(std::clamp(Count, 0, size_)); }
@@ -142,7 +142,7 @@ void TBitFld::SetRandBitsIntern(int32_t n) {
   ClearAboveSize();
   int32_t todo = fromFull ? size_ + 1 - n : n;
   while (todo > 0) {
-    const int32_t i = static_cast<int32_t>(std::lround(Random() * size_));
+    const int32_t i = static_cast<int32_t>(std::nearbyint(Random() * size_));
     if (GetBit(i) != fromFull) continue;
     SetBit(i, !fromFull);
     --todo;

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "core/platform/stream.h"
+
 namespace tkz {
 
 const std::array<const char*, 5> FEATKINDIDS = {"fkUndefined", "fkInteger", "fkDouble", "fkString",
@@ -56,6 +58,9 @@ int32_t ToInt32(const std::string& s) {
 
 double ToDouble(const std::string& s) {
   const std::string t = Trim(s);
+  // Decimal notation only: strtod would also take hexadecimal, "inf" and "nan".
+  if (t.find_first_not_of("0123456789+-.eE") != std::string::npos)
+    throw EConvertError("'" + s + "' is not a valid floating point value");
   char* end = nullptr;
   const double v = std::strtod(t.c_str(), &end);
   if (t.empty() || *end != '\0' || !(IsDigit(t[0]) || t[0] == '+' || t[0] == '-' || t[0] == '.'))
@@ -114,13 +119,14 @@ bool FeatMatIsIntegerText(const std::string& s) {
   return true;
 }
 
-bool FeatMatIsNumberText(const std::string& s) {
+bool FeatMatIsNumberText(const std::string& s, bool CommaToo) {
   if (s.empty()) return false;
   enum { kStart, kSign, kInt, kPoint, kFrac, kExp, kExpSign, kExpDig } st = kStart;
   int expv = 0;
   const size_t n = s.size();
   for (size_t i = 0; i <= n; ++i) {
-    const char c = i < n ? static_cast<char>(std::toupper(static_cast<unsigned char>(s[i]))) : 'X';
+    char c = i < n ? static_cast<char>(std::toupper(static_cast<unsigned char>(s[i]))) : 'X';
+    if (CommaToo && c == ',') c = '.';
     const bool dig = IsDigit(c), sign = c == '+' || c == '-';
     switch (st) {
       case kStart:
@@ -414,8 +420,10 @@ int TFeatureMatrix::GenerateFeatNames(const std::string& Template, int32_t First
     for (;;) {
       const size_t open = s.find("<%", from);
       if (open == std::string::npos) break;
-      const size_t close = s.find("%>", open + 2);
-      if (close == std::string::npos || close == open + 2) {
+      // The next "%>" must close this placeholder: one that stands before the
+      // "<%" (or no "%>" at all) fails the expansion.
+      const size_t close = s.find("%>", from);
+      if (close == std::string::npos || close <= open + 2) {
         ok = false;
         break;
       }
@@ -719,34 +727,41 @@ void TFeatureMatrix::AssignTo(TPersistent* Dest) const {
 // ------------------------------------------------------------------- files
 
 void TFeatureMatrix::Save(const std::string& FileName) const {
-  TTextFile f;
-  f.AssignFile(FileName);
-  f.Rewrite();
-  SaveToOpenFile(f);
-  f.CloseFile();
+  // Written whole to a temporary file beside the target and renamed into
+  // place, so that a failed save leaves an existing file as it was.
+  TStringStream text;
+  WriteLines([&](const std::string& line) {
+    text.WriteString(line);
+    text.WriteString("\r\n");
+  });
+  text.SaveToFile(FileName);
 }
 
 void TFeatureMatrix::SaveToOpenFile(TTextFile& F) const {
-  F.WriteLn("#featdef " + std::to_string(nfeats_) + " 1");
+  WriteLines([&](const std::string& line) { F.WriteLn(line); });
+}
+
+void TFeatureMatrix::WriteLines(const std::function<void(const std::string&)>& Out) const {
+  Out("#featdef " + std::to_string(nfeats_) + " 1");
   for (int32_t i = 1; i <= nfeats_; ++i) {
     const TFeatMatProps& p = *props_[i - 1];
     const std::string pre = std::to_string(i) + " ";
-    F.WriteLn(pre + "fplFeatNum " + std::to_string(p.FeatNum));
-    F.WriteLn(pre + "fplFeatName " + p.FeatName);
-    F.WriteLn(pre + "fplFeatKind " + FEATKINDIDS[p.FeatKind <= fkTriState ? p.FeatKind : 0]);
-    F.WriteLn(pre + "fplComment " + p.Comment);
-    F.WriteLn(pre + "fplPresets " + p.Presets);
-    F.WriteLn(pre + "fplSorted " + (p.Sorted ? "TRUE" : "FALSE"));
+    Out(pre + "fplFeatNum " + std::to_string(p.FeatNum));
+    Out(pre + "fplFeatName " + p.FeatName);
+    Out(pre + "fplFeatKind " + FEATKINDIDS[p.FeatKind <= fkTriState ? p.FeatKind : 0]);
+    Out(pre + "fplComment " + p.Comment);
+    Out(pre + "fplPresets " + p.Presets);
+    Out(pre + "fplSorted " + (p.Sorted ? "TRUE" : "FALSE"));
   }
-  F.WriteLn("#featvals " + std::to_string(nfeats_) + " " + std::to_string(nobjs_));
+  Out("#featvals " + std::to_string(nfeats_) + " " + std::to_string(nobjs_));
   // Object-major order over the stored (non-empty) values only.
   std::map<std::pair<int32_t, int32_t>, const std::string*> order;
   for (int32_t i = 1; i <= nfeats_; ++i)
     for (const auto& [j, v] : vals_[i - 1])
       if (j >= 1 && j <= nobjs_) order.emplace(std::make_pair(j, i), &v);
   for (const auto& [key, v] : order)
-    F.WriteLn(std::to_string(key.second) + " " + std::to_string(key.first) + " " + *v);
-  F.WriteLn("#featend");
+    Out(std::to_string(key.second) + " " + std::to_string(key.first) + " " + *v);
+  Out("#featend");
 }
 
 int TFeatureMatrix::Load(const std::string& FileName) {
@@ -771,7 +786,6 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
   int result = -1;
   try {
     ClearAll();
-    bool have_defs = false;
     bool done = false;
     std::string line;
     while (!done && !F.Eof()) {
@@ -784,7 +798,13 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
       if (SameText(word, "featdef")) {
         const int64_t n = ReadNumber(line, pos);
         const int64_t version = ReadNumber(line, pos);
-        if (version != 1) continue;
+        if (version != 1) {
+          // A definition section of another format version is found but not
+          // read: its record lines, which do not start with "#", are skipped
+          // and the property records stay as they are.
+          result = 0;
+          continue;
+        }
         if (n < 0 || n > INT32_MAX / 6) throw EConvertError("bad feature count");
         // Read all records first: the lines must exist before any property
         // object is created, so memory follows the file, not the count.
@@ -845,14 +865,22 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
         }
         nfeats_ = static_cast<int32_t>(n);
         vals_.assign(n, {});
-        have_defs = true;
         result = 0;
       } else if (SameText(word, "featvals")) {
         const int64_t n = ReadNumber(line, pos);
         const int64_t m = ReadNumber(line, pos);
-        // Values need their feature definitions; the counts must agree.
-        if (!have_defs || n != static_cast<int64_t>(props_.size()) || m < 0 || m > INT32_MAX)
-          throw EConvertError("value section does not match the definitions");
+        // The section sets both counts. Features beyond the definitions read
+        // get cleared records; their number is bounded, so that a count in the
+        // file cannot demand memory the file does not back.
+        const int64_t defined = static_cast<int64_t>(props_.size());
+        if (n < 0 || m < 0 || m > INT32_MAX || n > defined + kMaxUndefinedFeatures)
+          throw EConvertError("bad value section counts");
+        while (static_cast<int64_t>(props_.size()) > n) {
+          delete props_.back();
+          props_.pop_back();
+        }
+        props_.reserve(n);
+        while (static_cast<int64_t>(props_.size()) < n) props_.push_back(new TFeatMatProps());
         vals_.assign(n, {});
         nfeats_ = static_cast<int32_t>(n);
         nobjs_ = static_cast<int32_t>(m);

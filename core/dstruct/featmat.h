@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,10 +51,18 @@ std::string FeatMatFormatDateTime(const std::string& Pattern, int Year, int Mont
 
 // Text checks used by the matrix.
 bool FeatMatIsIntegerText(const std::string& s);
-bool FeatMatIsNumberText(const std::string& s);
+// With CommaToo, "," is accepted as decimal separator as well as ".".
+bool FeatMatIsNumberText(const std::string& s, bool CommaToo = false);
 
 class TFeatureMatrix : public TComponent {
  public:
+  // Reading a file: a definition section ("#featdef N V") of a version V
+  // other than 1 is skipped (it still counts as a section found). A value
+  // section ("#featvals N M") sets both counts; features it sizes beyond the
+  // definitions read get cleared records (kind fkUndefined), at most this
+  // many of them, else the file is refused as unreadable.
+  static constexpr int32_t kMaxUndefinedFeatures = 65536;
+
   explicit TFeatureMatrix(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
   ~TFeatureMatrix() override;
   std::string ClassName() const override { return "TFeatureMatrix"; }
@@ -76,6 +85,7 @@ class TFeatureMatrix : public TComponent {
   int FindFeatName(const std::string& Name) const;
   int FindFeatNum(int32_t Num) const;
 
+  // The whole 64-bit range that SetFeatValint stores reads back.
   int64_t GetFeatValInt(int32_t Feat, int32_t Obj) const;
   void SetFeatValint(int32_t Feat, int32_t Obj, int64_t Value);
   double GetFeatValDouble(int32_t Feat, int32_t Obj) const;
@@ -104,6 +114,8 @@ class TFeatureMatrix : public TComponent {
   void Assign(const TPersistent* Source) override;
   void AssignTo(TPersistent* Dest) const override;
 
+  // Creates or replaces the file through a temporary file beside it; errors
+  // pass to the caller and leave an existing file untouched.
   void Save(const std::string& FileName) const;
   void SaveToOpenFile(TTextFile& F) const;
   // 0 ok, -1 missing file, -2 no section found, -3 read or conversion failure.
@@ -124,6 +136,7 @@ class TFeatureMatrix : public TComponent {
   std::string DefaultFor(int32_t Feat) const;
   void ClearAll();
   void SelectRange(int32_t& First, int32_t& Last) const;
+  void WriteLines(const std::function<void(const std::string&)>& Out) const;
 
   int32_t nfeats_ = 0;
   int32_t nobjs_ = 0;

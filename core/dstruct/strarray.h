@@ -70,6 +70,8 @@ class TStringArray : public TComponent {
   void SetSortOrder(int Row, int PhysRow);
   double GetAsNumber(int Col, int Row) const;
   int32_t GetAsInteger(int Col, int Row) const;
+  // True when every cell (rows 1..NrOfRows; for a row, columns 1..NrOfColumns)
+  // holds only blanks or nothing; false out of range.
   bool ColumnEmpty(int Col) const;
   bool RowEmpty(int Row) const;
 
@@ -110,7 +112,9 @@ class TStringArray : public TComponent {
   bool FindCellInSortedColumn(std::string_view Text, bool MatchCase, int Col, int RowLo, int RowHi,
                               bool Ascending, int& Row) const;
 
-  // ---- XML persistence; input/output errors of the file pass to the caller
+  // ---- XML persistence; input/output errors of the file pass to the caller.
+  // SaveAsXMLFile writes a temporary file beside the target and renames it
+  // into place: a failed save leaves an existing file untouched.
   void SaveAsXMLFile(const std::string& FileName, const std::string& DataID);
   bool LoadFromXMLFile(const std::string& FileName, const std::string& DataID);
   void WriteToOpenXMLFile(TTextFile& f, bool CreateHeader, const std::string& DataID);

@@ -169,14 +169,14 @@ void TStringArray::SetSortOrder(int Row, int PhysRow) {
 }
 
 bool TStringArray::ColumnEmpty(int Col) const {
-  if (!ColOk(Col)) return true;
+  if (!ColOk(Col)) return false;
   for (int r = 1; r <= nrows_; ++r)
     if (!Blank(View(H(Col, Phys(r))))) return false;
   return true;
 }
 
 bool TStringArray::RowEmpty(int Row) const {
-  if (!RowOk(Row)) return true;
+  if (!RowOk(Row)) return false;
   for (int c = 1; c <= ncols_; ++c)
     if (!Blank(View(H(c, Phys(Row))))) return false;
   return true;

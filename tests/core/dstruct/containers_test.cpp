@@ -68,6 +68,13 @@ TEST(BitFld, RandomFillSetsExactCounts) {
   EXPECT_EQ(b.CountTrueBits(), 21);
   b.RandomFill(-3);
   EXPECT_EQ(b.CountTrueBits(), 0);
+  // Halves round to the even neighbour, as everywhere in the library.
+  b.SetSize(10);
+  b.RandomFill(25.0);  // 2.5 bits
+  EXPECT_EQ(b.CountTrueBits(), 2);
+  b.SetSize(2);
+  b.RandomFill(75.0);  // 1.5 bits
+  EXPECT_EQ(b.CountTrueBits(), 2);
 }
 
 TEST(BitFld, CombineCloneAndAssign) {
@@ -264,6 +271,12 @@ TEST(AssocArray, NumericConversions) {
   EXPECT_DOUBLE_EQ(a.ResolveAsNumber("s"), 3.5);
   EXPECT_EQ(a.ResolveAsNumber("t"), 0);
   EXPECT_EQ(a.ResolveAsInt("d"), 13);
+  for (const auto& [v, want] : {std::pair{12.5, 12}, {13.5, 14}, {-2.5, -2}}) {
+    a.Add("half", v);
+    EXPECT_EQ(a.ResolveAsInt("half"), want) << v;
+  }
+  a.Add("half", 0.5f);
+  EXPECT_EQ(a.ResolveAsInt("half"), 0);
   EXPECT_EQ(a.ResolveAsInt("n"), -12);
   EXPECT_EQ(a.ResolveAsInt("big"), INT32_MAX);
   EXPECT_EQ(a.ResolveAsInt("i64"), INT32_MAX);
@@ -274,6 +287,24 @@ TEST(AssocArray, NumericConversions) {
   EXPECT_EQ(a.ResolveAsString("d"), "12.7");
   EXPECT_EQ(a.ResolveAsString("i64"), "1099511627776");
   EXPECT_EQ(a.ResolveAsString("flag"), "True");
+}
+
+TEST(AssocArray, StringsAreReadByTheNumberScanner) {
+  // The accepted prefix counts; a text the scanner rejects reads as 0.
+  const std::pair<const char*, double> cases[] = {
+      {"12abc", 12},    {" 7", 7},      {"5.", 5},    {"+.5", 0.5}, {"2E3x", 2000},
+      {"2,5e-1", 0.25}, {"1..2", 0},    {"1.2.3", 0}, {"1,5,3", 0}, {"-", 0},
+      {"1E9999", 0},    {"1e-5000", 0}, {"E5", 0},    {"", 0},
+  };
+  TAssocArray a;
+  for (const auto& [text, want] : cases) {
+    a.Add("k", text);
+    EXPECT_DOUBLE_EQ(a.ResolveAsNumber("k"), want) << text;
+  }
+  a.Add("k", "1e400");
+  EXPECT_DOUBLE_EQ(a.ResolveAsNumber("k"), 1.7e308);
+  a.Add("k", "-1e400");
+  EXPECT_DOUBLE_EQ(a.ResolveAsNumber("k"), -1.7e308);
 }
 
 TEST(Combinatorics, CombinationsInLexicographicOrder) {

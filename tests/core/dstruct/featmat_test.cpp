@@ -68,6 +68,12 @@ TEST(FeatMat, NumberCheck) {
   EXPECT_EQ(m.GetFeatValStr(1, 1), "0.1");
   m.SetFeatValStr(1, 1, "12abc");  // passes the check, fails the conversion
   EXPECT_THROW(m.GetFeatValDouble(1, 1), EConvertError);
+  for (const char* notDecimal : {"0x10", "1e5x", "-0X1p3"}) {
+    m.SetFeatValStr(1, 1, notDecimal);
+    EXPECT_THROW(m.GetFeatValDouble(1, 1), EConvertError) << notDecimal;
+  }
+  m.SetFeatValStr(1, 1, "-2.5E2");
+  EXPECT_DOUBLE_EQ(m.GetFeatValDouble(1, 1), -250.0);
   EXPECT_THROW(m.SetFeatValTriState(1, 1, tsTrue), ETKZDStructError);
 }
 
@@ -130,8 +136,11 @@ TEST(FeatMat, GenerateFeatNames) {
   EXPECT_NE(m.GetFeatProps(1)->FeatName.find("###"), std::string::npos);
   EXPECT_EQ(m.GetFeatProps(2)->FeatName, "254|2|00FE");  // loop stopped at the first failure
   EXPECT_EQ(m.GenerateFeatNames("F", 0, 5, 1, 1), -1);
-  EXPECT_EQ(m.GenerateFeatNames("a%><%D%>", 1, 1, 1, 1), 0);
-  EXPECT_EQ(m.GetFeatProps(1)->FeatName, "a%>1");
+  // A "<%" standing after the next "%>" fails, as does one without any "%>".
+  EXPECT_EQ(m.GenerateFeatNames("a%><%D%>", 1, 1, 1, 1), -2);
+  EXPECT_EQ(m.GenerateFeatNames("a<%D", 1, 1, 1, 1), -2);
+  EXPECT_EQ(m.GenerateFeatNames("<%D%>-<%I%>", 1, 1, 7, 1), 0);
+  EXPECT_EQ(m.GetFeatProps(1)->FeatName, "7-1");
   EXPECT_EQ(FeatMatFormatDateTime("yyyy-mm-dd hh:nn:ss.zzz 'at' d/m", 2024, 3, 7, 9, 5, 2, 45),
             "2024-03-07 09:05:02.045 at 7/3");
   EXPECT_EQ(m.GenerateFeatNames("<%Tyyyy%>", 1, 1, 1, 1), 0);
@@ -190,8 +199,8 @@ TEST(FeatMat, LoadBadFiles) {
   EXPECT_EQ(load("#featdef 2000000000 1\n"), -3);         // huge count
   EXPECT_EQ(load("#featdef 1 1\n1 fplFeatNum x\n1 a\n1 b\n1 c\n1 d\n1 e\n"), -3);
   EXPECT_EQ(load("#featdef 1 1\n9 fplFeatNum 1\n1 a\n1 b\n1 c\n1 d\n1 e\n"), -3);
-  EXPECT_EQ(load("#featvals 5 5\n"), -3);                                  // no definitions
-  EXPECT_EQ(load("#featdef 0 1\n#featvals 3 3\n"), -3);                    // counts differ
+  EXPECT_EQ(load("#featvals 70000 1\n"), -3);  // too many features without definitions
+  EXPECT_EQ(load("#featdef 1 1\n"), -3);       // the six record lines are missing
   EXPECT_EQ(load("#featdef 0 1\n#featvals 0 2000000000\n#featend\n"), 0);  // sparse: no big table
   EXPECT_EQ(m.GetNObjs(), 2000000000);
   EXPECT_EQ(load("#featdef 1 1\n1 fplFeatKind fkString\n1 a\n1 b\n1 c\n1 d\n1 e\n"
@@ -250,6 +259,111 @@ TEST(FeatMat, RenumberAndFindByNumber) {
   EXPECT_EQ(m.FindFeatNum(1), 3);
   EXPECT_EQ(m.FindFeatNum(2), 4);
   EXPECT_EQ(m.FindFeatNum(110), 2);
+}
+
+}  // namespace
+
+namespace {
+
+std::string WriteTemp(const char* tag, const std::string& text) {
+  const std::string path = TempPath(tag);
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+const char kOneStringFeature[] =
+    "1 fplFeatNum 5\n1 fplFeatName width\n1 fplFeatKind fkString\n"
+    "1 fplComment c\n1 fplPresets p\n1 fplSorted true\n";
+
+TEST(FeatMat, DefinitionsOfAnotherVersionAreSkipped) {
+  TFeatureMatrix m;
+  int changes = 0;
+  m.OnChange = [&](TObject*) { ++changes; };
+  // Found but not read: the records are skipped as ordinary lines.
+  const std::string only = WriteTemp("v2", std::string("#featdef 1 2\n") + kOneStringFeature);
+  EXPECT_EQ(m.Load(only), 0);
+  EXPECT_EQ(m.GetNFeats(), 0);
+  EXPECT_EQ(changes, 1);
+  // The value section still loads; its features have cleared records.
+  const std::string withVals =
+      WriteTemp("v2vals", std::string("#featdef 1 2\n") + kOneStringFeature +
+                              "#featvals 1 2\n1 2 x\n#featend\n");
+  EXPECT_EQ(m.Load(withVals), 0);
+  EXPECT_EQ(m.GetNFeats(), 1);
+  EXPECT_EQ(m.GetNObjs(), 2);
+  EXPECT_EQ(m.GetFeatProps(1)->FeatName, "undefined");
+  EXPECT_EQ(m.GetFeatProps(1)->FeatKind, fkUndefined);
+  m.SetFeatType(1, 1, fkString);
+  EXPECT_EQ(m.GetFeatValStr(1, 2), "x");
+  // A version-1 section after it is read as usual.
+  const std::string both = WriteTemp("v2v1", std::string("#featdef 1 2\n") + kOneStringFeature +
+                                                 "#featdef 1 1\n" + kOneStringFeature);
+  EXPECT_EQ(m.Load(both), 0);
+  ASSERT_EQ(m.GetNFeats(), 1);
+  EXPECT_EQ(m.GetFeatProps(1)->FeatName, "width");
+  EXPECT_TRUE(m.GetFeatProps(1)->Sorted);
+  // The count and version must still be numbers.
+  const std::string bad = WriteTemp("v2bad", "#featdef x 2\n");
+  EXPECT_EQ(m.Load(bad), -3);
+  for (const std::string& p : {only, withVals, both, bad}) std::remove(p.c_str());
+}
+
+TEST(FeatMat, ValueSectionSetsBothCounts) {
+  TFeatureMatrix m;
+  // Without definitions: cleared records for every feature it sizes.
+  const std::string bare = WriteTemp("bare", "#featvals 3 4\n2 4 v\n");
+  EXPECT_EQ(m.Load(bare), 0);
+  EXPECT_EQ(m.GetNFeats(), 3);
+  EXPECT_EQ(m.GetNObjs(), 4);
+  EXPECT_EQ(m.FindFeatName("undefined"), 1);
+  m.SetFeatType(0, 0, fkString);
+  EXPECT_EQ(m.GetFeatValStr(2, 4), "v");
+  // More features than defined: the defined records stay, new ones are cleared.
+  const std::string more = WriteTemp(
+      "more", std::string("#featdef 1 1\n") + kOneStringFeature + "#featvals 2 1\n2 1 y\n");
+  EXPECT_EQ(m.Load(more), 0);
+  ASSERT_EQ(m.GetNFeats(), 2);
+  EXPECT_EQ(m.GetFeatProps(1)->FeatName, "width");
+  EXPECT_EQ(m.GetFeatProps(2)->FeatKind, fkUndefined);
+  // Fewer: the records beyond the count go.
+  const std::string fewer =
+      WriteTemp("fewer", std::string("#featdef 1 1\n") + kOneStringFeature + "#featvals 0 3\n");
+  EXPECT_EQ(m.Load(fewer), 0);
+  EXPECT_EQ(m.GetNFeats(), 0);
+  EXPECT_EQ(m.GetNObjs(), 3);
+  for (const std::string& p : {bare, more, fewer}) std::remove(p.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(FeatMat, SaveReplacesTheFileWhole) {
+  const std::string path = TempPath("replace");
+  const std::string old = path + ".old";
+  std::ofstream(path, std::ios::binary) << "previous version, longer than the new one";
+  ASSERT_EQ(::link(path.c_str(), old.c_str()), 0);
+  TFeatureMatrix m;
+  m.Resize(1, 1);
+  m.SetFeatType(1, 1, fkString);
+  m.SetFeatValStr(1, 1, "v");
+  m.Save(path);
+  EXPECT_EQ(
+      Slurp(path),
+      "#featdef 1 1\r\n1 fplFeatNum 0\r\n1 fplFeatName undefined\r\n1 fplFeatKind fkString\r\n"
+      "1 fplComment \r\n1 fplPresets \r\n1 fplSorted FALSE\r\n#featvals 1 1\r\n1 1 v\r\n"
+      "#featend\r\n");
+  // The new text went to a new file renamed into place; the old one was not
+  // truncated on the way.
+  EXPECT_EQ(Slurp(old), "previous version, longer than the new one");
+  EXPECT_THROW(m.Save("/nonexistent/dir/featmat.txt"), EInOutError);
+  std::remove(path.c_str());
+  std::remove(old.c_str());
 }
 
 }  // namespace

@@ -62,6 +62,25 @@ TEST(StringArray, CellsIncludeColumnZeroAndIgnoreOutOfRange) {
   EXPECT_EQ(a.GetRowAttrib(1), 9);
 }
 
+TEST(StringArray, EmptyRowsAndColumns) {
+  TStringArray a;
+  a.Resize(2, 3);
+  a.SetString(0, 1, "label");  // column 0 is not part of a row's data
+  a.SetString(1, 2, "   ");    // blanks only count as empty
+  a.SetString(2, 3, " x ");
+  EXPECT_TRUE(a.RowEmpty(1));
+  EXPECT_TRUE(a.RowEmpty(2));
+  EXPECT_FALSE(a.RowEmpty(3));
+  EXPECT_FALSE(a.ColumnEmpty(0));
+  EXPECT_TRUE(a.ColumnEmpty(1));
+  EXPECT_FALSE(a.ColumnEmpty(2));
+  // Out of range: the neutral answer false, as for every read.
+  EXPECT_FALSE(a.RowEmpty(0));
+  EXPECT_FALSE(a.RowEmpty(4));
+  EXPECT_FALSE(a.ColumnEmpty(-1));
+  EXPECT_FALSE(a.ColumnEmpty(3));
+}
+
 TEST(StringArray, PoolReusesSlotsAndCompacts) {
   TStringArray a;
   a.Resize(2, 3);
@@ -426,6 +445,25 @@ TEST(StringArray, XmlRoundTrip) {
   ASSERT_TRUE(b.LoadFromXMLFile(tf.name, "g"));
   EXPECT_EQ(b.GetString(0, 1), "col zero");
   EXPECT_EQ(Column(b, 3), Column(a, 3));
+}
+
+TEST(StringArray, XmlSaveReplacesTheFileWhole) {
+  TempFile tf;
+  tf.Put("previous content");
+  const std::string old = tf.name + ".old";
+  ASSERT_EQ(::link(tf.name.c_str(), old.c_str()), 0);
+  TStringArray a;
+  a.SetString(1, 1, "x");
+  a.SaveAsXMLFile(tf.name, "g");
+  TStringArray b;
+  ASSERT_TRUE(b.LoadFromXMLFile(tf.name, "g"));
+  EXPECT_EQ(b.GetString(1, 1), "x");
+  // A new file took the name; the old one was never truncated.
+  std::ifstream in(old, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "previous content");
+  std::remove(old.c_str());
+  EXPECT_THROW(a.SaveAsXMLFile("/nonexistent/dir/a.xml", "g"), tkz::EInOutError);
+  EXPECT_NE(::access((tf.name + ".tmp~").c_str(), F_OK), 0);
 }
 
 TEST(StringArray, XmlBadInputLeavesArrayAlone) {
