@@ -742,6 +742,14 @@ void TFeatureMatrix::SaveToOpenFile(TTextFile& F) const {
 }
 
 void TFeatureMatrix::WriteLines(const std::function<void(const std::string&)>& Out) const {
+  const auto breaks = [](const std::string& t) { return t.find_first_of("\r\n") != t.npos; };
+  for (int32_t i = 1; i <= nfeats_; ++i) {
+    const TFeatMatProps& p = *props_[i - 1];
+    bool bad = breaks(p.FeatName) || breaks(p.Comment) || breaks(p.Presets);
+    for (const auto& [j, v] : vals_[i - 1]) bad = bad || breaks(v);
+    if (bad)
+      Fail(": feature " + std::to_string(i) + " holds a line break, which the file cannot store");
+  }
   Out("#featdef " + std::to_string(nfeats_) + " 1");
   for (int32_t i = 1; i <= nfeats_; ++i) {
     const TFeatMatProps& p = *props_[i - 1];

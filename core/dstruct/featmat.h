@@ -115,7 +115,10 @@ class TFeatureMatrix : public TComponent {
   void AssignTo(TPersistent* Dest) const override;
 
   // Creates or replaces the file through a temporary file beside it; errors
-  // pass to the caller and leave an existing file untouched.
+  // pass to the caller and leave an existing file untouched. The format is
+  // one line per item and has no escapes, so a name, comment, preset or value
+  // holding a carriage return or line feed would come back as different data:
+  // both Save functions then raise ETKZDStructError before writing anything.
   void Save(const std::string& FileName) const;
   void SaveToOpenFile(TTextFile& F) const;
   // 0 ok, -1 missing file, -2 no section found, -3 read or conversion failure.

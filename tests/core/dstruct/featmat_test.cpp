@@ -366,4 +366,24 @@ TEST(FeatMat, SaveReplacesTheFileWhole) {
   std::remove(old.c_str());
 }
 
+TEST(FeatMat, LineBreaksAreRefusedBeforeAnythingIsWritten) {
+  const std::string path = TempPath("breaks");
+  std::ofstream(path, std::ios::binary) << "kept";
+  TFeatureMatrix m;
+  m.Resize(2, 2);
+  m.SetFeatType(2, 2, fkString);
+  m.SetFeatValStr(2, 2, "two\nlines");
+  EXPECT_THROW(m.Save(path), ETKZDStructError);
+  EXPECT_EQ(Slurp(path), "kept");
+  m.SetFeatValStr(2, 2, "one line");
+  m.GetFeatProps(1)->Comment = "a\rb";
+  TTextFile f;
+  f.AssignFile(path);
+  f.Rewrite();
+  EXPECT_THROW(m.SaveToOpenFile(f), ETKZDStructError);
+  f.CloseFile();
+  EXPECT_EQ(Slurp(path), "");
+  std::remove(path.c_str());
+}
+
 }  // namespace
