@@ -3,6 +3,7 @@
 
 #include <istream>
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -84,5 +85,19 @@ struct CodecOptions {
 // Encodes or decodes In into Out. Returns 1 with a message when the data
 // cannot be decoded, else 0.
 int RunCodec(const CodecOptions& options, std::ostream& out);
+
+struct ColorOptions {
+  std::string Value;  // a colour name (any case) or hex text ("$FF00", "000000FF")
+};
+
+// Prints the colour as one JSON object: {"name","hex","r","g","b","hsl",
+// "hsv","cmyk","gray"} (name: the table's name for the value, "" if none).
+// A name is looked up first; other text must be hex digits only (after an
+// optional "$"). Anything else gives 1 after "tkz: <reason>" on err.
+int RunColor(const ColorOptions& options, std::ostream& out, std::ostream& err);
+
+// The colour part of the tour: writes colour_arrays.png (the predefined
+// colour scales as labelled bands) into dir and shows a few look-ups.
+nlohmann::json DemoColours(std::ostream& out, const std::string& dir);
 
 }  // namespace tkz::tool

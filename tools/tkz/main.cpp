@@ -66,6 +66,12 @@ int main(int argc, char** argv) {
   bool noBreaks = false;
   encode_cmd->add_flag("--no-breaks", noBreaks, "No line breaks in the encoded text");
 
+  tkz::tool::ColorOptions color;
+  CLI::App* color_cmd = app.add_subcommand(
+      "color", "A colour by name or hex text in RGB, HSL, HSV, CMYK and grey (JSON)");
+  color_cmd->add_option("VALUE", color.Value, "Colour name (any case) or hex text such as $FF00")
+      ->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -83,6 +89,7 @@ int main(int argc, char** argv) {
     if (decode_cmd->parsed()) return tkz::tool::RunCodec(decode, std::cout);
     if (tags_cmd->parsed()) return tkz::tool::RunTags(tags, std::cout);
     if (regex_cmd->parsed()) return tkz::tool::RunRegex(regex, std::cin, std::cout, std::cerr);
+    if (color_cmd->parsed()) return tkz::tool::RunColor(color, std::cout, std::cerr);
   } catch (const std::exception& e) {
     std::cerr << "tkz: " << e.what() << "\n";
     return 1;
