@@ -291,9 +291,8 @@ bool TColorArray::LoadFromFile(const std::string& FileName, bool AdjustSize) {
   }
   const bool ok = ReadFromOpenTextFile(f, AdjustSize);
   try {
-    f.CloseFile();
+    f.CloseFile();  // closing after reading writes nothing
   } catch (const std::exception&) {
-    return false;
   }
   return ok;
 }

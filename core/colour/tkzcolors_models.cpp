@@ -80,7 +80,7 @@ Extremes FindExtremes(int r, int g, int b) {
 }
 
 // The hexcone hue in degrees (0..360) of a colour with spread d > 0.
-double HexconeHue(int r, int g, int b, const Extremes& e, double d) {
+double HexconeHue(double r, double g, double b, const Extremes& e, double d) {
   double h;
   if (e.channel == 0)
     h = (g - b) / d;

@@ -145,6 +145,8 @@ TEST(ColourHSV, ForwardValues) {
   EXPECT_DOUBLE_EQ(h, 300);
   RGBtoHSV(0, 255, 255, h, s, v);  // green wins the tie with blue
   EXPECT_DOUBLE_EQ(h, 180);
+  RGBtoHSV(INT32_MAX, 0, INT32_MIN, h, s, v);  // out of range, but well defined
+  EXPECT_DOUBLE_EQ(h, 60 * (0 - static_cast<double>(INT32_MIN)) / (INT32_MAX - double{INT32_MIN}));
   ColorToHSV(RGB(200, 100, 50), h, s, v);
   EXPECT_DOUBLE_EQ(h, 20);
   EXPECT_DOUBLE_EQ(s, 0.75);
