@@ -120,5 +120,18 @@ int RunGeo(const GeoOptions& options, std::istream& in, std::ostream& out);
 // The geodesy part of the tour: a UTM zone, a point to UTM and back, UPS at a
 // pole, a datum shift from OSGB 1936 to WGS 84.
 nlohmann::json DemoGeodesy(std::ostream& out);
+struct ColorOptions {
+  std::string Value;  // a colour name (any case) or hex text ("$FF00", "000000FF")
+};
+
+// Prints the colour as one JSON object: {"name","hex","r","g","b","hsl",
+// "hsv","cmyk","gray"} (name: the table's name for the value, "" if none).
+// A name is looked up first; other text must be hex digits only (after an
+// optional "$"). Anything else gives 1 after "tkz: <reason>" on err.
+int RunColor(const ColorOptions& options, std::ostream& out, std::ostream& err);
+
+// The colour part of the tour: writes colour_arrays.png (the predefined
+// colour scales as labelled bands) into dir and shows a few look-ups.
+nlohmann::json DemoColours(std::ostream& out, const std::string& dir);
 
 }  // namespace tkz::tool

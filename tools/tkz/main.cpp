@@ -73,6 +73,11 @@ int main(int argc, char** argv) {
       ->default_val(500);
   tkz::tool::GeoOptions geo;
   CLI::App* geo_cmd = tkz::tool::AddGeoCommands(app, geo);
+  tkz::tool::ColorOptions color;
+  CLI::App* color_cmd = app.add_subcommand(
+      "color", "A colour by name or hex text in RGB, HSL, HSV, CMYK and grey (JSON)");
+  color_cmd->add_option("VALUE", color.Value, "Colour name (any case) or hex text such as $FF00")
+      ->required();
 
   try {
     app.parse(argc, argv);
@@ -93,6 +98,7 @@ int main(int argc, char** argv) {
     if (regex_cmd->parsed()) return tkz::tool::RunRegex(regex, std::cin, std::cout, std::cerr);
     if (cpu_cmd->parsed()) return tkz::tool::RunCpu(cpu, std::cout);
     if (geo_cmd->parsed()) return tkz::tool::RunGeo(geo, std::cin, std::cout);
+    if (color_cmd->parsed()) return tkz::tool::RunColor(color, std::cout, std::cerr);
   } catch (const std::exception& e) {
     std::cerr << "tkz: " << e.what() << "\n";
     return 1;

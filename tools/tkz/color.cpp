@@ -1,0 +1,62 @@
+// tkz color: a colour by name or hex text, in every colour model.
+#include <cctype>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+
+#include "core/colour/tkzcolors.h"
+#include "tools/tkz/commands.h"
+
+namespace tkz::tool {
+
+namespace {
+
+// Hex text as HexStrToColor reads it, with nothing else: blanks, an optional
+// leading "$", blanks, then only hex digits (at least one) and blanks after.
+bool IsHexText(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return false;
+  const size_t last = text.find_last_not_of(' ');
+  size_t i = first;
+  if (text[i] == '$') ++i;
+  while (i <= last && text[i] == ' ') ++i;
+  if (i > last) return false;
+  for (; i <= last; ++i)
+    if (!std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
+  return true;
+}
+
+}  // namespace
+
+int RunColor(const ColorOptions& options, std::ostream& out, std::ostream& err) {
+  TColor c;
+  if (const int index = FindColorName(options.Value); index >= 0) {
+    c = AllTKZColors[static_cast<size_t>(index)];
+  } else if (IsHexText(options.Value)) {
+    c = HexStrToColor(options.Value);
+  } else {
+    err << "tkz: not a colour name or hex colour: \"" << options.Value << "\"\n";
+    return 1;
+  }
+  const std::string hex = ColorToHexStr(c);
+  const std::string name = ObtainColorName(c);
+  double h, s, l, hv, sv, v, cy, m, y, k;
+  ColorToHSL(c, h, s, l);
+  ColorToHSV(c, hv, sv, v);
+  RGBtoCMY(GetRValue(c), GetGValue(c), GetBValue(c), cy, m, y);
+  CMYtoCMYK(cy, m, y, k);
+  nlohmann::ordered_json j;
+  j["name"] = name == hex ? "" : name;
+  j["hex"] = hex;
+  j["r"] = GetRValue(c);
+  j["g"] = GetGValue(c);
+  j["b"] = GetBValue(c);
+  j["hsl"] = {h, s, l};
+  j["hsv"] = {hv, sv, v};
+  j["cmyk"] = {cy, m, y, k};
+  j["gray"] = ColorToGray(c);
+  out << j.dump() << "\n";
+  return 0;
+}
+
+}  // namespace tkz::tool
