@@ -200,26 +200,6 @@ TVariant ValueFromText(int type, const std::string& text) {
   }
 }
 
-// Like FindXMLElement, but hands back the opening line as written.
-bool FindAssocElement(TTextFile& f, const std::string& Id, std::string& Line) {
-  const std::string wanted = AnsiLowerCase(StripLTBlanks(Id));
-  while (!f.Eof()) {
-    f.ReadLn(Line);
-    const std::string line = AnsiLowerCase(Line);
-    if (line.find("<assocarray") == std::string::npos ||
-        line.find("quorvatin") == std::string::npos)
-      continue;
-    if (wanted.empty()) return true;
-    const size_t p = line.find("id=\"");
-    if (p == std::string::npos) continue;
-    const size_t q = line.find('"', p + 4);
-    const std::string value =
-        line.substr(p + 4, q == std::string::npos ? std::string::npos : q - p - 4);
-    if (StripLTBlanks(value) == wanted) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 TAssocArray::TAssocArray(TComponent* AOwner) : TComponent(AOwner) {
@@ -394,7 +374,7 @@ void TAssocArray::WriteToXMLStream(TTextFile& f, bool CreateHeader, const std::s
 
 bool TAssocArray::ReadFromXMLStream(TTextFile& f, const std::string& Id) {
   std::string line;
-  if (!FindAssocElement(f, Id, line)) return false;
+  if (!FindXMLElement(f, "assocarray", Id, &line)) return false;
   TStrArray().swap(keys_);
   TVariantArray().swap(values_);
   // The element's own attributes follow the frame's id attribute; looking

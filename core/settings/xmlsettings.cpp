@@ -122,22 +122,29 @@ void WriteXMLFrameEnd(TTextFile& f, const std::string& Element, int Indent) {
   f.WriteLn(XMLIndent(Indent) + "</" + Element + ">");
 }
 
-bool FindXMLElement(TTextFile& f, const std::string& Element, const std::string& Id) {
+bool FindXMLElement(TTextFile& f, const std::string& Element, const std::string& Id,
+                    std::string* OpeningLine) {
   const std::string open = "<" + AnsiLowerCase(Element);
   const std::string wanted = AnsiLowerCase(StripLTBlanks(Id));
-  std::string line;
+  std::string raw;
   while (!f.Eof()) {
-    f.ReadLn(line);
-    line = AnsiLowerCase(line);
+    f.ReadLn(raw);
+    const std::string line = AnsiLowerCase(raw);
     if (line.find(open) == std::string::npos || line.find("quorvatin") == std::string::npos)
       continue;
-    if (wanted.empty()) return true;
-    const size_t p = line.find("id=\"");
-    if (p == std::string::npos) continue;
-    const size_t q = line.find('"', p + 4);
-    const std::string value =
-        line.substr(p + 4, q == std::string::npos ? std::string::npos : q - p - 4);
-    if (StripLTBlanks(value) == wanted) return true;
+    bool found = wanted.empty();
+    if (!found) {
+      const size_t p = line.find("id=\"");
+      if (p == std::string::npos) continue;
+      const size_t q = line.find('"', p + 4);
+      const std::string value =
+          line.substr(p + 4, q == std::string::npos ? std::string::npos : q - p - 4);
+      found = StripLTBlanks(value) == wanted;
+    }
+    if (found) {
+      if (OpeningLine) *OpeningLine = raw;
+      return true;
+    }
   }
   return false;
 }

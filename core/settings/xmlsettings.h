@@ -88,8 +88,10 @@ void WriteXMLFrameStart(TTextFile& f, bool WriteXMLHeader, const std::string& Wh
 // Writes the closing tag of Element.
 void WriteXMLFrameEnd(TTextFile& f, const std::string& Element, int Indent);
 // Reads lines until the opening line of Element (with Id, when not empty);
-// false at the end of the file. The file then stands after that line.
-bool FindXMLElement(TTextFile& f, const std::string& Element, const std::string& Id);
+// false at the end of the file. The file then stands after that line, which
+// is handed back as written through OpeningLine when that is given.
+bool FindXMLElement(TTextFile& f, const std::string& Element, const std::string& Id,
+                    std::string* OpeningLine = nullptr);
 // Reads the next tag of an element body: skips up to "<", takes the tag text
 // up to ">" and splits it into lower-cased Name, Attributes and, for a tag
 // that is not self-closing, the Contents up to the next "</". False at the
