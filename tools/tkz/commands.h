@@ -85,4 +85,16 @@ struct CodecOptions {
 // cannot be decoded, else 0.
 int RunCodec(const CodecOptions& options, std::ostream& out);
 
+struct CopyOptions {
+  std::string Source;  // a file or a directory
+  std::string Dest;
+};
+
+// Copies a file (FileCopyFeedBk) or the contents of a directory tree
+// (CopyFileTree) with read-only cleared, drawing a progress bar on err when
+// standard error is a terminal. Returns 0, or the copy's result code negated
+// (1 source cannot be opened, 2 destination cannot be created, 3 write
+// error, 4 read error) after writing "tkz: " and the reason to err.
+int RunCopy(const CopyOptions& options, std::ostream& err);
+
 }  // namespace tkz::tool
