@@ -21,8 +21,8 @@ namespace {
 
 // The observable unit of a copy: progress is reported per block.
 constexpr int64_t kBlock = 8192;
-// What is read and written per system call; a whole number of blocks, so
-// that the progress calls come out exactly as with 8192-byte reads.
+// What is moved between progress reports; a whole number of blocks, so that
+// the progress calls come out exactly as with one 8192-byte read at a time.
 constexpr size_t kChunk = 128 * kBlock;
 
 // The copy state, one per process.
@@ -40,23 +40,57 @@ CopyState& State() {
   return s;
 }
 
-// Fills buf with up to n bytes; stops early only at the end of the file or on
-// an error (err then holds its number).
-size_t ReadFull(int fd, char* buf, size_t n, int& err) {
-  size_t got = 0;
-  err = 0;
-  while (got < n) {
-    const ssize_t r = read(fd, buf + got, n - got);
-    if (r < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      break;
+// Moves up to n bytes from `in` to `out`, in the kernel (copy_file_range)
+// while that works, else through buf (kChunk bytes). Stops early only at the
+// end of the source or on an error (readErr or writeErr then set; the bytes
+// of a failed write do not count as moved).
+class Mover {
+ public:
+  Mover(int in, int out, bool kernel) : in_(in), out_(out), kernel_(kernel) {}
+
+  size_t Move(size_t n, int& readErr, int& writeErr) {
+    readErr = writeErr = 0;
+    size_t moved = 0;
+    while (moved < n) {
+      if (kernel_) {
+        const ssize_t r = copy_file_range(in_, nullptr, out_, nullptr, n - moved, 0);
+        if (r > 0) {
+          moved += static_cast<size_t>(r);
+          total_ += static_cast<size_t>(r);
+          continue;
+        }
+        if (r < 0 && errno == EINTR) continue;
+        // End of the file, unless nothing came at all (file systems that
+        // cannot copy in the kernel may say 0); any failure is retried with
+        // plain reads and writes, which tell a read from a write error.
+        if (r == 0 && total_ > 0) break;
+        kernel_ = false;
+        continue;
+      }
+      if (!buf_) buf_.reset(new char[kChunk]);
+      const ssize_t r = read(in_, buf_.get(), std::min(n - moved, kChunk));
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        readErr = errno;
+        break;
+      }
+      if (r == 0) break;
+      if (!fswalk::WriteAll(out_, buf_.get(), static_cast<size_t>(r))) {
+        writeErr = errno ? errno : EIO;
+        break;
+      }
+      moved += static_cast<size_t>(r);
+      total_ += static_cast<size_t>(r);
     }
-    if (r == 0) break;
-    got += static_cast<size_t>(r);
+    return moved;
   }
-  return got;
-}
+
+ private:
+  int in_, out_;
+  bool kernel_;
+  size_t total_ = 0;
+  std::unique_ptr<char[]> buf_;
+};
 
 bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -90,39 +124,37 @@ int CopyOneFile(const std::string& source, const std::string& dest, bool clearRe
   posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
   CopyState& state = State();
-  std::unique_ptr<char[]> buf(new char[kChunk]);
+  Mover mover(in.get(), out.get(), S_ISREG(srcStat.st_mode) && size > 0);
   int64_t copied = 0;
   int result = 0;
   bool stop = false;
   bool aborted = false;
   while (!stop) {
-    int readErr = 0;
-    const size_t got = ReadFull(in.get(), buf.get(), kChunk, readErr);
-    // A chunk holds whole blocks and, at the end of the file, one short
-    // (possibly empty) block, each reported before it is written.
+    int readErr = 0, writeErr = 0;
+    const size_t got = mover.Move(kChunk, readErr, writeErr);
+    // The chunk holds whole blocks and, at the end of the file, one short
+    // (possibly empty) block; each is reported as the block just read. An
+    // abort keeps the blocks up to the one being reported.
+    const bool failed = readErr != 0 || writeErr != 0;
     const size_t full = got / kBlock * kBlock;
-    const bool atEnd = readErr == 0 && got < kChunk;
-    size_t end = 0;
+    const bool atEnd = !failed && got < kChunk;
+    size_t kept = got;
     for (size_t off = 0; off < full || (atEnd && off == full); off += kBlock) {
       Report(progress, copied + static_cast<int64_t>(off), size);
-      end = std::min(off + static_cast<size_t>(kBlock), got);
       if (off == full) {
         stop = true;
         break;
       }
       if (state.abort) {
+        kept = off + kBlock;
         stop = aborted = true;
         break;
       }
     }
-    if (readErr != 0 && !stop) end = full;  // the block that failed is not written
-    if (!fswalk::WriteAll(out.get(), buf.get(), end)) {
-      result = -3;
-      break;
-    }
-    copied += static_cast<int64_t>(end);
-    if (readErr != 0 && !stop) {
-      result = -4;
+    copied += static_cast<int64_t>(kept);
+    if (kept < got && ftruncate(out.get(), copied) != 0) result = -3;
+    if (failed) {
+      result = writeErr != 0 ? -3 : -4;
       break;
     }
   }
