@@ -162,6 +162,38 @@ TEST_F(TempDirTest, RecycleBinFollowsTheTrashSpecification) {
   EXPECT_EQ(MoveToRecycleBin(Path("work/none*")), 0);
 }
 
+TEST_F(TempDirTest, RecycleBinOnAnotherFileSystemUsesItsOwnTrash) {
+  // /dev/shm is a file system of its own on Linux.
+  struct stat shm, here;
+  if (stat("/dev/shm", &shm) != 0 || stat(dir_.c_str(), &here) != 0 || shm.st_dev == here.st_dev ||
+      access("/dev/shm", W_OK) != 0)
+    GTEST_SKIP() << "no separate writable /dev/shm";
+  ScopedEnv data("XDG_DATA_HOME", Path("data"));
+  std::string tmpl = "/dev/shm/tkz_trash_XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+  const std::string trash = "/dev/shm/.Trash-" + std::to_string(getuid());
+  const bool trashExisted = fs::exists(trash);
+  const std::string sub = tmpl.substr(std::string("/dev/shm/").size());
+  Put(tmpl + "/f.txt", "shm");
+
+  EXPECT_EQ(MoveToRecycleBin(tmpl + "/f.txt"), 1);
+  std::string info;
+  for (const auto& e : fs::directory_iterator(trash + "/info")) {
+    const std::string text = Slurp(e.path());
+    if (text.find("Path=" + sub + "/f.txt\n") != std::string::npos) info = e.path();
+  }
+  ASSERT_NE(info, "") << "no info file with the relative path";
+  const std::string moved = trash + "/files/" + fs::path(info).stem().string();
+  EXPECT_EQ(Slurp(moved), "shm");
+  EXPECT_FALSE(fs::exists(Path("data/Trash/files/f.txt")));
+  EXPECT_EQ(fs::status(trash).permissions() & fs::perms::all, fs::perms::owner_all);
+
+  fs::remove(moved);
+  fs::remove(info);
+  fs::remove_all(tmpl);
+  if (!trashExisted) fs::remove_all(trash);
+}
+
 TEST_F(TempDirTest, FolderQueries) {
   Put(Path("f"), std::string(12345, 'x'));
   EXPECT_EQ(GetFileSize(Path("f")), 12345);
