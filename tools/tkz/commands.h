@@ -3,6 +3,7 @@
 
 #include <istream>
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -96,5 +97,9 @@ struct CopyOptions {
 // (1 source cannot be opened, 2 destination cannot be created, 3 write
 // error, 4 read error) after writing "tkz: " and the reason to err.
 int RunCopy(const CopyOptions& options, std::ostream& err);
+
+// The tour's section on file services (copying with progress, tree walks,
+// text scanners, passwords, drives); writes below dir + "/filesys".
+nlohmann::json DemoFilesys(std::ostream& out, const std::string& dir);
 
 }  // namespace tkz::tool
