@@ -179,7 +179,9 @@ using TLineCountFeedback = void (*)(TObject* Sender, double Lines, double Unused
 using TNumericFeedback = std::function<void(TObject* Sender, double num)>;
 using TStringFeedback = std::function<void(TObject* Sender, const std::string& msg)>;
 
-// Copies the file Source to Dest in blocks of 8192 bytes. Result:
+// Copies the file Source to Dest, reporting progress per block of 8192
+// bytes. (The data moves in larger pieces, inside the kernel where the file
+// systems allow it; the blocks are what Progress sees.) Result:
 //    0 success (also when Source and Dest are the same file: nothing is done
 //      and Progress is not called; also after AbortAnyFileCopying),
 //   -1 Source cannot be opened (missing, unreadable, or a directory),
@@ -187,17 +189,19 @@ using TStringFeedback = std::function<void(TObject* Sender, const std::string& m
 // - Dest naming an existing directory means Dest + "/" + name of Source.
 // - An existing Dest is overwritten. Source and Dest are the same file when
 //   both names lead to one inode (hard links, "./a" and "a"): never truncated.
-// - Progress(0, size) first; then, after each 8192-byte block is read and
-//   before it is written, Progress(bytes copied before the block, size),
-//   the last (short, possibly empty) block included; finally
-//   Progress(bytes copied, size). A 20000-byte file gives 0, 0, 8192, 16384,
-//   20000.
+// - Progress(0, size) first; then, for each 8192-byte block,
+//   Progress(bytes copied before the block, size), the last (short, possibly
+//   empty) block included; finally Progress(bytes copied, size). A
+//   20000-byte file gives 0, 0, 8192, 16384, 20000; a 16384-byte one 0, 0,
+//   8192, 16384, 16384. Done and Total are 64-bit: files over 2 GiB count
+//   right.
 // - A finished copy gets Source's access and modification times. With
 //   ClearReadOnly, Dest also gets Source's permission bits with owner write
 //   added; otherwise it keeps those it was created with (0666 less the
 //   umask, or the old file's).
-// - AbortAnyFileCopying stops the copy after its current block: Dest is left
-//   partial, keeps the time of the copy, and the result is still 0;
+// - AbortAnyFileCopying (from Progress or another thread) stops the copy
+//   after the block being reported: Dest holds the blocks up to and
+//   including it, keeps the time of the copy, and the result is still 0;
 //   FileCopyAborted() then tells.
 int FileCopyFeedBk(const std::string& Source, const std::string& Dest, bool ClearReadOnly,
                    const TFileCopyProgress& Progress = {});

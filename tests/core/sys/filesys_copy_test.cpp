@@ -67,6 +67,20 @@ TEST_F(FileCopy, LargeFileKeepsPerBlockProgress) {
   EXPECT_EQ(Slurp(Path("big2")), Bytes(size));
 }
 
+TEST_F(FileCopy, PipeSourceIsReadPlainly) {
+  // Not a regular file: no size, and read() instead of a kernel copy.
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const std::string data = Bytes(20000);
+  ASSERT_EQ(write(fds[1], data.data(), data.size()), static_cast<ssize_t>(data.size()));
+  close(fds[1]);
+  EXPECT_EQ(Copy("/proc/self/fd/" + std::to_string(fds[0]), Path("b")), 0);
+  close(fds[0]);
+  EXPECT_EQ(done, (std::vector<int64_t>{0, 0, 8192, 16384, 20000}));
+  EXPECT_EQ(totals, std::vector<int64_t>(5, 0));
+  EXPECT_EQ(Slurp(Path("b")), data);
+}
+
 TEST_F(FileCopy, SameFileIsLeftAloneWithoutCallbacks) {
   Put(Path("a"), "keep me");
   EXPECT_EQ(Copy(Path("a"), Path("a")), 0);
