@@ -211,12 +211,11 @@ int FileCopyFeedBk(const std::string& Source, const std::string& Dest, bool Clea
 // (progress forwarded with the destination name and the count, and one more
 // call with the final values); a symbolic link is copied as a link with the
 // same target (one Feedback call with 0, 0); other entries (pipes, sockets,
-// devices) are skipped. Directories equal as strings (after adding "/") are
-// not copied. DestDir inside SourceDir is fine: the walk never enters the
-// destination. The walk stops after AbortAnyFileCopying.
-// Returns 0, or the first failure: a FileCopyFeedBk code, -2 when a
-// directory or link cannot be created, -1 when a source directory cannot be
-// read; the walk goes on after a failure.
+// devices) are skipped. Nothing is copied when both name the same directory
+// (equal as strings after adding "/", or one directory under two names). DestDir inside SourceDir
+// is fine: the walk never enters the destination. The walk stops after AbortAnyFileCopying. Returns
+// 0, or the first failure: a FileCopyFeedBk code, -2 when a directory or link cannot be created, -1
+// when a source directory cannot be read; the walk goes on after a failure.
 int CopyFileTree(const std::string& SourceDir, const std::string& DestDir, bool ClearReadOnly,
                  const TFileTreeProgress& Feedback = {});
 

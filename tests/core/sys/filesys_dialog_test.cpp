@@ -4,12 +4,15 @@
 #include <stdlib.h>
 
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/types/tkzbase.h"
 #include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
 
 namespace tkz {
 namespace {
@@ -108,6 +111,48 @@ TEST_F(SaveDialog, StandardProviderWithoutDisplayReportsDialogFailure) {
       ETKZFileSysError);
   if (display) setenv("DISPLAY", saved_display.c_str(), 1);
   if (wayland) setenv("WAYLAND_DISPLAY", saved_wayland.c_str(), 1);
+}
+
+// A stand-in for zenity on the PATH: records its arguments, then prints a
+// chosen name, or exits with the status written to the file "status".
+TEST_F(SaveDialog, StandardProviderRunsZenity) {
+  SetSaveDialogProvider(nullptr);
+  fs::create_directory(Path("bin"));
+  Put(Path("bin/zenity"),
+      "#!/bin/sh\n"
+      "d=$(dirname \"$0\")\n"
+      "printf '%s\\n' \"$@\" > \"$d/args\"\n"
+      "if [ -f \"$d/status\" ]; then exit $(cat \"$d/status\"); fi\n"
+      "echo \"$d/chosen.txt\"\n");
+  fs::permissions(Path("bin/zenity"), fs::perms::owner_all);
+  const std::string saved_path = getenv("PATH") ? getenv("PATH") : "";
+  const char* display = getenv("DISPLAY");
+  const std::string saved_display = display ? display : "";
+  setenv("PATH", (Path("bin") + ":/usr/bin:/bin").c_str(), 1);
+  setenv("DISPLAY", ":99", 1);
+
+  dlg.SetParameters(
+      "filter=\"Text files (*.txt)|*.txt;*.text|All|*\" caption=\"Save \xE9t\xE9\" "
+      "initialdir=/data");
+  dlg.SetFileName("draft.txt");
+  dlg.SetFilterIndex(2);
+  EXPECT_TRUE(dlg.Execute());
+  EXPECT_EQ(dlg.GetFileName(), Path("bin/chosen.txt"));
+  EXPECT_EQ(Slurp(Path("bin/args")),
+            "--file-selection\n--save\n--title=Save \xC3\xA9t\xC3\xA9\n"
+            "--filename=/data/draft.txt\n--file-filter=All | *\n"
+            "--file-filter=Text files (*.txt) | *.txt *.text\n");
+
+  Put(Path("bin/status"), "1");  // the user's Cancel
+  EXPECT_FALSE(dlg.Execute());
+  Put(Path("bin/status"), "5");  // anything else is a failure
+  EXPECT_THROW(dlg.Execute(), ETKZFileSysError);
+
+  setenv("PATH", saved_path.c_str(), 1);
+  if (display)
+    setenv("DISPLAY", saved_display.c_str(), 1);
+  else
+    unsetenv("DISPLAY");
 }
 
 TEST_F(SaveDialog, ExistingFileAsksToOverwrite) {
