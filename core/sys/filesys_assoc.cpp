@@ -134,15 +134,37 @@ std::string MimeTypeOf(const std::string& ext) {
   return best;
 }
 
+// The paths below an applications folder that a desktop file ID may stand
+// for: the ID itself, and the ID with dashes read as folder separators
+// ("kde-kate.desktop" may be "kde/kate.desktop"); at most 64 of them, so
+// that an ID full of dashes costs little.
+constexpr size_t kMaxIdPaths = 64;
+
+void IdPaths(const std::string& id, size_t from, std::vector<std::string>& out) {
+  out.push_back(id);
+  for (size_t dash = id.find('-', from); dash != std::string::npos && out.size() < kMaxIdPaths;
+       dash = id.find('-', dash + 1)) {
+    std::string nested = id;
+    nested[dash] = '/';
+    IdPaths(nested, dash + 1, out);
+  }
+}
+
 // The file of an installed, visible desktop entry, "" when there is none.
 std::string DesktopFile(const std::string& id) {
-  if (id.find('/') != std::string::npos || id.rfind(".desktop") == std::string::npos) return "";
+  if (id.find('/') != std::string::npos || id.size() <= 8 ||
+      id.compare(id.size() - 8, 8, ".desktop") != 0)
+    return "";
+  std::vector<std::string> paths;
+  IdPaths(id.substr(0, id.size() - 8), 0, paths);
   for (const std::string& dir : DataDirs()) {
-    const std::string file = dir + "/applications/" + id;
-    if (!std::ifstream(file).is_open()) continue;
-    bool found = false;
-    if (IniValue(file, "[Desktop Entry]", "Hidden", found) == "true") return "";
-    return file;
+    for (const std::string& path : paths) {
+      const std::string file = dir + "/applications/" + path + ".desktop";
+      if (!std::ifstream(file).is_open()) continue;
+      bool found = false;
+      if (IniValue(file, "[Desktop Entry]", "Hidden", found) == "true") return "";
+      return file;
+    }
   }
   return "";
 }

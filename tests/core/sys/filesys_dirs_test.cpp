@@ -305,6 +305,11 @@ TEST_F(ProgAssoc, FindsTheDefaultApplicationsCommand) {
   // A case-sensitive glob.
   EXPECT_EQ(GetProgAssoc("Spc"), "viewer %U");
   EXPECT_EQ(GetProgAssoc("spc"), "");
+  // A desktop file ID whose dashes stand for folders.
+  fs::create_directories(Path("sys/applications/kde/tools"));
+  Put(Path("sys/applications/kde/tools/kate.desktop"), "[Desktop Entry]\nExec=kate %U\n");
+  Put(Path("config/mimeapps.list"), "[Default Applications]\ntext/plain=kde-tools-kate.desktop\n");
+  EXPECT_EQ(GetProgAssoc("txt"), "kate %U");
   // A type without an application, an unknown extension, nonsense.
   EXPECT_EQ(GetProgAssoc("orph"), "");
   EXPECT_EQ(GetProgAssoc("nothing"), "");
