@@ -11,10 +11,17 @@
 //   errors of the module's own raise ETKZFileSysError (core/types/tkzbase.h).
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/platform/classes.h"
+#include "core/platform/stream.h"
+#include "core/platform/stringlist.h"
+#include "core/platform/textfile.h"
+#include "core/types/tkzbase.h"
 
 namespace tkz {
 
@@ -124,5 +131,290 @@ std::string DOSToWinPath(std::string_view Path);
 // already belongs to another entry (that entry is never replaced), or when
 // a matching subdirectory cannot be read.
 void SetAllFilenameCase(std::string_view PathMask, bool ToUpper);
+
+// ================================================= files, folders and drives
+//
+// How the Windows-style services of the module map onto Linux:
+// - Separators: "/" separates directories. Where a function adds a separator
+//   to a directory it adds "/".
+// - Masks (FileMask, PathMask): a directory part up to the last "/" (the
+//   current directory when there is none) and a name mask with "*" and "?",
+//   matched ignoring Windows-1252 case; "*.*" matches every name.
+// - Names keep the case they have on disk: results are never upper-cased, as
+//   the file system here tells "a.txt" from "A.TXT".
+// - Symbolic links: no walker (CopyFileTree, DelDirTree, ScanFilesToStrList,
+//   CountFiles, FileDetect, DeleteFiles, MoveToRecycleBin) ever follows a link
+//   to a directory. Such a link is neither listed as a file nor descended
+//   into; CopyFileTree copies it as a link, DelDirTree removes the link only.
+//   A link cycle therefore cannot make a walker loop.
+// - Read-only: a file is read-only when nobody may write it (no "w" bit);
+//   "clearing" the attribute gives the owner write permission.
+// - Drives: Linux has no drive letters. Drive 2 ("C:") is the root file
+//   system "/"; drives 3 ("D:") to 25 ("Z:") are the other mounted file
+//   systems on block devices (source "/dev/..."), in the order of
+//   /proc/self/mounts, each mount point once; A: and B: never exist.
+//   DriveRootDir tells which folder a drive stands for.
+// - System directories: GetSystemDir "/usr/lib" (the shared libraries),
+//   GetWindowsDir "/etc" (the system's configuration), GetTempDir $TMPDIR or
+//   "/tmp".
+// - Recycle bin: the freedesktop.org Trash specification (see
+//   MoveToRecycleBin), so that a desktop's trash can restore the files.
+// - File associations: the XDG MIME database and mimeapps.list (see
+//   GetProgAssoc).
+
+// ------------------------------------------------------------ copying files
+
+// Progress of one file copy: bytes copied so far, size of the file.
+using TFileCopyProgress = std::function<void(int64_t Done, int64_t Total)>;
+// Progress of a tree copy: the current file's progress, the destination
+// name of the current file and the number of entries copied so far.
+using TFileTreeProgress =
+    std::function<void(int64_t Done, int64_t Total, const std::string& CurrentFile, int FileCount)>;
+// Feedback of the directory walkers: the directory about to be searched and
+// the number of files found so far.
+using TFileScanFeedback = std::function<void(const std::string& Dir, int Found)>;
+// Feedback of CountLinesInTextFile: no sender, the lines so far, 0.
+using TLineCountFeedback = void (*)(TObject* Sender, double Lines, double Unused);
+
+using TNumericFeedback = std::function<void(TObject* Sender, double num)>;
+using TStringFeedback = std::function<void(TObject* Sender, const std::string& msg)>;
+
+// Copies the file Source to Dest, reporting progress per block of 8192
+// bytes. (The data moves in larger pieces, inside the kernel where the file
+// systems allow it; the blocks are what Progress sees.) Result:
+//    0 success (also when Source and Dest are the same file: nothing is done
+//      and Progress is not called; also after AbortAnyFileCopying),
+//   -1 Source cannot be opened (missing, unreadable, or a directory),
+//   -2 Dest cannot be created, -3 write error, -4 read error.
+// - Dest naming an existing directory means Dest + "/" + name of Source.
+// - An existing Dest is overwritten. Source and Dest are the same file when
+//   both names lead to one inode (hard links, "./a" and "a"): never truncated.
+// - Progress(0, size) first; then, for each 8192-byte block,
+//   Progress(bytes copied before the block, size), the last (short, possibly
+//   empty) block included; finally Progress(bytes copied, size). A
+//   20000-byte file gives 0, 0, 8192, 16384, 20000; a 16384-byte one 0, 0,
+//   8192, 16384, 16384. Done and Total are 64-bit: files over 2 GiB count
+//   right.
+// - A finished copy gets Source's access and modification times. With
+//   ClearReadOnly, Dest also gets Source's permission bits with owner write
+//   added; otherwise it keeps those it was created with (0666 less the
+//   umask, or the old file's).
+// - AbortAnyFileCopying (from Progress or another thread) stops the copy
+//   after the block being reported: Dest holds the blocks up to and
+//   including it, keeps the time of the copy, and the result is still 0;
+//   FileCopyAborted() then tells.
+int FileCopyFeedBk(const std::string& Source, const std::string& Dest, bool ClearReadOnly,
+                   const TFileCopyProgress& Progress = {});
+
+// Copies the contents of SourceDir into DestDir (created with missing
+// parents), recursively. Each regular file is copied with FileCopyFeedBk
+// (progress forwarded with the destination name and the count, and one more
+// call with the final values); a symbolic link is copied as a link with the
+// same target (one Feedback call with 0, 0); other entries (pipes, sockets,
+// devices) are skipped. Nothing is copied when both name the same directory
+// (equal as strings after adding "/", or one directory under two names). DestDir inside SourceDir
+// is fine: the walk never enters the destination. The walk stops after AbortAnyFileCopying. Returns
+// 0, or the first failure: a FileCopyFeedBk code, -2 when a directory or link cannot be created, -1
+// when a source directory cannot be read; the walk goes on after a failure.
+int CopyFileTree(const std::string& SourceDir, const std::string& DestDir, bool ClearReadOnly,
+                 const TFileTreeProgress& Feedback = {});
+
+// Asks a running copy to stop after its current block (callable from a
+// progress callback or another thread).
+void AbortAnyFileCopying();
+// True when the last FileCopyFeedBk or CopyFileTree was stopped by
+// AbortAnyFileCopying.
+bool FileCopyAborted();
+
+// Copies the text file Source to Dest adding a line feed after every
+// carriage return that is not followed by one (a CR at the very end gets
+// one too). Raises EInOutError when a file cannot be opened or written.
+void EnsureCRLFInFile(const std::string& Source, const std::string& Dest);
+
+// ------------------------------------------------------ files and folders
+
+// Size of the file in bytes (64-bit), 0 for an existing entry that is not a
+// regular file, -1 when nothing of that name exists. Links are followed.
+int64_t GetFileSize(const std::string& FileName);
+
+// Moves every file matching FileMask to the trash, without asking, and
+// returns the number moved. Excluded: names starting with ".", directories
+// and links to directories. Trash as the freedesktop.org specification has it:
+// - a file on the file system of $XDG_DATA_HOME (default ~/.local/share)
+//   goes to $XDG_DATA_HOME/Trash/files, with an info file
+//   Trash/info/<name>.trashinfo holding "[Trash Info]", "Path=" the absolute
+//   path percent-encoded and "DeletionDate=" the local time as
+//   YYYY-MM-DDThh:mm:ss;
+// - a file on another file system goes to $topdir/.Trash/$uid when the
+//   administrator made $topdir/.Trash (a sticky, non-link directory), else to
+//   $topdir/.Trash-$uid, Path then being relative to $topdir (the mount
+//   point);
+// - a name already in the trash gets ".2", ".3", ... before its extension.
+// A file that cannot be moved is left where it is and not counted.
+int MoveToRecycleBin(const std::string& FileMask);
+
+// Deletes every file matching FileMask (same exclusions as MoveToRecycleBin;
+// a link is removed, not its target) and returns the number deleted.
+int DeleteFiles(const std::string& FileMask);
+
+// Deletes Dir with everything below it, depth first. A link inside is
+// removed as a link; when Dir itself is a link, only the link is removed.
+// FailedItem is "" on success, else the path of the first entry that could
+// not be deleted (Dir itself when it does not exist), and deleting stops
+// there.
+void DelDirTree(const std::string& Dir, std::string& FailedItem);
+
+enum TTextfileType : uint8_t {
+  tftUnicode_le,
+  tftUnicode_be,
+  tftUnicode4_le,
+  tftUnicode4_be,
+  tftRTF,
+  tftUTF8,
+  tftUnknown
+};
+
+// The kind of text file by its first bytes: EF BB BF UTF-8; FF FE 00 00
+// UTF-32 LE; 00 00 FE FF UTF-32 BE; FF FE UTF-16 LE; FE FF UTF-16 BE; "{\r"
+// RTF; anything else (an empty file too) tftUnknown. A file shorter than
+// four bytes reads as if padded with zeros, except that a two- or three-byte
+// file FF FE ... is UTF-16 LE, never UTF-32. Raises EInOutError when the
+// file cannot be opened.
+TTextfileType CheckTextFileType(const std::string& FileName);
+
+// True when the probe file "$%$LO%$.$$$" cannot be created in Dir (a free
+// variant of the name is used when a file of that name exists; it is never
+// overwritten). The probe is removed again.
+bool DirIsReadOnly(const std::string& Dir);
+// DirIsReadOnly of the drive's root; true for a drive that does not exist.
+bool DiskIsReadOnly(uint8_t Drive);
+
+// Drive types, as the operating system reports them.
+inline constexpr int kDriveUnknown = 0;
+inline constexpr int kDriveNoRootDir = 1;  // no such drive
+inline constexpr int kDriveRemovable = 2;
+inline constexpr int kDriveFixed = 3;
+inline constexpr int kDriveRemote = 4;
+inline constexpr int kDriveCDROM = 5;
+inline constexpr int kDriveRAMDisk = 6;
+
+// The folder that stands for drive 0 (A) to 25 (Z), "" when there is none.
+std::string DriveRootDir(uint8_t Drive);
+// Type of the drive: 0 for Drive > 25, kDriveNoRootDir for a drive that does
+// not exist; for the others by the mounted file system: network file systems
+// kDriveRemote, iso9660 and udf kDriveCDROM, a device that
+// /sys/block/<dev>/removable marks kDriveRemovable, else kDriveFixed.
+int GetDiskDriveType(uint8_t Drive);
+// Clears List, then adds "C:", "D:", ... for every drive that exists.
+void BuildDriveList(TStringList* List);
+// Bytes free for the caller on the drive's file system, -1 on failure.
+int64_t DiskFreeExtended(uint8_t Drive);
+
+// True when Dir holds no entry (or does not exist); false when it has one or
+// cannot be read.
+bool DirEmpty(const std::string& Dir);
+// True when Dir names an existing directory (links followed); "" gives false.
+bool DirExists(const std::string& Dir);
+
+// The first entry named like the name part of FileName (ignoring case, not a
+// directory) in the directory of FileName, else in its subdirectories depth
+// first in byte order of their names; the full name as spelled on disk, ""
+// when there is none.
+std::string FileDetect(const std::string& FileName);
+
+// Adds every entry matching FileMask that is not a directory (nor a link to
+// one) to List as directory part + name, the directory's files in byte order
+// of their names first; with Recurse, the subdirectories follow, depth first.
+// Feedback(directory, found so far) before each directory is searched.
+// Nothing happens when List is null.
+void ScanFilesToStrList(const std::string& FileMask, bool Recurse, TStringList* List,
+                        const TFileScanFeedback& Feedback = {});
+// The number of files ScanFilesToStrList would list.
+int CountFiles(const std::string& FileMask, bool Recurse, const TFileScanFeedback& Feedback = {});
+
+// "/usr/lib", "/etc" and $TMPDIR (or "/tmp" when it is unset or no
+// directory), without a trailing "/"; "" when the directory is missing.
+std::string GetSystemDir();
+std::string GetWindowsDir();
+std::string GetTempDir();
+
+// The value of the environment variable Name: an exact match first, else the
+// first whose name equals Name ignoring case; "" when there is none.
+std::string GetEnviroVar(const std::string& Name);
+
+// The command line (the desktop entry's Exec value, field codes such as %f
+// kept) of the default application for files with the extension Ext (given
+// without the dot), from the XDG databases:
+// 1. the MIME type: the glob "*.<ext>" in mime/globs2 (highest weight; case
+//    ignored unless the glob is marked "cs") or mime/globs, searched in
+//    $XDG_DATA_HOME (~/.local/share) and $XDG_DATA_DIRS
+//    (/usr/local/share:/usr/share) in that order;
+// 2. the application: "[Default Applications]" of mimeapps.list in
+//    $XDG_CONFIG_HOME (~/.config), $XDG_CONFIG_DIRS (/etc/xdg) and the
+//    applications folders of the data directories, then their
+//    "[Added Associations]", then applications/mimeinfo.cache; the first
+//    desktop entry found in an applications folder wins;
+// 3. the Exec line of that entry's "[Desktop Entry]".
+// "" when any step finds nothing.
+std::string GetProgAssoc(const std::string& Ext);
+
+// A pronounceable password from the process-wide random generator
+// (core/text/stringl.h): Length clamped to 4..14; a vowel first when Length
+// is odd, then consonant-vowel pairs, and a two-digit number inserted after
+// the sixth letter (Length + 2 characters in all).
+std::string InventPassword(int Length);
+// The same; then each of the first Length characters that is a lower-case
+// letter becomes upper case with probability 1/2 (MixedCase), and each of
+// them is replaced with probability 0.2 by one of "_!$%#=" or a digit, all
+// sixteen equally likely (SpecialChars).
+std::string InventPassword(int Length, bool MixedCase, bool SpecialChars);
+
+// ------------------------------------------------------------- text files
+
+// Skips bytes below "!" and returns the following run of bytes from "!"
+// upwards; the byte that ends the run is consumed. "" at the end of the file.
+std::string ReadNextWordInTextFile(TTextFile& F);
+
+// Appends Line and CR LF to the file, creating it when it does not exist.
+// Any other failure raises EInOutError (an existing file is never replaced).
+void AppendToTextFile(const std::string& FileName, const std::string& Line);
+void AppendToTextFile(const std::string& FileName, const TStringList* Lines);
+
+// The last N lines of the file, oldest first; when the file has fewer, the
+// first entries are "". TotalLines is the number of lines. The file is
+// rewound before and after (it must be assigned; it is opened for reading).
+// An empty result for N <= 0.
+TStrArray ReadLastNLinesOfTextFile(TTextFile& F, int N, int& TotalLines);
+TStrArray ReadLastNLinesOfTextFile(const std::string& FileName, int N, int& TotalLines);
+
+// The number of lines; Feedback(nullptr, lines so far, 0) after every 1000th
+// line. The file is rewound before and after.
+int CountLinesInTextFile(TTextFile& F, TLineCountFeedback Feedback = nullptr);
+int CountLinesInTextFile(const std::string& FileName, TLineCountFeedback Feedback = nullptr);
+
+// The 1-based character offset of s in the file, line ends not counted, or 0
+// when s is not found within the first MaxChars characters (or s is "").
+// IgnoreCase compares Windows-1252 lower case.
+int DetectStringInFile(const std::string& FileName, const std::string& s, bool IgnoreCase,
+                       int MaxChars);
+
+// The position of s in the first line that contains it, Line being that line
+// as read; 0 and "" when no line does (or s is "").
+int FindFirstMatchInTextFile(const std::string& FileName, const std::string& s, bool IgnoreCase,
+                             std::string& Line);
+
+// Reads the four header lines of a plain-text data file:
+//   title / N1 (rest of the line ignored) / N2 / four words TRUE or FALSE.
+// Result 0 for a valid header; 255 when N1 is not a number > 0, 252 when the
+// title holds a line feed, 254 when N2 is not a number > 0, 253 when one of
+// the first three words begins neither with TRUE nor with FALSE (tabs count
+// as blanks, case is ignored; the fourth word is TRUE or else false).
+// Reading stops at the first fault. Lines end at LF (a CR before it is
+// dropped). The stream overload leaves the stream after the last line read.
+// Raises EInOutError when the file cannot be opened.
+int ReadHeaderOfASC(const std::string& FileName, std::string& Title, int& N1, int& N2, bool& F1,
+                    bool& F2, bool& F3, bool& F4);
+int ReadHeaderOfASC(TStream* Stream, std::string& Title, int& N1, int& N2, bool& F1, bool& F2,
+                    bool& F3, bool& F4);
 
 }  // namespace tkz

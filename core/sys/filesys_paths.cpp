@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/sys/filesys.h"
+#include "core/sys/filesys_walk.h"
 #include "core/text/charcase.h"
 
 namespace tkz {
@@ -272,32 +273,6 @@ std::string FindSpelling(const std::string& dir, const std::string& name) {
   return best;
 }
 
-// Matches `name` against `mask` ("*" any run, "?" one character), ignoring
-// Windows-1252 case. Greedy with one back-track point: linear space and
-// O(len(name) * len(mask)) time at worst.
-bool MaskMatches(std::string_view mask, std::string_view name) {
-  if (mask == "*.*") return true;
-  size_t m = 0, n = 0;
-  size_t starM = std::string_view::npos, starN = 0;
-  while (n < name.size()) {
-    if (m < mask.size() && mask[m] == '*') {
-      starM = m++;
-      starN = n;
-    } else if (m < mask.size() &&
-               (mask[m] == '?' || AnsiLowerChar(mask[m]) == AnsiLowerChar(name[n]))) {
-      ++m;
-      ++n;
-    } else if (starM != std::string_view::npos) {
-      m = starM + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (m < mask.size() && mask[m] == '*') ++m;
-  return m == mask.size();
-}
-
 [[noreturn]] void RaiseIO(const std::string& what, int code) {
   std::string msg = what;
   if (code != 0) {
@@ -370,7 +345,7 @@ void CaseTree(int dirfd, const std::string& dirText, const std::string& mask, bo
   std::unordered_set<std::string> present(names.begin(), names.end());
   std::vector<std::string> subdirs;
   for (const std::string& name : names) {
-    if (!MaskMatches(mask, name)) continue;
+    if (!fswalk::MaskMatches(mask, name)) continue;
     const std::string target = toUpper ? AnsiUpperCase(name) : AnsiLowerCase(name);
     if (target != name) {
       RenameEntry(dirfd, dirText, name, target, present);

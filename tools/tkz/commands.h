@@ -133,5 +133,20 @@ int RunColor(const ColorOptions& options, std::ostream& out, std::ostream& err);
 // The colour part of the tour: writes colour_arrays.png (the predefined
 // colour scales as labelled bands) into dir and shows a few look-ups.
 nlohmann::json DemoColours(std::ostream& out, const std::string& dir);
+struct CopyOptions {
+  std::string Source;  // a file or a directory
+  std::string Dest;
+};
+
+// Copies a file (FileCopyFeedBk) or the contents of a directory tree
+// (CopyFileTree) with read-only cleared, drawing a progress bar on err when
+// standard error is a terminal. Returns 0, or the copy's result code negated
+// (1 source cannot be opened, 2 destination cannot be created, 3 write
+// error, 4 read error) after writing "tkz: " and the reason to err.
+int RunCopy(const CopyOptions& options, std::ostream& err);
+
+// The tour's section on file services (copying with progress, tree walks,
+// text scanners, passwords, drives); writes below dir + "/filesys".
+nlohmann::json DemoFilesys(std::ostream& out, const std::string& dir);
 
 }  // namespace tkz::tool

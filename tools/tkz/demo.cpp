@@ -460,6 +460,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
   report["data_structures"] = DemoDataStructures(out);
   report["feature_matrix"] = DemoFeatureMatrix(out, options.OutDir);
   report["colours"] = DemoColours(out, options.OutDir);
+  report["files"] = DemoFilesys(out, options.OutDir);
   report["processor"] = DemoProcessor(out);
   report["geodesy"] = DemoGeodesy(out);
 

@@ -78,6 +78,21 @@ int main(int argc, char** argv) {
       "color", "A colour by name or hex text in RGB, HSL, HSV, CMYK and grey (JSON)");
   color_cmd->add_option("VALUE", color.Value, "Colour name (any case) or hex text such as $FF00")
       ->required();
+  tkz::tool::CopyOptions copy;
+  CLI::App* copy_cmd = app.add_subcommand(
+      "copy", "Copy a file, or the contents of a directory tree, with a progress bar");
+  copy_cmd->add_option("SRC", copy.Source, "File or directory to copy")->required();
+  copy_cmd
+      ->add_option("DST", copy.Dest,
+                   "Target file or existing folder (the file keeps its name there); for a "
+                   "tree, the folder that receives its contents (created when missing)")
+      ->required();
+  copy_cmd->footer(
+      "Permission bits are copied with owner write added; times are kept.\n"
+      "The bar is drawn on standard error when that is a terminal.\n"
+      "Exit status: 0 copied; 1 source cannot be opened; 2 destination cannot be\n"
+      "created; 3 write error; 4 read error (a tree: the first failure, the rest\n"
+      "is still copied).");
 
   try {
     app.parse(argc, argv);
@@ -99,6 +114,7 @@ int main(int argc, char** argv) {
     if (cpu_cmd->parsed()) return tkz::tool::RunCpu(cpu, std::cout);
     if (geo_cmd->parsed()) return tkz::tool::RunGeo(geo, std::cin, std::cout);
     if (color_cmd->parsed()) return tkz::tool::RunColor(color, std::cout, std::cerr);
+    if (copy_cmd->parsed()) return tkz::tool::RunCopy(copy, std::cerr);
   } catch (const std::exception& e) {
     std::cerr << "tkz: " << e.what() << "\n";
     return 1;

@@ -1,0 +1,254 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/sys/filesys.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace tkz {
+namespace {
+
+using testing_support::TempDirTest;
+
+std::string Bytes(size_t n) {
+  std::string s(n, '\0');
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>(i * 7 + i / 251);
+  return s;
+}
+
+class FileCopy : public TempDirTest {
+ protected:
+  // Copies and records every progress value.
+  int Copy(const std::string& src, const std::string& dst, bool clear = false) {
+    done.clear();
+    totals.clear();
+    return FileCopyFeedBk(src, dst, clear, [this](int64_t d, int64_t t) {
+      done.push_back(d);
+      totals.push_back(t);
+    });
+  }
+  std::vector<int64_t> done, totals;
+};
+
+TEST_F(FileCopy, ProgressCountsBlocksOf8192) {
+  Put(Path("a"), Bytes(20000));
+  EXPECT_EQ(Copy(Path("a"), Path("b")), 0);
+  EXPECT_EQ(done, (std::vector<int64_t>{0, 0, 8192, 16384, 20000}));
+  EXPECT_EQ(totals, std::vector<int64_t>(5, 20000));
+  EXPECT_EQ(Slurp(Path("b")), Bytes(20000));
+
+  // A whole number of blocks ends with an empty block, reported too.
+  Put(Path("c"), Bytes(16384));
+  EXPECT_EQ(Copy(Path("c"), Path("d")), 0);
+  EXPECT_EQ(done, (std::vector<int64_t>{0, 0, 8192, 16384, 16384}));
+
+  Put(Path("e"), "");
+  EXPECT_EQ(Copy(Path("e"), Path("f")), 0);
+  EXPECT_EQ(done, (std::vector<int64_t>{0, 0, 0}));
+  EXPECT_TRUE(fs::exists(Path("f")));
+}
+
+TEST_F(FileCopy, LargeFileKeepsPerBlockProgress) {
+  // More than one internal read: still one call per 8192 bytes.
+  const size_t size = 3 * 1024 * 1024 + 100;
+  Put(Path("big"), Bytes(size));
+  EXPECT_EQ(Copy(Path("big"), Path("big2")), 0);
+  ASSERT_EQ(done.size(), 1 + size / 8192 + 1 + 1);
+  for (size_t i = 1; i + 1 < done.size(); ++i)
+    EXPECT_EQ(done[i], static_cast<int64_t>((i - 1) * 8192)) << i;
+  EXPECT_EQ(done.back(), static_cast<int64_t>(size));
+  EXPECT_EQ(Slurp(Path("big2")), Bytes(size));
+}
+
+TEST_F(FileCopy, PipeSourceIsReadPlainly) {
+  // Not a regular file: no size, and read() instead of a kernel copy.
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const std::string data = Bytes(20000);
+  ASSERT_EQ(write(fds[1], data.data(), data.size()), static_cast<ssize_t>(data.size()));
+  close(fds[1]);
+  EXPECT_EQ(Copy("/proc/self/fd/" + std::to_string(fds[0]), Path("b")), 0);
+  close(fds[0]);
+  EXPECT_EQ(done, (std::vector<int64_t>{0, 0, 8192, 16384, 20000}));
+  EXPECT_EQ(totals, std::vector<int64_t>(5, 0));
+  EXPECT_EQ(Slurp(Path("b")), data);
+}
+
+TEST_F(FileCopy, SameFileIsLeftAloneWithoutCallbacks) {
+  Put(Path("a"), "keep me");
+  EXPECT_EQ(Copy(Path("a"), Path("a")), 0);
+  EXPECT_TRUE(done.empty());
+  // Other spellings of the same file, and a hard link, are never truncated.
+  EXPECT_EQ(Copy(Path("a"), dir_ + "/./a"), 0);
+  ASSERT_EQ(link(Path("a").c_str(), Path("hard").c_str()), 0);
+  EXPECT_EQ(Copy(Path("a"), Path("hard")), 0);
+  EXPECT_TRUE(done.empty());
+  EXPECT_EQ(Slurp(Path("a")), "keep me");
+}
+
+TEST_F(FileCopy, ResultCodes) {
+  EXPECT_EQ(Copy(Path("missing"), Path("x")), -1);
+  EXPECT_TRUE(done.empty());
+  fs::create_directory(Path("dir"));
+  EXPECT_EQ(Copy(Path("dir"), Path("x")), -1);
+  EXPECT_EQ(Copy(std::string("a\0b", 3), Path("x")), -1);
+  Put(Path("a"), "abc");
+  EXPECT_EQ(Copy(Path("a"), Path("nodir/x")), -2);
+  EXPECT_EQ(done, (std::vector<int64_t>{0}));
+  if (access("/dev/full", W_OK) == 0) {
+    EXPECT_EQ(Copy(Path("a"), "/dev/full"), -3);
+  }
+  EXPECT_EQ(Copy("/proc/self/mem", Path("x")), -4);
+}
+
+TEST_F(FileCopy, DestinationDirectoryTakesSourceName) {
+  Put(Path("a.txt"), "abc");
+  fs::create_directory(Path("out"));
+  EXPECT_EQ(Copy(Path("a.txt"), Path("out")), 0);
+  EXPECT_EQ(Slurp(Path("out/a.txt")), "abc");
+  EXPECT_EQ(Copy(Path("a.txt"), Path("out/")), 0);
+  // Copying into its own directory is copying onto itself.
+  EXPECT_EQ(Copy(Path("a.txt"), dir_), 0);
+  EXPECT_EQ(Slurp(Path("a.txt")), "abc");
+}
+
+TEST_F(FileCopy, TimesKeptAndReadOnlyCleared) {
+  Put(Path("a"), "abc");
+  const struct timespec times[2] = {{1000000000, 123456789}, {1200000000, 987654321}};
+  ASSERT_EQ(utimensat(AT_FDCWD, Path("a").c_str(), times, 0), 0);
+  ASSERT_EQ(chmod(Path("a").c_str(), 0444), 0);
+
+  EXPECT_EQ(Copy(Path("a"), Path("b"), true), 0);
+  struct stat st;
+  ASSERT_EQ(stat(Path("b").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mtim.tv_sec, 1200000000);
+  EXPECT_EQ(st.st_mtim.tv_nsec, 987654321);
+  EXPECT_EQ(st.st_atim.tv_sec, 1000000000);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+
+  // Without ClearReadOnly the new file keeps the mode it was created with.
+  const mode_t old = umask(022);
+  EXPECT_EQ(Copy(Path("a"), Path("c"), false), 0);
+  umask(old);
+  ASSERT_EQ(stat(Path("c").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+  EXPECT_EQ(st.st_mtim.tv_sec, 1200000000);
+}
+
+TEST_F(FileCopy, AbortStopsAfterCurrentBlock) {
+  Put(Path("a"), Bytes(100000));
+  int calls = 0;
+  const int rc = FileCopyFeedBk(Path("a"), Path("b"), false, [&](int64_t d, int64_t) {
+    ++calls;
+    if (d == 16384) AbortAnyFileCopying();
+  });
+  EXPECT_EQ(rc, 0);
+  EXPECT_TRUE(FileCopyAborted());
+  EXPECT_EQ(calls, 5);  // 0; blocks at 0, 8192, 16384; final 24576
+  EXPECT_EQ(Slurp(Path("b")), Bytes(100000).substr(0, 24576));
+  // The next copy starts afresh.
+  EXPECT_EQ(Copy(Path("a"), Path("b")), 0);
+  EXPECT_FALSE(FileCopyAborted());
+  EXPECT_EQ(Slurp(Path("b")), Bytes(100000));
+}
+
+class TreeCopy : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    fs::create_directories(Path("src/sub/deep"));
+    fs::create_directories(Path("outside"));
+    Put(Path("outside/secret"), "outside");
+    Put(Path("src/a.txt"), "A");
+    Put(Path("src/sub/b.txt"), Bytes(9000));
+    Put(Path("src/sub/deep/c.txt"), "C");
+    fs::create_directory_symlink(Path("outside"), Path("src/to_outside"));
+    fs::create_directory_symlink("..", Path("src/sub/loop"));  // a cycle
+    fs::create_symlink("a.txt", Path("src/link_to_a"));
+  }
+};
+
+TEST_F(TreeCopy, CopiesFilesAndKeepsLinksAsLinks) {
+  std::vector<std::string> files;
+  std::vector<int> counts;
+  const int rc = CopyFileTree(Path("src"), Path("dst/new"), true,
+                              [&](int64_t, int64_t, const std::string& f, int n) {
+                                if (files.empty() || files.back() != f) files.push_back(f);
+                                counts.push_back(n);
+                              });
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(Slurp(Path("dst/new/a.txt")), "A");
+  EXPECT_EQ(Slurp(Path("dst/new/sub/b.txt")), Bytes(9000));
+  EXPECT_EQ(Slurp(Path("dst/new/sub/deep/c.txt")), "C");
+  EXPECT_TRUE(fs::is_symlink(Path("dst/new/to_outside")));
+  EXPECT_EQ(fs::read_symlink(Path("dst/new/to_outside")), Path("outside"));
+  EXPECT_TRUE(fs::is_symlink(Path("dst/new/sub/loop")));
+  EXPECT_EQ(fs::read_symlink(Path("dst/new/sub/loop")), "..");
+  EXPECT_EQ(fs::read_symlink(Path("dst/new/link_to_a")), "a.txt");
+  EXPECT_FALSE(fs::exists(Path("dst/new/to_outside/secret")) &&
+               !fs::is_symlink(Path("dst/new/to_outside")));
+  // Entries in byte order, depth first; links counted as entries.
+  const std::string d = Path("dst/new/");
+  EXPECT_EQ(files,
+            (std::vector<std::string>{d + "a.txt", d + "link_to_a", d + "sub/b.txt",
+                                      d + "sub/deep/c.txt", d + "sub/loop", d + "to_outside"}));
+  EXPECT_EQ(counts.back(), 6);
+}
+
+TEST_F(TreeCopy, FeedbackCarriesFileProgress) {
+  fs::remove_all(Path("src/sub"));
+  std::vector<std::pair<int64_t, int64_t>> seen;
+  CopyFileTree(Path("src"), Path("dst"), false,
+               [&](int64_t done, int64_t total, const std::string& f, int) {
+                 if (f == Path("dst/a.txt")) seen.emplace_back(done, total);
+               });
+  // The file's own progress (0; block at 0; final 1), then the final values.
+  EXPECT_EQ(seen, (std::vector<std::pair<int64_t, int64_t>>{{0, 1}, {0, 1}, {1, 1}, {1, 1}}));
+}
+
+TEST_F(TreeCopy, DestinationInsideSourceIsNotEntered) {
+  EXPECT_EQ(CopyFileTree(Path("src"), Path("src/sub/copy"), false), 0);
+  EXPECT_EQ(Slurp(Path("src/sub/copy/a.txt")), "A");
+  EXPECT_EQ(Slurp(Path("src/sub/copy/sub/deep/c.txt")), "C");
+  EXPECT_FALSE(fs::exists(Path("src/sub/copy/sub/copy")));
+}
+
+TEST_F(TreeCopy, SameDirectoryAndFailures) {
+  EXPECT_EQ(CopyFileTree(Path("src"), Path("src/"), false), 0);
+  EXPECT_EQ(CopyFileTree(Path("src"), dir_ + "/./src", false), 0);
+  EXPECT_EQ(CopyFileTree(Path("missing"), Path("dst"), false), -1);
+  EXPECT_FALSE(fs::exists(Path("dst")));
+  Put(Path("file"), "x");
+  EXPECT_EQ(CopyFileTree(Path("src"), Path("file/dst"), false), -2);
+}
+
+TEST_F(TreeCopy, AbortStopsTheWalk) {
+  int files = 0;
+  CopyFileTree(Path("src"), Path("dst"), false, [&](int64_t, int64_t, const std::string&, int n) {
+    files = n;
+    if (n == 2) AbortAnyFileCopying();
+  });
+  EXPECT_TRUE(FileCopyAborted());
+  EXPECT_EQ(files, 2);
+  EXPECT_FALSE(fs::exists(Path("dst/sub/b.txt")));
+}
+
+TEST_F(FileCopy, EnsureCRLFAddsLineFeedAfterEveryLoneCR) {
+  Put(Path("in"), "a\rb\r\nc\nd\r\re\r");
+  EnsureCRLFInFile(Path("in"), Path("out"));
+  EXPECT_EQ(Slurp(Path("out")), "a\r\nb\r\nc\nd\r\n\r\ne\r\n");
+  // In place.
+  EnsureCRLFInFile(Path("in"), Path("in"));
+  EXPECT_EQ(Slurp(Path("in")), "a\r\nb\r\nc\nd\r\n\r\ne\r\n");
+  EXPECT_THROW(EnsureCRLFInFile(Path("missing"), Path("out")), EInOutError);
+}
+
+}  // namespace
+}  // namespace tkz
