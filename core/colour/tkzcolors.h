@@ -118,7 +118,9 @@ void CMYKtoCMY(double& C, double& M, double& Y, double K);
 void CMYtoCMYK(double& C, double& M, double& Y, double& K);
 
 // -------------------------------------------------------------------- grey
-// round(0.3 R + 0.59 G + 0.11 B).
+// round(0.3 R + 0.59 G + 0.11 B), computed exactly (in hundredths), so that a
+// level of exactly n + 0.5 goes to the even neighbour: (0, 44, 14) gives 28.
+// Results beyond the int range are limited to it.
 int RGBtoGray(int R, int G, int B);
 int ColorToGray(TColor Color);
 // The grey colour of that level (clamped to 0..255) in all three channels.

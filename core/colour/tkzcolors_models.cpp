@@ -309,7 +309,16 @@ void CMYtoCMYK(double& C, double& M, double& Y, double& K) {
 
 // -------------------------------------------------------------------- grey
 
-int RGBtoGray(int R, int G, int B) { return RoundInt(0.3 * R + 0.59 * G + 0.11 * B); }
+int RGBtoGray(int R, int G, int B) {
+  // In hundredths the weighted sum is an integer, and no binary rounding of
+  // 0.3, 0.59 or 0.11 can push a level of n + 0.5 to the wrong side.
+  const int64_t sum = 30 * int64_t{R} + 59 * int64_t{G} + 11 * int64_t{B};
+  int64_t level = sum / 100, rest = sum % 100;
+  if (rest < 0) --level, rest += 100;  // floor division
+  if (rest > 50 || (rest == 50 && level % 2 != 0)) ++level;
+  return static_cast<int>(
+      std::clamp<int64_t>(level, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
 
 int ColorToGray(TColor Color) {
   return RGBtoGray(GetRValue(Color), GetGValue(Color), GetBValue(Color));

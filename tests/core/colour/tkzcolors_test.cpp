@@ -226,6 +226,15 @@ TEST(ColourGrey, WeightsAndDistance) {
   EXPECT_EQ(ColorToGrayColor(clRed), 0x4C4C4C);
   EXPECT_EQ(RGBtoGrayColor(1000, 1000, 1000), clWhite);
   EXPECT_EQ(RGBtoGray(INT32_MAX, INT32_MAX, INT32_MAX), INT32_MAX);
+  EXPECT_EQ(RGBtoGray(INT32_MIN, INT32_MIN, INT32_MIN), INT32_MIN);
+  // Levels of exactly n + 0.5 go to the even neighbour, whatever the binary
+  // values of the weights: 25.96 + 1.54 = 27.5 gives 28, not 27.
+  EXPECT_EQ(RGBtoGray(0, 44, 14), 28);
+  EXPECT_EQ(RGBtoGray(0, 45, 45), 32);  // 31.5
+  EXPECT_EQ(RGBtoGray(15, 0, 0), 4);    // 4.5
+  EXPECT_EQ(RGBtoGray(5, 0, 0), 2);     // 1.5
+  EXPECT_EQ(RGBtoGray(-5, 0, 0), -2);   // -1.5
+  EXPECT_EQ(ColorToGrayColor(RGB(0, 44, 14)), RGB(28, 28, 28));
 
   EXPECT_EQ(RGBColorDistance(clBlack, clWhite), 1);
   EXPECT_EQ(RGBColorDistance(0x123456, 0x123456), 0);
