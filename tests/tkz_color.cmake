@@ -1,5 +1,6 @@
 # tkz color: names in any case and hex texts give one JSON line; an unknown
-# name or unreadable text gives status 1 with a "tkz: " message.
+# name, unreadable text or a value with a top byte gives status 1 with a "tkz: "
+# message.
 function(expect_output value expected)
   execute_process(COMMAND ${TKZ} color "${value}" RESULT_VARIABLE rc OUTPUT_VARIABLE out
                   ERROR_VARIABLE err)
@@ -22,7 +23,8 @@ expect_output("000000"
 expect_output("10203"
   [[{"name":"","hex":"00010203","r":3,"g":2,"b":1,"hsl":[30.0,0.5000000000000018,0.00784313725490196],"hsv":[30.0,0.6666666666666666,0.011764705882352941],"cmyk":[0.0,0.0039215686274509665,0.007843137254901933,0.9882352941176471],"gray":2}]])
 
-foreach(value "Redd" "12G4" "" "$" "Rebecca Purple")
+# Hex texts with a top byte are system-colour references or markers, not RGB.
+foreach(value "Redd" "12G4" "" "$" "Rebecca Purple" "FF0000FF" "1FFFFFFF" "123456789")
   execute_process(COMMAND ${TKZ} color "${value}" RESULT_VARIABLE rc OUTPUT_VARIABLE out
                   ERROR_VARIABLE err)
   if(NOT rc EQUAL 1 OR NOT out STREQUAL "" OR NOT err MATCHES "^tkz: ")

@@ -1,5 +1,6 @@
 // tkz color: a colour by name or hex text, in every colour model.
 #include <cctype>
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
@@ -34,6 +35,12 @@ int RunColor(const ColorOptions& options, std::ostream& out, std::ostream& err) 
     c = AllTKZColors[static_cast<size_t>(index)];
   } else if (IsHexText(options.Value)) {
     c = HexStrToColor(options.Value);
+    // A top byte marks a system-colour reference or a platform marker
+    // (clNone, clDefault), which has no red, green and blue of its own.
+    if ((static_cast<uint32_t>(c) & 0xFF000000u) != 0) {
+      err << "tkz: not an RGB colour (00BBGGRR): \"" << options.Value << "\"\n";
+      return 1;
+    }
   } else {
     err << "tkz: not a colour name or hex colour: \"" << options.Value << "\"\n";
     return 1;

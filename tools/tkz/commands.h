@@ -127,7 +127,8 @@ struct ColorOptions {
 // Prints the colour as one JSON object: {"name","hex","r","g","b","hsl",
 // "hsv","cmyk","gray"} (name: the table's name for the value, "" if none).
 // A name is looked up first; other text must be hex digits only (after an
-// optional "$"). Anything else gives 1 after "tkz: <reason>" on err.
+// optional "$") of a value 00BBGGRR: a top byte (system colours, clNone) is
+// refused. Anything else gives 1 after "tkz: <reason>" on err.
 int RunColor(const ColorOptions& options, std::ostream& out, std::ostream& err);
 
 // The colour part of the tour: writes colour_arrays.png (the predefined
