@@ -193,7 +193,8 @@ using TStringFeedback = std::function<void(TObject* Sender, const std::string& m
 //   Progress(bytes copied before the block, size), the last (short, possibly
 //   empty) block included; finally Progress(bytes copied, size). A
 //   20000-byte file gives 0, 0, 8192, 16384, 20000; a 16384-byte one 0, 0,
-//   8192, 16384, 16384. Done and Total are 64-bit: files over 2 GiB count
+//   8192, 16384, 16384. A block whose write fails is reported before the
+//   copy stops with -3. Done and Total are 64-bit: files over 2 GiB count
 //   right.
 // - A finished copy gets Source's access and modification times. With
 //   ClearReadOnly, Dest also gets Source's permission bits with owner write
@@ -209,13 +210,17 @@ int FileCopyFeedBk(const std::string& Source, const std::string& Dest, bool Clea
 // Copies the contents of SourceDir into DestDir (created with missing
 // parents), recursively. Each regular file is copied with FileCopyFeedBk
 // (progress forwarded with the destination name and the count, and one more
-// call with the final values); a symbolic link is copied as a link with the
-// same target (one Feedback call with 0, 0); other entries (pipes, sockets,
-// devices) are skipped. Nothing is copied when both name the same directory
-// (equal as strings after adding "/", or one directory under two names). DestDir inside SourceDir
-// is fine: the walk never enters the destination. The walk stops after AbortAnyFileCopying. Returns
-// 0, or the first failure: a FileCopyFeedBk code, -2 when a directory or link cannot be created, -1
-// when a source directory cannot be read; the walk goes on after a failure.
+// call with the final values, 0, 0 for a file that cannot be opened); a
+// symbolic link is copied as a link with the same target (one Feedback call
+// with 0, 0); other entries (pipes, sockets, devices) are skipped. A link
+// found in DestDir where a file or link is copied is replaced, never written
+// through, so nothing outside DestDir changes. Nothing is copied when both
+// name the same directory (equal as strings after adding "/", or one
+// directory under two names). DestDir inside SourceDir is fine: the walk
+// never enters the destination. The walk stops after AbortAnyFileCopying.
+// Returns 0, or the first failure: a FileCopyFeedBk code, -2 when a
+// directory or link cannot be created, -1 when a source directory cannot be
+// read; the walk goes on after a failure.
 int CopyFileTree(const std::string& SourceDir, const std::string& DestDir, bool ClearReadOnly,
                  const TFileTreeProgress& Feedback = {});
 
