@@ -1,11 +1,15 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/platform/stringlist.h"
@@ -112,6 +116,37 @@ TEST_F(Walkers, DelDirTreeRemovesLinksNotTargets) {
   EXPECT_EQ(failed, Path("missing"));
   DelDirTree("/", failed);
   EXPECT_EQ(failed, "/");
+}
+
+TEST_F(Walkers, DelDirTreeNeverDeletesThroughASwappedInLink) {
+  // Another process keeps exchanging the tree with a link to "outside"
+  // while it is deleted: whatever it sees, nothing outside may go.
+  for (int round = 0; round < 300; ++round) {
+    fs::create_directories(Path("victim/sub"));
+    Put(Path("victim/sub/f"), "f");
+    fs::create_directory_symlink(Path("outside"), Path("swap"));
+    std::atomic<bool> stop{false};
+    std::atomic<int> swaps{0};
+    const std::string victim = Path("victim"), swap = Path("swap");
+    std::thread swapper([&] {
+      while (!stop) {
+        renameat2(AT_FDCWD, victim.c_str(), AT_FDCWD, swap.c_str(), RENAME_EXCHANGE);
+        ++swaps;
+      }
+    });
+    while (swaps < 3) std::this_thread::yield();
+    std::string failed;
+    DelDirTree(Path("victim"), failed);
+    stop = true;
+    swapper.join();
+    ASSERT_EQ(Slurp(Path("outside/o.txt")), "o") << "round " << round;
+    for (const char* name : {"victim", "swap"}) {
+      if (fs::is_symlink(Path(name)))
+        fs::remove(Path(name));
+      else
+        fs::remove_all(Path(name));
+    }
+  }
 }
 
 TEST_F(Walkers, DelDirTreeStopsAtFirstFailure) {
