@@ -277,7 +277,10 @@ struct TreeCopy {
             Fail(-2);
             break;
           }
-          if (!ancestors.Enter(sub.get())) break;
+          if (!ancestors.Enter(sub.get())) {
+            if (ancestors.TooDeep()) Fail(-1);
+            break;
+          }
           Walk(sub.get(), srcText + e.name + '/', dst + '/');
           ancestors.Leave();
           break;

@@ -149,6 +149,61 @@ TEST_F(Walkers, DelDirTreeNeverDeletesThroughASwappedInLink) {
   }
 }
 
+// A chain of 2100 nested folders "d" below `top` (deeper than any path
+// could name), with a file "f" in the 10th and in the last.
+class DeepTree : public TempDirTest {
+ protected:
+  static constexpr int kDepth = 2100;
+  void SetUp() override {
+    TempDirTest::SetUp();
+    fs::create_directory(Path("top"));
+    int fd = open(Path("top").c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 1; i <= kDepth && fd >= 0; ++i) {
+      mkdirat(fd, "d", 0777);
+      const int sub = openat(fd, "d", O_RDONLY | O_DIRECTORY);
+      close(fd);
+      fd = sub;
+      if (i == 10 || i == kDepth) close(openat(fd, "f", O_WRONLY | O_CREAT, 0666));
+    }
+    ASSERT_GE(fd, 0);
+    close(fd);
+  }
+  // Cuts whatever is left into pieces short enough to remove by name.
+  void TearDown() override {
+    for (int piece = 0;; ++piece) {
+      int fd = open(Path("top").c_str(), O_RDONLY | O_DIRECTORY);
+      int level = 0;
+      while (fd >= 0 && level < 1000) {
+        const int sub = openat(fd, "d", O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+        if (sub < 0) break;
+        close(fd);
+        fd = sub;
+        ++level;
+      }
+      const bool more =
+          fd >= 0 && level == 1000 &&
+          renameat(fd, "d", AT_FDCWD, Path("piece" + std::to_string(piece)).c_str()) == 0;
+      if (fd >= 0) close(fd);
+      if (!more) break;
+      fs::rename(Path("piece" + std::to_string(piece)), Path("top" + std::to_string(piece)));
+      fs::rename(Path("top"), Path("done" + std::to_string(piece)));
+      fs::rename(Path("top" + std::to_string(piece)), Path("top"));
+    }
+    TempDirTest::TearDown();
+  }
+};
+
+TEST_F(DeepTree, WalkersStopAtTheDepthLimitInsteadOfOverflowing) {
+  EXPECT_EQ(CountFiles(Path("top/f"), true), 1);  // the 10th level only
+  EXPECT_EQ(FileDetect(Path("top/F")), Path("top/d/d/d/d/d/d/d/d/d/d/f"));
+  EXPECT_LT(CopyFileTree(Path("top"), Path("copy"), false), 0);
+  EXPECT_TRUE(fs::exists(Path("copy/d/d/d/d/d/d/d/d/d/d/f")));
+  std::string failed;
+  DelDirTree(Path("top"), failed);
+  EXPECT_NE(failed, "");
+  EXPECT_TRUE(fs::exists(Path("top/d")));
+}
+
 TEST_F(Walkers, DelDirTreeStopsAtFirstFailure) {
   // /proc/self/fd cannot be emptied, even by root.
   std::string failed;
