@@ -147,6 +147,10 @@ void SetAllFilenameCase(std::string_view PathMask, bool ToUpper);
 //   to a directory. Such a link is neither listed as a file nor descended
 //   into; CopyFileTree copies it as a link, DelDirTree removes the link only.
 //   A link cycle therefore cannot make a walker loop.
+// - Depth: the walkers go at most 2048 folders below their top (deeper
+//   trees cannot be named by a path here). DelDirTree reports the first
+//   folder beyond as FailedItem, CopyFileTree returns -1 for it, and the
+//   scanners leave it out.
 // - Read-only: a file is read-only when nobody may write it (no "w" bit);
 //   "clearing" the attribute gives the owner write permission.
 // - Drives: Linux has no drive letters. Drive 2 ("C:") is the root file
