@@ -311,8 +311,9 @@ inline constexpr int kDriveRAMDisk = 6;
 std::string DriveRootDir(uint8_t Drive);
 // Type of the drive: 0 for Drive > 25, kDriveNoRootDir for a drive that does
 // not exist; for the others by the mounted file system: network file systems
-// kDriveRemote, iso9660 and udf kDriveCDROM, a device that
-// /sys/block/<dev>/removable marks kDriveRemovable, else kDriveFixed.
+// kDriveRemote, iso9660 and udf kDriveCDROM, tmpfs and ramfs (a root file
+// system in memory) kDriveRAMDisk, a device that /sys/block/<dev>/removable
+// marks kDriveRemovable, else kDriveFixed.
 int GetDiskDriveType(uint8_t Drive);
 // Clears List, then adds "C:", "D:", ... for every drive that exists.
 void BuildDriveList(TStringList* List);
