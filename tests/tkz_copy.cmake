@@ -1,5 +1,6 @@
 # tkz copy: a file, a directory tree (with a nested file and a link kept as a
-# link), and a missing source giving status 1 with a "tkz: " message.
+# link), a missing source giving status 1 with a "tkz: " message, and a
+# source that grows while the bar is drawn.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/tree/sub)
 set(bytes "")
@@ -43,4 +44,21 @@ execute_process(COMMAND ${TKZ} copy ${WORK}/one.txt ${WORK}/no/dir/x
                 RESULT_VARIABLE rc ERROR_VARIABLE err)
 if(NOT rc EQUAL 2)
   message(FATAL_ERROR "an impossible target gave ${rc}: ${err}")
+endif()
+
+# A source that grows while it is copied (a writer keeps appending until the
+# copy is over, 20 MB at most): the bar on a terminal (script gives one)
+# stays within 100% and the copy succeeds.
+find_program(SCRIPT script)
+if(SCRIPT)
+  execute_process(COMMAND head -c 4000000 /dev/urandom OUTPUT_FILE ${WORK}/growing)
+  execute_process(COMMAND head -c 65536 /dev/urandom OUTPUT_FILE ${WORK}/chunk)
+  execute_process(
+    COMMAND sh -c "i=0; while [ $i -lt 300 ] && [ ! -e '${WORK}/over' ]; do cat '${WORK}/chunk' >> '${WORK}/growing'; i=$((i+1)); done"
+    COMMAND ${SCRIPT} -qec "n=0; while [ $(stat -c %s '${WORK}/growing') -le 4000000 ] && [ $n -lt 20000 ]; do n=$((n+1)); done; '${TKZ}' copy '${WORK}/growing' '${WORK}/grown'; s=$?; touch '${WORK}/over'; exit $s" /dev/null
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+  file(REMOVE ${WORK}/growing ${WORK}/grown)
+  if(NOT rc EQUAL 0 OR out MATCHES "tkz: " OR NOT out MATCHES "100%")
+    message(FATAL_ERROR "copying a growing file on a terminal gave ${rc}: ${out}")
+  endif()
 endif()

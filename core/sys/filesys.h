@@ -147,6 +147,10 @@ void SetAllFilenameCase(std::string_view PathMask, bool ToUpper);
 //   to a directory. Such a link is neither listed as a file nor descended
 //   into; CopyFileTree copies it as a link, DelDirTree removes the link only.
 //   A link cycle therefore cannot make a walker loop.
+// - Depth: the walkers go at most 2048 folders below their top (deeper
+//   trees cannot be named by a path here). DelDirTree reports the first
+//   folder beyond as FailedItem, CopyFileTree returns -1 for it, and the
+//   scanners leave it out.
 // - Read-only: a file is read-only when nobody may write it (no "w" bit);
 //   "clearing" the attribute gives the owner write permission.
 // - Drives: Linux has no drive letters. Drive 2 ("C:") is the root file
@@ -193,7 +197,8 @@ using TStringFeedback = std::function<void(TObject* Sender, const std::string& m
 //   Progress(bytes copied before the block, size), the last (short, possibly
 //   empty) block included; finally Progress(bytes copied, size). A
 //   20000-byte file gives 0, 0, 8192, 16384, 20000; a 16384-byte one 0, 0,
-//   8192, 16384, 16384. Done and Total are 64-bit: files over 2 GiB count
+//   8192, 16384, 16384. A block whose write fails is reported before the
+//   copy stops with -3. Done and Total are 64-bit: files over 2 GiB count
 //   right.
 // - A finished copy gets Source's access and modification times. With
 //   ClearReadOnly, Dest also gets Source's permission bits with owner write
@@ -209,13 +214,17 @@ int FileCopyFeedBk(const std::string& Source, const std::string& Dest, bool Clea
 // Copies the contents of SourceDir into DestDir (created with missing
 // parents), recursively. Each regular file is copied with FileCopyFeedBk
 // (progress forwarded with the destination name and the count, and one more
-// call with the final values); a symbolic link is copied as a link with the
-// same target (one Feedback call with 0, 0); other entries (pipes, sockets,
-// devices) are skipped. Nothing is copied when both name the same directory
-// (equal as strings after adding "/", or one directory under two names). DestDir inside SourceDir
-// is fine: the walk never enters the destination. The walk stops after AbortAnyFileCopying. Returns
-// 0, or the first failure: a FileCopyFeedBk code, -2 when a directory or link cannot be created, -1
-// when a source directory cannot be read; the walk goes on after a failure.
+// call with the final values, 0, 0 for a file that cannot be opened); a
+// symbolic link is copied as a link with the same target (one Feedback call
+// with 0, 0); other entries (pipes, sockets, devices) are skipped. A link
+// found in DestDir where a file or link is copied is replaced, never written
+// through, so nothing outside DestDir changes. Nothing is copied when both
+// name the same directory (equal as strings after adding "/", or one
+// directory under two names). DestDir inside SourceDir is fine: the walk
+// never enters the destination. The walk stops after AbortAnyFileCopying.
+// Returns 0, or the first failure: a FileCopyFeedBk code, -2 when a
+// directory or link cannot be created, -1 when a source directory cannot be
+// read; the walk goes on after a failure.
 int CopyFileTree(const std::string& SourceDir, const std::string& DestDir, bool ClearReadOnly,
                  const TFileTreeProgress& Feedback = {});
 
@@ -302,8 +311,9 @@ inline constexpr int kDriveRAMDisk = 6;
 std::string DriveRootDir(uint8_t Drive);
 // Type of the drive: 0 for Drive > 25, kDriveNoRootDir for a drive that does
 // not exist; for the others by the mounted file system: network file systems
-// kDriveRemote, iso9660 and udf kDriveCDROM, a device that
-// /sys/block/<dev>/removable marks kDriveRemovable, else kDriveFixed.
+// kDriveRemote, iso9660 and udf kDriveCDROM, tmpfs and ramfs (a root file
+// system in memory) kDriveRAMDisk, a device that /sys/block/<dev>/removable
+// marks kDriveRemovable, else kDriveFixed.
 int GetDiskDriveType(uint8_t Drive);
 // Clears List, then adds "C:", "D:", ... for every drive that exists.
 void BuildDriveList(TStringList* List);

@@ -103,9 +103,11 @@ void Report(const TFileCopyProgress& progress, int64_t done, int64_t total) {
   if (progress) progress(done, total);
 }
 
-// Steps 3 to 7 of a file copy; the abort flag is not touched.
+// Steps 3 to 7 of a file copy; the abort flag is not touched. With
+// replaceLink (tree copies) a symbolic link at dest is replaced by the copy
+// instead of being written through, so nothing outside the tree changes.
 int CopyOneFile(const std::string& source, const std::string& dest, bool clearReadOnly,
-                const TFileCopyProgress& progress) {
+                const TFileCopyProgress& progress, bool replaceLink = false) {
   if (source.find('\0') != std::string::npos || dest.find('\0') != std::string::npos) return -1;
   fswalk::Fd in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
   if (in.get() < 0) return -1;
@@ -115,11 +117,15 @@ int CopyOneFile(const std::string& source, const std::string& dest, bool clearRe
   // writers that lock, as this library's file streams do).
   if (flock(in.get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) return -1;
   struct stat dstStat;
-  if (stat(dest.c_str(), &dstStat) == 0 && SameFile(srcStat, dstStat)) return 0;
+  const int found = replaceLink ? lstat(dest.c_str(), &dstStat) : stat(dest.c_str(), &dstStat);
+  if (found == 0 && SameFile(srcStat, dstStat)) return 0;
 
   const int64_t size = S_ISREG(srcStat.st_mode) ? srcStat.st_size : 0;
   Report(progress, 0, size);
-  fswalk::Fd out(open(dest.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (replaceLink && found == 0 && S_ISLNK(dstStat.st_mode) && unlink(dest.c_str()) != 0) return -2;
+  fswalk::Fd out(open(dest.c_str(),
+                      O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (replaceLink ? O_NOFOLLOW : 0),
+                      0666));
   if (out.get() < 0) return -2;
   posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
@@ -151,12 +157,14 @@ int CopyOneFile(const std::string& source, const std::string& dest, bool clearRe
         break;
       }
     }
+    if (failed && !aborted) {
+      // The block whose write failed was read, and so is reported, first.
+      if (writeErr != 0) Report(progress, copied + static_cast<int64_t>(full), size);
+      result = writeErr != 0 ? -3 : -4;
+      stop = true;
+    }
     copied += static_cast<int64_t>(kept);
     if (kept < got && ftruncate(out.get(), copied) != 0) result = -3;
-    if (failed) {
-      result = writeErr != 0 ? -3 : -4;
-      break;
-    }
   }
   if (aborted) state.aborted = true;
   if (result == 0 && !aborted) {
@@ -226,8 +234,11 @@ struct TreeCopy {
     CopyState& s = State();
     s.currentFile = dst;
     ++s.fileCount;
-    const int rc = CopyOneFile(src, dst, clearReadOnly,
-                               [this](int64_t done, int64_t total) { Notify(done, total); });
+    // A file that cannot be opened reports 0, 0, not the previous file's end.
+    s.lastDone = s.lastTotal = 0;
+    const int rc = CopyOneFile(
+        src, dst, clearReadOnly, [this](int64_t done, int64_t total) { Notify(done, total); },
+        true);
     if (rc != 0) Fail(rc);
     Notify(s.lastDone, s.lastTotal);
   }
@@ -266,7 +277,10 @@ struct TreeCopy {
             Fail(-2);
             break;
           }
-          if (!ancestors.Enter(sub.get())) break;
+          if (!ancestors.Enter(sub.get())) {
+            if (ancestors.TooDeep()) Fail(-1);
+            break;
+          }
           Walk(sub.get(), srcText + e.name + '/', dst + '/');
           ancestors.Leave();
           break;

@@ -128,9 +128,13 @@ void DelDirTree(const std::string& Dir, std::string& FailedItem) {
     FailedItem = Dir;
     return;
   }
-  fswalk::Fd fd = fswalk::OpenDirPath(dir);
+  // Opened without following a link, and checked to be the directory seen
+  // above: a directory swapped for a link meanwhile is never emptied.
+  fswalk::Fd fd(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat opened;
   fswalk::Ancestors ancestors;
-  if (!fd.ok() || !ancestors.Enter(fd.get())) {
+  if (!fd.ok() || fstat(fd.get(), &opened) != 0 || opened.st_dev != st.st_dev ||
+      opened.st_ino != st.st_ino || !ancestors.Enter(fd.get())) {
     FailedItem = dir;
     return;
   }

@@ -117,6 +117,7 @@ int ListDir(int dirfd, std::vector<Entry>& entries) {
 }
 
 bool Ancestors::Enter(int dirfd) {
+  if (TooDeep()) return false;
   struct stat st;
   if (fstat(dirfd, &st) != 0) return false;
   const std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};

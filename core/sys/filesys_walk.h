@@ -68,12 +68,19 @@ int ListDir(int dirfd, std::vector<Entry>& entries);
 // directories and links to directories.
 inline bool IsFileLike(Kind k) { return k != Kind::Dir && k != Kind::DirLink; }
 
+// How deep a walk goes below its top. Each level holds a descriptor and a
+// stack frame, so a hostile tree could otherwise exhaust both; paths that
+// the system can name (4096 bytes) never get this deep.
+inline constexpr size_t kMaxDepth = 2048;
+
 // The directories on the way down from the top of a walk, by device and
-// inode: Enter fails for a directory already on the way (a bind-mount loop).
+// inode: Enter fails for a directory already on the way (a bind-mount loop)
+// and once kMaxDepth levels below the top are entered (TooDeep then tells).
 class Ancestors {
  public:
   bool Enter(int dirfd);
   void Leave() { path_.pop_back(); }
+  bool TooDeep() const { return path_.size() > kMaxDepth; }
 
  private:
   std::vector<std::pair<dev_t, ino_t>> path_;

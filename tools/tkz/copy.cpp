@@ -1,6 +1,7 @@
 // tkz copy: a file or a directory tree, with a progress bar on a terminal.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -22,7 +23,9 @@ class ProgressBar {
 
   void Show(int64_t done, int64_t total, const std::string& file, int count) {
     if (!enabled_) return;
-    const int percent = total > 0 ? static_cast<int>(done * 100 / total) : 100;
+    // A source that grows while it is copied yields more than its size.
+    const int percent =
+        total > 0 ? static_cast<int>(std::clamp<int64_t>(done, 0, total) * 100 / total) : 100;
     constexpr int kWidth = 30;
     const int filled = percent * kWidth / 100;
     std::string line = "\r[" + std::string(filled, '#') + std::string(kWidth - filled, '.') + "] ";

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -103,7 +104,9 @@ TEST_F(FileCopy, ResultCodes) {
   EXPECT_EQ(Copy(Path("a"), Path("nodir/x")), -2);
   EXPECT_EQ(done, (std::vector<int64_t>{0}));
   if (access("/dev/full", W_OK) == 0) {
+    // The block is read and reported before its write fails.
     EXPECT_EQ(Copy(Path("a"), "/dev/full"), -3);
+    EXPECT_EQ(done, (std::vector<int64_t>{0, 0, 0}));
   }
   EXPECT_EQ(Copy("/proc/self/mem", Path("x")), -4);
 }
@@ -227,6 +230,34 @@ TEST_F(TreeCopy, SameDirectoryAndFailures) {
   EXPECT_FALSE(fs::exists(Path("dst")));
   Put(Path("file"), "x");
   EXPECT_EQ(CopyFileTree(Path("src"), Path("file/dst"), false), -2);
+}
+
+TEST_F(TreeCopy, LinksInTheDestinationAreReplacedNotWrittenThrough) {
+  fs::create_directories(Path("dst/sub"));
+  fs::create_symlink(Path("outside/created"), Path("dst/a.txt"));  // dangling
+  fs::create_symlink(Path("outside/secret"), Path("dst/sub/b.txt"));
+  EXPECT_EQ(CopyFileTree(Path("src"), Path("dst"), false), 0);
+  EXPECT_FALSE(fs::is_symlink(Path("dst/a.txt")));
+  EXPECT_EQ(Slurp(Path("dst/a.txt")), "A");
+  EXPECT_TRUE(Slurp(Path("dst/sub/b.txt")) == Bytes(9000));
+  EXPECT_FALSE(fs::exists(Path("outside/created")));
+  EXPECT_EQ(Slurp(Path("outside/secret")), "outside");
+}
+
+TEST_F(TreeCopy, UnreadableFileReportsNoStaleProgress) {
+  // A writer's lock keeps the copy from opening c.txt.
+  const int fd = open(Path("src/sub/deep/c.txt").c_str(), O_RDWR);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(flock(fd, LOCK_EX), 0);
+  std::vector<std::pair<int64_t, int64_t>> seen;
+  const int rc = CopyFileTree(Path("src"), Path("dst"), false,
+                              [&](int64_t done, int64_t total, const std::string& f, int) {
+                                if (f == Path("dst/sub/deep/c.txt")) seen.emplace_back(done, total);
+                              });
+  close(fd);
+  EXPECT_EQ(rc, -1);
+  EXPECT_EQ(seen, (std::vector<std::pair<int64_t, int64_t>>{{0, 0}}));
+  EXPECT_TRUE(Slurp(Path("dst/sub/b.txt")) == Bytes(9000));  // the walk went on
 }
 
 TEST_F(TreeCopy, AbortStopsTheWalk) {

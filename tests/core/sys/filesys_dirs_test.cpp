@@ -1,11 +1,15 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/platform/stringlist.h"
@@ -112,6 +116,92 @@ TEST_F(Walkers, DelDirTreeRemovesLinksNotTargets) {
   EXPECT_EQ(failed, Path("missing"));
   DelDirTree("/", failed);
   EXPECT_EQ(failed, "/");
+}
+
+TEST_F(Walkers, DelDirTreeNeverDeletesThroughASwappedInLink) {
+  // Another process keeps exchanging the tree with a link to "outside"
+  // while it is deleted: whatever it sees, nothing outside may go.
+  for (int round = 0; round < 300; ++round) {
+    fs::create_directories(Path("victim/sub"));
+    Put(Path("victim/sub/f"), "f");
+    fs::create_directory_symlink(Path("outside"), Path("swap"));
+    std::atomic<bool> stop{false};
+    std::atomic<int> swaps{0};
+    const std::string victim = Path("victim"), swap = Path("swap");
+    std::thread swapper([&] {
+      while (!stop) {
+        renameat2(AT_FDCWD, victim.c_str(), AT_FDCWD, swap.c_str(), RENAME_EXCHANGE);
+        ++swaps;
+      }
+    });
+    while (swaps < 3) std::this_thread::yield();
+    std::string failed;
+    DelDirTree(Path("victim"), failed);
+    stop = true;
+    swapper.join();
+    ASSERT_EQ(Slurp(Path("outside/o.txt")), "o") << "round " << round;
+    for (const char* name : {"victim", "swap"}) {
+      if (fs::is_symlink(Path(name)))
+        fs::remove(Path(name));
+      else
+        fs::remove_all(Path(name));
+    }
+  }
+}
+
+// A chain of 2100 nested folders "d" below `top` (deeper than any path
+// could name), with a file "f" in the 10th and in the last.
+class DeepTree : public TempDirTest {
+ protected:
+  static constexpr int kDepth = 2100;
+  void SetUp() override {
+    TempDirTest::SetUp();
+    fs::create_directory(Path("top"));
+    int fd = open(Path("top").c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 1; i <= kDepth && fd >= 0; ++i) {
+      mkdirat(fd, "d", 0777);
+      const int sub = openat(fd, "d", O_RDONLY | O_DIRECTORY);
+      close(fd);
+      fd = sub;
+      if (i == 10 || i == kDepth) close(openat(fd, "f", O_WRONLY | O_CREAT, 0666));
+    }
+    ASSERT_GE(fd, 0);
+    close(fd);
+  }
+  // Cuts whatever is left into pieces short enough to remove by name.
+  void TearDown() override {
+    for (int piece = 0;; ++piece) {
+      int fd = open(Path("top").c_str(), O_RDONLY | O_DIRECTORY);
+      int level = 0;
+      while (fd >= 0 && level < 1000) {
+        const int sub = openat(fd, "d", O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+        if (sub < 0) break;
+        close(fd);
+        fd = sub;
+        ++level;
+      }
+      const bool more =
+          fd >= 0 && level == 1000 &&
+          renameat(fd, "d", AT_FDCWD, Path("piece" + std::to_string(piece)).c_str()) == 0;
+      if (fd >= 0) close(fd);
+      if (!more) break;
+      fs::rename(Path("piece" + std::to_string(piece)), Path("top" + std::to_string(piece)));
+      fs::rename(Path("top"), Path("done" + std::to_string(piece)));
+      fs::rename(Path("top" + std::to_string(piece)), Path("top"));
+    }
+    TempDirTest::TearDown();
+  }
+};
+
+TEST_F(DeepTree, WalkersStopAtTheDepthLimitInsteadOfOverflowing) {
+  EXPECT_EQ(CountFiles(Path("top/f"), true), 1);  // the 10th level only
+  EXPECT_EQ(FileDetect(Path("top/F")), Path("top/d/d/d/d/d/d/d/d/d/d/f"));
+  EXPECT_LT(CopyFileTree(Path("top"), Path("copy"), false), 0);
+  EXPECT_TRUE(fs::exists(Path("copy/d/d/d/d/d/d/d/d/d/d/f")));
+  std::string failed;
+  DelDirTree(Path("top"), failed);
+  EXPECT_NE(failed, "");
+  EXPECT_TRUE(fs::exists(Path("top/d")));
 }
 
 TEST_F(Walkers, DelDirTreeStopsAtFirstFailure) {
