@@ -329,8 +329,11 @@ void RenameEntry(int dirfd, const std::string& dirText, const std::string& from,
 }
 
 // Renames the matching entries of the open directory `dirfd` (which this
-// function closes) and descends into the matching subdirectories.
-void CaseTree(int dirfd, const std::string& dirText, const std::string& mask, bool toUpper) {
+// function closes) and descends into the matching subdirectories, at most
+// fswalk::kMaxDepth levels below the top: a deeper tree would exhaust the
+// stack, so it raises instead.
+void CaseTree(int dirfd, const std::string& dirText, const std::string& mask, bool toUpper,
+              size_t depth) {
   DirCloser d{fdopendir(dirfd)};
   if (!d.dir) {
     const int err = errno;
@@ -356,6 +359,10 @@ void CaseTree(int dirfd, const std::string& dirText, const std::string& mask, bo
     if (fstatat(dirfd, target.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
       subdirs.push_back(target);
   }
+  if (!subdirs.empty() && depth >= fswalk::kMaxDepth)
+    throw EInOutError("The directory tree below \"" + dirText + "\" is more than " +
+                          std::to_string(fswalk::kMaxDepth) + " levels deep",
+                      ELOOP);
   for (const std::string& sub : subdirs) {
     // O_NOFOLLOW: should the entry have been swapped for a link meanwhile,
     // refuse to go there.
@@ -364,7 +371,7 @@ void CaseTree(int dirfd, const std::string& dirText, const std::string& mask, bo
       const int err = errno;
       RaiseIO("Cannot read the directory \"" + dirText + sub + '"', err);
     }
-    CaseTree(fd, dirText + sub + '/', mask, toUpper);
+    CaseTree(fd, dirText + sub + '/', mask, toUpper, depth + 1);
   }
 }
 
@@ -410,7 +417,7 @@ void SetAllFilenameCase(std::string_view PathMask, bool ToUpper) {
     if (err == ENOENT || err == ENOTDIR) return;  // no such directory: nothing matches
     RaiseIO("Cannot read the directory \"" + dir + '"', err);
   }
-  CaseTree(fd, dirText, mask, ToUpper);
+  CaseTree(fd, dirText, mask, ToUpper, 0);
 }
 
 }  // namespace tkz

@@ -193,6 +193,11 @@ class DeepTree : public TempDirTest {
   }
 };
 
+TEST_F(DeepTree, RenamingCaseRaisesAtTheDepthLimitInsteadOfOverflowing) {
+  // Names are lower case already, so the walk goes all the way down.
+  EXPECT_THROW(SetAllFilenameCase(Path("top/*"), false), EInOutError);
+}
+
 TEST_F(DeepTree, WalkersStopAtTheDepthLimitInsteadOfOverflowing) {
   EXPECT_EQ(CountFiles(Path("top/f"), true), 1);  // the 10th level only
   EXPECT_EQ(FileDetect(Path("top/F")), Path("top/d/d/d/d/d/d/d/d/d/d/f"));
