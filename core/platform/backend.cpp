@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <utility>
 
+#ifndef TKZ_HAVE_X11
+#include "core/platform/backend_x11.h"
+#endif
+
 namespace tkz {
 
 namespace {
@@ -62,5 +66,34 @@ bool TScriptedBackend::WaitForEvents(TApplication& app) {
   if (step.action) step.action(app);
   return true;
 }
+
+#ifndef TKZ_HAVE_X11
+// ------------------------------------------------- TX11Backend without Xlib
+// The build found no X11: there is never a display to open.
+struct TX11Backend::Impl {};
+
+std::unique_ptr<TX11Backend> TX11Backend::Open(const char*, std::string* error) {
+  if (error != nullptr) *error = "this build of the library has no X11 support";
+  return nullptr;
+}
+TX11Backend::TX11Backend(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+TX11Backend::~TX11Backend() = default;
+void TX11Backend::TopLevelShown(TControl*) {}
+void TX11Backend::TopLevelHidden(TControl*) {}
+void TX11Backend::ControlInvalidated(TControl*) {}
+void TX11Backend::PresentControl(TControl*) {}
+void TX11Backend::CursorChanged(TControl*) {}
+void TX11Backend::ControlDestroyed(TControl*) {}
+void TX11Backend::PollEvents(TApplication&) {}
+bool TX11Backend::WaitForEvents(TApplication&) { return false; }
+int TX11Backend::ScreenWidth() const { return TWindowBackend::ScreenWidth(); }
+int TX11Backend::ScreenHeight() const { return TWindowBackend::ScreenHeight(); }
+int TX11Backend::PixelsPerInch() const { return TWindowBackend::PixelsPerInch(); }
+unsigned long TX11Backend::WindowOf(const TControl*) const { return 0; }
+bool TX11Backend::Connected() const { return false; }
+int TX11Backend::ErrorCount() const { return 0; }
+int TX11Backend::FramesPresented() const { return 0; }
+void TX11Backend::Sync() {}
+#endif
 
 }  // namespace tkz

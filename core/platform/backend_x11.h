@@ -1,0 +1,127 @@
+// A window backend that shows the controls on an X server through Xlib.
+//
+//   auto x11 = TX11Backend::Open();          // $DISPLAY; nullptr without one
+//   if (x11) SetWindowBackend(x11.get());
+//   form->Show();
+//   Application().Run();                     // ends when no window is shown
+//   SetWindowBackend(nullptr);
+//
+// Windows. Every top-level control that is shown gets one X window of its
+// size at its Left/Top, titled with its Caption (its Name when the caption is
+// empty). Hide unmaps (withdraws) the window, Show maps it again, destroying
+// the control destroys the window. The window manager's close box
+// (WM_DELETE_WINDOW) posts a message that hides the control, so a loop that
+// runs while something is shown ends. A size change by the user becomes a
+// Resize message; a size, position or caption set by the program is sent to
+// the window the next time the backend polls.
+//
+// Pictures. Invalidations only mark a window dirty; every PollEvents and
+// WaitForEvents round composes each dirty window once (TControl::PaintTo,
+// which paints what needs paint) and puts the picture with XPutImage. Exposed
+// windows are redrawn the same way. Only TrueColor visuals of depth 24 or 32
+// are used (the default visual, else a matching one); a server without one is
+// refused: Open returns nullptr.
+//
+// Input. Mouse messages are posted by position on the window's control, in
+// window coordinates. Buttons 1, 2 and 3 are mbLeft, mbMiddle and mbRight;
+// buttons 4 and 5 (the wheel) give MouseWheel with Delta +120 and -120.
+// Consecutive motion events are compressed to the last one. A press of the
+// same button within kDoubleClickMs and kDoubleClickDistance pixels of the
+// previous press in the same window is posted as a DblClick (a third press
+// starts over). The shift state comes from the X modifier mask: Shift,
+// Control, Mod1 (Alt) and the held buttons 1 to 3.
+//
+// Cursors. The cursor of the control under the pointer (of the control with
+// the mouse capture while a button is held) is shown; Screen().SetCursor
+// overrides it in every window while not crDefault. X cursor font shapes:
+//
+//   crDefault    the parent window's (the desktop's) cursor
+//   crNone       an invisible cursor
+//   crArrow      left_ptr              crHourGlass  watch
+//   crCross      crosshair             crDrag       hand1
+//   crIBeam      xterm                 crNoDrop     X_cursor
+//   crSizeNESW   bottom_left_corner    crHSplit     sb_h_double_arrow
+//   crSizeNS     sb_v_double_arrow     crVSplit     sb_v_double_arrow
+//   crSizeNWSE   bottom_right_corner   crMultiDrag  dotbox
+//   crSizeWE     sb_h_double_arrow     crSQLWait    watch
+//   crUpArrow    sb_up_arrow           crNo         X_cursor
+//   crAppStart   watch                 crHelp       question_arrow
+//   crHandPoint  hand2                 crSizeAll    fleur
+//
+// A registered cursor (Screen().RegisterCursor) whose name is one of the
+// identifiers above ("crCross") or an X cursor font name ("pencil",
+// "crosshair", "fleur", ...) shows that shape; other numbers show the arrow.
+//
+// Errors. X protocol errors on the backend's connection are counted
+// (ErrorCount), never fatal. A lost connection (the server went away) marks
+// the backend disconnected instead of ending the process: from then on it
+// shows nothing, WaitForEvents returns false (so the program's loops end)
+// and Connected() is false; the controls live on headless. This needs Xlib
+// 1.7 or later; with an older Xlib a lost connection ends the process, as
+// Xlib always did. Xlib keeps one protocol error handler and one connection
+// error handler per process; Open installs handlers that pass the errors of
+// other connections on to the handlers installed before them.
+//
+// Screen. ScreenWidth/ScreenHeight are the default screen's; PixelsPerInch
+// comes from its reported width in millimetres, 96 when that is missing or
+// implausible (outside 48..480).
+//
+// Built without Xlib (the library's build found no X11), Open always returns
+// nullptr. Single-threaded, like the controls.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "core/platform/backend.h"
+
+namespace tkz {
+
+class TX11Backend final : public TWindowBackend {
+ public:
+  static constexpr int kDoubleClickMs = 400;
+  static constexpr int kDoubleClickDistance = 4;  // pixels, in x and in y
+
+  // Connects to the named display (nullptr: $DISPLAY). Returns nullptr when
+  // no display can be opened or it offers no usable visual; *error (when
+  // given) then says why.
+  static std::unique_ptr<TX11Backend> Open(const char* display = nullptr,
+                                           std::string* error = nullptr);
+  // Destroys the windows and closes the connection; uninstalls itself.
+  ~TX11Backend() override;
+
+  void TopLevelShown(TControl* c) override;
+  void TopLevelHidden(TControl* c) override;
+  void ControlInvalidated(TControl* c) override;
+  void PresentControl(TControl* c) override;
+  void CursorChanged(TControl* c) override;
+  void ControlDestroyed(TControl* c) override;
+  // Presents the dirty windows, then posts the events that have come.
+  void PollEvents(TApplication& app) override;
+  // Presents the dirty windows and, unless events are ready, blocks until
+  // some come. Returns false when no window is shown any more or the
+  // connection is lost.
+  bool WaitForEvents(TApplication& app) override;
+
+  int ScreenWidth() const override;
+  int ScreenHeight() const override;
+  int PixelsPerInch() const override;
+
+  // The X window showing the top-level control, 0 when it has none.
+  unsigned long WindowOf(const TControl* c) const;
+  // Whether the connection is still alive.
+  bool Connected() const;
+  // Protocol errors reported on the connection so far.
+  int ErrorCount() const;
+  // Pictures put on screen so far (one per dirty window per round).
+  int FramesPresented() const;
+  // Waits until the server has handled every request sent so far.
+  void Sync();
+
+ private:
+  struct Impl;
+  explicit TX11Backend(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tkz

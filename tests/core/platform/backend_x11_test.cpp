@@ -1,0 +1,691 @@
+#include "core/platform/backend_x11.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/platform/application.h"
+#include "core/platform/stdctrls.h"
+
+#ifndef TKZ_HAVE_X11
+
+namespace tkz {
+namespace {
+
+TEST(X11Backend, WithoutXlibThereIsNoDisplayToOpen) {
+  std::string why;
+  EXPECT_EQ(TX11Backend::Open(nullptr, &why), nullptr);
+  EXPECT_FALSE(why.empty());
+}
+
+}  // namespace
+}  // namespace tkz
+
+#else
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+// Xlib's macros (None, Bool, Status) come last.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#ifdef TKZ_HAVE_XTEST
+#include <X11/extensions/XTest.h>
+#endif
+
+extern char** environ;
+
+namespace tkz {
+namespace {
+
+// A private X server (Xvfb) on a display number it picks itself.
+class XServer {
+ public:
+  XServer() = default;
+  XServer(const XServer&) = delete;
+  XServer& operator=(const XServer&) = delete;
+  ~XServer() { Stop(); }
+
+  // Starts the server and waits until it accepts connections; false (with
+  // the reason) when Xvfb is missing or does not come up.
+  bool Start(std::string* why) {
+    const std::string exe = FindInPath("Xvfb");
+    if (exe.empty()) return Fail(why, "Xvfb is not installed");
+    int fds[2];
+    if (pipe(fds) != 0) return Fail(why, "pipe failed");
+    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    const std::string fd = std::to_string(fds[1]);
+    std::vector<std::string> args = {exe, "-displayfd", fd,          "-screen",
+                                     "0", "800x600x24", "-nolisten", "tcp"};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const int rc = posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (rc != 0) {
+      close(fds[0]);
+      pid_ = -1;
+      return Fail(why, "Xvfb could not be started");
+    }
+    // Xvfb writes its display number once it listens.
+    std::string number;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+      pollfd p{fds[0], POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) continue;
+      char buf[16];
+      const ssize_t n = read(fds[0], buf, sizeof buf);
+      if (n <= 0) break;
+      number.append(buf, static_cast<size_t>(n));
+    }
+    close(fds[0]);
+    if (number.find('\n') == std::string::npos) {
+      Stop();
+      return Fail(why, "Xvfb did not start");
+    }
+    name_ = ":" + number.substr(0, number.find('\n'));
+    if (Display* d = XOpenDisplay(name_.c_str())) {
+      XCloseDisplay(d);
+      return true;
+    }
+    Stop();
+    return Fail(why, "Xvfb does not accept connections");
+  }
+
+  void Stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+
+  const std::string& Name() const { return name_; }
+
+ private:
+  static bool Fail(std::string* why, const char* what) {
+    *why = what;
+    return false;
+  }
+  static std::string FindInPath(const std::string& exe) {
+    const char* path = std::getenv("PATH");
+    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+      const size_t end = std::min(dirs.find(':', start), dirs.size());
+      const std::string candidate = dirs.substr(start, end - start) + "/" + exe;
+      if (access(candidate.c_str(), X_OK) == 0) return candidate;
+      start = end + 1;
+    }
+    return "";
+  }
+
+  pid_t pid_ = -1;
+  std::string name_;
+};
+
+// No backend, an empty queue, no capture.
+void ResetApplication() {
+  SetWindowBackend(nullptr);
+  Application().ClearMessages();
+  Application().ReleaseCapture();
+  Application().ResetTerminated();
+}
+
+// What reached a control, one line per event.
+struct Recorder {
+  std::vector<std::string> log;
+  int clicks = 0;
+  int dblclicks = 0;
+
+  static std::string Shift(TShiftState s) {
+    std::string r;
+    const char* names[] = {"Shift", "Alt", "Ctrl", "Left", "Right", "Middle", "Double"};
+    for (int f = ssShift; f <= ssDouble; ++f) {
+      if (s.Contains(static_cast<TShiftStateFlag>(f))) r += std::string(" ") + names[f];
+    }
+    return r;
+  }
+  static const char* Button(TMouseButton b) {
+    return b == mbLeft ? "left" : b == mbRight ? "right" : "middle";
+  }
+  void Attach(TControl* c) {
+    c->OnMouseDown = [this](TObject*, TMouseButton b, TShiftState s, int x, int y) {
+      log.push_back("down " + std::string(Button(b)) + " " + std::to_string(x) + "," +
+                    std::to_string(y) + Shift(s));
+    };
+    c->OnMouseUp = [this](TObject*, TMouseButton b, TShiftState s, int x, int y) {
+      log.push_back("up " + std::string(Button(b)) + " " + std::to_string(x) + "," +
+                    std::to_string(y) + Shift(s));
+    };
+    c->OnMouseMove = [this](TObject*, TShiftState s, int x, int y) {
+      log.push_back("move " + std::to_string(x) + "," + std::to_string(y) + Shift(s));
+    };
+    c->OnMouseWheel = [this](TObject*, TShiftState s, int delta, TPoint pos, bool& handled) {
+      log.push_back("wheel " + std::to_string(delta) + " at " + std::to_string(pos.X) + "," +
+                    std::to_string(pos.Y) + Shift(s));
+      handled = true;
+    };
+    c->OnClick = [this](TObject*) { ++clicks; };
+    c->OnDblClick = [this](TObject*) { ++dblclicks; };
+  }
+};
+
+// One server for the suite; each test gets its own backend and a second,
+// independent connection that plays the user.
+class X11Backend : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    server_ = new XServer;
+    if (!server_->Start(&skip_reason_)) {
+      delete server_;
+      server_ = nullptr;
+    }
+  }
+  static void TearDownTestSuite() {
+    delete server_;
+    server_ = nullptr;
+  }
+
+  void SetUp() override {
+    ResetApplication();
+    if (server_ == nullptr) GTEST_SKIP() << skip_reason_;
+    std::string why;
+    backend_ = TX11Backend::Open(server_->Name().c_str(), &why);
+    ASSERT_NE(backend_, nullptr) << why;
+    SetWindowBackend(backend_.get());
+    user_ = XOpenDisplay(server_->Name().c_str());
+    ASSERT_NE(user_, nullptr);
+  }
+
+  void TearDown() override {
+    controls_.clear();
+    SetWindowBackend(nullptr);
+    backend_.reset();
+    if (user_ != nullptr) XCloseDisplay(user_);
+    ResetApplication();
+  }
+
+  // A shown top-level panel; the fixture destroys it.
+  TPanel* ShowPanel(int left, int top, int width, int height, const std::string& caption) {
+    auto panel = std::make_unique<TPanel>();
+    panel->SetBounds(left, top, width, height);
+    panel->SetCaption(caption);
+    panel->Show();
+    TPanel* p = panel.get();
+    controls_.push_back(std::move(panel));
+    Settle();
+    return p;
+  }
+
+  // Lets requests and events travel both ways until pred holds (or two
+  // seconds pass); returns pred's last answer.
+  bool PumpUntil(const std::function<bool()>& pred) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (;;) {
+      XSync(user_, False);
+      Application().ProcessMessages();
+      backend_->Sync();
+      if (pred()) return true;
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+  // A few rounds, for what has no visible end.
+  void Settle() {
+    for (int i = 0; i < 3; ++i) {
+      XSync(user_, False);
+      Application().ProcessMessages();
+      backend_->Sync();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+
+  XWindowAttributes Attributes(Window w) {
+    XWindowAttributes a{};
+    XGetWindowAttributes(user_, w, &a);
+    return a;
+  }
+
+  std::string Title(Window w) {
+    char* name = nullptr;
+    if (XFetchName(user_, w, &name) == 0 || name == nullptr) return "";
+    std::string r = name;
+    XFree(name);
+    return r;
+  }
+
+  bool WindowExists(Window w) {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int n = 0;
+    XQueryTree(user_, DefaultRootWindow(user_), &root, &parent, &children, &n);
+    bool found = false;
+    for (unsigned int i = 0; i < n; ++i) found = found || children[i] == w;
+    if (children != nullptr) XFree(children);
+    return found;
+  }
+
+  // The window's pixels as seen on the screen, as 0x00BBGGRR.
+  std::vector<uint32_t> ReadWindow(Window w, int width, int height) {
+    std::vector<uint32_t> r;
+    XImage* img = XGetImage(user_, w, 0, 0, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (img == nullptr) return r;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const unsigned long p = XGetPixel(img, x, y);
+        const auto channel = [p](unsigned long mask) {
+          return static_cast<uint32_t>((p & mask) >> __builtin_ctzl(mask)) & 0xFF;
+        };
+        r.push_back(channel(img->red_mask) | channel(img->green_mask) << 8 |
+                    channel(img->blue_mask) << 16);
+      }
+    }
+    XDestroyImage(img);
+    return r;
+  }
+
+  static std::vector<uint32_t> Pixels(TControl* c) {
+    auto shot = TakeScreenshot(c);
+    return {shot->Bits(), shot->Bits() + static_cast<size_t>(shot->GetWidth()) * shot->GetHeight()};
+  }
+
+  // Sends what the server would send on a button press or release.
+  void SendButton(Window w, bool press, unsigned button, unsigned state, int x, int y,
+                  Time time = CurrentTime) {
+    XEvent ev{};
+    ev.xbutton.type = press ? ButtonPress : ButtonRelease;
+    ev.xbutton.window = w;
+    ev.xbutton.root = DefaultRootWindow(user_);
+    ev.xbutton.button = button;
+    ev.xbutton.state = state;
+    ev.xbutton.x = x;
+    ev.xbutton.y = y;
+    ev.xbutton.time = time;
+    ev.xbutton.same_screen = True;
+    XSendEvent(user_, w, False, press ? ButtonPressMask : ButtonReleaseMask, &ev);
+  }
+  void Click(Window w, unsigned button, unsigned state, int x, int y, Time time) {
+    const unsigned held = button == 1 ? Button1Mask : button == 2 ? Button2Mask : Button3Mask;
+    SendButton(w, true, button, state, x, y, time);
+    SendButton(w, false, button, state | held, x, y, time + 50);
+  }
+  void SendMotion(Window w, unsigned state, int x, int y) {
+    XEvent ev{};
+    ev.xmotion.type = MotionNotify;
+    ev.xmotion.window = w;
+    ev.xmotion.root = DefaultRootWindow(user_);
+    ev.xmotion.state = state;
+    ev.xmotion.x = x;
+    ev.xmotion.y = y;
+    ev.xmotion.same_screen = True;
+    XSendEvent(user_, w, False, PointerMotionMask, &ev);
+  }
+  void SendClose(Window w) {
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = w;
+    ev.xclient.message_type = XInternAtom(user_, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(user_, "WM_DELETE_WINDOW", False));
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(user_, w, False, NoEventMask, &ev);
+  }
+
+  static XServer* server_;
+  static std::string skip_reason_;
+  std::unique_ptr<TX11Backend> backend_;
+  Display* user_ = nullptr;
+  std::vector<std::unique_ptr<TControl> > controls_;
+};
+
+XServer* X11Backend::server_ = nullptr;
+std::string X11Backend::skip_reason_;
+
+// ------------------------------------------------------------------ windows
+TEST_F(X11Backend, AShownControlHasAMappedWindowOfItsSizeAndTitleUntilHiddenOrDestroyed) {
+  TPanel* panel = ShowPanel(30, 40, 200, 120, "Hello");
+  const Window w = backend_->WindowOf(panel);
+  ASSERT_NE(w, 0u);
+  XWindowAttributes a = Attributes(w);
+  EXPECT_EQ(a.map_state, IsViewable);
+  EXPECT_EQ(a.width, 200);
+  EXPECT_EQ(a.height, 120);
+  EXPECT_EQ(a.x, 30);
+  EXPECT_EQ(a.y, 40);
+  EXPECT_EQ(Title(w), "Hello");
+
+  // What the program changes reaches the window.
+  panel->SetCaption("Again");
+  panel->SetBounds(35, 45, 220, 130);
+  ASSERT_TRUE(PumpUntil([&] { return Attributes(w).width == 220; }));
+  a = Attributes(w);
+  EXPECT_EQ(a.height, 130);
+  EXPECT_EQ(a.x, 35);
+  EXPECT_EQ(Title(w), "Again");
+
+  panel->Hide();
+  ASSERT_TRUE(PumpUntil([&] { return Attributes(w).map_state == IsUnmapped; }));
+  panel->Show();
+  ASSERT_TRUE(PumpUntil([&] { return Attributes(w).map_state == IsViewable; }));
+  EXPECT_EQ(backend_->WindowOf(panel), w);
+
+  controls_.clear();
+  Settle();
+  EXPECT_FALSE(WindowExists(w));
+  EXPECT_EQ(backend_->ErrorCount(), 0);
+}
+
+TEST_F(X11Backend, AControlWithoutCaptionIsTitledWithItsNameAndChildrenHaveNoWindow) {
+  auto panel = std::make_unique<TPanel>();
+  panel->SetName("ToolPanel");
+  panel->SetBounds(0, 0, 100, 50);
+  auto child = std::make_unique<TPanel>();
+  child->SetParent(panel.get());
+  child->Show();
+  panel->Show();
+  Settle();
+  EXPECT_EQ(Title(backend_->WindowOf(panel.get())), "ToolPanel");
+  EXPECT_EQ(backend_->WindowOf(child.get()), 0u);
+
+  // A shown top-level control put into a parent gives up its window.
+  auto other = std::make_unique<TPanel>();
+  other->SetBounds(0, 0, 30, 30);
+  other->Show();
+  Settle();
+  const Window w = backend_->WindowOf(other.get());
+  ASSERT_NE(w, 0u);
+  other->SetParent(panel.get());
+  Settle();
+  EXPECT_EQ(backend_->WindowOf(other.get()), 0u);
+  EXPECT_FALSE(WindowExists(w));
+}
+
+// ----------------------------------------------------------------- pictures
+TEST_F(X11Backend, TheWindowShowsExactlyTheComposedControlAndFollowsItsChanges) {
+  TPanel* panel = ShowPanel(10, 10, 160, 90, "Picture");
+  panel->SetBevelInner(bvLowered);
+  auto* area = new TCustomControl(panel);
+  area->SetParent(panel);
+  area->SetBounds(40, 10, 110, 70);
+  area->SetColor(clWhite);
+  TColor ink = clRed;
+  area->OnPaint = [&](TObject*) {
+    TCanvas* c = area->GetCanvas();
+    c->GetBrush()->SetColor(ink);
+    c->Ellipse(5, 5, 60, 50);
+    c->GetPen()->SetColor(clBlue);
+    c->MoveTo(0, 69);
+    c->LineTo(109, 0);
+  };
+  std::vector<TSpeedButton*> buttons;
+  for (int i = 0; i < 3; ++i) {
+    auto* b = buttons.emplace_back(new TSpeedButton(panel));
+    b->SetParent(panel);
+    b->SetBounds(8, 8 + 25 * i, 23, 22);
+    b->SetGroupIndex(1);
+  }
+  buttons[2]->SetDown(true);
+  const Window w = backend_->WindowOf(panel);
+  ASSERT_TRUE(PumpUntil([&] { return ReadWindow(w, 160, 90) == Pixels(panel); }));
+
+  // Several invalidations before the next round give one new picture.
+  Settle();
+  const int frames = backend_->FramesPresented();
+  ink = clLime;
+  area->Invalidate();
+  buttons[1]->Invalidate();
+  buttons[0]->SetDown(true);
+  Application().ProcessMessages();
+  backend_->Sync();
+  EXPECT_EQ(backend_->FramesPresented(), frames + 1);
+  EXPECT_EQ(ReadWindow(w, 160, 90), Pixels(panel));
+  EXPECT_EQ(Pixels(panel)[static_cast<size_t>(90 / 2) * 160 + 40 + 30],
+            static_cast<uint32_t>(clLime));
+
+  // A control that repaints itself at once (Repaint, no invalidation) shows.
+  ink = clFuchsia;
+  area->Repaint();
+  ASSERT_TRUE(PumpUntil([&] { return ReadWindow(w, 160, 90) == Pixels(panel); }));
+
+  // A hidden and shown again window gets its picture back.
+  panel->Hide();
+  Settle();
+  panel->Show();
+  ASSERT_TRUE(PumpUntil([&] { return ReadWindow(w, 160, 90) == Pixels(panel); }));
+}
+
+// -------------------------------------------------------------------- input
+TEST_F(X11Backend, ButtonsArriveAsMouseMessagesAtTheControlUnderThePointer) {
+  TPanel* panel = ShowPanel(20, 30, 200, 100, "Mouse");
+  auto* target = new TCustomControl(panel);
+  target->SetParent(panel);
+  target->SetBounds(50, 20, 100, 60);
+  Recorder rec;
+  rec.Attach(target);
+  const Window w = backend_->WindowOf(panel);
+
+  Click(w, 1, ShiftMask | ControlMask, 60, 30, 1000);
+  ASSERT_TRUE(PumpUntil([&] { return rec.log.size() >= 2; }));
+  EXPECT_EQ(rec.log, (std::vector<std::string>{"down left 10,10 Shift Ctrl Left",
+                                               "up left 10,10 Shift Ctrl"}));
+  EXPECT_EQ(rec.clicks, 1);
+
+  rec.log.clear();
+  Click(w, 3, Mod1Mask, 149, 79, 5000);
+  Click(w, 2, 0, 51, 21, 10000);
+  ASSERT_TRUE(PumpUntil([&] { return rec.log.size() >= 4; }));
+  EXPECT_EQ(rec.log, (std::vector<std::string>{"down right 99,59 Alt Right", "up right 99,59 Alt",
+                                               "down middle 1,1 Middle", "up middle 1,1"}));
+  EXPECT_EQ(rec.clicks, 1);
+
+  // A press outside the child goes to the panel, not to the child.
+  rec.log.clear();
+  Click(w, 1, 0, 5, 5, 15000);
+  Settle();
+  EXPECT_TRUE(rec.log.empty());
+}
+
+TEST_F(X11Backend, TheWheelGivesOneHundredTwentyPerNotchAndMovesAreCompressed) {
+  TPanel* panel = ShowPanel(20, 30, 200, 100, "Wheel");
+  Recorder rec;
+  rec.Attach(panel);
+  const Window w = backend_->WindowOf(panel);
+
+  SendButton(w, true, 4, 0, 10, 20);
+  SendButton(w, false, 4, Button4Mask, 10, 20);
+  SendButton(w, true, 5, ShiftMask, 11, 21);
+  SendButton(w, false, 5, ShiftMask | Button5Mask, 11, 21);
+  ASSERT_TRUE(PumpUntil([&] { return rec.log.size() >= 2; }));
+  EXPECT_EQ(rec.log, (std::vector<std::string>{"wheel 120 at 30,50", "wheel -120 at 31,51 Shift"}));
+
+  // A burst of moves arrives as its last one (the server sends them in one go).
+  rec.log.clear();
+  for (int i = 0; i < 20; ++i) SendMotion(w, Button1Mask, 100 + i, 50);
+  SendButton(w, true, 3, Button1Mask, 119, 50);
+  XSync(user_, False);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_TRUE(PumpUntil([&] { return !rec.log.empty() && rec.log.back().rfind("down", 0) == 0; }));
+  ASSERT_GE(rec.log.size(), 2u);
+  EXPECT_LT(rec.log.size(), 10u);
+  EXPECT_EQ(rec.log[rec.log.size() - 2], "move 119,50 Left");
+}
+
+TEST_F(X11Backend, TwoQuickPressesOfOneButtonCloseTogetherAreADoubleClick) {
+  TPanel* panel = ShowPanel(0, 0, 200, 100, "Double");
+  Recorder rec;
+  rec.Attach(panel);
+  const Window w = backend_->WindowOf(panel);
+
+  Click(w, 1, 0, 50, 50, 100000);
+  Click(w, 1, 0, 53, 46, 100000 + TX11Backend::kDoubleClickMs);
+  ASSERT_TRUE(PumpUntil([&] { return rec.log.size() >= 4; }));
+  EXPECT_EQ(rec.dblclicks, 1);
+  EXPECT_EQ(rec.log[2], "down left 53,46 Left Double");
+  EXPECT_EQ(rec.clicks, 1);  // the double click's up is no click
+
+  // Too slow, too far, another button, or a third press: single presses.
+  rec.log.clear();
+  Click(w, 1, 0, 50, 50, 200000);
+  Click(w, 1, 0, 50, 50, 200000 + TX11Backend::kDoubleClickMs + 1);
+  Click(w, 1, 0, 55, 50, 200000 + TX11Backend::kDoubleClickMs + 200);
+  Click(w, 3, 0, 55, 50, 200000 + TX11Backend::kDoubleClickMs + 300);
+  Click(w, 3, 0, 55, 50, 200000 + TX11Backend::kDoubleClickMs + 400);  // a double
+  Click(w, 3, 0, 55, 50, 200000 + TX11Backend::kDoubleClickMs + 500);
+  ASSERT_TRUE(PumpUntil([&] { return rec.log.size() >= 12; }));
+  EXPECT_EQ(rec.dblclicks, 2);
+  for (size_t i : {0u, 2u, 4u, 6u, 10u}) {
+    EXPECT_EQ(rec.log[i].find("Double"), std::string::npos) << rec.log[i];
+  }
+  EXPECT_NE(rec.log[8].find("Double"), std::string::npos);
+}
+
+#ifdef TKZ_HAVE_XTEST
+TEST_F(X11Backend, RealPointerInputPressesASpeedButton) {
+  TPanel* panel = ShowPanel(100, 80, 120, 60, "Buttons");
+  auto* b = new TSpeedButton(panel);
+  b->SetParent(panel);
+  b->SetBounds(30, 20, 23, 22);
+  int clicks = 0;
+  b->OnClick = [&](TObject*) { ++clicks; };
+  int ev = 0, err = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(user_, &ev, &err, &major, &minor)) GTEST_SKIP() << "no XTest";
+  Settle();
+  XTestFakeMotionEvent(user_, DefaultScreen(user_), 100 + 40, 80 + 30, 0);
+  XTestFakeButtonEvent(user_, 1, True, 0);
+  XSync(user_, False);
+  // Drawn pressed while the button is held.
+  ASSERT_TRUE(PumpUntil([&] {
+    return Application().GetCapture() == b &&
+           ReadWindow(backend_->WindowOf(panel), 120, 60) == Pixels(panel);
+  }));
+  XTestFakeButtonEvent(user_, 1, False, 0);
+  ASSERT_TRUE(PumpUntil([&] { return clicks == 1; }));
+  XTestFakeMotionEvent(user_, DefaultScreen(user_), 0, 0, 0);
+  XSync(user_, False);
+}
+#endif
+
+// -------------------------------------------------------------- window life
+TEST_F(X11Backend, ResizingTheWindowResizesTheControlWithoutBouncingBack) {
+  TPanel* panel = ShowPanel(0, 0, 200, 100, "Resize");
+  int resizes = 0;
+  panel->OnResize = [&](TObject*) { ++resizes; };
+  const Window w = backend_->WindowOf(panel);
+  XResizeWindow(user_, w, 300, 150);
+  ASSERT_TRUE(PumpUntil([&] { return panel->GetWidth() == 300; }));
+  EXPECT_EQ(panel->GetHeight(), 150);
+  EXPECT_GE(resizes, 1);
+  Settle();
+  XWindowAttributes a = Attributes(w);
+  EXPECT_EQ(a.width, 300);
+  EXPECT_EQ(a.height, 150);
+  ASSERT_TRUE(PumpUntil([&] { return ReadWindow(w, 300, 150) == Pixels(panel); }));
+
+  // A program that insists on its own size wins after the message.
+  panel->OnResize = [&](TObject*) { panel->SetWidth(250); };
+  XResizeWindow(user_, w, 280, 150);
+  ASSERT_TRUE(PumpUntil([&] { return Attributes(w).width == 250; }));
+  EXPECT_EQ(panel->GetWidth(), 250);
+}
+
+TEST_F(X11Backend, TheCloseBoxHidesTheControlAndTheLoopEndsWhenNothingIsShown) {
+  TPanel* first = ShowPanel(0, 0, 100, 60, "First");
+  TPanel* second = ShowPanel(120, 0, 100, 60, "Second");
+  SendClose(backend_->WindowOf(first));
+  ASSERT_TRUE(PumpUntil([&] { return !first->GetVisible(); }));
+  EXPECT_TRUE(second->GetVisible());
+  EXPECT_EQ(Attributes(backend_->WindowOf(first)).map_state, IsUnmapped);
+
+  // The main loop runs while the second window is shown.
+  SendClose(backend_->WindowOf(second));
+  XSync(user_, False);
+  Application().Run();
+  EXPECT_FALSE(second->GetVisible());
+  EXPECT_EQ(Attributes(backend_->WindowOf(second)).map_state, IsUnmapped);
+  EXPECT_FALSE(backend_->WaitForEvents(Application()));
+}
+
+TEST_F(X11Backend, TheScreenIsTheServersScreen) {
+  EXPECT_EQ(Screen().GetWidth(), 800);
+  EXPECT_EQ(Screen().GetHeight(), 600);
+  EXPECT_GE(Screen().GetPixelsPerInch(), 48);
+  EXPECT_LE(Screen().GetPixelsPerInch(), 480);
+
+  // Cursors of every kind can be shown; none is an error on the wire.
+  TPanel* panel = ShowPanel(0, 0, 100, 60, "Cursors");
+  SendMotion(backend_->WindowOf(panel), 0, 10, 10);
+  Settle();
+  Screen().RegisterCursor(5, "pencil");
+  Screen().RegisterCursor(6, "crSizeAll");
+  Screen().RegisterCursor(7, "no such cursor");
+  for (TCursor c :
+       {crCross, crNone, crIBeam, crHandPoint, TCursor{5}, TCursor{6}, TCursor{7}, crDefault}) {
+    panel->SetCursor(c);
+  }
+  Screen().SetCursor(crHourGlass);
+  Screen().SetCursor(crDefault);
+  for (TCursor c : {TCursor{5}, TCursor{6}, TCursor{7}}) Screen().RegisterCursor(c, "");
+  Settle();
+  EXPECT_EQ(backend_->ErrorCount(), 0);
+}
+
+TEST(X11BackendOpen, ADisplayThatCannotBeOpenedGivesNothing) {
+  std::string why;
+  EXPECT_EQ(TX11Backend::Open(":65000", &why), nullptr);
+  EXPECT_NE(why.find(":65000"), std::string::npos);
+}
+
+TEST(X11BackendOpen, ALostServerEndsTheLoopInsteadOfTheProgram) {
+#ifndef TKZ_HAVE_XIO_EXIT_HANDLER
+  GTEST_SKIP() << "this Xlib ends the process on a lost connection";
+#endif
+  XServer server;
+  std::string why;
+  if (!server.Start(&why)) GTEST_SKIP() << why;
+  auto backend = TX11Backend::Open(server.Name().c_str(), &why);
+  ASSERT_NE(backend, nullptr) << why;
+  SetWindowBackend(backend.get());
+  {
+    TPanel panel;
+    panel.SetBounds(0, 0, 50, 50);
+    panel.Show();
+    Application().ProcessMessages();
+    ASSERT_NE(backend->WindowOf(&panel), 0u);
+    server.Stop();
+    EXPECT_FALSE(backend->WaitForEvents(Application()));
+    EXPECT_FALSE(backend->Connected());
+    // Everything afterwards is harmless.
+    panel.Invalidate();
+    panel.Hide();
+    panel.Show();
+    Application().ProcessMessages();
+    while (Application().MessageCount() > 0) Application().HandleMessage();
+    EXPECT_FALSE(Application().HandleMessage());
+  }
+  SetWindowBackend(nullptr);
+  backend.reset();
+  ResetApplication();
+}
+
+}  // namespace
+}  // namespace tkz
+
+#endif
