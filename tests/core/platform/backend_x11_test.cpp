@@ -28,7 +28,7 @@ TEST(X11Backend, WithoutXlibThereIsNoDisplayToOpen) {
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,8 +44,6 @@ TEST(X11Backend, WithoutXlibThereIsNoDisplayToOpen) {
 #ifdef TKZ_HAVE_XTEST
 #include <X11/extensions/XTest.h>
 #endif
-
-extern char** environ;
 
 namespace tkz {
 namespace {
@@ -67,21 +65,25 @@ class XServer {
     if (pipe(fds) != 0) return Fail(why, "pipe failed");
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
     const std::string fd = std::to_string(fds[1]);
-    std::vector<std::string> args = {exe, "-displayfd", fd,          "-screen",
-                                     "0", "800x600x24", "-nolisten", "tcp"};
+    // No reset when the last client leaves: the tests connect one by one.
+    std::vector<std::string> args = {exe,          "-displayfd", fd,    "-screen", "0",
+                                     "800x600x24", "-nolisten",  "tcp", "-noreset"};
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int rc = posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    pid_ = fork();
+    if (pid_ == 0) {
+      // The server goes when the test program goes, even when it crashes.
+      prctl(PR_SET_PDEATHSIG, SIGTERM);
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
+      execv(exe.c_str(), argv.data());
+      _exit(127);
+    }
     close(fds[1]);
-    if (rc != 0) {
+    if (pid_ < 0) {
       close(fds[0]);
-      pid_ = -1;
       return Fail(why, "Xvfb could not be started");
     }
     // Xvfb writes its display number once it listens.
