@@ -191,8 +191,11 @@ struct TX11Backend::Impl {
     int left = 0;
     int top = 0;
     std::string title;
-    bool resize_pending = false;  // a Resize message is on its way
-    bool configure_seen = false;  // a new size came in this round
+    bool reparented = false;            // framed by a window manager
+    bool resized = false;               // a new size came in this round
+    bool moved = false;                 // a new position came in this round
+    bool geometry_pending = false;      // a new size or position is on its way
+    unsigned long geometry_serial = 0;  // our last resize or move request
     TCursor cursor = kNoCursorYet;
     bool pointer_in = false;
     int pointer_x = 0;
@@ -397,19 +400,22 @@ void TX11Backend::Impl::SyncGeometry(Win& w) {
                     reinterpret_cast<const unsigned char*>(title.data()),
                     static_cast<int>(title.size()));
   }
-  // While a size from the window is on its way to the control, the
-  // control's old size is not the program's wish.
+  // While a size or position from the window is on its way to the control,
+  // the control's old one is not the program's wish.
+  if (w.geometry_pending) return;
   const int cw = XSize(c->GetWidth());
   const int ch = XSize(c->GetHeight());
-  if (!w.resize_pending && (cw != w.width || ch != w.height)) {
+  if (cw != w.width || ch != w.height) {
     w.width = cw;
     w.height = ch;
+    w.geometry_serial = NextRequest(dpy);
     XResizeWindow(dpy, w.xid, static_cast<unsigned>(cw), static_cast<unsigned>(ch));
     w.dirty = true;
   }
   if (c->GetLeft() != w.left || c->GetTop() != w.top) {
     w.left = c->GetLeft();
     w.top = c->GetTop();
+    w.geometry_serial = NextRequest(dpy);
     XMoveWindow(dpy, w.xid, XCoord(w.left), XCoord(w.top));
   }
 }
@@ -537,19 +543,24 @@ void TX11Backend::Impl::Drain(TApplication& app) {
     XNextEvent(dpy, &ev);
     Handle(app, ev);
   }
-  // The last size of each window that changed goes to its control; the
-  // control's own size stays unsent until the message has been handled.
+  // The last size and position of each window that changed go to its
+  // control; the control's own stay unsent until the messages are handled.
   for (auto& [control, w] : by_control) {
-    if (!w->configure_seen) continue;
-    w->configure_seen = false;
-    w->resize_pending = true;
-    app.PostMessage(TMessage::Resize(w->control, w->width, w->height));
+    if (!w->resized && !w->moved) continue;
+    w->geometry_pending = true;
+    if (w->resized) app.PostMessage(TMessage::Resize(w->control, w->width, w->height));
     std::weak_ptr<Win> weak = w;
     app.PostMessage(TMessage::Call(
-        [weak] {
-          if (auto win = weak.lock()) win->resize_pending = false;
+        [weak, moved = w->moved] {
+          auto win = weak.lock();
+          if (!win || win->control == nullptr) return;
+          TControl* c = win->control;
+          if (moved) c->SetBounds(win->left, win->top, c->GetWidth(), c->GetHeight());
+          win->geometry_pending = false;
         },
         w->control));
+    w->resized = false;
+    w->moved = false;
   }
   if (!broken) XFlush(dpy);
 }
@@ -566,14 +577,26 @@ void TX11Backend::Impl::Handle(TApplication& app, XEvent& ev) {
       break;
     case ConfigureNotify: {
       const XConfigureEvent& e = ev.xconfigure;
+      // Older than our last request: the request has the last word.
+      if (e.serial < w->geometry_serial) break;
       if (e.width != w->width || e.height != w->height) {
         w->width = e.width;
         w->height = e.height;
-        w->configure_seen = true;
+        w->resized = true;
         w->dirty = true;
+      }
+      // A framed window's real events count from the frame; the window
+      // manager's synthetic ones from the screen.
+      if ((e.send_event || !w->reparented) && (e.x != w->left || e.y != w->top)) {
+        w->left = e.x;
+        w->top = e.y;
+        w->moved = true;
       }
       break;
     }
+    case ReparentNotify:
+      w->reparented = ev.xreparent.parent != RootWindow(dpy, screen);
+      break;
     case ButtonPress: {
       const XButtonEvent& e = ev.xbutton;
       const TShiftState shift = ShiftOf(e.state);

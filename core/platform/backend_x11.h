@@ -12,8 +12,9 @@
 // the control destroys the window. The window manager's close box
 // (WM_DELETE_WINDOW) posts a message that hides the control, so a loop that
 // runs while something is shown ends. A size change by the user becomes a
-// Resize message; a size, position or caption set by the program is sent to
-// the window the next time the backend polls.
+// Resize message, a move by the user a message that sets the control's
+// Left/Top; a size, position or caption set by the program is sent to the
+// window the next time the backend polls.
 //
 // Pictures. Invalidations only mark a window dirty; every PollEvents and
 // WaitForEvents round composes each dirty window once (TControl::PaintTo,

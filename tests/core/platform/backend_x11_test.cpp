@@ -586,7 +586,7 @@ TEST_F(X11Backend, RealPointerInputPressesASpeedButton) {
 #endif
 
 // -------------------------------------------------------------- window life
-TEST_F(X11Backend, ResizingTheWindowResizesTheControlWithoutBouncingBack) {
+TEST_F(X11Backend, ResizingOrMovingTheWindowChangesTheControlWithoutBouncingBack) {
   TPanel* panel = ShowPanel(0, 0, 200, 100, "Resize");
   int resizes = 0;
   panel->OnResize = [&](TObject*) { ++resizes; };
@@ -600,6 +600,26 @@ TEST_F(X11Backend, ResizingTheWindowResizesTheControlWithoutBouncingBack) {
   EXPECT_EQ(a.width, 300);
   EXPECT_EQ(a.height, 150);
   ASSERT_TRUE(PumpUntil([&] { return ReadWindow(w, 300, 150) == Pixels(panel); }));
+
+  // Two sizes set by the program in quick succession: the window's report
+  // of the first, arriving after the second was sent, changes nothing.
+  std::vector<int> widths;
+  panel->OnResize = [&](TObject*) { widths.push_back(panel->GetWidth()); };
+  panel->SetWidth(220);
+  Application().ProcessMessages();
+  backend_->Sync();  // the report of 220 is read and waits in the queue
+  panel->SetWidth(240);
+  Application().ProcessMessages();
+  Settle();
+  EXPECT_EQ(widths, (std::vector<int>{220, 240}));
+  EXPECT_EQ(Attributes(w).width, 240);
+
+  // A move by the user moves the control on the screen.
+  XMoveWindow(user_, w, 200, 150);
+  ASSERT_TRUE(PumpUntil([&] { return panel->GetLeft() == 200 && panel->GetTop() == 150; }));
+  EXPECT_EQ(panel->ClientToScreen(Point(1, 2)), Point(201, 152));
+  Settle();
+  EXPECT_EQ(Attributes(w).x, 200);
 
   // A program that insists on its own size wins after the message.
   panel->OnResize = [&](TObject*) { panel->SetWidth(250); };
