@@ -44,6 +44,10 @@ TEST(X11Backend, WithoutXlibThereIsNoDisplayToOpen) {
 #ifdef TKZ_HAVE_XTEST
 #include <X11/extensions/XTest.h>
 #endif
+#ifdef TKZ_HAVE_XFIXES
+#include <X11/cursorfont.h>
+#include <X11/extensions/Xfixes.h>
+#endif
 
 namespace tkz {
 namespace {
@@ -583,6 +587,63 @@ TEST_F(X11Backend, RealPointerInputPressesASpeedButton) {
   XTestFakeMotionEvent(user_, DefaultScreen(user_), 0, 0, 0);
   XSync(user_, False);
 }
+
+#ifdef TKZ_HAVE_XFIXES
+// The cursor shown at a screen point, as size, hot spot and pixels.
+std::vector<unsigned long> CursorAt(Display* d, int x, int y) {
+  XTestFakeMotionEvent(d, DefaultScreen(d), x, y, 0);
+  XSync(d, False);
+  XFixesCursorImage* img = XFixesGetCursorImage(d);
+  if (img == nullptr) return {};
+  std::vector<unsigned long> r = {img->width, img->height, img->xhot, img->yhot};
+  r.insert(r.end(), img->pixels, img->pixels + size_t{img->width} * img->height);
+  XFree(img);
+  return r;
+}
+
+TEST_F(X11Backend, TheCursorIsTheOneOfTheControlUnderThePointer) {
+  int ev = 0, err = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(user_, &ev, &err, &major, &minor) ||
+      !XFixesQueryExtension(user_, &ev, &err)) {
+    GTEST_SKIP() << "no XTest or XFixes";
+  }
+  XFixesQueryVersion(user_, &major, &minor);
+  // The user's own window shows the expected cursor font shapes.
+  const Window probe =
+      XCreateSimpleWindow(user_, DefaultRootWindow(user_), 600, 450, 40, 40, 0, 0, 0);
+  XMapWindow(user_, probe);
+  const auto shape = [&](unsigned glyph) {
+    const Cursor cursor = XCreateFontCursor(user_, glyph);
+    XDefineCursor(user_, probe, cursor);
+    std::vector<unsigned long> r = CursorAt(user_, 620, 470);
+    XFreeCursor(user_, cursor);
+    return r;
+  };
+  const auto cross = shape(XC_crosshair);
+  const auto hand = shape(XC_hand2);
+  const auto watch = shape(XC_watch);
+  ASSERT_NE(cross, hand);
+
+  TPanel* panel = ShowPanel(20, 20, 200, 100, "Cursors");
+  auto* child = new TCustomControl(panel);
+  child->SetParent(panel);
+  child->SetBounds(100, 0, 100, 100);
+  child->SetCursor(crCross);
+  panel->SetCursor(crHandPoint);
+  Settle();
+  EXPECT_TRUE(PumpUntil([&] { return CursorAt(user_, 20 + 150, 20 + 50) == cross; }));
+  EXPECT_TRUE(PumpUntil([&] { return CursorAt(user_, 20 + 50, 20 + 50) == hand; }));
+  // A cursor set while the pointer is over the control shows at once.
+  child->SetCursor(crHandPoint);
+  EXPECT_TRUE(PumpUntil([&] { return CursorAt(user_, 20 + 151, 20 + 50) == hand; }));
+  // The screen's cursor wins everywhere until it is crDefault again.
+  Screen().SetCursor(crHourGlass);
+  EXPECT_TRUE(PumpUntil([&] { return CursorAt(user_, 20 + 50, 20 + 50) == watch; }));
+  Screen().SetCursor(crDefault);
+  EXPECT_TRUE(PumpUntil([&] { return CursorAt(user_, 20 + 51, 20 + 50) == hand; }));
+  XDestroyWindow(user_, probe);
+}
+#endif
 #endif
 
 // -------------------------------------------------------------- window life
@@ -640,6 +701,7 @@ TEST_F(X11Backend, TheCloseBoxHidesTheControlAndTheLoopEndsWhenNothingIsShown) {
   SendClose(backend_->WindowOf(second));
   XSync(user_, False);
   Application().Run();
+  backend_->Sync();
   EXPECT_FALSE(second->GetVisible());
   EXPECT_EQ(Attributes(backend_->WindowOf(second)).map_state, IsUnmapped);
   EXPECT_FALSE(backend_->WaitForEvents(Application()));
