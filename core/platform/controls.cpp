@@ -325,10 +325,14 @@ void TControl::PaintTo(TCanvas* dest, int x, int y) {
 }
 
 void TControl::Compose(TBitmap& dest, int64_t x, int64_t y, const TRect& clip) {
+  // A Paint handler may destroy this control (or, through a child, its
+  // parent): nothing of it is touched once it is gone.
+  const std::weak_ptr<char> alive = life_;
   if (needs_paint_ || !surface_ || surface_->GetWidth() != width_ ||
       surface_->GetHeight() != height_) {
     needs_paint_ = true;
     PaintNow();
+    if (alive.expired()) return;
   }
   // The part of dest this control covers: its rectangle within the clip.
   const int64_t l = std::max<int64_t>(clip.Left, x);
@@ -352,6 +356,7 @@ void TControl::Compose(TBitmap& dest, int64_t x, int64_t y, const TRect& clip) {
   for (size_t i = 0; i < w->children_.size(); ++i) {
     TControl* c = w->children_[i];
     if (c->visible_) c->Compose(dest, x + c->left_, y + c->top_, area);
+    if (alive.expired()) return;
   }
 }
 

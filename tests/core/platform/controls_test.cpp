@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 #include "controls_fixture.h"
 
@@ -271,6 +272,40 @@ TEST_F(ControlPainting, PaintMayCopyAnOffscreenPictureOntoItsCanvas) {
   EXPECT_EQ(shot->GetCanvas()->GetPixel(0, 0), clNavy);
   EXPECT_EQ(shot->GetCanvas()->GetPixel(5, 5), clYellow);
   EXPECT_EQ(shot->GetCanvas()->GetPixel(10, 10), clNavy);
+}
+
+// Paint handlers that destroy a control: their own, or another one.
+class SelfDestroying : public TCustomControl {
+ protected:
+  void Paint() override { delete this; }
+};
+class Destroying : public TCustomControl {
+ public:
+  TControl* victim = nullptr;
+
+ protected:
+  void Paint() override { delete std::exchange(victim, nullptr); }
+};
+
+TEST_F(ControlPainting, APaintHandlerMayDestroyItsControlOrTheParentDuringAScreenshot) {
+  // Under the sanitizers any use of a destroyed control would be reported.
+  auto* self = new SelfDestroying;
+  self->SetBounds(0, 0, 8, 8);
+  auto shot = TakeScreenshot(self);
+  EXPECT_EQ(shot->GetWidth(), 8);
+
+  auto* form = new Probe;
+  form->SetBounds(0, 0, 20, 20);
+  Destroying child;
+  child.SetBounds(2, 2, 5, 5);
+  child.SetParent(form);
+  child.victim = form;
+  Probe sibling;
+  sibling.SetBounds(10, 10, 5, 5);
+  sibling.SetParent(form);
+  shot = TakeScreenshot(form);
+  EXPECT_EQ(child.GetParent(), nullptr);
+  EXPECT_EQ(sibling.paints, 0);  // composing stopped with the parent gone
 }
 
 TEST_F(ControlPainting, ScreenshotComposesVisibleChildrenClippedToTheirParents) {
