@@ -5,9 +5,13 @@
 // target pixel the average of the source area it covers, each source pixel
 // weighted by the part of it that lies under the target pixel; enlarging thus
 // repeats pixels and blends only where a target pixel straddles two.
+#include <array>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
 #endif
 
 #include "core/platform/canvas_raster.h"
@@ -203,11 +207,238 @@ void VerticalPass(const uint8_t* const* rows, const uint16_t* w, int32_t cnt, ui
   }
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// The AVX2 path of the fast smooth scaling, for targets where no pixel
+// covers more than three source columns (shrinking by up to half, and any
+// enlargement). Same results as the passes above, to the bit; it keeps the
+// vertically averaged row as bytes and works it one target row at a time, so
+// that the row stays in the first-level cache between the two passes.
+//
+// Both passes multiply unsigned 8-bit weights by signed bytes (pmaddubsw):
+// the levels are stored offset by -128, so that a sum of taps whose weights
+// add up to at most 256 fits a signed 16-bit lane without saturating. Over a
+// full set of taps the offsets add up to -128 * 256, which the rounding
+// constant 0x8080 (= 128 * 256 + 128) cancels modulo 2^16; the true sum plus
+// 128 is below 2^16, so the wrapped lane holds it exactly.
+constexpr int kAvx2MaxTapsX = 3;
+
+// 32 bytes at i of the vertical pass, for two rows or more (kCnt of them,
+// or cnt where kCnt is 0).
+template <int32_t kCnt>
+__attribute__((target("avx2"))) inline void VerticalChunkAvx2(const uint8_t* const* rows,
+                                                              const __m256i* wv, int32_t cnt,
+                                                              uint8_t* out, size_t i) {
+  if (kCnt != 0) cnt = kCnt;
+  const __m256i flip = _mm256_set1_epi8(static_cast<char>(0x80));
+  const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8080));
+  __m256i lo = bias, hi = bias;
+  for (int32_t p = 0; 2 * p < cnt; ++p) {
+    const __m256i a = _mm256_xor_si256(
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[2 * p] + i)), flip);
+    const __m256i b =
+        2 * p + 1 < cnt
+            ? _mm256_xor_si256(
+                  _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[2 * p + 1] + i)), flip)
+            : a;
+    lo = _mm256_add_epi16(lo, _mm256_maddubs_epi16(wv[p], _mm256_unpacklo_epi8(a, b)));
+    hi = _mm256_add_epi16(hi, _mm256_maddubs_epi16(wv[p], _mm256_unpackhi_epi8(a, b)));
+  }
+  // Unpacking and packing both work within 128-bit halves: the bytes come
+  // back in their order.
+  const __m256i v = _mm256_packus_epi16(_mm256_srli_epi16(lo, 8), _mm256_srli_epi16(hi, 8));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_xor_si256(v, flip));
+}
+
+// out[i] = the weighted mean of rows[r][i] (weights w summing to 256, none
+// zero), rounded, less 128 (as a signed byte). out has room for n rounded up
+// to 32 bytes.
+__attribute__((target("avx2"))) void VerticalPassBytesAvx2(const uint8_t* const* rows,
+                                                           const uint16_t* w, int32_t cnt,
+                                                           uint8_t* out, size_t n) {
+  const __m256i flip = _mm256_set1_epi8(static_cast<char>(0x80));
+  if (cnt == 1) {  // a whole row: only the offset
+    size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[0] + i));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_xor_si256(a, flip));
+    }
+    for (; i < n; ++i) out[i] = static_cast<uint8_t>(rows[0][i] ^ 0x80);
+    return;
+  }
+  // Rows in pairs: byte k of a pair's weight word multiplies row 2p + k.
+  __m256i wv[(kFastRatio + 2) / 2];
+  const int32_t pairs = (cnt + 1) / 2;
+  for (int32_t p = 0; p < pairs; ++p) {
+    const int32_t lo = w[2 * p], hi = 2 * p + 1 < cnt ? w[2 * p + 1] : 0;
+    wv[p] = _mm256_set1_epi16(static_cast<short>(lo | (hi << 8)));
+  }
+  size_t i = 0;
+  if (cnt == 2) {
+    for (; i + 32 <= n; i += 32) VerticalChunkAvx2<2>(rows, wv, cnt, out, i);
+  } else if (cnt == 3) {
+    for (; i + 32 <= n; i += 32) VerticalChunkAvx2<3>(rows, wv, cnt, out, i);
+  } else {
+    for (; i + 32 <= n; i += 32) VerticalChunkAvx2<0>(rows, wv, cnt, out, i);
+  }
+  if (i == n) return;
+  if (n >= 32) {
+    // The last bytes again, from the end (the same values).
+    VerticalChunkAvx2<0>(rows, wv, cnt, out, n - 32);
+    return;
+  }
+  for (; i < n; ++i) {
+    uint32_t t = 128;
+    for (int32_t r = 0; r < cnt; ++r) t += w[r] * rows[r][i];
+    out[i] = static_cast<uint8_t>((t >> 8) ^ 0x80);
+  }
+}
+
+// Per target pixel of the horizontal pass: the byte offset in the averaged
+// row of its first tap, and two weight sets for pmaddubsw over the bytes of
+// that pixel and the next two: pixels (0, 1) and (0, 2), channel by channel
+// (the fourth byte weighs nothing).
+struct TapsX {
+  std::vector<int32_t> at;
+  std::vector<std::array<uint8_t, 16>> w;  // in the order the loop takes them
+};
+
+TapsX MakeTapsX(const Contributions& cx, int colLo) {
+  const size_t dn = cx.first.size(), padded = (dn + 7) / 8 * 8;
+  TapsX t;
+  t.at.assign(padded, 0);
+  t.w.assign(padded, {});
+  for (size_t x = 0; x < dn; ++x) {
+    int32_t first = cx.first[x] - colLo;
+    uint16_t w[3] = {0, 0, 0};
+    for (int32_t k = 0; k < cx.count[x]; ++k) {
+      w[k] = cx.weight[static_cast<size_t>(cx.offset[x] + k)];
+      if (w[k] == 256) {  // one whole pixel (the rest weigh nothing)
+        first += k;
+        w[0] = 256, w[1] = w[2] = 0;
+        break;
+      }
+    }
+    // Pixel 0's weight is shared by both sets, so that none exceeds 255.
+    const uint8_t a0 = static_cast<uint8_t>(w[0] - w[0] / 2), b0 = static_cast<uint8_t>(w[0] / 2);
+    std::array<uint8_t, 16> v{};
+    for (int c = 0; c < 3; ++c) {
+      v[2 * c] = a0, v[2 * c + 1] = static_cast<uint8_t>(w[1]);
+      v[8 + 2 * c] = b0, v[8 + 2 * c + 1] = static_cast<uint8_t>(w[2]);
+    }
+    // Groups of eight pixels go as pairs (0, 4), (1, 5), (2, 6), (3, 7).
+    const size_t g = x / 8 * 8, r = x % 8, slot = g + (r % 4) * 2 + r / 4;
+    t.at[slot] = 4 * first;
+    t.w[slot] = v;
+  }
+  return t;
+}
+
+// Two pixels' products for the horizontal pass: the first in the low half,
+// the second in the high.
+__attribute__((target("avx2"))) inline __m256i TapsAvx2(const uint8_t* mid, const int32_t* at,
+                                                        const uint8_t* wt, size_t s,
+                                                        __m256i order) {
+  const __m256i p = _mm256_inserti128_si256(
+      _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(mid + at[s]))),
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(mid + at[s + 1])), 1);
+  return _mm256_maddubs_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(wt + 16 * s)),
+                              _mm256_shuffle_epi8(p, order));
+}
+
+// Eight target pixels from slot g on.
+__attribute__((target("avx2"))) inline __m256i EightAvx2(const uint8_t* mid, const int32_t* at,
+                                                         const uint8_t* wt, size_t g, __m256i order,
+                                                         __m256i bias) {
+  const __m256i m0 = TapsAvx2(mid, at, wt, g, order), m1 = TapsAvx2(mid, at, wt, g + 2, order);
+  const __m256i m2 = TapsAvx2(mid, at, wt, g + 4, order), m3 = TapsAvx2(mid, at, wt, g + 6, order);
+  // Adding each pixel's two sets puts pixels 0, 1 | 4, 5 in one register
+  // and 2, 3 | 6, 7 in the other; packing restores the order.
+  const __m256i s01 = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpacklo_epi64(m0, m1), bias),
+                                       _mm256_unpackhi_epi64(m0, m1));
+  const __m256i s23 = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpacklo_epi64(m2, m3), bias),
+                                       _mm256_unpackhi_epi64(m2, m3));
+  return _mm256_packus_epi16(_mm256_srli_epi16(s01, 8), _mm256_srli_epi16(s23, 8));
+}
+
+// orow[x] for x < dn from the averaged row mid (bytes less 128, with at
+// least 12 readable bytes after the last pixel).
+__attribute__((target("avx2"))) void HorizontalPassAvx2(const uint8_t* mid, const TapsX& t,
+                                                        uint32_t* orow, size_t dn) {
+  // Per 128-bit half: channels of pixels (0, 1) interleaved, then of (0, 2).
+  const __m256i order = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 0, 8, 1, 9, 2, 10, 3, 11, 0, 4, 1,
+                                         5, 2, 6, 3, 7, 0, 8, 1, 9, 2, 10, 3, 11);
+  // Rounds, and cancels the offsets of the three colour channels; the
+  // fourth, weighing nothing, comes out zero.
+  const __m256i bias = _mm256_setr_epi16(
+      static_cast<short>(0x8080), static_cast<short>(0x8080), static_cast<short>(0x8080), 0,
+      static_cast<short>(0x8080), static_cast<short>(0x8080), static_cast<short>(0x8080), 0,
+      static_cast<short>(0x8080), static_cast<short>(0x8080), static_cast<short>(0x8080), 0,
+      static_cast<short>(0x8080), static_cast<short>(0x8080), static_cast<short>(0x8080), 0);
+  const int32_t* at = t.at.data();
+  const uint8_t* wt = t.w.data()->data();
+  size_t g = 0;
+  for (; g + 8 <= dn; g += 8)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(orow + g),
+                        EightAvx2(mid, at, wt, g, order, bias));
+  if (g < dn) {
+    alignas(32) uint32_t last[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(last), EightAvx2(mid, at, wt, g, order, bias));
+    std::memcpy(orow + g, last, (dn - g) * sizeof(uint32_t));
+  }
+}
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+void ScaleSmoothFastAvx2(const ScaleJob& j, const Contributions& cx, const Contributions& cy,
+                         int colLo, int colHi, uint32_t* out, ptrdiff_t stride) {
+  const size_t cols = static_cast<size_t>(colHi - colLo), n = 4 * cols;
+  // Whole 32-byte chunks, and room for a three-pixel read after the last.
+  std::vector<uint8_t> mid((n + 31) / 32 * 32 + 32);
+  const TapsX tx = MakeTapsX(cx, colLo);
+  const uint8_t* prev[kFastRatio + 1] = {};
+  uint16_t prevW[kFastRatio + 1] = {};
+  int32_t prevCnt = 0;
+  for (size_t y = 0; y < cy.first.size(); ++y) {
+    // This row's source rows and weights, without the ones weighing nothing.
+    const uint8_t* rows[kFastRatio + 1];
+    uint16_t w[kFastRatio + 1];
+    int32_t cnt = 0;
+    for (int32_t r = 0; r < cy.count[y] && r <= kFastRatio; ++r) {
+      const uint16_t wr = cy.weight[static_cast<size_t>(cy.offset[y] + r)];
+      if (wr == 0) continue;
+      rows[cnt] =
+          reinterpret_cast<const uint8_t*>(j.src->ScanLine(j.sy + cy.first[y] + r) + j.sx + colLo);
+      w[cnt++] = wr;
+    }
+    // An enlargement repeats rows: the averaged row of the last one may do.
+    if (cnt != prevCnt || std::memcmp(rows, prev, cnt * sizeof(rows[0])) != 0 ||
+        std::memcmp(w, prevW, cnt * sizeof(w[0])) != 0) {
+      VerticalPassBytesAvx2(rows, w, cnt, mid.data(), n);
+      std::memcpy(prev, rows, cnt * sizeof(rows[0]));
+      std::memcpy(prevW, w, cnt * sizeof(w[0]));
+      prevCnt = cnt;
+    }
+    HorizontalPassAvx2(mid.data(), tx, out + static_cast<ptrdiff_t>(y) * stride, cx.first.size());
+  }
+}
+#endif
+
 void ScaleSmoothFast(const ScaleJob& j, uint32_t* out, ptrdiff_t stride) {
   const Contributions cx(j.sw, j.dw, j.cx0, j.cx1, j.flipX, 8);
   const Contributions cy(j.sh, j.dh, j.cy0, j.cy1, j.flipY, 8);
   int colLo = 0, colHi = 0;
   if (!cx.SourceRange(colLo, colHi)) return;
+#if defined(__x86_64__) && defined(__GNUC__)
+  bool fewTaps = true;
+  for (int32_t c : cx.count) fewTaps = fewTaps && c <= kAvx2MaxTapsX;
+  if (fewTaps && HasAvx2()) {
+    ScaleSmoothFastAvx2(j, cx, cy, colLo, colHi, out, stride);
+    return;
+  }
+#endif
   const size_t cols = static_cast<size_t>(colHi - colLo);
   // One vertically averaged row, 4 x 16-bit lanes per pixel, with two words
   // of padding so that three-tap reads never leave it.
