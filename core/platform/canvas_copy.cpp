@@ -211,27 +211,32 @@ void VerticalPass(const uint8_t* const* rows, const uint16_t* w, int32_t cnt, ui
 // The AVX2 path of the fast smooth scaling, for targets where no pixel
 // covers more than three source columns (shrinking by up to half, and any
 // enlargement). Same results as the passes above, to the bit; it keeps the
-// vertically averaged row as bytes and works it one target row at a time, so
-// that the row stays in the first-level cache between the two passes.
+// vertically averaged row as bytes and makes it only just ahead of the
+// horizontal pass that reads it, so that it stays in the first-level cache.
 //
 // Both passes multiply unsigned 8-bit weights by signed bytes (pmaddubsw):
 // the levels are stored offset by -128, so that a sum of taps whose weights
 // add up to at most 256 fits a signed 16-bit lane without saturating. Over a
-// full set of taps the offsets add up to -128 * 256, which the rounding
-// constant 0x8080 (= 128 * 256 + 128) cancels modulo 2^16; the true sum plus
-// 128 is below 2^16, so the wrapped lane holds it exactly.
+// full set of taps the offsets add up to -128 * 256.
 constexpr int kAvx2MaxTapsX = 3;
 
-// 32 bytes at i of the vertical pass, for two rows or more (kCnt of them,
-// or cnt where kCnt is 0).
+// 32 bytes at i of the vertical pass: the weighted mean of rows[r][i] over
+// kCnt rows (cnt where kCnt is 0; weights summing to 256, none zero, in
+// pairs: byte k of wv[p] weighs row 2p + k), rounded, less 128.
 template <int32_t kCnt>
 __attribute__((target("avx2"))) inline void VerticalChunkAvx2(const uint8_t* const* rows,
                                                               const __m256i* wv, int32_t cnt,
                                                               uint8_t* out, size_t i) {
-  if (kCnt != 0) cnt = kCnt;
   const __m256i flip = _mm256_set1_epi8(static_cast<char>(0x80));
-  const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8080));
-  __m256i lo = bias, hi = bias;
+  if (kCnt != 0) cnt = kCnt;
+  if (cnt == 1) {  // a whole row: only the offset
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[0] + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_xor_si256(a, flip));
+    return;
+  }
+  // Without wrapping here: the running sums stay within +-(128 * 256 - 128).
+  const __m256i round = _mm256_set1_epi16(128);
+  __m256i lo = round, hi = round;
   for (int32_t p = 0; 2 * p < cnt; ++p) {
     const __m256i a = _mm256_xor_si256(
         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[2 * p] + i)), flip);
@@ -243,54 +248,11 @@ __attribute__((target("avx2"))) inline void VerticalChunkAvx2(const uint8_t* con
     lo = _mm256_add_epi16(lo, _mm256_maddubs_epi16(wv[p], _mm256_unpacklo_epi8(a, b)));
     hi = _mm256_add_epi16(hi, _mm256_maddubs_epi16(wv[p], _mm256_unpackhi_epi8(a, b)));
   }
-  // Unpacking and packing both work within 128-bit halves: the bytes come
-  // back in their order.
-  const __m256i v = _mm256_packus_epi16(_mm256_srli_epi16(lo, 8), _mm256_srli_epi16(hi, 8));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_xor_si256(v, flip));
-}
-
-// out[i] = the weighted mean of rows[r][i] (weights w summing to 256, none
-// zero), rounded, less 128 (as a signed byte). out has room for n rounded up
-// to 32 bytes.
-__attribute__((target("avx2"))) void VerticalPassBytesAvx2(const uint8_t* const* rows,
-                                                           const uint16_t* w, int32_t cnt,
-                                                           uint8_t* out, size_t n) {
-  const __m256i flip = _mm256_set1_epi8(static_cast<char>(0x80));
-  if (cnt == 1) {  // a whole row: only the offset
-    size_t i = 0;
-    for (; i + 32 <= n; i += 32) {
-      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[0] + i));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_xor_si256(a, flip));
-    }
-    for (; i < n; ++i) out[i] = static_cast<uint8_t>(rows[0][i] ^ 0x80);
-    return;
-  }
-  // Rows in pairs: byte k of a pair's weight word multiplies row 2p + k.
-  __m256i wv[(kFastRatio + 2) / 2];
-  const int32_t pairs = (cnt + 1) / 2;
-  for (int32_t p = 0; p < pairs; ++p) {
-    const int32_t lo = w[2 * p], hi = 2 * p + 1 < cnt ? w[2 * p + 1] : 0;
-    wv[p] = _mm256_set1_epi16(static_cast<short>(lo | (hi << 8)));
-  }
-  size_t i = 0;
-  if (cnt == 2) {
-    for (; i + 32 <= n; i += 32) VerticalChunkAvx2<2>(rows, wv, cnt, out, i);
-  } else if (cnt == 3) {
-    for (; i + 32 <= n; i += 32) VerticalChunkAvx2<3>(rows, wv, cnt, out, i);
-  } else {
-    for (; i + 32 <= n; i += 32) VerticalChunkAvx2<0>(rows, wv, cnt, out, i);
-  }
-  if (i == n) return;
-  if (n >= 32) {
-    // The last bytes again, from the end (the same values).
-    VerticalChunkAvx2<0>(rows, wv, cnt, out, n - 32);
-    return;
-  }
-  for (; i < n; ++i) {
-    uint32_t t = 128;
-    for (int32_t r = 0; r < cnt; ++r) t += w[r] * rows[r][i];
-    out[i] = static_cast<uint8_t>((t >> 8) ^ 0x80);
-  }
+  // The arithmetic shift leaves the mean less 128, a signed byte. Unpacking
+  // and packing both work within 128-bit halves: the bytes come back in
+  // their order.
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                      _mm256_packs_epi16(_mm256_srai_epi16(lo, 8), _mm256_srai_epi16(hi, 8)));
 }
 
 // Per target pixel of the horizontal pass: the byte offset in the averaged
@@ -300,9 +262,10 @@ __attribute__((target("avx2"))) void VerticalPassBytesAvx2(const uint8_t* const*
 struct TapsX {
   std::vector<int32_t> at;
   std::vector<std::array<uint8_t, 16>> w;  // in the order the loop takes them
+  std::vector<size_t> need;                // per group of eight: the averaged bytes it reads
 };
 
-TapsX MakeTapsX(const Contributions& cx, int colLo) {
+TapsX MakeTapsX(const Contributions& cx, int colLo, int colHi) {
   const size_t dn = cx.first.size(), padded = (dn + 7) / 8 * 8;
   TapsX t;
   t.at.assign(padded, 0);
@@ -329,6 +292,12 @@ TapsX MakeTapsX(const Contributions& cx, int colLo) {
     const size_t g = x / 8 * 8, r = x % 8, slot = g + (r % 4) * 2 + r / 4;
     t.at[slot] = 4 * first;
     t.w[slot] = v;
+  }
+  const size_t n = 4 * static_cast<size_t>(std::max(0, colHi - colLo));
+  t.need.assign(padded / 8, 0);
+  for (size_t x = 0; x < dn; ++x) {
+    const size_t end = static_cast<size_t>(4 * (cx.first[x] - colLo + cx.count[x]));
+    t.need[x / 8] = std::max(t.need[x / 8], std::min(end, n));
   }
   return t;
 }
@@ -360,15 +329,29 @@ __attribute__((target("avx2"))) inline __m256i EightAvx2(const uint8_t* mid, con
   return _mm256_packus_epi16(_mm256_srli_epi16(s01, 8), _mm256_srli_epi16(s23, 8));
 }
 
-// orow[x] for x < dn from the averaged row mid (bytes less 128, with at
-// least 12 readable bytes after the last pixel).
-__attribute__((target("avx2"))) void HorizontalPassAvx2(const uint8_t* mid, const TapsX& t,
-                                                        uint32_t* orow, size_t dn) {
+// One target row: the averaged row mid (n bytes, with room for n rounded up
+// to 32 and a three-pixel read after the last pixel) from the cnt source
+// rows with weights w (summing to 256, none zero), unless fresh is false and
+// mid holds it already; then orow[x] for x < dn. The vertical pass keeps a
+// few hundred bytes ahead of the horizontal one (reading bytes just stored
+// would wait for the stores), and asks for the nnext rows in next, which
+// the next target row adds, as it goes.
+template <int32_t kCnt>
+__attribute__((target("avx2"))) void SmoothRowAvx2(const uint8_t* const* rows, const uint16_t* w,
+                                                   int32_t cnt, bool fresh, uint8_t* mid, size_t n,
+                                                   const TapsX& t, bool backwards, uint32_t* orow,
+                                                   size_t dn, const uint8_t* const* next,
+                                                   int nnext) {
+  __m256i wv[(kFastRatio + 2) / 2];
+  for (int32_t p = 0; 2 * p + 1 < cnt; ++p)  // (a single row weighs 256: no byte)
+    wv[p] = _mm256_set1_epi16(static_cast<short>(w[2 * p] | w[2 * p + 1] << 8));
+  if (cnt % 2 == 1 && cnt > 1) wv[cnt / 2] = _mm256_set1_epi16(static_cast<short>(w[cnt - 1]));
   // Per 128-bit half: channels of pixels (0, 1) interleaved, then of (0, 2).
   const __m256i order = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 0, 8, 1, 9, 2, 10, 3, 11, 0, 4, 1,
                                          5, 2, 6, 3, 7, 0, 8, 1, 9, 2, 10, 3, 11);
-  // Rounds, and cancels the offsets of the three colour channels; the
-  // fourth, weighing nothing, comes out zero.
+  // Rounds, and cancels the offsets of the three colour channels modulo 2^16
+  // (0x8080 = 128 * 256 + 128): the true sum plus 128 is below 2^16, so the
+  // wrapped lane holds it exactly. The fourth, weighing nothing, comes out 0.
   const __m256i bias = _mm256_setr_epi16(
       static_cast<short>(0x8080), static_cast<short>(0x8080), static_cast<short>(0x8080), 0,
       static_cast<short>(0x8080), static_cast<short>(0x8080), static_cast<short>(0x8080), 0,
@@ -376,14 +359,42 @@ __attribute__((target("avx2"))) void HorizontalPassAvx2(const uint8_t* mid, cons
       static_cast<short>(0x8080), static_cast<short>(0x8080), static_cast<short>(0x8080), 0);
   const int32_t* at = t.at.data();
   const uint8_t* wt = t.w.data()->data();
-  size_t g = 0;
-  for (; g + 8 <= dn; g += 8)
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(orow + g),
-                        EightAvx2(mid, at, wt, g, order, bias));
-  if (g < dn) {
-    alignas(32) uint32_t last[8];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(last), EightAvx2(mid, at, wt, g, order, bias));
-    std::memcpy(orow + g, last, (dn - g) * sizeof(uint32_t));
+  constexpr size_t kAhead = 256;
+  const size_t whole = n / 32 * 32, groups = (dn + 7) / 8;
+  size_t done = fresh ? 0 : SIZE_MAX;  // mid holds bytes [0, done)
+  for (size_t k = 0; k < groups; ++k) {
+    // A mirrored row takes the groups from the far end: the bytes they read
+    // still come in order.
+    const size_t g = backwards ? groups - 1 - k : k;
+    if (done < t.need[g]) {
+      const size_t to = std::min(whole, (t.need[g] + kAhead + 31) / 32 * 32);
+      for (; done < to; done += 32) {
+        if (done % 64 == 0)
+          for (int r = 0; r < nnext; ++r)
+            _mm_prefetch(reinterpret_cast<const char*>(next[r] + done), _MM_HINT_T0);
+        VerticalChunkAvx2<kCnt>(rows, wv, cnt, mid, done);
+      }
+      if (done < t.need[g]) {  // the bytes after the last whole chunk
+        if (n >= 32) {
+          VerticalChunkAvx2<kCnt>(rows, wv, cnt, mid, n - 32);  // again from the end
+        } else {
+          for (size_t i = 0; i < n; ++i) {
+            uint32_t s = 128;
+            for (int32_t r = 0; r < cnt; ++r) s += w[r] * rows[r][i];
+            mid[i] = static_cast<uint8_t>((s >> 8) ^ 0x80);
+          }
+        }
+        done = SIZE_MAX;
+      }
+    }
+    const __m256i v = EightAvx2(mid, at, wt, 8 * g, order, bias);
+    if (8 * g + 8 <= dn) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(orow + 8 * g), v);
+    } else {
+      alignas(32) uint32_t last[8];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(last), v);
+      std::memcpy(orow + 8 * g, last, (dn - 8 * g) * sizeof(uint32_t));
+    }
   }
 }
 
@@ -395,9 +406,9 @@ bool HasAvx2() {
 void ScaleSmoothFastAvx2(const ScaleJob& j, const Contributions& cx, const Contributions& cy,
                          int colLo, int colHi, uint32_t* out, ptrdiff_t stride) {
   const size_t cols = static_cast<size_t>(colHi - colLo), n = 4 * cols;
-  // Whole 32-byte chunks, and room for a three-pixel read after the last.
   std::vector<uint8_t> mid((n + 31) / 32 * 32 + 32);
-  const TapsX tx = MakeTapsX(cx, colLo);
+  const TapsX tx = MakeTapsX(cx, colLo, colHi);
+  const size_t dn = cx.first.size();
   const uint8_t* prev[kFastRatio + 1] = {};
   uint16_t prevW[kFastRatio + 1] = {};
   int32_t prevCnt = 0;
@@ -414,14 +425,35 @@ void ScaleSmoothFastAvx2(const ScaleJob& j, const Contributions& cx, const Contr
       w[cnt++] = wr;
     }
     // An enlargement repeats rows: the averaged row of the last one may do.
-    if (cnt != prevCnt || std::memcmp(rows, prev, cnt * sizeof(rows[0])) != 0 ||
-        std::memcmp(w, prevW, cnt * sizeof(w[0])) != 0) {
-      VerticalPassBytesAvx2(rows, w, cnt, mid.data(), n);
-      std::memcpy(prev, rows, cnt * sizeof(rows[0]));
-      std::memcpy(prevW, w, cnt * sizeof(w[0]));
-      prevCnt = cnt;
+    const bool fresh = cnt != prevCnt || std::memcmp(rows, prev, cnt * sizeof(rows[0])) != 0 ||
+                       std::memcmp(w, prevW, cnt * sizeof(w[0])) != 0;
+    std::memcpy(prev, rows, cnt * sizeof(rows[0]));
+    std::memcpy(prevW, w, cnt * sizeof(w[0]));
+    prevCnt = cnt;
+    uint32_t* orow = out + static_cast<ptrdiff_t>(y) * stride;
+    // The rows that the next target row adds.
+    const uint8_t* next[4];
+    int nnext = 0;
+    if (y + 1 < cy.first.size()) {
+      for (int32_t r = 0; r < cy.count[y + 1] && nnext < 4; ++r) {
+        const uint8_t* p = reinterpret_cast<const uint8_t*>(
+            j.src->ScanLine(j.sy + cy.first[y + 1] + r) + j.sx + colLo);
+        if (std::find(rows, rows + cnt, p) == rows + cnt) next[nnext++] = p;
+      }
     }
-    HorizontalPassAvx2(mid.data(), tx, out + static_cast<ptrdiff_t>(y) * stride, cx.first.size());
+    switch (cnt) {
+      case 1:
+        SmoothRowAvx2<1>(rows, w, cnt, fresh, mid.data(), n, tx, j.flipX, orow, dn, next, nnext);
+        break;
+      case 2:
+        SmoothRowAvx2<2>(rows, w, cnt, fresh, mid.data(), n, tx, j.flipX, orow, dn, next, nnext);
+        break;
+      case 3:
+        SmoothRowAvx2<3>(rows, w, cnt, fresh, mid.data(), n, tx, j.flipX, orow, dn, next, nnext);
+        break;
+      default:
+        SmoothRowAvx2<0>(rows, w, cnt, fresh, mid.data(), n, tx, j.flipX, orow, dn, next, nnext);
+    }
   }
 }
 #endif
