@@ -307,9 +307,12 @@ TapsX MakeTapsX(const Contributions& cx, int colLo, int colHi) {
 __attribute__((target("avx2"))) inline __m256i TapsAvx2(const uint8_t* mid, const int32_t* at,
                                                         const uint8_t* wt, size_t s,
                                                         __m256i order) {
+  uint64_t both;  // the two offsets in one load
+  std::memcpy(&both, at + s, sizeof(both));
   const __m256i p = _mm256_inserti128_si256(
-      _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(mid + at[s]))),
-      _mm_loadu_si128(reinterpret_cast<const __m128i*>(mid + at[s + 1])), 1);
+      _mm256_castsi128_si256(
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(mid + static_cast<uint32_t>(both)))),
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(mid + (both >> 32))), 1);
   return _mm256_maddubs_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(wt + 16 * s)),
                               _mm256_shuffle_epi8(p, order));
 }
