@@ -5,9 +5,13 @@
 // target pixel the average of the source area it covers, each source pixel
 // weighted by the part of it that lies under the target pixel; enlarging thus
 // repeats pixels and blends only where a target pixel straddles two.
+#include <array>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
 #endif
 
 #include "core/platform/canvas_raster.h"
@@ -203,11 +207,273 @@ void VerticalPass(const uint8_t* const* rows, const uint16_t* w, int32_t cnt, ui
   }
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+// The AVX2 path of the fast smooth scaling, for targets where no pixel
+// covers more than three source columns (shrinking by up to half, and any
+// enlargement). Same results as the passes above, to the bit; it keeps the
+// vertically averaged row as bytes and makes it only just ahead of the
+// horizontal pass that reads it, so that it stays in the first-level cache.
+//
+// Both passes multiply unsigned 8-bit weights by signed bytes (pmaddubsw):
+// the levels are stored offset by -128, so that a sum of taps whose weights
+// add up to at most 256 fits a signed 16-bit lane without saturating. Over a
+// full set of taps the offsets add up to -128 * 256.
+constexpr int kAvx2MaxTapsX = 3;
+
+// 32 bytes at i of the vertical pass: the weighted mean of rows[r][i] over
+// kCnt rows (cnt where kCnt is 0; weights summing to 256, none zero, in
+// pairs: byte k of wv[p] weighs row 2p + k), rounded, less 128.
+template <int32_t kCnt>
+__attribute__((target("avx2"))) inline void VerticalChunkAvx2(const uint8_t* const* rows,
+                                                              const __m256i* wv, int32_t cnt,
+                                                              uint8_t* out, size_t i) {
+  const __m256i flip = _mm256_set1_epi8(static_cast<char>(0x80));
+  if (kCnt != 0) cnt = kCnt;
+  if (cnt == 1) {  // a whole row: only the offset
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[0] + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_xor_si256(a, flip));
+    return;
+  }
+  // Without wrapping here: the running sums stay within +-(128 * 256 - 128).
+  const __m256i round = _mm256_set1_epi16(128);
+  __m256i lo = round, hi = round;
+  for (int32_t p = 0; 2 * p < cnt; ++p) {
+    const __m256i a = _mm256_xor_si256(
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[2 * p] + i)), flip);
+    const __m256i b =
+        2 * p + 1 < cnt
+            ? _mm256_xor_si256(
+                  _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[2 * p + 1] + i)), flip)
+            : a;
+    lo = _mm256_add_epi16(lo, _mm256_maddubs_epi16(wv[p], _mm256_unpacklo_epi8(a, b)));
+    hi = _mm256_add_epi16(hi, _mm256_maddubs_epi16(wv[p], _mm256_unpackhi_epi8(a, b)));
+  }
+  // The arithmetic shift leaves the mean less 128, a signed byte. Unpacking
+  // and packing both work within 128-bit halves: the bytes come back in
+  // their order.
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                      _mm256_packs_epi16(_mm256_srai_epi16(lo, 8), _mm256_srai_epi16(hi, 8)));
+}
+
+// Per target pixel of the horizontal pass: the byte offset in the averaged
+// row of its first tap, and two weight sets for pmaddubsw over the bytes of
+// that pixel and the next two: pixels (0, 1) and (0, 2), channel by channel
+// (the fourth byte weighs nothing).
+struct TapsX {
+  std::vector<int32_t> at;
+  std::vector<std::array<uint8_t, 16>> w;  // in the order the loop takes them
+  std::vector<size_t> need;                // per group of eight: the averaged bytes it reads
+};
+
+TapsX MakeTapsX(const Contributions& cx, int colLo, int colHi) {
+  const size_t dn = cx.first.size(), padded = (dn + 7) / 8 * 8;
+  TapsX t;
+  t.at.assign(padded, 0);
+  t.w.assign(padded, {});
+  for (size_t x = 0; x < dn; ++x) {
+    int32_t first = cx.first[x] - colLo;
+    uint16_t w[3] = {0, 0, 0};
+    for (int32_t k = 0; k < cx.count[x]; ++k) {
+      w[k] = cx.weight[static_cast<size_t>(cx.offset[x] + k)];
+      if (w[k] == 256) {  // one whole pixel (the rest weigh nothing)
+        first += k;
+        w[0] = 256, w[1] = w[2] = 0;
+        break;
+      }
+    }
+    // Pixel 0's weight is shared by both sets, so that none exceeds 255.
+    const uint8_t a0 = static_cast<uint8_t>(w[0] - w[0] / 2), b0 = static_cast<uint8_t>(w[0] / 2);
+    std::array<uint8_t, 16> v{};
+    for (int c = 0; c < 3; ++c) {
+      v[2 * c] = a0, v[2 * c + 1] = static_cast<uint8_t>(w[1]);
+      v[8 + 2 * c] = b0, v[8 + 2 * c + 1] = static_cast<uint8_t>(w[2]);
+    }
+    // Groups of eight pixels go as pairs (0, 4), (1, 5), (2, 6), (3, 7).
+    const size_t g = x / 8 * 8, r = x % 8, slot = g + (r % 4) * 2 + r / 4;
+    t.at[slot] = 4 * first;
+    t.w[slot] = v;
+  }
+  const size_t n = 4 * static_cast<size_t>(std::max(0, colHi - colLo));
+  t.need.assign(padded / 8, 0);
+  for (size_t x = 0; x < dn; ++x) {
+    const size_t end = static_cast<size_t>(4 * (cx.first[x] - colLo + cx.count[x]));
+    t.need[x / 8] = std::max(t.need[x / 8], std::min(end, n));
+  }
+  return t;
+}
+
+// Two pixels' products for the horizontal pass: the first in the low half,
+// the second in the high.
+__attribute__((target("avx2"))) inline __m256i TapsAvx2(const uint8_t* mid, const int32_t* at,
+                                                        const uint8_t* wt, size_t s,
+                                                        __m256i order) {
+  uint64_t both;  // the two offsets in one load
+  std::memcpy(&both, at + s, sizeof(both));
+  const __m256i p = _mm256_inserti128_si256(
+      _mm256_castsi128_si256(
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(mid + static_cast<uint32_t>(both)))),
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(mid + (both >> 32))), 1);
+  return _mm256_maddubs_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(wt + 16 * s)),
+                              _mm256_shuffle_epi8(p, order));
+}
+
+// Eight target pixels from slot g on.
+__attribute__((target("avx2"))) inline __m256i EightAvx2(const uint8_t* mid, const int32_t* at,
+                                                         const uint8_t* wt, size_t g, __m256i order,
+                                                         __m256i bias) {
+  const __m256i m0 = TapsAvx2(mid, at, wt, g, order), m1 = TapsAvx2(mid, at, wt, g + 2, order);
+  const __m256i m2 = TapsAvx2(mid, at, wt, g + 4, order), m3 = TapsAvx2(mid, at, wt, g + 6, order);
+  // Adding each pixel's two sets puts pixels 0, 1 | 4, 5 in one register
+  // and 2, 3 | 6, 7 in the other; packing restores the order.
+  const __m256i s01 = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpacklo_epi64(m0, m1), bias),
+                                       _mm256_unpackhi_epi64(m0, m1));
+  const __m256i s23 = _mm256_add_epi16(_mm256_add_epi16(_mm256_unpacklo_epi64(m2, m3), bias),
+                                       _mm256_unpackhi_epi64(m2, m3));
+  return _mm256_packus_epi16(_mm256_srli_epi16(s01, 8), _mm256_srli_epi16(s23, 8));
+}
+
+// One target row: the averaged row mid (n bytes, with room for n rounded up
+// to 32 and a three-pixel read after the last pixel) from the cnt source
+// rows with weights w (summing to 256, none zero), unless fresh is false and
+// mid holds it already; then orow[x] for x < dn. The vertical pass keeps a
+// few hundred bytes ahead of the horizontal one (reading bytes just stored
+// would wait for the stores), and asks for the nnext rows in next, which
+// the next target row adds, as it goes.
+template <int32_t kCnt>
+__attribute__((target("avx2"))) void SmoothRowAvx2(const uint8_t* const* rows, const uint16_t* w,
+                                                   int32_t cnt, bool fresh, uint8_t* mid, size_t n,
+                                                   const TapsX& t, bool backwards, uint32_t* orow,
+                                                   size_t dn, const uint8_t* const* next,
+                                                   int nnext) {
+  __m256i wv[(kFastRatio + 2) / 2];
+  for (int32_t p = 0; 2 * p + 1 < cnt; ++p)  // (a single row weighs 256: no byte)
+    wv[p] = _mm256_set1_epi16(static_cast<short>(w[2 * p] | w[2 * p + 1] << 8));
+  if (cnt % 2 == 1 && cnt > 1) wv[cnt / 2] = _mm256_set1_epi16(static_cast<short>(w[cnt - 1]));
+  // Per 128-bit half: channels of pixels (0, 1) interleaved, then of (0, 2).
+  const __m256i order = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 0, 8, 1, 9, 2, 10, 3, 11, 0, 4, 1,
+                                         5, 2, 6, 3, 7, 0, 8, 1, 9, 2, 10, 3, 11);
+  // Rounds, and cancels the offsets of the three colour channels modulo 2^16
+  // (0x8080 = 128 * 256 + 128): the true sum plus 128 is below 2^16, so the
+  // wrapped lane holds it exactly. The fourth, weighing nothing, comes out 0.
+  const __m256i bias = _mm256_setr_epi16(
+      static_cast<short>(0x8080), static_cast<short>(0x8080), static_cast<short>(0x8080), 0,
+      static_cast<short>(0x8080), static_cast<short>(0x8080), static_cast<short>(0x8080), 0,
+      static_cast<short>(0x8080), static_cast<short>(0x8080), static_cast<short>(0x8080), 0,
+      static_cast<short>(0x8080), static_cast<short>(0x8080), static_cast<short>(0x8080), 0);
+  const int32_t* at = t.at.data();
+  const uint8_t* wt = t.w.data()->data();
+  constexpr size_t kAhead = 256;
+  const size_t whole = n / 32 * 32, groups = (dn + 7) / 8;
+  size_t done = fresh ? 0 : SIZE_MAX;  // mid holds bytes [0, done)
+  for (size_t k = 0; k < groups; ++k) {
+    // A mirrored row takes the groups from the far end: the bytes they read
+    // still come in order.
+    const size_t g = backwards ? groups - 1 - k : k;
+    if (done < t.need[g]) {
+      const size_t to = std::min(whole, (t.need[g] + kAhead + 31) / 32 * 32);
+      for (; done < to; done += 32) {
+        if (done % 64 == 0)
+          for (int r = 0; r < nnext; ++r)
+            _mm_prefetch(reinterpret_cast<const char*>(next[r] + done), _MM_HINT_T0);
+        VerticalChunkAvx2<kCnt>(rows, wv, cnt, mid, done);
+      }
+      if (done < t.need[g]) {  // the bytes after the last whole chunk
+        if (n >= 32) {
+          VerticalChunkAvx2<kCnt>(rows, wv, cnt, mid, n - 32);  // again from the end
+        } else {
+          for (size_t i = 0; i < n; ++i) {
+            uint32_t s = 128;
+            for (int32_t r = 0; r < cnt; ++r) s += w[r] * rows[r][i];
+            mid[i] = static_cast<uint8_t>((s >> 8) ^ 0x80);
+          }
+        }
+        done = SIZE_MAX;
+      }
+    }
+    const __m256i v = EightAvx2(mid, at, wt, 8 * g, order, bias);
+    if (8 * g + 8 <= dn) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(orow + 8 * g), v);
+    } else {
+      alignas(32) uint32_t last[8];
+      _mm256_store_si256(reinterpret_cast<__m256i*>(last), v);
+      std::memcpy(orow + 8 * g, last, (dn - 8 * g) * sizeof(uint32_t));
+    }
+  }
+}
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
+
+void ScaleSmoothFastAvx2(const ScaleJob& j, const Contributions& cx, const Contributions& cy,
+                         int colLo, int colHi, uint32_t* out, ptrdiff_t stride) {
+  const size_t cols = static_cast<size_t>(colHi - colLo), n = 4 * cols;
+  std::vector<uint8_t> mid((n + 31) / 32 * 32 + 32);
+  const TapsX tx = MakeTapsX(cx, colLo, colHi);
+  const size_t dn = cx.first.size();
+  const uint8_t* prev[kFastRatio + 1] = {};
+  uint16_t prevW[kFastRatio + 1] = {};
+  int32_t prevCnt = 0;
+  for (size_t y = 0; y < cy.first.size(); ++y) {
+    // This row's source rows and weights, without the ones weighing nothing.
+    const uint8_t* rows[kFastRatio + 1];
+    uint16_t w[kFastRatio + 1];
+    int32_t cnt = 0;
+    for (int32_t r = 0; r < cy.count[y] && r <= kFastRatio; ++r) {
+      const uint16_t wr = cy.weight[static_cast<size_t>(cy.offset[y] + r)];
+      if (wr == 0) continue;
+      rows[cnt] =
+          reinterpret_cast<const uint8_t*>(j.src->ScanLine(j.sy + cy.first[y] + r) + j.sx + colLo);
+      w[cnt++] = wr;
+    }
+    // An enlargement repeats rows: the averaged row of the last one may do.
+    const bool fresh = cnt != prevCnt || std::memcmp(rows, prev, cnt * sizeof(rows[0])) != 0 ||
+                       std::memcmp(w, prevW, cnt * sizeof(w[0])) != 0;
+    std::memcpy(prev, rows, cnt * sizeof(rows[0]));
+    std::memcpy(prevW, w, cnt * sizeof(w[0]));
+    prevCnt = cnt;
+    uint32_t* orow = out + static_cast<ptrdiff_t>(y) * stride;
+    // The rows that the next target row adds.
+    const uint8_t* next[4];
+    int nnext = 0;
+    if (y + 1 < cy.first.size()) {
+      for (int32_t r = 0; r < cy.count[y + 1] && nnext < 4; ++r) {
+        const uint8_t* p = reinterpret_cast<const uint8_t*>(
+            j.src->ScanLine(j.sy + cy.first[y + 1] + r) + j.sx + colLo);
+        if (std::find(rows, rows + cnt, p) == rows + cnt) next[nnext++] = p;
+      }
+    }
+    switch (cnt) {
+      case 1:
+        SmoothRowAvx2<1>(rows, w, cnt, fresh, mid.data(), n, tx, j.flipX, orow, dn, next, nnext);
+        break;
+      case 2:
+        SmoothRowAvx2<2>(rows, w, cnt, fresh, mid.data(), n, tx, j.flipX, orow, dn, next, nnext);
+        break;
+      case 3:
+        SmoothRowAvx2<3>(rows, w, cnt, fresh, mid.data(), n, tx, j.flipX, orow, dn, next, nnext);
+        break;
+      default:
+        SmoothRowAvx2<0>(rows, w, cnt, fresh, mid.data(), n, tx, j.flipX, orow, dn, next, nnext);
+    }
+  }
+}
+#endif
+
 void ScaleSmoothFast(const ScaleJob& j, uint32_t* out, ptrdiff_t stride) {
   const Contributions cx(j.sw, j.dw, j.cx0, j.cx1, j.flipX, 8);
   const Contributions cy(j.sh, j.dh, j.cy0, j.cy1, j.flipY, 8);
   int colLo = 0, colHi = 0;
   if (!cx.SourceRange(colLo, colHi)) return;
+#if defined(__x86_64__) && defined(__GNUC__)
+  bool fewTaps = true;
+  for (int32_t c : cx.count) fewTaps = fewTaps && c <= kAvx2MaxTapsX;
+  if (fewTaps && HasAvx2()) {
+    ScaleSmoothFastAvx2(j, cx, cy, colLo, colHi, out, stride);
+    return;
+  }
+#endif
   const size_t cols = static_cast<size_t>(colHi - colLo);
   // One vertically averaged row, 4 x 16-bit lanes per pixel, with two words
   // of padding so that three-tap reads never leave it.
