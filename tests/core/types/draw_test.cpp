@@ -100,6 +100,42 @@ TEST(DrawMark, PrinterCanvasesDrawLines) {
   EXPECT_EQ(Mark(18, true), Mark(18, false));  // the same dots, drawn one by one
 }
 
+TEST(DrawMark, PrinterCrossesReachTheirFullArmLength) {
+  // On the printer the crosses are lines of arm 2, 3 or 4 whose last point
+  // stays unpainted; mark 25 is the smaller thick cross. Margin 1: the
+  // pictures show offsets -4 to +4.
+  EXPECT_EQ(Mark(1, true, 1), Rows({".........", ".........", "....#....", "....#....", "..####...",
+                                    "....#....", ".........", ".........", "........."}));
+  EXPECT_EQ(Mark(3, true, 1), Rows({"....#....", "....#....", "....#....", "....#....", "########.",
+                                    "....#....", "....#....", "....#....", "........."}));
+  EXPECT_EQ(Mark(4, true, 1), Rows({".........", ".........", "..#......", "...#.#...", "....#....",
+                                    "...#.#...", "..#......", ".........", "........."}));
+  EXPECT_EQ(Mark(6, true, 1), Rows({"#........", ".#.....#.", "..#...#..", "...#.#...", "....#....",
+                                    "...#.#...", "..#...#..", ".#.....#.", "#........"}));
+  EXPECT_EQ(Mark(25, true, 1),
+            Rows({".........", ".##......", ".###.##..", "..#####..", "...###...", "..#####..",
+                  ".###.##..", ".##......", "........."}));
+  EXPECT_EQ(Mark(25, false, 1),
+            Rows({".........", ".##...##.", ".###.###.", "..#####..", "...###...", "..#####..",
+                  ".###.###.", ".##...##.", "........."}));
+}
+
+TEST(DrawMark, NoShapeShowsTheCallersBrush) {
+  // Open shapes clear the brush and filled ones take the pen colour, so a
+  // solid brush of another colour never shows; afterwards the brush is solid
+  // in its old colour.
+  for (int m = 0; m < 52; ++m) {
+    TBitmap b(13, 13);
+    TCanvas* c = b.GetCanvas();
+    c->GetPen()->SetColor(clBlack);
+    c->GetBrush()->SetColor(clRed);
+    DrawMarkOnCanvas(c, static_cast<uint8_t>(m), 6, 6);
+    EXPECT_EQ(Picture(b, {{clBlack, '#'}}).find('?'), std::string::npos) << "mark " << m;
+    EXPECT_EQ(c->GetBrush()->GetColor(), clRed) << "mark " << m;
+    EXPECT_EQ(c->GetBrush()->GetStyle(), bsSolid) << "mark " << m;
+  }
+}
+
 TEST(DrawMark, ShapesFromTheCatalogue) {
   EXPECT_EQ(Mark(0),
             Rows({".......", ".......", ".......", "...#...", ".......", ".......", "......."}));
@@ -177,6 +213,12 @@ TEST(CreateMarkAsBitmap, SizeFollowsTheClampedMargin) {
   EXPECT_EQ(framed->GetCanvas()->GetPixel(0, 0), clBlue);
   EXPECT_EQ(framed->GetCanvas()->GetPixel(10, 10), clBlue);
   EXPECT_EQ(CreateMarkAsBitmap(0, clBlack, clWhite, 1000)->GetWidth(), 2 * 255 + 7);
+  // A pattern mark sits in the middle of the margin.
+  auto cross = CreateMarkAsBitmap(6, clBlack, clWhite, 2);
+  EXPECT_EQ(Picture(*cross), Mark(6, false, 2));
+  EXPECT_EQ(cross->GetCanvas()->GetPixel(5, 5), clBlack);
+  EXPECT_EQ(cross->GetCanvas()->GetPixel(2, 2), clBlack);
+  EXPECT_EQ(cross->GetCanvas()->GetPixel(1, 1), clWhite);
 }
 
 TEST(DrawMark, WholeCatalogueMatchesItsGoldenChecksum) {
