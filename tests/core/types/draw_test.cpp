@@ -236,6 +236,11 @@ TEST(PrintBitmap, CopiesOnePixelPerPrinterPixelOnlyWhilePrinting) {
   TBitmap picture(3, 2);
   picture.Fill(clRed);
   PrintBitmap(&picture, 10, 10);  // no document: nothing happens, nothing raises
+  // Every pixel arrives unchanged, none blended with its neighbours.
+  TBitmap checker(5, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 5; ++x)
+      checker.GetCanvas()->SetPixel(x, y, (x + y) % 2 != 0 ? clRed : TColor(0x102030 * (x + 1)));
   TPrinter& printer = Printer();
   printer.SetResolution(72);
   printer.BeginDoc();
@@ -246,6 +251,11 @@ TEST(PrintBitmap, CopiesOnePixelPerPrinterPixelOnlyWhilePrinting) {
   EXPECT_EQ(page->GetPixel(12, 21), clRed);
   EXPECT_EQ(page->GetPixel(13, 21), clWhite);
   EXPECT_EQ(page->GetPixel(12, 22), clWhite);
+  PrintBitmap(&checker, 30, 40);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 5; ++x)
+      EXPECT_EQ(page->GetPixel(30 + x, 40 + y), checker.GetCanvas()->GetPixel(x, y))
+          << x << "," << y;
   printer.EndDoc();
   printer.SetResolution(TPrinter::kDefaultResolution);
 }
@@ -263,6 +273,7 @@ TEST(Fonts, CanvasFontSizeScaledKeepsScreenPixels) {
 
 TEST(Fonts, TrueTypeTestKnowsInstalledFontsAndRefusesOthers) {
   EXPECT_TRUE(FontIsTrueType("DejaVu Sans"));
+  EXPECT_TRUE(FontIsTrueType("dejavu sans"));  // names match in any case
   try {
     FontIsTrueType("No Such Font 123");
     FAIL() << "an unknown font must raise";

@@ -82,6 +82,18 @@ TEST(LanguageTables, HoldWindows1252TextWithTheirQuirks) {
   EXPECT_EQ(CSVDELIMITERIDS[csvUnknown], "undefined");
 }
 
+TEST(Records, RectDoubleHoldsOnlyPointsStrictlyInside) {
+  // Top is the upper Y bound, as for latitudes.
+  const TRectDouble r{10, 50, 20, 40};
+  EXPECT_TRUE(r.Contains(15, 45));
+  EXPECT_FALSE(r.Contains(10, 45));  // on the left edge
+  EXPECT_FALSE(r.Contains(20, 45));
+  EXPECT_FALSE(r.Contains(15, 50));  // on the top edge
+  EXPECT_FALSE(r.Contains(15, 40));
+  EXPECT_FALSE(r.Contains(15, 55));
+  EXPECT_FALSE((TRectDouble{10, 40, 20, 50}.Contains(15, 45)));  // Top below Bottom: empty
+}
+
 TEST(Errors, ModuleErrorsAreCatchableAsTheRoot) {
   try {
     throw ETKZStringlError("bad");
