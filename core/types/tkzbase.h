@@ -183,8 +183,9 @@ void DrawRectangle(TCanvas* Canvas, int Left, int Top, int Right, int Bottom);
 // Draws point mark Mark centred at (X, Y) in the pen colour: 0 to 51 are
 // shapes (crosses, squares, circles, diamonds, triangles, patterns), 52 to 255
 // characters (200 to 209 the digits). Marks 1 to 6 and 18 use 7 x 7 pixel
-// patterns on screen canvases and lines on printer canvases. The brush colour
-// is restored afterwards.
+// patterns on screen canvases and lines on printer canvases. Filled shapes
+// take the pen colour for their brush; open ones clear the brush for the shape
+// and leave its style solid. The brush colour is restored afterwards.
 void DrawMarkOnCanvas(TCanvas* Canvas, uint8_t Mark, int X, int Y);
 // A new (2 * Margin + 7) pixel square bitmap in BkgColor showing the mark in
 // MarkColor at its centre; Margin is clamped to 0..255.
