@@ -191,10 +191,18 @@ bool ReadXMLChildTag(TTextFile& f, std::string& Name, std::string& Attributes,
       Name = tag.substr(0, tag.size() - 1);
     }
     // The contents run up to the next ">"; they end before the first "</".
-    // A closing tag of the element itself has no contents to read.
-    if (Name.empty() || Name[0] != '/') {
-      std::string rest;
-      ReadThrough(f, '>', rest);
+    // Writers store text such as a caption unescaped, so a ">" met before
+    // any "<" belongs to the text ("T > 300 K") and reading goes on to the
+    // next ">". A closing tag has no contents to read, nor has a comment or
+    // declaration ("<!-- ... -->"), which would otherwise swallow the tag
+    // after it.
+    if (Name.empty() || (Name[0] != '/' && Name[0] != '!')) {
+      std::string rest, piece;
+      for (bool more = true; more;) {
+        more = ReadThrough(f, '>', piece);  // false: the file ended in piece
+        if (rest.size() < kMaxTagText) rest += piece;
+        if (piece.find('<') != std::string::npos) break;
+      }
       const size_t end = rest.find("</");
       Contents = end != std::string::npos ? rest.substr(0, end)
                                           : rest.substr(0, rest.empty() ? 0 : rest.size() - 1);

@@ -94,8 +94,10 @@ bool FindXMLElement(TTextFile& f, const std::string& Element, const std::string&
                     std::string* OpeningLine = nullptr);
 // Reads the next tag of an element body: skips up to "<", takes the tag text
 // up to ">" and splits it into lower-cased Name, Attributes and, for a tag
-// that is not self-closing, the Contents up to the next "</". False at the
-// end of the file.
+// that is not self-closing, the Contents up to the next "</". Contents are
+// stored unescaped, so a ">" in them before any "<" is taken as text.
+// Closing tags and comments ("<!-- -->") have no contents. False at the end
+// of the file.
 bool ReadXMLChildTag(TTextFile& f, std::string& Name, std::string& Attributes,
                      std::string& Contents);
 

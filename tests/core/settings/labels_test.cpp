@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/settings/xmlsettings.h"
@@ -162,6 +163,70 @@ TEST_F(SettingsFiles, ReadersFindTheirElementOrChangeNothing) {
   EXPECT_EQ(l.GetTxtLblLayer(), 5);
   EXPECT_EQ(changes, 2);
   f.CloseFile();
+}
+
+TEST_F(SettingsFiles, EveryLineIsIndentedByTheClampedIndent) {
+  for (const auto& [indent, blanks] : {std::pair{0, 1}, std::pair{-5, 1}, std::pair{300, 255}}) {
+    TCustomTextLabel l;
+    TTextFile f;
+    f.AssignFile(Path("i.xml"));
+    f.Rewrite();
+    l.WriteToOpenXMLFile(f, true, "x", indent);
+    f.CloseFile();
+    const std::string text = Slurp(Path("i.xml"));
+    int lines = 0;
+    for (size_t p = 0, q; p < text.size(); p = q + 2) {
+      q = text.find("\r\n", p);
+      ASSERT_NE(q, std::string::npos);
+      const std::string line = text.substr(p, q - p);
+      ++lines;
+      if (lines == 2) {
+        EXPECT_EQ(line, "");  // the empty line after the header carries no blanks
+        continue;
+      }
+      const bool child = line.find("<custtextlbl") == std::string::npos &&
+                         line.find("</custtextlbl") == std::string::npos &&
+                         line.find("<!--") == std::string::npos &&
+                         line.find("<?xml") == std::string::npos;
+      const size_t want = static_cast<size_t>(blanks) + (child ? 2 : 0);
+      EXPECT_EQ(line.find_first_not_of(' '), want) << indent << ": " << line;
+    }
+    EXPECT_EQ(lines, 16);  // header, empty line, comment, opening tag, 11 children, closing tag
+  }
+}
+
+TEST_F(SettingsFiles, CaptionsWithMarkupCharactersSurviveARoundTrip) {
+  for (const std::string caption : {"T > 300 K", "a>b<c", ">", "x<y", "1 > 0\nand 2 > 1"}) {
+    TCustomTextLabel a;
+    a.SetTxtLblCaption(caption);
+    a.SetTxtLblLayer(7);
+    TTextFile f;
+    f.AssignFile(Path("c.xml"));
+    f.Rewrite();
+    a.WriteToOpenXMLFile(f, false, "c", 1);
+    f.CloseFile();
+    TCustomTextLabel b;
+    f.Reset();
+    EXPECT_TRUE(b.ReadFromOpenXMLFile(f, "c")) << caption;
+    f.CloseFile();
+    EXPECT_EQ(b.GetTxtLblCaption(), caption);
+    EXPECT_EQ(b.GetTxtLblLayer(), 7) << caption;  // the settings after it are still read
+  }
+}
+
+TEST_F(SettingsFiles, CommentsInsideAnElementHideNoSetting) {
+  Put(Path("k.xml"),
+      "<custtextlbl sig=\"Quorvatin\" vers=\"1.0\" id=\"k\">\r\n"
+      "  <!-- hand-edited: layer raised -->\r\n  <layer val=12 />\r\n"
+      "  <!-- a > b -->\r\n  <visible val=0 />\r\n</custtextlbl>\r\n");
+  TCustomTextLabel l;
+  TTextFile f;
+  f.AssignFile(Path("k.xml"));
+  f.Reset();
+  EXPECT_TRUE(l.ReadFromOpenXMLFile(f, "k"));
+  f.CloseFile();
+  EXPECT_EQ(l.GetTxtLblLayer(), 12);
+  EXPECT_FALSE(l.GetTxtLblVisible());
 }
 
 TEST(CrossHairAndDateLabel, NotificationRules) {
