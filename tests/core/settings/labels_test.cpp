@@ -64,6 +64,51 @@ TEST(TextLabel, SettersNotifyAndFilterTheirValues) {
   EXPECT_THROW(copy.Assign(&other), EConvertError);
 }
 
+TEST(TextLabel, AssignCopiesEverySettingAndKeepsItsOwnFont) {
+  TCustomTextLabel a;
+  a.SetTxtLblPosX(1.5);
+  a.SetTxtLblPosY(-2.5);
+  a.SetTxtLblShadowDx(4);
+  a.SetTxtLblShadowDy(-4);
+  a.SetTxtLblColorShadow(clRed);
+  a.SetTxtLblAlignment(taLeftJustify);
+  a.SetTxtLblVertAlignment(vaCenter);
+  a.SetTxtLblScreenPos(tlamXOnly);
+  a.SetTxtLblColorBkg(clYellow);
+  a.SetTxtLblColorBrd(clBlue);
+  a.SetTxtLblTranspar(true);
+  a.SetTxtLblCaption("c");
+  a.SetTxtLblMode(tlBox);
+  a.SetTxtLblVisible(false);
+  TFont font;
+  font.SetSize(20);
+  a.SetTxtLblFont(&font);
+  TCustomTextLabel b;
+  int changes = 0;
+  b.OnChange = [&](TObject*) { ++changes; };
+  b.Assign(&a);
+  EXPECT_FALSE(static_cast<bool>(b.OnChange));  // a has no handler, and that is copied too
+  EXPECT_EQ(b.GetTxtLblPosX(), 1.5);
+  EXPECT_EQ(b.GetTxtLblPosY(), -2.5);
+  EXPECT_EQ(b.GetTxtLblShadowDx(), 4);
+  EXPECT_EQ(b.GetTxtLblShadowDy(), -4);
+  EXPECT_EQ(b.GetTxtLblColorShadow(), clRed);
+  EXPECT_EQ(b.GetTxtLblAlignment(), taLeftJustify);
+  EXPECT_EQ(b.GetTxtLblVertAlignment(), vaCenter);
+  EXPECT_EQ(b.GetTxtLblScreenPos(), tlamXOnly);
+  EXPECT_EQ(b.GetTxtLblColorBkg(), clYellow);
+  EXPECT_EQ(b.GetTxtLblColorBrd(), clBlue);
+  EXPECT_TRUE(b.GetTxtLblTranspar());
+  EXPECT_EQ(b.GetTxtLblCaption(), "c");
+  EXPECT_EQ(b.GetTxtLblMode(), tlBox);
+  EXPECT_FALSE(b.GetTxtLblVisible());
+  EXPECT_EQ(b.GetTxtLblFont()->GetSize(), 20);
+  EXPECT_NE(b.GetTxtLblFont(), a.GetTxtLblFont());  // copied, not shared
+  font.SetSize(9);
+  a.SetTxtLblFont(&font);
+  EXPECT_EQ(b.GetTxtLblFont()->GetSize(), 20);
+}
+
 TEST_F(SettingsFiles, TextLabelFramesItsElement) {
   TCustomTextLabel l;
   l.SetTxtLblCaption("Vienna");
@@ -82,6 +127,31 @@ TEST_F(SettingsFiles, TextLabelFramesItsElement) {
   EXPECT_NE(text.find("   <font name=\"DejaVu Sans\" size=8 color=$000000 style=\"\" />\r\n"),
             std::string::npos);
   EXPECT_EQ(text.substr(text.size() - 17), " </custtextlbl>\r\n");
+}
+
+TEST_F(SettingsFiles, ADefaultLabelIsWrittenByteForByte) {
+  TCustomTextLabel l;
+  TTextFile f;
+  f.AssignFile(Path("d.xml"));
+  f.Rewrite();
+  l.WriteToOpenXMLFile(f, false, "Id", 1);
+  f.CloseFile();
+  EXPECT_EQ(Slurp(Path("d.xml")),
+            "\r\n"
+            " <!-- TCustomTextLabel / TKZ Component Suite -->\r\n"
+            " <custtextlbl sig=\"Quorvatin\" vers=\"1.0\" id=\"Id\">\r\n"
+            "   <posxy x= 1.000E+0002 y= 1.000E+0001 />\r\n"
+            "   <caption></caption>\r\n"
+            "   <colors brd=$000000 bg=$C0C0C0 shdw=$808080 />\r\n"
+            "   <shadowofs dx=0 dy=0 />\r\n"
+            "   <layer val=1 />\r\n"
+            "   <transparent val=0 />\r\n"
+            "   <visible val=1 />\r\n"
+            "   <alignment horiz=taCenter vert=vaBottom />\r\n"
+            "   <attachmode val=tlamNone />\r\n"
+            "   <font name=\"DejaVu Sans\" size=8 color=$000000 style=\"\" />\r\n"
+            "   <style val=tlsimple />\r\n"
+            " </custtextlbl>\r\n");
 }
 
 TEST_F(SettingsFiles, TextLabelSurvivesARoundTripWhole) {
