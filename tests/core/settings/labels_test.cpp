@@ -235,6 +235,18 @@ TEST_F(SettingsFiles, ReadersFindTheirElementOrChangeNothing) {
   f.CloseFile();
 }
 
+TEST_F(SettingsFiles, WritingToAFileNotOpenForOutputRaises) {
+  Put(Path("r.xml"), "x\r\n");
+  TCustomTextLabel l;
+  TTextFile f;
+  EXPECT_THROW(l.WriteToOpenXMLFile(f, true, "a", 1), EInOutError);  // never opened
+  f.AssignFile(Path("r.xml"));
+  f.Reset();
+  EXPECT_THROW(l.WriteToOpenXMLFile(f, false, "a", 1), EInOutError);  // open for reading
+  f.CloseFile();
+  EXPECT_EQ(Slurp(Path("r.xml")), "x\r\n");
+}
+
 TEST_F(SettingsFiles, EveryLineIsIndentedByTheClampedIndent) {
   for (const auto& [indent, blanks] : {std::pair{0, 1}, std::pair{-5, 1}, std::pair{300, 255}}) {
     TCustomTextLabel l;
@@ -322,6 +334,69 @@ TEST(CrossHairAndDateLabel, NotificationRules) {
   TDTLabel e;
   e.Assign(&d);
   EXPECT_EQ(e.GetDateOrder(), doYYMMDD);
+}
+
+TEST(CrossHairAndDateLabel, DefaultsChangeOnlyRulesAndAssign) {
+  TCrossHair c;
+  EXPECT_EQ(c.GetPosX(), 0.0);
+  EXPECT_EQ(c.GetColor(), 0);
+  EXPECT_EQ(c.GetMode(), chOff);
+  EXPECT_EQ(c.GetLineType(), psSolid);
+  EXPECT_EQ(c.GetLineWid(), 0);
+  EXPECT_EQ(c.GetLayer(), 0);
+  c.SetCrossHLayer(-3);
+  EXPECT_EQ(c.GetLayer(), 1);
+  c.SetPos(2.5, -1);
+  c.SetCrossHMode(chBox);
+  c.SetCrossHLineType(psDot);
+  c.SetCrossHLineWid(3);
+  c.SetCrossHColor(clRed);
+  int n = 0;
+  c.OnChange = [&](TObject*) { ++n; };
+  TCrossHair c2;
+  c2.Assign(&c);
+  EXPECT_EQ(c2.GetPosX(), 2.5);
+  EXPECT_EQ(c2.GetPosY(), -1.0);
+  EXPECT_EQ(c2.GetMode(), chBox);
+  EXPECT_EQ(c2.GetLineType(), psDot);
+  EXPECT_EQ(c2.GetLineWid(), 3);
+  EXPECT_EQ(c2.GetColor(), clRed);
+  EXPECT_EQ(c2.GetLayer(), 1);
+  c2.SetCrossHPosX(9);  // the handler came along
+  EXPECT_EQ(n, 1);
+
+  TDTLabel d;
+  EXPECT_EQ(d.GetTimeFormat(), tfHHMMSS);
+  EXPECT_EQ(d.GetDateSeparator(), '.');
+  EXPECT_EQ(d.GetTimeSeparator(), ':');
+  EXPECT_EQ(d.GetYearLength(), ylYYYY);
+  EXPECT_FALSE(d.GetMonthName());
+  EXPECT_EQ(d.GetDateOrder(), doYYMMDD);
+  EXPECT_EQ(d.GetDateForTime(), dtOnePerChart);
+  int m = 0;
+  d.OnChange = [&](TObject* s) {
+    EXPECT_EQ(s, &d);
+    ++m;
+  };
+  d.SetTimeSeparator(':');
+  d.SetDateForTime(dtOnePerChart);
+  d.SetMonthName(false);
+  EXPECT_EQ(m, 0);
+  d.SetTimeSeparator('h');
+  d.SetDateForTime(dtAllTicks);
+  d.SetMonthName(true);
+  d.SetYearLength(ylYY);
+  d.SetDateSeparator('/');
+  EXPECT_EQ(m, 5);
+  TDTLabel e;
+  e.Assign(&d);
+  EXPECT_EQ(e.GetTimeSeparator(), 'h');
+  EXPECT_EQ(e.GetDateSeparator(), '/');
+  EXPECT_EQ(e.GetDateForTime(), dtAllTicks);
+  EXPECT_TRUE(e.GetMonthName());
+  EXPECT_EQ(e.GetYearLength(), ylYY);
+  EXPECT_TRUE(static_cast<bool>(e.OnChange));
+  EXPECT_THROW(e.Assign(&c), EConvertError);
 }
 
 }  // namespace
