@@ -278,7 +278,8 @@ TEST_F(SettingsFiles, EveryLineIsIndentedByTheClampedIndent) {
 }
 
 TEST_F(SettingsFiles, CaptionsWithMarkupCharactersSurviveARoundTrip) {
-  for (const std::string caption : {"T > 300 K", "a>b<c", ">", "x<y", "1 > 0\nand 2 > 1"}) {
+  for (const std::string caption :
+       {"T > 300 K", "a>b<c", ">", "x<y", "1 > 0\nand 2 > 1", "a <-> b", "0 < x > -1", "<>"}) {
     TCustomTextLabel a;
     a.SetTxtLblCaption(caption);
     a.SetTxtLblLayer(7);
@@ -296,7 +297,7 @@ TEST_F(SettingsFiles, CaptionsWithMarkupCharactersSurviveARoundTrip) {
   }
 }
 
-TEST_F(SettingsFiles, CommentsInsideAnElementHideNoSetting) {
+TEST_F(SettingsFiles, CommentsAndOpenUnknownTagsHideNoSetting) {
   Put(Path("k.xml"),
       "<custtextlbl sig=\"Quorvatin\" vers=\"1.0\" id=\"k\">\r\n"
       "  <!-- hand-edited: layer raised -->\r\n  <layer val=12 />\r\n"
@@ -309,6 +310,22 @@ TEST_F(SettingsFiles, CommentsInsideAnElementHideNoSetting) {
   f.CloseFile();
   EXPECT_EQ(l.GetTxtLblLayer(), 12);
   EXPECT_FALSE(l.GetTxtLblVisible());
+
+  // An unknown tag left open takes the text up to the next ">" as its
+  // contents; the tags after it are still read, and nothing past the end of
+  // the element.
+  Put(Path("m.xml"),
+      "<custtextlbl sig=\"Quorvatin\" id=\"m\">\r\n  <mystery a=1> x > y\r\n"
+      "  <layer val=4 />\r\n  <odd> p > q\r\n</custtextlbl>\r\n"
+      "<custtextlbl sig=\"Quorvatin\" id=\"n\">\r\n  <layer val=9 />\r\n</custtextlbl>\r\n");
+  TCustomTextLabel m;
+  f.AssignFile(Path("m.xml"));
+  f.Reset();
+  EXPECT_TRUE(m.ReadFromOpenXMLFile(f, "m"));
+  EXPECT_EQ(m.GetTxtLblLayer(), 4);
+  EXPECT_TRUE(m.ReadFromOpenXMLFile(f, "n"));
+  EXPECT_EQ(m.GetTxtLblLayer(), 9);
+  f.CloseFile();
 }
 
 TEST(CrossHairAndDateLabel, NotificationRules) {
