@@ -152,7 +152,7 @@ bool TCustomTextLabel::ReadFromOpenXMLFile(TTextFile& f, const std::string& Id) 
       "attachmode", "font",   "style",     "caption", "/custtextlbl", "dummy"};
   bool closed = false;
   std::string name, attrs, contents;
-  while (!closed && ReadXMLChildTag(f, name, attrs, contents)) {
+  while (!closed && ReadXMLChildTag(f, name, attrs, contents, "caption")) {
     int ix = StringIx(name, kTags) - 1;  // 1-based, 0 when unknown
     if (ix < 0) ix = static_cast<int>(kTags.size()) - 1;
     auto attr = [&](const char* a) { return ScanForXMLAttrib(attrs, a); };

@@ -167,10 +167,22 @@ bool ReadThrough(TTextFile& f, char c, std::string& out) {
   return false;
 }
 
+// True when s holds a "<" that may open a tag: one followed by a letter,
+// "/", "!" or "?". A "<" before a blank or a digit ("a < b", "<->") is text.
+bool HoldsTagStart(std::string_view s) {
+  for (size_t i = s.find('<'); i != std::string_view::npos && i + 1 < s.size();
+       i = s.find('<', i + 1)) {
+    const char c = s[i + 1];
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '/' || c == '!' || c == '?')
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool ReadXMLChildTag(TTextFile& f, std::string& Name, std::string& Attributes,
-                     std::string& Contents) {
+                     std::string& Contents, std::string_view TextElement) {
   Name.clear();
   Attributes.clear();
   Contents.clear();
@@ -191,10 +203,19 @@ bool ReadXMLChildTag(TTextFile& f, std::string& Name, std::string& Attributes,
       Name = tag.substr(0, tag.size() - 1);
     }
     // The contents run up to the next ">"; they end before the first "</".
-    // A closing tag of the element itself has no contents to read.
-    if (Name.empty() || Name[0] != '/') {
-      std::string rest;
-      ReadThrough(f, '>', rest);
+    // The text element is written unescaped, so there a ">" met before
+    // anything that may open a tag belongs to the text ("T > 300 K",
+    // "a <-> b") and reading goes on to the next ">". A closing tag has no
+    // contents to read, nor has a comment or declaration ("<!-- ... -->"),
+    // which would otherwise swallow the tag after it.
+    if (Name.empty() || (Name[0] != '/' && Name[0] != '!')) {
+      const bool text = !TextElement.empty() && AnsiLowerCase(Name) == TextElement;
+      std::string rest, piece;
+      for (bool more = true; more;) {
+        more = ReadThrough(f, '>', piece);  // false: the file ended in piece
+        if (rest.size() < kMaxTagText) rest += piece;
+        if (!text || HoldsTagStart(piece)) break;
+      }
       const size_t end = rest.find("</");
       Contents = end != std::string::npos ? rest.substr(0, end)
                                           : rest.substr(0, rest.empty() ? 0 : rest.size() - 1);

@@ -94,9 +94,13 @@ bool FindXMLElement(TTextFile& f, const std::string& Element, const std::string&
                     std::string* OpeningLine = nullptr);
 // Reads the next tag of an element body: skips up to "<", takes the tag text
 // up to ">" and splits it into lower-cased Name, Attributes and, for a tag
-// that is not self-closing, the Contents up to the next "</". False at the
-// end of the file.
+// that is not self-closing, the Contents up to the next ">", less that ">" or
+// cut before a "</" in them. TextElement (lower case) names an element whose
+// contents are written unescaped: for it a ">" is taken as text up to a "<"
+// that may open a tag (one before a letter, "/", "!" or "?"), so that its
+// contents run to their closing tag. Closing tags and comments ("<!-- -->")
+// have no contents. False at the end of the file.
 bool ReadXMLChildTag(TTextFile& f, std::string& Name, std::string& Attributes,
-                     std::string& Contents);
+                     std::string& Contents, std::string_view TextElement = {});
 
 }  // namespace tkz

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/settings/xmlsettings.h"
@@ -63,6 +64,51 @@ TEST(TextLabel, SettersNotifyAndFilterTheirValues) {
   EXPECT_THROW(copy.Assign(&other), EConvertError);
 }
 
+TEST(TextLabel, AssignCopiesEverySettingAndKeepsItsOwnFont) {
+  TCustomTextLabel a;
+  a.SetTxtLblPosX(1.5);
+  a.SetTxtLblPosY(-2.5);
+  a.SetTxtLblShadowDx(4);
+  a.SetTxtLblShadowDy(-4);
+  a.SetTxtLblColorShadow(clRed);
+  a.SetTxtLblAlignment(taLeftJustify);
+  a.SetTxtLblVertAlignment(vaCenter);
+  a.SetTxtLblScreenPos(tlamXOnly);
+  a.SetTxtLblColorBkg(clYellow);
+  a.SetTxtLblColorBrd(clBlue);
+  a.SetTxtLblTranspar(true);
+  a.SetTxtLblCaption("c");
+  a.SetTxtLblMode(tlBox);
+  a.SetTxtLblVisible(false);
+  TFont font;
+  font.SetSize(20);
+  a.SetTxtLblFont(&font);
+  TCustomTextLabel b;
+  int changes = 0;
+  b.OnChange = [&](TObject*) { ++changes; };
+  b.Assign(&a);
+  EXPECT_FALSE(static_cast<bool>(b.OnChange));  // a has no handler, and that is copied too
+  EXPECT_EQ(b.GetTxtLblPosX(), 1.5);
+  EXPECT_EQ(b.GetTxtLblPosY(), -2.5);
+  EXPECT_EQ(b.GetTxtLblShadowDx(), 4);
+  EXPECT_EQ(b.GetTxtLblShadowDy(), -4);
+  EXPECT_EQ(b.GetTxtLblColorShadow(), clRed);
+  EXPECT_EQ(b.GetTxtLblAlignment(), taLeftJustify);
+  EXPECT_EQ(b.GetTxtLblVertAlignment(), vaCenter);
+  EXPECT_EQ(b.GetTxtLblScreenPos(), tlamXOnly);
+  EXPECT_EQ(b.GetTxtLblColorBkg(), clYellow);
+  EXPECT_EQ(b.GetTxtLblColorBrd(), clBlue);
+  EXPECT_TRUE(b.GetTxtLblTranspar());
+  EXPECT_EQ(b.GetTxtLblCaption(), "c");
+  EXPECT_EQ(b.GetTxtLblMode(), tlBox);
+  EXPECT_FALSE(b.GetTxtLblVisible());
+  EXPECT_EQ(b.GetTxtLblFont()->GetSize(), 20);
+  EXPECT_NE(b.GetTxtLblFont(), a.GetTxtLblFont());  // copied, not shared
+  font.SetSize(9);
+  a.SetTxtLblFont(&font);
+  EXPECT_EQ(b.GetTxtLblFont()->GetSize(), 20);
+}
+
 TEST_F(SettingsFiles, TextLabelFramesItsElement) {
   TCustomTextLabel l;
   l.SetTxtLblCaption("Vienna");
@@ -81,6 +127,31 @@ TEST_F(SettingsFiles, TextLabelFramesItsElement) {
   EXPECT_NE(text.find("   <font name=\"DejaVu Sans\" size=8 color=$000000 style=\"\" />\r\n"),
             std::string::npos);
   EXPECT_EQ(text.substr(text.size() - 17), " </custtextlbl>\r\n");
+}
+
+TEST_F(SettingsFiles, ADefaultLabelIsWrittenByteForByte) {
+  TCustomTextLabel l;
+  TTextFile f;
+  f.AssignFile(Path("d.xml"));
+  f.Rewrite();
+  l.WriteToOpenXMLFile(f, false, "Id", 1);
+  f.CloseFile();
+  EXPECT_EQ(Slurp(Path("d.xml")),
+            "\r\n"
+            " <!-- TCustomTextLabel / TKZ Component Suite -->\r\n"
+            " <custtextlbl sig=\"Quorvatin\" vers=\"1.0\" id=\"Id\">\r\n"
+            "   <posxy x= 1.000E+0002 y= 1.000E+0001 />\r\n"
+            "   <caption></caption>\r\n"
+            "   <colors brd=$000000 bg=$C0C0C0 shdw=$808080 />\r\n"
+            "   <shadowofs dx=0 dy=0 />\r\n"
+            "   <layer val=1 />\r\n"
+            "   <transparent val=0 />\r\n"
+            "   <visible val=1 />\r\n"
+            "   <alignment horiz=taCenter vert=vaBottom />\r\n"
+            "   <attachmode val=tlamNone />\r\n"
+            "   <font name=\"DejaVu Sans\" size=8 color=$000000 style=\"\" />\r\n"
+            "   <style val=tlsimple />\r\n"
+            " </custtextlbl>\r\n");
 }
 
 TEST_F(SettingsFiles, TextLabelSurvivesARoundTripWhole) {
@@ -164,6 +235,99 @@ TEST_F(SettingsFiles, ReadersFindTheirElementOrChangeNothing) {
   f.CloseFile();
 }
 
+TEST_F(SettingsFiles, WritingToAFileNotOpenForOutputRaises) {
+  Put(Path("r.xml"), "x\r\n");
+  TCustomTextLabel l;
+  TTextFile f;
+  EXPECT_THROW(l.WriteToOpenXMLFile(f, true, "a", 1), EInOutError);  // never opened
+  f.AssignFile(Path("r.xml"));
+  f.Reset();
+  EXPECT_THROW(l.WriteToOpenXMLFile(f, false, "a", 1), EInOutError);  // open for reading
+  f.CloseFile();
+  EXPECT_EQ(Slurp(Path("r.xml")), "x\r\n");
+}
+
+TEST_F(SettingsFiles, EveryLineIsIndentedByTheClampedIndent) {
+  for (const auto& [indent, blanks] : {std::pair{0, 1}, std::pair{-5, 1}, std::pair{300, 255}}) {
+    TCustomTextLabel l;
+    TTextFile f;
+    f.AssignFile(Path("i.xml"));
+    f.Rewrite();
+    l.WriteToOpenXMLFile(f, true, "x", indent);
+    f.CloseFile();
+    const std::string text = Slurp(Path("i.xml"));
+    int lines = 0;
+    for (size_t p = 0, q; p < text.size(); p = q + 2) {
+      q = text.find("\r\n", p);
+      ASSERT_NE(q, std::string::npos);
+      const std::string line = text.substr(p, q - p);
+      ++lines;
+      if (lines == 2) {
+        EXPECT_EQ(line, "");  // the empty line after the header carries no blanks
+        continue;
+      }
+      const bool child = line.find("<custtextlbl") == std::string::npos &&
+                         line.find("</custtextlbl") == std::string::npos &&
+                         line.find("<!--") == std::string::npos &&
+                         line.find("<?xml") == std::string::npos;
+      const size_t want = static_cast<size_t>(blanks) + (child ? 2 : 0);
+      EXPECT_EQ(line.find_first_not_of(' '), want) << indent << ": " << line;
+    }
+    EXPECT_EQ(lines, 16);  // header, empty line, comment, opening tag, 11 children, closing tag
+  }
+}
+
+TEST_F(SettingsFiles, CaptionsWithMarkupCharactersSurviveARoundTrip) {
+  for (const std::string caption :
+       {"T > 300 K", "a>b<c", ">", "x<y", "1 > 0\nand 2 > 1", "a <-> b", "0 < x > -1", "<>"}) {
+    TCustomTextLabel a;
+    a.SetTxtLblCaption(caption);
+    a.SetTxtLblLayer(7);
+    TTextFile f;
+    f.AssignFile(Path("c.xml"));
+    f.Rewrite();
+    a.WriteToOpenXMLFile(f, false, "c", 1);
+    f.CloseFile();
+    TCustomTextLabel b;
+    f.Reset();
+    EXPECT_TRUE(b.ReadFromOpenXMLFile(f, "c")) << caption;
+    f.CloseFile();
+    EXPECT_EQ(b.GetTxtLblCaption(), caption);
+    EXPECT_EQ(b.GetTxtLblLayer(), 7) << caption;  // the settings after it are still read
+  }
+}
+
+TEST_F(SettingsFiles, CommentsAndOpenUnknownTagsHideNoSetting) {
+  Put(Path("k.xml"),
+      "<custtextlbl sig=\"Quorvatin\" vers=\"1.0\" id=\"k\">\r\n"
+      "  <!-- hand-edited: layer raised -->\r\n  <layer val=12 />\r\n"
+      "  <!-- a > b -->\r\n  <visible val=0 />\r\n</custtextlbl>\r\n");
+  TCustomTextLabel l;
+  TTextFile f;
+  f.AssignFile(Path("k.xml"));
+  f.Reset();
+  EXPECT_TRUE(l.ReadFromOpenXMLFile(f, "k"));
+  f.CloseFile();
+  EXPECT_EQ(l.GetTxtLblLayer(), 12);
+  EXPECT_FALSE(l.GetTxtLblVisible());
+
+  // An unknown tag left open takes the text up to the next ">" as its
+  // contents; the tags after it are still read, and nothing past the end of
+  // the element.
+  Put(Path("m.xml"),
+      "<custtextlbl sig=\"Quorvatin\" id=\"m\">\r\n  <mystery a=1> x > y\r\n"
+      "  <layer val=4 />\r\n  <odd> p > q\r\n</custtextlbl>\r\n"
+      "<custtextlbl sig=\"Quorvatin\" id=\"n\">\r\n  <layer val=9 />\r\n</custtextlbl>\r\n");
+  TCustomTextLabel m;
+  f.AssignFile(Path("m.xml"));
+  f.Reset();
+  EXPECT_TRUE(m.ReadFromOpenXMLFile(f, "m"));
+  EXPECT_EQ(m.GetTxtLblLayer(), 4);
+  EXPECT_TRUE(m.ReadFromOpenXMLFile(f, "n"));
+  EXPECT_EQ(m.GetTxtLblLayer(), 9);
+  f.CloseFile();
+}
+
 TEST(CrossHairAndDateLabel, NotificationRules) {
   TCrossHair c;
   int n = 0;
@@ -187,6 +351,69 @@ TEST(CrossHairAndDateLabel, NotificationRules) {
   TDTLabel e;
   e.Assign(&d);
   EXPECT_EQ(e.GetDateOrder(), doYYMMDD);
+}
+
+TEST(CrossHairAndDateLabel, DefaultsChangeOnlyRulesAndAssign) {
+  TCrossHair c;
+  EXPECT_EQ(c.GetPosX(), 0.0);
+  EXPECT_EQ(c.GetColor(), 0);
+  EXPECT_EQ(c.GetMode(), chOff);
+  EXPECT_EQ(c.GetLineType(), psSolid);
+  EXPECT_EQ(c.GetLineWid(), 0);
+  EXPECT_EQ(c.GetLayer(), 0);
+  c.SetCrossHLayer(-3);
+  EXPECT_EQ(c.GetLayer(), 1);
+  c.SetPos(2.5, -1);
+  c.SetCrossHMode(chBox);
+  c.SetCrossHLineType(psDot);
+  c.SetCrossHLineWid(3);
+  c.SetCrossHColor(clRed);
+  int n = 0;
+  c.OnChange = [&](TObject*) { ++n; };
+  TCrossHair c2;
+  c2.Assign(&c);
+  EXPECT_EQ(c2.GetPosX(), 2.5);
+  EXPECT_EQ(c2.GetPosY(), -1.0);
+  EXPECT_EQ(c2.GetMode(), chBox);
+  EXPECT_EQ(c2.GetLineType(), psDot);
+  EXPECT_EQ(c2.GetLineWid(), 3);
+  EXPECT_EQ(c2.GetColor(), clRed);
+  EXPECT_EQ(c2.GetLayer(), 1);
+  c2.SetCrossHPosX(9);  // the handler came along
+  EXPECT_EQ(n, 1);
+
+  TDTLabel d;
+  EXPECT_EQ(d.GetTimeFormat(), tfHHMMSS);
+  EXPECT_EQ(d.GetDateSeparator(), '.');
+  EXPECT_EQ(d.GetTimeSeparator(), ':');
+  EXPECT_EQ(d.GetYearLength(), ylYYYY);
+  EXPECT_FALSE(d.GetMonthName());
+  EXPECT_EQ(d.GetDateOrder(), doYYMMDD);
+  EXPECT_EQ(d.GetDateForTime(), dtOnePerChart);
+  int m = 0;
+  d.OnChange = [&](TObject* s) {
+    EXPECT_EQ(s, &d);
+    ++m;
+  };
+  d.SetTimeSeparator(':');
+  d.SetDateForTime(dtOnePerChart);
+  d.SetMonthName(false);
+  EXPECT_EQ(m, 0);
+  d.SetTimeSeparator('h');
+  d.SetDateForTime(dtAllTicks);
+  d.SetMonthName(true);
+  d.SetYearLength(ylYY);
+  d.SetDateSeparator('/');
+  EXPECT_EQ(m, 5);
+  TDTLabel e;
+  e.Assign(&d);
+  EXPECT_EQ(e.GetTimeSeparator(), 'h');
+  EXPECT_EQ(e.GetDateSeparator(), '/');
+  EXPECT_EQ(e.GetDateForTime(), dtAllTicks);
+  EXPECT_TRUE(e.GetMonthName());
+  EXPECT_EQ(e.GetYearLength(), ylYY);
+  EXPECT_TRUE(static_cast<bool>(e.OnChange));
+  EXPECT_THROW(e.Assign(&c), EConvertError);
 }
 
 }  // namespace
