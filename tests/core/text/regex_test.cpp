@@ -86,6 +86,20 @@ TEST(TGrepCompile, StopOnErrorRaisesWithComponentName) {
   EXPECT_EQ(g.GetErrorCode(), 1);
 }
 
+TEST(TGrepCompile, StartsWithTheDocumentedDefaults) {
+  TComponent owner;
+  auto* g = new TGrep(&owner);  // freed by its owner
+  EXPECT_FALSE(g->GetIgnoreCase());
+  EXPECT_EQ(g->GetRegExp(), "");
+  EXPECT_EQ(g->GetSearchStartPos(), 1);
+  EXPECT_TRUE(g->GetStopOnError());
+  EXPECT_EQ(g->GetErrorCode(), 0);
+  EXPECT_EQ(g->GetTokenCount(), 0);
+  int pos = 7;
+  EXPECT_FALSE(g->MatchString("abc", pos));  // nothing compiled, nothing matches
+  EXPECT_EQ(pos, 0);
+}
+
 TEST(TGrepCompile, CompileRegExpKeepsItsErrorCode) {
   TGrep g;
   g.SetRegExp("ab");
