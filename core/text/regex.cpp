@@ -43,12 +43,12 @@ TGrep::TGrep(TComponent* AOwner) : TComponent(AOwner) {}
 
 void TGrep::SetIgnoreCase(bool b) {
   ignore_case_ = b;
-  error_code_ = CompileRegExp(reg_exp_);
+  CompileRegExp(reg_exp_);
 }
 
 void TGrep::SetRegExp(const std::string& s) {
   reg_exp_ = s;
-  error_code_ = CompileRegExp(s);
+  CompileRegExp(s);
   if (error_code_ > 0 && stop_on_error_)
     throw ETKZStringlError("Component \"" + GetName() + "\": error in regular expression - " +
                            GrepErrorText(error_code_));
@@ -313,6 +313,7 @@ int TGrep::CompileRegExp(const std::string& s) {
   }
   if (code != 0) token_count_ = 0;
   if (token_count_ == 0) tokens_[0] = TGrepToken{};
+  error_code_ = code;
   return code;
 }
 

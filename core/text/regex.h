@@ -97,8 +97,8 @@ class TGrep : public TComponent {
   bool GetStopOnError() const { return stop_on_error_; }
   void SetStopOnError(bool b) { stop_on_error_ = b; }
 
-  // Compiles s (RegExp is not changed) and returns the error code, 0 on
-  // success. On an error no token is left.
+  // Compiles s (RegExp is not changed), keeps the error code for
+  // GetErrorCode and returns it, 0 on success. On an error no token is left.
   int CompileRegExp(const std::string& s);
   int GetErrorCode() const { return error_code_; }
   int GetTokenCount() const { return token_count_; }

@@ -86,6 +86,47 @@ TEST(TGrepCompile, StopOnErrorRaisesWithComponentName) {
   EXPECT_EQ(g.GetErrorCode(), 1);
 }
 
+TEST(TGrepCompile, StartsWithTheDocumentedDefaults) {
+  TComponent owner;
+  auto* g = new TGrep(&owner);  // freed by its owner
+  EXPECT_FALSE(g->GetIgnoreCase());
+  EXPECT_EQ(g->GetRegExp(), "");
+  EXPECT_EQ(g->GetSearchStartPos(), 1);
+  EXPECT_TRUE(g->GetStopOnError());
+  EXPECT_EQ(g->GetErrorCode(), 0);
+  EXPECT_EQ(g->GetTokenCount(), 0);
+  int pos = 7;
+  EXPECT_FALSE(g->MatchString("abc", pos));  // nothing compiled, nothing matches
+  EXPECT_EQ(pos, 0);
+}
+
+TEST(TGrepCompile, CompileRegExpKeepsItsErrorCode) {
+  TGrep g;
+  g.SetRegExp("ab");
+  EXPECT_EQ(g.CompileRegExp("a]b"), 6);
+  EXPECT_EQ(g.GetErrorCode(), 6);
+  EXPECT_EQ(g.GetTokenCount(), 0);
+  EXPECT_EQ(g.GetRegExp(), "ab");  // the stored expression stays
+  EXPECT_EQ(g.CompileRegExp("x[0-9]"), 0);
+  EXPECT_EQ(g.GetErrorCode(), 0);
+  int pos;
+  EXPECT_TRUE(g.MatchString("ax5", pos));
+  EXPECT_EQ(pos, 2);
+}
+
+TEST(TGrepCompile, SetIgnoreCaseRecompilesTheStoredExpression) {
+  TGrep g;
+  g.SetRegExp("AB[C-D]");
+  int pos;
+  EXPECT_FALSE(g.MatchString("xabd", pos));
+  g.SetIgnoreCase(true);
+  EXPECT_TRUE(g.MatchString("xabd", pos));
+  EXPECT_EQ(pos, 2);
+  g.SetIgnoreCase(false);
+  EXPECT_FALSE(g.MatchString("xabd", pos));
+  EXPECT_TRUE(g.MatchString("xABD", pos));
+}
+
 TEST(TGrepCompile, BuildsTokens) {
   TGrep g;
   g.SetRegExp("abc*");  // the quantifier takes only the last character

@@ -225,6 +225,21 @@ TEST(StreamReads, WholeStreamAndSearches) {
   EXPECT_EQ(u.GetPosition(), 307);
   EXPECT_EQ(ReadStreamUntil(&u, "nowhere", status), text.substr(307));
   EXPECT_EQ(status, -1);
+
+  // A target that straddles two blocks of 256 bytes is still found.
+  for (const size_t at : {250, 254, 255, 256, 510}) {
+    const std::string t = std::string(at, 'x') + "<\xC9nd>" + std::string(300, 'y');
+    TStringStream b(t);
+    ASSERT_EQ(ReadStreamUntil(&b, "<\xE9ND>", status), t.substr(0, at + 5)) << at;
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(b.GetPosition(), static_cast<int64_t>(at + 5));
+  }
+  // An empty target is found at once.
+  TStringStream e("abc");
+  e.SetPosition(1);
+  EXPECT_EQ(ReadStreamUntil(&e, "", status), "");
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(e.GetPosition(), 1);
 }
 
 TEST(StreamTags, ReadsListedTagsAttributesAndContents) {
