@@ -161,7 +161,7 @@ void SetAllFilenameCase(std::string_view PathMask, bool ToUpper);
 // - System directories: GetSystemDir "/usr/lib" (the shared libraries),
 //   GetWindowsDir "/etc" (the system's configuration), GetTempDir $TMPDIR or
 //   "/tmp".
-// - Recycle bin: the freedesktop.org Trash specification (see
+// - Recycle bin: the freedesktop.org Trash layout (see
 //   MoveToRecycleBin), so that a desktop's trash can restore the files.
 // - File associations: the XDG MIME database and mimeapps.list (see
 //   GetProgAssoc).
@@ -248,7 +248,7 @@ int64_t GetFileSize(const std::string& FileName);
 
 // Moves every file matching FileMask to the trash, without asking, and
 // returns the number moved. Excluded: names starting with ".", directories
-// and links to directories. Trash as the freedesktop.org specification has it:
+// and links to directories. Trash in the freedesktop.org layout:
 // - a file on the file system of $XDG_DATA_HOME (default ~/.local/share)
 //   goes to $XDG_DATA_HOME/Trash/files, with an info file
 //   Trash/info/<name>.trashinfo holding "[Trash Info]", "Path=" the absolute

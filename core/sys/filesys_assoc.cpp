@@ -169,7 +169,7 @@ std::string DesktopFile(const std::string& id) {
   return "";
 }
 
-// The mimeapps.list files in the order of the specification.
+// The mimeapps.list files in the order the XDG base directories give them.
 std::vector<std::string> MimeAppsLists() {
   std::vector<std::string> desktops;
   for (const std::string& d : Split(Env("XDG_CURRENT_DESKTOP"), ':'))

@@ -1,5 +1,5 @@
 // The recycle bin of MoveToRecycleBin: the freedesktop.org Trash
-// specification (home trash under $XDG_DATA_HOME, $topdir/.Trash/$uid or
+// layout (home trash under $XDG_DATA_HOME, $topdir/.Trash/$uid or
 // $topdir/.Trash-$uid on other file systems, one .trashinfo per file).
 
 #include <fcntl.h>

@@ -228,7 +228,7 @@ TEST_F(Walkers, DeleteFilesSkipsDotNamesDirectoriesAndDirectoryLinks) {
   EXPECT_EQ(DeleteFiles(Path("t/")), 0);
 }
 
-TEST_F(TempDirTest, RecycleBinFollowsTheTrashSpecification) {
+TEST_F(TempDirTest, RecycleBinFollowsTheFreedesktopTrashLayout) {
   ScopedEnv data("XDG_DATA_HOME", Path("data"));
   fs::create_directories(Path("work"));
   Put(Path("work/my file%.txt"), "1");
