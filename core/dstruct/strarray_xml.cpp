@@ -1,8 +1,5 @@
 // TStringArray: the "strarray" element of the suite's XML files.
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <new>
 
 #include "core/dstruct/strarray.h"
@@ -103,24 +100,7 @@ void TStringArray::WriteToOpenXMLFile(TTextFile& f, bool CreateHeader, const std
 }
 
 void TStringArray::SaveAsXMLFile(const std::string& FileName, const std::string& DataID) {
-  // The file is written beside the target under a temporary name and renamed
-  // into place, so that a failed save leaves an existing file as it was.
-  const std::string tmp = FileName + ".tmp~";
-  try {
-    TTextFile f;
-    f.AssignFile(tmp);
-    f.Rewrite();
-    WriteToOpenXMLFile(f, true, DataID);
-    f.CloseFile();
-  } catch (...) {
-    std::remove(tmp.c_str());
-    throw;
-  }
-  if (std::rename(tmp.c_str(), FileName.c_str()) != 0) {
-    const int err = errno;
-    std::remove(tmp.c_str());
-    throw EInOutError("Cannot create file \"" + FileName + "\": " + std::strerror(err), err);
-  }
+  ReplaceTextFile(FileName, [&](TTextFile& f) { WriteToOpenXMLFile(f, true, DataID); });
 }
 
 bool TStringArray::ReadFromOpenXMLFile(TTextFile& f, const std::string& DataID) {

@@ -221,4 +221,23 @@ bool TTextFile::SeekEoln() {
   return !Fill() || IsLineEnd(buf_[pos_]);
 }
 
+void ReplaceTextFile(const std::string& FileName, const std::function<void(TTextFile&)>& Write) {
+  const std::string tmp = FileName + ".tmp~";
+  try {
+    TTextFile f;
+    f.AssignFile(tmp);
+    f.Rewrite();
+    Write(f);
+    f.CloseFile();
+  } catch (...) {
+    ::unlink(tmp.c_str());
+    throw;
+  }
+  if (::rename(tmp.c_str(), FileName.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(tmp.c_str());
+    RaiseFileError("create", FileName, err);
+  }
+}
+
 }  // namespace tkz

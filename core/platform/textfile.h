@@ -23,6 +23,7 @@
 // only swallow a failure: call CloseFile to learn of it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -99,5 +100,10 @@ class TTextFile {
   size_t pos_ = 0;   // next unread byte of an input block
   size_t end_ = 0;   // end of the valid bytes of an input block
 };
+
+// Writes a whole text file: Write fills a TTextFile opened on a temporary
+// file beside FileName, which is then renamed into place, so that a failed
+// write leaves an existing file as it was. Failures raise EInOutError.
+void ReplaceTextFile(const std::string& FileName, const std::function<void(TTextFile&)>& Write);
 
 }  // namespace tkz

@@ -1,7 +1,6 @@
 // TGrep: properties, the compiler and the token listing.
 #include "core/text/regex.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "core/platform/textfile.h"
@@ -327,11 +326,7 @@ void TGrep::PrintRegExp(const std::string& FileName) const {
   auto literal = [](const TGrepToken& t) {
     return std::string(t.Payload.data() + 1, static_cast<size_t>(t.Count));
   };
-  const std::string tmp = FileName + ".tmp~";
-  try {
-    TTextFile f;
-    f.AssignFile(tmp);
-    f.Rewrite();
+  ReplaceTextFile(FileName, [&](TTextFile& f) {
     for (int k = 0; k < token_count_; ++k) {
       const TGrepToken& t = tokens_[static_cast<size_t>(k)];
       switch (t.Action) {
@@ -368,15 +363,7 @@ void TGrep::PrintRegExp(const std::string& FileName) const {
         }
       }
     }
-    f.CloseFile();
-  } catch (...) {
-    std::remove(tmp.c_str());
-    throw;
-  }
-  if (std::rename(tmp.c_str(), FileName.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    throw ETKZError("cannot write " + FileName);
-  }
+  });
 }
 
 }  // namespace tkz
