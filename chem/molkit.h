@@ -2,9 +2,11 @@
 // file formats, rings, substructure search and structure drawing.
 #pragma once
 
+#include "chem/molkit_export.h"
+
 namespace tkz {
 
 // Version of the molkit library ("major.minor.patch").
-const char* MolKitVersion();
+TKZ_MOLKIT_EXPORT const char* MolKitVersion();
 
 }  // namespace tkz

@@ -1,5 +1,13 @@
-# Installs the built project into a scratch prefix, then configures, builds and
-# runs examples/consumer against it with find_package(tkz) and pkg-config.
+# Installs the built project into a scratch prefix and checks that the tree
+# works from there, as a user who drops it anywhere would find it:
+#   - no internal header (*_internal.h) is installed, and every installed
+#     header compiles on its own;
+#   - no symbol of an internal namespace is exported by the libraries;
+#   - the installed tkz and a program that links numkit alone start without
+#     LD_LIBRARY_PATH (RUNPATH $ORIGIN/../lib and $ORIGIN);
+#   - examples/consumer builds with find_package(tkz) and runs; a missing
+#     component is named when find_package fails;
+#   - a program builds and runs with nothing but the pkg-config flags.
 file(REMOVE_RECURSE ${TKZ_WORK_DIR})
 set(prefix ${TKZ_WORK_DIR}/prefix)
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${TKZ_BUILD_DIR} --prefix ${prefix}
@@ -7,33 +15,137 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${TKZ_BUILD_DIR} --prefix ${p
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "install failed: ${rc}")
 endif()
+unset(ENV{LD_LIBRARY_PATH})
+# Leak reports of the sanitizer build are the unit tests' business.
+set(ENV{ASAN_OPTIONS} "detect_leaks=0")
+
 set(flags "")
 if(TKZ_SANITIZE)
   set(flags "-fsanitize=address,undefined")
 endif()
-execute_process(COMMAND ${CMAKE_COMMAND} -S ${TKZ_SOURCE_DIR}/examples/consumer -B ${TKZ_WORK_DIR}/build
-                  -G Ninja -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${TKZ_CXX_COMPILER}
-                  "-DCMAKE_CXX_FLAGS=${flags}" "-DCMAKE_EXE_LINKER_FLAGS=${flags}"
-                RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "configuring the consumer failed: ${rc}")
+
+function(fail what)
+  message(FATAL_ERROR "${what}")
+endfunction()
+
+# --- the installed tree
+file(GLOB_RECURSE internal ${prefix}/include/*_internal.h)
+if(internal)
+  fail("internal headers were installed: ${internal}")
 endif()
-execute_process(COMMAND ${CMAKE_COMMAND} --build ${TKZ_WORK_DIR}/build RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "building the consumer failed: ${rc}")
+foreach(header core/types/corekit_export.h core/numkit/numkit_export.h geo/mapkit_export.h
+               chem/molkit_export.h)
+  if(NOT EXISTS ${prefix}/include/tkz/${header})
+    fail("export header ${header} was not installed")
+  endif()
+endforeach()
+
+find_program(NM nm)
+find_program(READELF readelf)
+file(GLOB libraries ${prefix}/lib*/libtkz_*.so ${prefix}/lib*/*/libtkz_*.so)
+list(LENGTH libraries nlib)
+if(NOT nlib EQUAL 4)
+  fail("expected four installed libraries, found: ${libraries}")
 endif()
-execute_process(COMMAND ${TKZ_WORK_DIR}/build/consumer RESULT_VARIABLE rc OUTPUT_VARIABLE out
+foreach(lib IN LISTS libraries)
+  get_filename_component(name ${lib} NAME)
+  if(NM)
+    execute_process(COMMAND ${NM} -D -C --defined-only ${lib} OUTPUT_VARIABLE syms RESULT_VARIABLE rc)
+    string(REGEX MATCHALL "[^\n]*(raster::|geo_detail::|fswalk::|image_codec::|anonymous namespace)[^\n]*"
+           leaked "${syms}")
+    if(leaked)
+      list(GET leaked 0 first)
+      list(LENGTH leaked count)
+      fail("${name} exports ${count} internal symbols, e.g. ${first}")
+    endif()
+    string(REGEX MATCHALL "\n" lines "\n${syms}")
+    list(LENGTH lines count)
+    math(EXPR count "${count} - 1")
+    message(STATUS "${name}: ${count} exported symbols")
+  endif()
+  if(READELF)
+    execute_process(COMMAND ${READELF} -d ${lib} OUTPUT_VARIABLE dyn)
+    if(NOT dyn MATCHES "RUNPATH[^\n]*\\[\\$ORIGIN\\]")
+      fail("${name} has no RUNPATH $ORIGIN:\n${dyn}")
+    endif()
+  endif()
+endforeach()
+
+# --- the installed tool runs from its own place
+execute_process(COMMAND ${prefix}/bin/tkz --version RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "^tkz [0-9]+\\.[0-9]+\\.[0-9]+")
+  fail("the installed tkz does not start (${rc}):\n${out}\n${err}")
+endif()
+
+# --- CMake consumers
+function(configure_and_build src bin)
+  execute_process(COMMAND ${CMAKE_COMMAND} -S ${src} -B ${bin} -G Ninja -DCMAKE_PREFIX_PATH=${prefix}
+                    -DCMAKE_CXX_COMPILER=${TKZ_CXX_COMPILER}
+                    "-DCMAKE_CXX_FLAGS=${flags}" "-DCMAKE_EXE_LINKER_FLAGS=${flags}"
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    fail("configuring ${src} failed (${rc}):\n${out}\n${err}")
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} --build ${bin} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                  ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    fail("building ${src} failed (${rc}):\n${out}\n${err}")
+  endif()
+endfunction()
+
+configure_and_build(${TKZ_SOURCE_DIR}/examples/consumer ${TKZ_WORK_DIR}/consumer)
+execute_process(COMMAND ${TKZ_WORK_DIR}/consumer/consumer RESULT_VARIABLE rc OUTPUT_VARIABLE out
                 ERROR_VARIABLE err)
 if(NOT rc EQUAL 0 OR NOT out MATCHES "csvSemicolon")
-  message(FATAL_ERROR "the consumer did not run as expected (${rc}):\n${out}\n${err}")
+  fail("the consumer did not run as expected (${rc}):\n${out}\n${err}")
 endif()
-# pkg-config must describe the same libraries.
-find_program(PKG_CONFIG pkg-config)
-if(PKG_CONFIG)
-  set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
-  execute_process(COMMAND ${PKG_CONFIG} --libs tkz-numkit RESULT_VARIABLE rc OUTPUT_VARIABLE libs)
-  if(NOT rc EQUAL 0 OR NOT libs MATCHES "-ltkz_numkit")
-    message(FATAL_ERROR "pkg-config does not know tkz-numkit: ${libs}")
+
+# Every header on its own, and the numkit-only program.
+configure_and_build(${TKZ_SOURCE_DIR}/tests/install ${TKZ_WORK_DIR}/install_check)
+if(READELF)
+  execute_process(COMMAND ${READELF} -d ${TKZ_WORK_DIR}/install_check/numkit_only OUTPUT_VARIABLE dyn)
+  if(dyn MATCHES "libtkz_corekit")
+    fail("numkit_only should not need corekit itself:\n${dyn}")
   endif()
 endif()
-message(STATUS "installed package builds and runs the example")
+execute_process(COMMAND ${TKZ_WORK_DIR}/install_check/numkit_only RESULT_VARIABLE rc
+                OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  fail("the numkit-only program did not run (${rc}):\n${out}\n${err}")
+endif()
+
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${TKZ_SOURCE_DIR}/tests/install/missing_component
+                  -B ${TKZ_WORK_DIR}/missing_component -G Ninja -DCMAKE_PREFIX_PATH=${prefix}
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(rc EQUAL 0 OR NOT err MATCHES "tkz has no component nosuchkit")
+  fail("find_package with a missing component (${rc}) should say which:\n${out}\n${err}")
+endif()
+
+# --- pkg-config, from the relocated files
+find_program(PKG_CONFIG pkg-config)
+if(PKG_CONFIG)
+  file(GLOB pcdir LIST_DIRECTORIES true ${prefix}/lib*/pkgconfig ${prefix}/lib*/*/pkgconfig)
+  set(ENV{PKG_CONFIG_PATH} "${pcdir}")
+  execute_process(COMMAND ${PKG_CONFIG} --cflags --libs tkz-mapkit RESULT_VARIABLE rc
+                  OUTPUT_VARIABLE pcflags OUTPUT_STRIP_TRAILING_WHITESPACE)
+  execute_process(COMMAND ${PKG_CONFIG} --variable=libdir tkz-mapkit OUTPUT_VARIABLE libdir
+                  OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT rc EQUAL 0 OR NOT pcflags MATCHES "-ltkz_mapkit" OR NOT pcflags MATCHES "-ltkz_corekit")
+    fail("pkg-config does not know tkz-mapkit: ${pcflags}")
+  endif()
+  separate_arguments(pcflags UNIX_COMMAND "${pcflags}")
+  separate_arguments(sanflags UNIX_COMMAND "${flags}")
+  execute_process(COMMAND ${TKZ_CXX_COMPILER} ${sanflags} ${TKZ_SOURCE_DIR}/tests/install/pkgconfig_main.cpp
+                    ${pcflags} -Wl,-rpath,${libdir} -o ${TKZ_WORK_DIR}/pkgconfig_main
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    fail("building with the pkg-config flags failed (${rc}):\n${out}\n${err}")
+  endif()
+  execute_process(COMMAND ${TKZ_WORK_DIR}/pkgconfig_main RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                  ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    fail("the pkg-config program did not run (${rc}):\n${out}\n${err}")
+  endif()
+endif()
+message(STATUS "the installed package works from ${prefix}")

@@ -4,9 +4,11 @@ install(TARGETS corekit numkit mapkit molkit EXPORT tkzTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Public headers only: a header named *_internal.h serves its neighbours'
+# sources and is not part of the interface.
 foreach(dir core geo chem)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tkz/${dir}
-    FILES_MATCHING PATTERN "*.h")
+    FILES_MATCHING PATTERN "*.h" PATTERN "*_internal.h" EXCLUDE)
 endforeach()
 install(TARGETS tkz RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
@@ -18,7 +20,11 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/tkzConfigVersion.cmake
 install(FILES ${PROJECT_BINARY_DIR}/tkzConfig.cmake ${PROJECT_BINARY_DIR}/tkzConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/tkz)
 
-# pkg-config files, one per library
+# pkg-config files, one per library, relocatable: the prefix is found from the
+# file's own place, so a tree installed with --prefix anywhere gives working
+# flags.
+file(RELATIVE_PATH TKZ_PC_PREFIX_FROM_PCDIR "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
+string(REGEX REPLACE "/$" "" TKZ_PC_PREFIX_FROM_PCDIR "${TKZ_PC_PREFIX_FROM_PCDIR}")
 set(TKZ_PC_corekit_REQUIRES "")
 set(TKZ_PC_numkit_REQUIRES "tkz-corekit")
 set(TKZ_PC_mapkit_REQUIRES "tkz-corekit tkz-numkit")

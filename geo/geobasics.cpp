@@ -7,7 +7,7 @@
 #include <cmath>
 #include <limits>
 
-#include "geo/geobasics_consts.h"
+#include "geo/geobasics_consts_internal.h"
 #include "geo/geobasics_datums.h"
 
 namespace tkz {

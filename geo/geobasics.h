@@ -27,10 +27,11 @@
 #include <string>
 
 #include "core/platform/classes.h"
+#include "geo/mapkit_export.h"
 
 namespace tkz {
 
-class ETKZGeoBasicsError : public ETKZError {
+class TKZ_MAPKIT_EXPORT ETKZGeoBasicsError : public ETKZError {
  public:
   explicit ETKZGeoBasicsError(const std::string& msg) : ETKZError(msg) {}
 };
@@ -105,20 +106,22 @@ inline constexpr int kGeoEllipsoidCount = 61;
 enum THemisphere : uint8_t { hemiNorth, hemiSouth };
 
 // The stored definition of an ellipsoid: semi-major and semi-minor axis.
-struct TGeoEllipsoidAxes {
+struct TKZ_MAPKIT_EXPORT TGeoEllipsoidAxes {
   double a;
   double b;
 };
 
-extern const std::array<TGeoEllipsoidAxes, kGeoEllipsoidCount> GeoEllipsoidData;
-extern const std::array<const char*, kGeoEllipsoidCount> GeoEllipsoidId;    // "gelWGS84", ...
-extern const std::array<const char*, kGeoEllipsoidCount> GeoEllipsoidName;  // "WGS 1984", ...
+extern TKZ_MAPKIT_EXPORT const std::array<TGeoEllipsoidAxes, kGeoEllipsoidCount> GeoEllipsoidData;
+extern TKZ_MAPKIT_EXPORT const std::array<const char*, kGeoEllipsoidCount>
+    GeoEllipsoidId;  // "gelWGS84", ...
+extern TKZ_MAPKIT_EXPORT const std::array<const char*, kGeoEllipsoidCount>
+    GeoEllipsoidName;  // "WGS 1984", ...
 
 // ================================================================ countries
 
 // One row of CountryData. Texts are lower-case codes; the capital is "" for
 // Antarctica; CapitalAlt is 0 where no altitude is recorded.
-struct TCountryRecord {
+struct TKZ_MAPKIT_EXPORT TCountryRecord {
   const char* Name;  // English short name, at most 40 characters
   const char* FIPS;  // FIPS 10-4 code, 2 characters
   const char* ISO2;  // ISO 3166-1 alpha-2
@@ -133,66 +136,66 @@ struct TCountryRecord {
 inline constexpr int kCountryCount = 231;
 
 // 231 countries, alphabetical by name (index 0 to 230).
-extern const std::array<TCountryRecord, kCountryCount> CountryData;
+extern TKZ_MAPKIT_EXPORT const std::array<TCountryRecord, kCountryCount> CountryData;
 
 // ============================================================== functions
 
 // ---------------------------------------------------- ellipsoid parameters
 // Semi-minor axis from the major axis and the reciprocal flattening (0 means a
 // sphere). A negative (or NaN) reciprocal flattening raises ETKZGeoBasicsError.
-double EllipsoidMinAxFlat(double MajorAxis, double RecipFlat);
+TKZ_MAPKIT_EXPORT double EllipsoidMinAxFlat(double MajorAxis, double RecipFlat);
 // Semi-minor axis from the major axis and the first eccentricity squared. An
 // eccentricity squared outside [0, 1] (or NaN) raises ETKZGeoBasicsError.
-double EllipsoidMinAxEcc(double MajorAxis, double EccSquared);
+TKZ_MAPKIT_EXPORT double EllipsoidMinAxEcc(double MajorAxis, double EccSquared);
 
 // First eccentricity squared: of an ellipsoid; of two axes in either order;
 // of a reciprocal flattening (0 for 0).
-double GeoEllEccSquared(TGeoEllipsoid Ellipsoid);
-double GeoEllEccSquared(double Axis1, double Axis2);
-double GeoEllEccSquared(double RecipFlat);
+TKZ_MAPKIT_EXPORT double GeoEllEccSquared(TGeoEllipsoid Ellipsoid);
+TKZ_MAPKIT_EXPORT double GeoEllEccSquared(double Axis1, double Axis2);
+TKZ_MAPKIT_EXPORT double GeoEllEccSquared(double RecipFlat);
 
 // Reciprocal flattening, 0 for a sphere: of an ellipsoid; of the major and
 // minor axis; of an eccentricity squared (outside [0, 1] raises).
-double RecipFlattening(TGeoEllipsoid Ellipsoid);
-double RecipFlattening(double MajorAxis, double MinorAxis);
-double RecipFlattening(double EccSquared);
+TKZ_MAPKIT_EXPORT double RecipFlattening(TGeoEllipsoid Ellipsoid);
+TKZ_MAPKIT_EXPORT double RecipFlattening(double MajorAxis, double MinorAxis);
+TKZ_MAPKIT_EXPORT double RecipFlattening(double EccSquared);
 
 // ------------------------------------------------------------ UTM zones
 // Zone number and latitude band letter of a point; zone 0 and letter ' '
 // outside the UTM area (latitude -80..84, longitude -180..<180).
-void GeoToUTMZone(double Lat, double Long, int& Zone, char& Band);
+TKZ_MAPKIT_EXPORT void GeoToUTMZone(double Lat, double Long, int& Zone, char& Band);
 // Zone designation as "32U"; "" outside the UTM area.
-std::string GeoToUTMZone(double Lat, double Long);
+TKZ_MAPKIT_EXPORT std::string GeoToUTMZone(double Lat, double Long);
 // Central meridian of a zone in radians; 0 for a zone outside 1..60.
-double UTMCentralMeridian(int Zone);
+TKZ_MAPKIT_EXPORT double UTMCentralMeridian(int Zone);
 
 // ------------------------------------------------------------ projections
 // Meridian arc length from the equator to a latitude (radians).
-double ArcLengthOfMeridian(double Phi, TGeoEllipsoid Ellipsoid);
+TKZ_MAPKIT_EXPORT double ArcLengthOfMeridian(double Phi, TGeoEllipsoid Ellipsoid);
 // Plain Transverse Mercator (scale 1, no false origin); radians in and out.
-void LatLongToTM(double Phi, double Lambda, double Lambda0, TGeoEllipsoid Ellipsoid, double& X,
-                 double& Y);
-void TMToLatLong(double X, double Y, double Lambda0, TGeoEllipsoid Ellipsoid, double& Phi,
-                 double& Lambda);
+TKZ_MAPKIT_EXPORT void LatLongToTM(double Phi, double Lambda, double Lambda0,
+                                   TGeoEllipsoid Ellipsoid, double& X, double& Y);
+TKZ_MAPKIT_EXPORT void TMToLatLong(double X, double Y, double Lambda0, TGeoEllipsoid Ellipsoid,
+                                   double& Phi, double& Lambda);
 // UTM; the hemisphere follows from the sign of the computed northing.
-void LatLongToUTM(double Lat, double Long, TGeoEllipsoid Ellipsoid, int& Zone, double& Easting,
-                  double& Northing);
-void UTMToLatLong(double Easting, double Northing, int Zone, bool Southern, TGeoEllipsoid Ellipsoid,
-                  double& Lat, double& Long);
+TKZ_MAPKIT_EXPORT void LatLongToUTM(double Lat, double Long, TGeoEllipsoid Ellipsoid, int& Zone,
+                                    double& Easting, double& Northing);
+TKZ_MAPKIT_EXPORT void UTMToLatLong(double Easting, double Northing, int Zone, bool Southern,
+                                    TGeoEllipsoid Ellipsoid, double& Lat, double& Long);
 // Universal Polar Stereographic.
-void LatLongToUPS(double Lat, double Long, TGeoEllipsoid Ellipsoid, double& Easting,
-                  double& Northing);
-void UPSToLatLong(double Easting, double Northing, bool Southern, TGeoEllipsoid Ellipsoid,
-                  double& Lat, double& Long);
+TKZ_MAPKIT_EXPORT void LatLongToUPS(double Lat, double Long, TGeoEllipsoid Ellipsoid,
+                                    double& Easting, double& Northing);
+TKZ_MAPKIT_EXPORT void UPSToLatLong(double Easting, double Northing, bool Southern,
+                                    TGeoEllipsoid Ellipsoid, double& Lat, double& Long);
 
 // ------------------------------------------------- geocentric coordinates
-void GeoToCartesian(double Lat, double Long, double Height, TGeoEllipsoid Ellipsoid, double& X,
-                    double& Y, double& Z);
+TKZ_MAPKIT_EXPORT void GeoToCartesian(double Lat, double Long, double Height,
+                                      TGeoEllipsoid Ellipsoid, double& X, double& Y, double& Z);
 // Closed form (Bowring), no iteration. Works on the spheres too (the
 // flattening is taken as 1 - b/a). A point on the polar axis gives latitude
 // +-90 (90 for the centre) and height |Z| - b.
-void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid Ellipsoid, double& Lat,
-                    double& Long, double& Height);
+TKZ_MAPKIT_EXPORT void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoid Ellipsoid,
+                                      double& Lat, double& Long, double& Height);
 
 // ------------------------------------------------------------ datum shifts
 inline constexpr int kDatumCount = 271;
@@ -207,7 +210,8 @@ inline constexpr int kDatumCount = 271;
 // the translation after rotating and scaling, a first-order inverse that
 // differs from the exact one by up to about 15 mm for the datums with
 // rotations and scale.
-int HelmertTransform(int SourceDatum, double Lat, double Long, double Height, int TargetDatum,
-                     double& LatOut, double& LongOut, double& HeightOut);
+TKZ_MAPKIT_EXPORT int HelmertTransform(int SourceDatum, double Lat, double Long, double Height,
+                                       int TargetDatum, double& LatOut, double& LongOut,
+                                       double& HeightOut);
 
 }  // namespace tkz

@@ -3,10 +3,11 @@
 #pragma once
 
 #include "geo/geobasics.h"
+#include "geo/mapkit_export.h"
 
 namespace tkz {
 
-struct TDatumRow {
+struct TKZ_MAPKIT_EXPORT TDatumRow {
   const char* Name;  // as stored, upper case, at most 69 characters
   TGeoEllipsoid Ellipsoid;
   double dX, dY, dZ;  // translation to WGS 84, metres
@@ -15,6 +16,6 @@ struct TDatumRow {
 };
 
 // Row of datum number Nr (1..271); nullptr for any other number.
-const TDatumRow* DatumRow(int Nr);
+TKZ_MAPKIT_EXPORT const TDatumRow* DatumRow(int Nr);
 
 }  // namespace tkz

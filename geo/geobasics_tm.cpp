@@ -9,7 +9,7 @@
 
 #include "core/types/univconst.h"
 #include "geo/geobasics.h"
-#include "geo/geobasics_consts.h"
+#include "geo/geobasics_consts_internal.h"
 
 namespace tkz {
 

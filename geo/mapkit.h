@@ -2,9 +2,11 @@
 // and atlas components.
 #pragma once
 
+#include "geo/mapkit_export.h"
+
 namespace tkz {
 
 // Version of the mapkit library ("major.minor.patch").
-const char* MapKitVersion();
+TKZ_MAPKIT_EXPORT const char* MapKitVersion();
 
 }  // namespace tkz

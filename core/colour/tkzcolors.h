@@ -21,6 +21,7 @@
 #include "core/platform/classes.h"
 #include "core/platform/graphics.h"
 #include "core/platform/textfile.h"
+#include "core/types/corekit_export.h"
 #include "core/types/tkzbase.h"
 
 namespace tkz {
@@ -30,14 +31,14 @@ namespace tkz {
 // Maroon and Purple (the 16-colour palette's values, which head the table) and
 // SkyBlue and SkyBlue1; plus MoneyGreen, Cream, MedGray, Bronze and Carbon.
 // AllTKZColorNames[i] names AllTKZColors[i]; both are 0-based.
-extern const std::array<TColor, 466> AllTKZColors;
-extern const std::array<std::string_view, 466> AllTKZColorNames;
+extern TKZ_COREKIT_EXPORT const std::array<TColor, 466> AllTKZColors;
+extern TKZ_COREKIT_EXPORT const std::array<std::string_view, 466> AllTKZColorNames;
 // The 145 X11 (web) colour names in alphabetical order, with the values that
 // AllTKZColors gives the same names.
-extern const std::array<TColor, 145> X11Colors;
+extern TKZ_COREKIT_EXPORT const std::array<TColor, 145> X11Colors;
 // The 16 basic colours, MoneyGreen, SkyBlue, Cream, MedGray, then 27 symbolic
 // platform colours (system-colour references, clDefault and clNone).
-extern const std::array<TColor, 47> PredefinedColors;
+extern TKZ_COREKIT_EXPORT const std::array<TColor, 47> PredefinedColors;
 
 // ------------------------------------------------- predefined colour scales
 // Key colours for TColorArray::FillByInterpolation.
@@ -64,88 +65,89 @@ inline constexpr std::array<TColor, 16> ColorArray_Contrast = {
 
 // ------------------------------------------------------------ interpolation
 // Each channel trunc(ch1 + (ch2 - ch1) * Fraction), Fraction clamped to 0..1.
-TColor InterpolateColor(TColor Color1, TColor Color2, double Fraction);
+TKZ_COREKIT_EXPORT TColor InterpolateColor(TColor Color1, TColor Color2, double Fraction);
 // Color1 -> Color2 over fractions 0..0.5 and Color2 -> Color3 above 0.5.
-TColor Interpolate3Colors(TColor Color1, TColor Color2, TColor Color3, double Fraction);
+TKZ_COREKIT_EXPORT TColor Interpolate3Colors(TColor Color1, TColor Color2, TColor Color3,
+                                             double Fraction);
 // InterpolateColor at 0.5.
-TColor MeanColor(TColor Color1, TColor Color2);
+TKZ_COREKIT_EXPORT TColor MeanColor(TColor Color1, TColor Color2);
 // Red and blue exchanged.
-TColor ReverseRGBColor(TColor Color);
+TKZ_COREKIT_EXPORT TColor ReverseRGBColor(TColor Color);
 // (255 - R, 255 - G, 255 - B).
-TColor InvertColor(TColor Color);
+TKZ_COREKIT_EXPORT TColor InvertColor(TColor Color);
 
 // --------------------------------------------------------------- hex text
 // Exactly 8 upper-case hex digits of the whole 32-bit value ("000000FF").
-std::string ColorToHexStr(TColor Color);
+TKZ_COREKIT_EXPORT std::string ColorToHexStr(TColor Color);
 // Strips leading and trailing blanks (empty gives 0), skips one "$" in the
 // first position and blanks after it, then reads hex digits (either case) up
 // to the first other character. Trailing text is ignored; with more than 8
 // digits the last 8 count.
-TColor HexStrToColor(std::string_view Text);
+TKZ_COREKIT_EXPORT TColor HexStrToColor(std::string_view Text);
 
 // --------------------------------------------------------------- HSL, HSV
 // Components are divided by 255 and clamped to 0..1. Grey gives H = S = 0.
-void RGBtoHSL(int R, int G, int B, double& H, double& S, double& L);
-void ColorToHSL(TColor Color, double& H, double& S, double& L);
+TKZ_COREKIT_EXPORT void RGBtoHSL(int R, int G, int B, double& H, double& S, double& L);
+TKZ_COREKIT_EXPORT void ColorToHSL(TColor Color, double& H, double& S, double& L);
 // The hue is brought into 0..360 by adding or subtracting 360 once (360 is the
 // same as 0); hues still outside after that are reduced modulo 360. S and L
 // are clamped to 0..1.
-void HSLtoRGB(double H, double S, double L, int& R, int& G, int& B);
-TColor HSLtoColor(double H, double S, double L);
+TKZ_COREKIT_EXPORT void HSLtoRGB(double H, double S, double L, int& R, int& G, int& B);
+TKZ_COREKIT_EXPORT TColor HSLtoColor(double H, double S, double L);
 // Components are used as given. Black gives H = 0; other greys H = -1
 // (undefined hue) with S = 0.
-void RGBtoHSV(int R, int G, int B, double& H, double& S, double& V);
-void ColorToHSV(TColor Color, double& H, double& S, double& V);
+TKZ_COREKIT_EXPORT void RGBtoHSV(int R, int G, int B, double& H, double& S, double& V);
+TKZ_COREKIT_EXPORT void ColorToHSV(TColor Color, double& H, double& S, double& V);
 // S and V are clamped to 0..1; a hue below 0 or at or above 360 counts as 0.
-void HSVtoRGB(double H, double S, double V, int& R, int& G, int& B);
-TColor HSVtoColor(double H, double S, double V);
+TKZ_COREKIT_EXPORT void HSVtoRGB(double H, double S, double V, int& R, int& G, int& B);
+TKZ_COREKIT_EXPORT TColor HSVtoColor(double H, double S, double V);
 
 // -------------------------------------------------------------------- HSI
 // I = (R + G + B) / 765; S = 1 - min / (255 I); hue as RGBtoHSV (-1 for grey).
-void RGBtoHSI(int R, int G, int B, double& H, double& S, double& I);
-void ColorToHSI(TColor Color, double& H, double& S, double& I);
+TKZ_COREKIT_EXPORT void RGBtoHSI(int R, int G, int B, double& H, double& S, double& I);
+TKZ_COREKIT_EXPORT void ColorToHSI(TColor Color, double& H, double& S, double& I);
 // Hue wrapped as in HSLtoRGB; S and I clamped to 0..1; each channel at most 255.
-void HSItoRGB(double H, double S, double I, int& R, int& G, int& B);
-TColor HSItoColor(double H, double S, double I);
+TKZ_COREKIT_EXPORT void HSItoRGB(double H, double S, double I, int& R, int& G, int& B);
+TKZ_COREKIT_EXPORT TColor HSItoColor(double H, double S, double I);
 
 // ------------------------------------------------------------------ CMY(K)
-void RGBtoCMY(uint8_t R, uint8_t G, uint8_t B, double& C, double& M, double& Y);
+TKZ_COREKIT_EXPORT void RGBtoCMY(uint8_t R, uint8_t G, uint8_t B, double& C, double& M, double& Y);
 // C, M and Y are clamped to 0..1.
-void CMYtoRGB(double C, double M, double Y, uint8_t& R, uint8_t& G, uint8_t& B);
+TKZ_COREKIT_EXPORT void CMYtoRGB(double C, double M, double Y, uint8_t& R, uint8_t& G, uint8_t& B);
 // Adds K to each of C, M, Y and clamps them to 0..1.
-void CMYKtoCMY(double& C, double& M, double& Y, double K);
+TKZ_COREKIT_EXPORT void CMYKtoCMY(double& C, double& M, double& Y, double K);
 // K = min(C, M, Y), subtracted from each (no clamping).
-void CMYtoCMYK(double& C, double& M, double& Y, double& K);
+TKZ_COREKIT_EXPORT void CMYtoCMYK(double& C, double& M, double& Y, double& K);
 
 // -------------------------------------------------------------------- grey
 // round(0.3 R + 0.59 G + 0.11 B), computed exactly (in hundredths), so that a
 // level of exactly n + 0.5 goes to the even neighbour: (0, 44, 14) gives 28.
 // Results beyond the int range are limited to it.
-int RGBtoGray(int R, int G, int B);
-int ColorToGray(TColor Color);
+TKZ_COREKIT_EXPORT int RGBtoGray(int R, int G, int B);
+TKZ_COREKIT_EXPORT int ColorToGray(TColor Color);
 // The grey colour of that level (clamped to 0..255) in all three channels.
-TColor RGBtoGrayColor(int R, int G, int B);
-TColor ColorToGrayColor(TColor Color);
+TKZ_COREKIT_EXPORT TColor RGBtoGrayColor(int R, int G, int B);
+TKZ_COREKIT_EXPORT TColor ColorToGrayColor(TColor Color);
 
 // ------------------------------------------------------------------ others
 // Euclidean RGB distance scaled so that black to white is 1.
-double RGBColorDistance(TColor Color1, TColor Color2);
+TKZ_COREKIT_EXPORT double RGBColorDistance(TColor Color1, TColor Color2);
 // A random colour from the process-wide generator (Random of stringl),
 // drawn blue first, then green, then red.
-TColor RandomColor();
+TKZ_COREKIT_EXPORT TColor RandomColor();
 // Each channel min + Random(max - min + 1), wrapped to a byte (min when max <
 // min); blue first, then green, then red.
-TColor RandomColor(uint8_t RedMin, uint8_t RedMax, uint8_t GreenMin, uint8_t GreenMax,
-                   uint8_t BlueMin, uint8_t BlueMax);
+TKZ_COREKIT_EXPORT TColor RandomColor(uint8_t RedMin, uint8_t RedMax, uint8_t GreenMin,
+                                      uint8_t GreenMax, uint8_t BlueMin, uint8_t BlueMax);
 // The colour of visible light of that wavelength (380..779 nm, black outside),
 // dimmed towards both ends of the spectrum, each channel 255 * (a * c)^Gamma.
-TColor WavelengthToColor(int Wavelength, double Gamma);
+TKZ_COREKIT_EXPORT TColor WavelengthToColor(int Wavelength, double Gamma);
 // The name of the first AllTKZColors entry equal to the full 32-bit value, or
 // its ColorToHexStr text.
-std::string ObtainColorName(TColor Color);
+TKZ_COREKIT_EXPORT std::string ObtainColorName(TColor Color);
 // The 0-based index of the named colour (ASCII letters in any case, no
 // blanks), or -1 when no entry has that name.
-int FindColorName(std::string_view Name);
+TKZ_COREKIT_EXPORT int FindColorName(std::string_view Name);
 
 // ------------------------------------------------------------- TColorArray
 // A colour scale: Size colours, indexed from 1, and a backup list of the same
@@ -168,7 +170,7 @@ int FindColorName(std::string_view Name);
 //   entries below index 1 are read and dropped.
 // On success the colours are stored, OnChange fires once, and the result is
 // true.
-class TColorArray : public TComponent {
+class TKZ_COREKIT_EXPORT TColorArray : public TComponent {
  public:
   static constexpr int32_t kDefaultSize = 1000;
   // Largest size a file may ask for through the adjust option.

@@ -15,6 +15,7 @@
 
 #include "core/platform/classes.h"
 #include "core/platform/stream.h"
+#include "core/types/corekit_export.h"
 #include "core/types/tkzbase.h"
 
 namespace tkz {
@@ -25,45 +26,45 @@ enum TDecodeSt : uint8_t { rlData, rlLeadin, rlCnt };
 using TSHA1Digest = std::array<uint8_t, 20>;
 
 // CRC-16, polynomial 0x1021, MSB first, no reflection and no final XOR.
-uint16_t CalcNextCRC16(uint8_t b, uint16_t crc);
+TKZ_COREKIT_EXPORT uint16_t CalcNextCRC16(uint8_t b, uint16_t crc);
 // Starts from 0x0000 (crcZModem) or 0xFFFF (crcCCITT). Count is clamped to
 // the array's length; a negative count folds nothing.
-uint16_t CRC16ofBuffer(const TBytes& Buffer, int Count, TCRC16Mode Mode);
-uint16_t CRC16Update(uint16_t crc, const void* data, size_t len);
+TKZ_COREKIT_EXPORT uint16_t CRC16ofBuffer(const TBytes& Buffer, int Count, TCRC16Mode Mode);
+TKZ_COREKIT_EXPORT uint16_t CRC16Update(uint16_t crc, const void* data, size_t len);
 
 // CRC-32 (reflected 0xEDB88320). CalcNextCRC32 is the bare step without
 // inversion; CRC32ofBuffer returns the complete checksum.
-uint32_t CalcNextCRC32(uint8_t b, uint32_t crc);
-uint32_t CRC32ofBuffer(const TBytes& Buffer, int Count);
+TKZ_COREKIT_EXPORT uint32_t CalcNextCRC32(uint8_t b, uint32_t crc);
+TKZ_COREKIT_EXPORT uint32_t CRC32ofBuffer(const TBytes& Buffer, int Count);
 // Folds len bytes into a running (not inverted) register value.
-uint32_t CRC32Update(uint32_t crc, const void* data, size_t len);
+TKZ_COREKIT_EXPORT uint32_t CRC32Update(uint32_t crc, const void* data, size_t len);
 // 0 when the file cannot be opened or read (and for an empty file).
-uint32_t CalcCRC32ofFile(const std::string& FileName);
+TKZ_COREKIT_EXPORT uint32_t CalcCRC32ofFile(const std::string& FileName);
 
-TSHA1Digest SHA1FromBytes(const void* data, size_t len);
-TSHA1Digest SHA1FromString(std::string_view s);
-TSHA1Digest SHA1FromStream(TStream* Stream);
+TKZ_COREKIT_EXPORT TSHA1Digest SHA1FromBytes(const void* data, size_t len);
+TKZ_COREKIT_EXPORT TSHA1Digest SHA1FromString(std::string_view s);
+TKZ_COREKIT_EXPORT TSHA1Digest SHA1FromStream(TStream* Stream);
 // Open errors of the file stream pass to the caller.
-TSHA1Digest SHA1FromFile(const std::string& FileName);
-std::string SHA1DigestToHex(const TSHA1Digest& Digest);
+TKZ_COREKIT_EXPORT TSHA1Digest SHA1FromFile(const std::string& FileName);
+TKZ_COREKIT_EXPORT std::string SHA1DigestToHex(const TSHA1Digest& Digest);
 // Selects the SHA-1 block routine: true forces the portable one, false
 // returns to the automatic choice. Returns whether the processor's SHA
 // instructions are available.
-bool SHA1UsePortable(bool Portable);
+TKZ_COREKIT_EXPORT bool SHA1UsePortable(bool Portable);
 
-void EncodeBase64(TStream* Input, TStream* Output, bool LineBreaks);
+TKZ_COREKIT_EXPORT void EncodeBase64(TStream* Input, TStream* Output, bool LineBreaks);
 // 0 on success, -1 at the first invalid group.
-int DecodeBase64(TStream* Input, TStream* Output);
-void EncodeASCII85(TStream* Input, TStream* Output, bool LineBreaks);
+TKZ_COREKIT_EXPORT int DecodeBase64(TStream* Input, TStream* Output);
+TKZ_COREKIT_EXPORT void EncodeASCII85(TStream* Input, TStream* Output, bool LineBreaks);
 // 0, or the last error seen: -1 bad character, -2 "z" inside a group.
-int DecodeASCII85(TStream* Input, TStream* Output);
+TKZ_COREKIT_EXPORT int DecodeASCII85(TStream* Input, TStream* Output);
 
 // Run-length coder: a literal byte v (v != 0xA5) stands for itself, the
 // triple 0xA5, n, v for n copies of v. Output collects in an internal buffer
 // of 4 * BufLeng bytes which the caller drains in blocks of BufLeng bytes.
 // A caller that feeds more than the buffer holds does not lose data: the
 // buffer grows.
-class TRLEncoder : public TComponent {
+class TKZ_COREKIT_EXPORT TRLEncoder : public TComponent {
  public:
   explicit TRLEncoder(TComponent* AOwner = nullptr);
   std::string ClassName() const override { return "TRLEncoder"; }

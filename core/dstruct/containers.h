@@ -16,6 +16,7 @@
 
 #include "core/platform/classes.h"
 #include "core/platform/textfile.h"
+#include "core/types/corekit_export.h"
 #include "core/types/tkzbase.h"
 
 namespace tkz {
@@ -23,13 +24,13 @@ namespace tkz {
 enum TLogicOp { loAND, loOR, loXOR, loANDNot, loORNot, loXORNot };
 
 // op(a, b) for the own byte a and the other byte b.
-uint8_t ApplyLogicOp(uint8_t a, uint8_t b, TLogicOp op);
+TKZ_COREKIT_EXPORT uint8_t ApplyLogicOp(uint8_t a, uint8_t b, TLogicOp op);
 
 // ------------------------------------------------------------------ TBitFld
 // Bits 0..Size (Size + 1 addressable bits) in Size div 8 + 2 bytes, bit i
 // being bit (i mod 8) of byte i div 8. Bits above Size are kept clear, so a
 // field that grows again shows zeros there.
-class TBitFld : public TComponent {
+class TKZ_COREKIT_EXPORT TBitFld : public TComponent {
  public:
   explicit TBitFld(TComponent* AOwner = nullptr);
   std::string ClassName() const override { return "TBitFld"; }
@@ -66,7 +67,7 @@ class TBitFld : public TComponent {
 
 // -------------------------------------------------------------- TByteMatrix
 // Bytes [column][row], columns 1..NrOfColumns, rows 1..NrOfRows.
-class TByteMatrix : public TComponent {
+class TKZ_COREKIT_EXPORT TByteMatrix : public TComponent {
  public:
   explicit TByteMatrix(TComponent* AOwner = nullptr);
   std::string ClassName() const override { return "TByteMatrix"; }
@@ -107,7 +108,7 @@ class TByteMatrix : public TComponent {
 
 // -------------------------------------------------------------------- TFifo
 // A byte ring buffer of Size slots holding at most Size - 1 bytes.
-class TFifo : public TComponent {
+class TKZ_COREKIT_EXPORT TFifo : public TComponent {
  public:
   explicit TFifo(TComponent* AOwner = nullptr);
   std::string ClassName() const override { return "TFifo"; }
@@ -135,7 +136,7 @@ class TFifo : public TComponent {
 
 // -------------------------------------------------------------- TStringAccu
 // Distinct strings (case-sensitive) in order of first appearance, counted.
-class TStringAccu : public TComponent {
+class TKZ_COREKIT_EXPORT TStringAccu : public TComponent {
  public:
   explicit TStringAccu(TComponent* AOwner = nullptr);
   std::string ClassName() const override { return "TStringAccu"; }
@@ -163,7 +164,7 @@ class TStringAccu : public TComponent {
 // T is the variant type code (3 integer, 5 double, 0x100 string, ...). Keys
 // and values escape "&", "<", ">", "\"" and control characters as character
 // references. Array values are not persisted (written as null).
-class TAssocArray : public TComponent {
+class TKZ_COREKIT_EXPORT TAssocArray : public TComponent {
  public:
   explicit TAssocArray(TComponent* AOwner = nullptr);
   std::string ClassName() const override { return "TAssocArray"; }
@@ -218,12 +219,12 @@ class TAssocArray : public TComponent {
 // c[0] = k, c[1..k] an ascending combination of k values from 1..n; steps
 // to the next one in lexicographic order. False (c unchanged) after the
 // last one or for an invalid c.
-bool NextCombination(TBytes& c, int n);
+TKZ_COREKIT_EXPORT bool NextCombination(TBytes& c, int n);
 // p[0] = n, p[1..n] a permutation of 1..n; steps to the next one. False (p
 // unchanged) after the last one or for an invalid p.
-bool NextPermutation(TBytes& p);
+TKZ_COREKIT_EXPORT bool NextPermutation(TBytes& p);
 // 0-based index of the element nearest to x (first on ties); -1 when empty.
-int32_t IndexOfNearestArrayValue(double x, const TDoubleArray& Values);
-int32_t IndexOfNearestArrayValue(double x, const TIntArray& Values);
+TKZ_COREKIT_EXPORT int32_t IndexOfNearestArrayValue(double x, const TDoubleArray& Values);
+TKZ_COREKIT_EXPORT int32_t IndexOfNearestArrayValue(double x, const TIntArray& Values);
 
 }  // namespace tkz

@@ -15,6 +15,7 @@
 
 #include "core/platform/classes.h"
 #include "core/platform/textfile.h"
+#include "core/types/corekit_export.h"
 #include "core/types/tkzbase.h"
 
 namespace tkz {
@@ -22,9 +23,9 @@ namespace tkz {
 enum TFeatKind : uint8_t { fkUndefined, fkInteger, fkDouble, fkString, fkTriState };
 
 // Kind identifiers as written to files, indexed by TFeatKind.
-extern const std::array<const char*, 5> FEATKINDIDS;
+extern TKZ_COREKIT_EXPORT const std::array<const char*, 5> FEATKINDIDS;
 
-class TFeatMatProps : public TComponent {
+class TKZ_COREKIT_EXPORT TFeatMatProps : public TComponent {
  public:
   explicit TFeatMatProps(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
   std::string ClassName() const override { return "TFeatMatProps"; }
@@ -46,15 +47,16 @@ class TFeatMatProps : public TComponent {
 //   nn/n minute, ss/s second, zzz milliseconds; text between double or single
 //   quotes is copied without quotes; every other character is copied as is.
 // Two-letter forms have leading zeros, one-letter forms have none.
-std::string FeatMatFormatDateTime(const std::string& Pattern, int Year, int Month, int Day,
-                                  int Hour, int Minute, int Second, int MSec);
+TKZ_COREKIT_EXPORT std::string FeatMatFormatDateTime(const std::string& Pattern, int Year,
+                                                     int Month, int Day, int Hour, int Minute,
+                                                     int Second, int MSec);
 
 // Text checks used by the matrix.
-bool FeatMatIsIntegerText(const std::string& s);
+TKZ_COREKIT_EXPORT bool FeatMatIsIntegerText(const std::string& s);
 // With CommaToo, "," is accepted as decimal separator as well as ".".
-bool FeatMatIsNumberText(const std::string& s, bool CommaToo = false);
+TKZ_COREKIT_EXPORT bool FeatMatIsNumberText(const std::string& s, bool CommaToo = false);
 
-class TFeatureMatrix : public TComponent {
+class TKZ_COREKIT_EXPORT TFeatureMatrix : public TComponent {
  public:
   // Reading a file: a definition section ("#featdef N V") of a version V
   // other than 1 is skipped (it still counts as a section found). A value

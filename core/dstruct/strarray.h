@@ -37,15 +37,16 @@
 
 #include "core/platform/classes.h"
 #include "core/platform/textfile.h"
+#include "core/types/corekit_export.h"
 #include "core/types/tkzbase.h"
 
 namespace tkz {
 
 // Lets the application replace a sort key before it is compared.
-using TBeforeSortExchgEvent =
+using TBeforeSortExchgEvent = TKZ_COREKIT_EXPORT
     std::function<void(TObject* Sender, const std::string& InString, std::string& OutString)>;
 
-class TStringArray : public TComponent {
+class TKZ_COREKIT_EXPORT TStringArray : public TComponent {
  public:
   static constexpr int kPageSize = 32768;
   static constexpr int kMaxPages = 65535;  // the page number has 16 bits

@@ -25,6 +25,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/numkit/numkit_export.h"
 #include "core/types/tkzbase.h"
 
 namespace tkz {
@@ -36,19 +37,20 @@ namespace tkz {
 // to 2 below sqrt(10), to 5 below sqrt(50), else to 10. The sign is kept;
 // 0, NaN and infinities give 0. Values that would round above the largest
 // double give 1e308.
-double Round125(double x);
+TKZ_NUMKIT_EXPORT double Round125(double x);
 
 // True with probability p (p <= 0 or NaN: always false; p >= 1: always
 // true). Draws from numkit's own generator (64-bit Mersenne Twister), which
 // starts from a fixed seed so runs repeat; SeedBRandom reseeds it. The
 // generator is process-wide state: use it from one thread at a time.
-bool BRandom(double p);
-void SeedBRandom(uint64_t Seed);
+TKZ_NUMKIT_EXPORT bool BRandom(double p);
+TKZ_NUMKIT_EXPORT void SeedBRandom(uint64_t Seed);
 
 // Great-circle distance between (Lat1, Long1) and (Lat2, Long2), degrees, on
 // a sphere of the given radius (result = Radius * central angle). Any NaN or
 // infinite argument gives 0.
-double SphereGreatCircleDist(double Radius, double Lat1, double Long1, double Lat2, double Long2);
+TKZ_NUMKIT_EXPORT double SphereGreatCircleDist(double Radius, double Lat1, double Long1,
+                                               double Lat2, double Long2);
 
 // ------------------------------------------------------------------ text
 
@@ -64,7 +66,7 @@ double SphereGreatCircleDist(double Radius, double Lat1, double Long1, double La
 // infinities give "". Unknown format values are written as dfNumeric.
 // Angles too large to split exactly into minutes and seconds (beyond about
 // 2.5e12 degrees) are written with zero minutes and seconds.
-std::string DegreeToStr(double Angle, TDegreeFormat Format, int Decimals);
+TKZ_NUMKIT_EXPORT std::string DegreeToStr(double Angle, TDegreeFormat Format, int Decimals);
 
 // Reads a date-time at the 1-based position Pos of Text as laid out by
 // Pattern. Pattern tokens (case matters, longest token first):
@@ -85,7 +87,8 @@ std::string DegreeToStr(double Angle, TDegreeFormat Format, int Decimals);
 // due, an unknown month name, an impossible date or time, or a pattern with no
 // token) returns 0 and leaves Pos unchanged. An out-of-range Language is
 // taken as lgEnglish.
-double ScanDateTime(std::string_view Text, std::string_view Pattern, TLanguage Language, int& Pos);
+TKZ_NUMKIT_EXPORT double ScanDateTime(std::string_view Text, std::string_view Pattern,
+                                      TLanguage Language, int& Pos);
 
 // Reads an unsigned hexadecimal integer at the 1-based position Pos: an
 // optional "$" or "0x"/"0X" prefix (taken only when a hex digit follows),
@@ -94,7 +97,7 @@ double ScanDateTime(std::string_view Text, std::string_view Pattern, TLanguage L
 // low 64 bits, and 16-digit values of 8..F read as negative numbers, so that
 // ScanHex(Hex(v, 16)) == v for every v. When no hex digit stands at Pos (or
 // Pos is outside Text) the result is 0 and Pos is unchanged.
-int64_t ScanHex(std::string_view Text, int& Pos);
+TKZ_NUMKIT_EXPORT int64_t ScanHex(std::string_view Text, int& Pos);
 
 // Reads a decimal integer at the 1-based position Pos: an optional "+" or
 // "-" directly followed by digits. Leading blanks are not skipped. Pos moves
@@ -104,25 +107,25 @@ int64_t ScanHex(std::string_view Text, int& Pos);
 // multiplier that is not written is 1, as in the formula group "(O H)" of
 // molkit, which multiplies by whatever this returns. A caller that must
 // tell "no number" from "1" compares Pos before and after.
-int64_t ScanDecimal(std::string_view Text, int& Pos);
+TKZ_NUMKIT_EXPORT int64_t ScanDecimal(std::string_view Text, int& Pos);
 
 // Hexadecimal text (digits 0-9, A-F) of exactly Digits digits: shorter values
 // are padded with "0" on the left, longer ones keep their low-order Digits
 // digits. Negative values are written in two's complement (Hex(-1, 4) is
 // "FFFF"). Digits <= 0 gives ""; Digits is limited to 64.
-std::string Hex(int64_t Value, int Digits);
+TKZ_NUMKIT_EXPORT std::string Hex(int64_t Value, int Digits);
 
 // ------------------------------------------------------------------ arrays
 
 // Swap two values.
-void ExChange(double& a, double& b);
-void ExChange(float& a, float& b);
-void ExChange(long double& a, long double& b);
-void ExChange(int32_t& a, int32_t& b);
-void ExChange(int64_t& a, int64_t& b);
+TKZ_NUMKIT_EXPORT void ExChange(double& a, double& b);
+TKZ_NUMKIT_EXPORT void ExChange(float& a, float& b);
+TKZ_NUMKIT_EXPORT void ExChange(long double& a, long double& b);
+TKZ_NUMKIT_EXPORT void ExChange(int32_t& a, int32_t& b);
+TKZ_NUMKIT_EXPORT void ExChange(int64_t& a, int64_t& b);
 
 // Sorts the integers in place, ascending when Ascending, else descending.
-void SortArray(std::span<int32_t> Data, bool Ascending);
+TKZ_NUMKIT_EXPORT void SortArray(std::span<int32_t> Data, bool Ascending);
 
 // Index (0-based, into Data) where Value belongs in Data, which is sorted
 // ascending (or descending when Ascending is false) and has a fixed length:
@@ -132,13 +135,15 @@ void SortArray(std::span<int32_t> Data, bool Ascending);
 // end) or is NaN. Typical use keeps the k smallest values seen so far: fill
 // Data with a large start value, then for each value v
 //   int ix = SortIntoArray(v, Data);  if (ix >= 0) InsertIntoArray(Data, ix, v);
-int SortIntoArray(double Value, std::span<const double> Data, bool Ascending = true);
-int SortIntoArray(int32_t Value, std::span<const int32_t> Data, bool Ascending = true);
+TKZ_NUMKIT_EXPORT int SortIntoArray(double Value, std::span<const double> Data,
+                                    bool Ascending = true);
+TKZ_NUMKIT_EXPORT int SortIntoArray(int32_t Value, std::span<const int32_t> Data,
+                                    bool Ascending = true);
 
 // Inserts Value at the 0-based Index, shifting the elements from Index on one
 // place towards the end; the last element drops out. An Index outside Data
 // (such as -1 from SortIntoArray) changes nothing and returns false.
-bool InsertIntoArray(std::span<double> Data, int Index, double Value);
-bool InsertIntoArray(std::span<int32_t> Data, int Index, int32_t Value);
+TKZ_NUMKIT_EXPORT bool InsertIntoArray(std::span<double> Data, int Index, double Value);
+TKZ_NUMKIT_EXPORT bool InsertIntoArray(std::span<int32_t> Data, int Index, int32_t Value);
 
 }  // namespace tkz

@@ -24,12 +24,13 @@
 #include <vector>
 
 #include "core/numkit/matrix.h"
+#include "core/numkit/numkit_export.h"
 #include "core/numkit/vector.h"
 #include "core/platform/classes.h"
 
 namespace tkz {
 
-class TCurveFit : public TComponent {
+class TKZ_NUMKIT_EXPORT TCurveFit : public TComponent {
  public:
   explicit TCurveFit(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
 
@@ -79,7 +80,7 @@ class TCurveFit : public TComponent {
 // chosen so that its element of largest magnitude is positive). Returns false,
 // leaving both outputs empty, when A is empty, not square or not finite, or
 // when the rotations do not converge within 100 sweeps.
-bool JacobiEigen(const TMatrix& A, TVector& Values, TMatrix& Vectors);
+TKZ_NUMKIT_EXPORT bool JacobiEigen(const TMatrix& A, TVector& Values, TMatrix& Vectors);
 
 // Principal component analysis of the columns FirstCol..LastCol (the
 // variables) over the rows FirstRow..LastRow (the observations) of Data.
@@ -98,20 +99,20 @@ bool JacobiEigen(const TMatrix& A, TVector& Values, TMatrix& Vectors);
 // when the block is empty or outside the matrix, has fewer than two rows,
 // holds a NaN or infinite value, or has more variables than a covariance
 // matrix can hold (variables^2 > TMatrix::MaxCells).
-bool CalcPrincComp(TMatrix& Data, int FirstCol, int LastCol, int FirstRow, int LastRow,
-                   bool UseCovariance);
+TKZ_NUMKIT_EXPORT bool CalcPrincComp(TMatrix& Data, int FirstCol, int LastCol, int FirstRow,
+                                     int LastRow, bool UseCovariance);
 
 // Element Variable (1 = FirstCol) of the eigenvector of component Component
 // (1 = largest eigenvalue) from the last successful CalcPrincComp on this
 // thread. Components are ordered by descending eigenvalue; each eigenvector
 // has unit length and its element of largest magnitude is positive. Indices
 // out of range, or no successful analysis, give 0.
-double GetEigenResult(int Component, int Variable);
+TKZ_NUMKIT_EXPORT double GetEigenResult(int Component, int Variable);
 // Eigenvalue (variance along the component) of Component; 0 when out of range.
 // A variance beyond the double range reads as infinity, one below it as 0;
 // the eigenvectors are exact all the same.
-double GetEigenValue(int Component);
+TKZ_NUMKIT_EXPORT double GetEigenValue(int Component);
 // Number of variables of the last successful analysis (0 if none).
-int PrincCompNrOfVars();
+TKZ_NUMKIT_EXPORT int PrincCompNrOfVars();
 
 }  // namespace tkz

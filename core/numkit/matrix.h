@@ -13,12 +13,13 @@
 #include <cstddef>
 #include <vector>
 
+#include "core/numkit/numkit_export.h"
 #include "core/numkit/vector.h"
 #include "core/platform/classes.h"
 
 namespace tkz {
 
-class TMatrix : public TComponent {
+class TKZ_NUMKIT_EXPORT TMatrix : public TComponent {
  public:
   explicit TMatrix(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
   // A matrix of NrColumns x NrRows zeros.

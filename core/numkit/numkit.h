@@ -6,6 +6,7 @@
 #include "core/numkit/math1.h"
 #include "core/numkit/math2.h"
 #include "core/numkit/matrix.h"
+#include "core/numkit/numkit_export.h"
 #include "core/numkit/openarrays.h"
 #include "core/numkit/sline.h"
 #include "core/numkit/svd.h"
@@ -14,6 +15,6 @@
 namespace tkz {
 
 // Version of the numkit library ("major.minor.patch").
-const char* NumKitVersion();
+TKZ_NUMKIT_EXPORT const char* NumKitVersion();
 
 }  // namespace tkz

@@ -10,12 +10,13 @@
 // returned unchanged. Units are those of the caller.
 #pragma once
 
+#include "core/numkit/numkit_export.h"
 #include "core/platform/classes.h"
 #include "core/types/tkzbase.h"
 
 namespace tkz {
 
-class TSLine : public TObject {
+class TKZ_NUMKIT_EXPORT TSLine : public TObject {
  public:
   TSLine() = default;
   TSLine(double x1, double y1, double x2, double y2) { LineFrom2Points(x1, y1, x2, y2); }

@@ -52,6 +52,7 @@
 #include <cstdint>
 
 #include "core/numkit/matrix.h"
+#include "core/numkit/numkit_export.h"
 #include "core/numkit/vector.h"
 
 namespace tkz {
@@ -72,7 +73,7 @@ enum TSVDResult : uint8_t {
   svdTooLarge        // V (columns x columns) would exceed TMatrix::MaxCells
 };
 
-class TSVD {
+class TKZ_NUMKIT_EXPORT TSVD {
  public:
   TSVD() = default;
   TSVD(const TSVD&) = delete;
@@ -124,8 +125,8 @@ class TSVD {
 // makes this the faster path when only x is wanted. Returns true on success; on failure
 // x is left as it was. Rank and Status, when given, receive the numerical
 // rank at RelTol and the outcome.
-bool SVDLeastSquares(const TMatrix& A, const TVector& b, TVector& x,
-                     double RelTol = SVDDefaultRelTol, int* Rank = nullptr,
-                     TSVDResult* Status = nullptr);
+TKZ_NUMKIT_EXPORT bool SVDLeastSquares(const TMatrix& A, const TVector& b, TVector& x,
+                                       double RelTol = SVDDefaultRelTol, int* Rank = nullptr,
+                                       TSVDResult* Status = nullptr);
 
 }  // namespace tkz

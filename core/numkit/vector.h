@@ -9,11 +9,12 @@
 #include <cstddef>
 #include <vector>
 
+#include "core/numkit/numkit_export.h"
 #include "core/platform/classes.h"
 
 namespace tkz {
 
-class TVector : public TComponent {
+class TKZ_NUMKIT_EXPORT TVector : public TComponent {
  public:
   explicit TVector(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
   // A vector of Size zeros.

@@ -31,6 +31,7 @@
 #include <string>
 
 #include "core/platform/controls.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
@@ -45,7 +46,7 @@ enum class TMessageKind : uint8_t {
   Callback,  // runs Callback; dropped with its Target when one is given
 };
 
-struct TMessage {
+struct TKZ_COREKIT_EXPORT TMessage {
   TMessageKind Kind = TMessageKind::Callback;
   TControl* Target = nullptr;
   TMouseButton Button = mbLeft;
@@ -69,7 +70,7 @@ struct TMessage {
   TMessage At(TControl* top) const;
 };
 
-class TApplication : public TObject {
+class TKZ_COREKIT_EXPORT TApplication : public TObject {
  public:
   // A ProcessMessages call dispatches at most this many messages; the rest
   // wait for the next call.
@@ -122,9 +123,9 @@ class TApplication : public TObject {
 };
 
 // The program's application object.
-TApplication& Application();
+TKZ_COREKIT_EXPORT TApplication& Application();
 
-class TScreen : public TObject {
+class TKZ_COREKIT_EXPORT TScreen : public TObject {
  public:
   // Names a cursor number (custom cursors are resources looked up by name by
   // the backend). Registering again replaces the name; an empty name removes
@@ -146,6 +147,6 @@ class TScreen : public TObject {
   TCursor cursor_ = crDefault;
 };
 
-TScreen& Screen();
+TKZ_COREKIT_EXPORT TScreen& Screen();
 
 }  // namespace tkz

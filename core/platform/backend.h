@@ -12,10 +12,11 @@
 #include <vector>
 
 #include "core/platform/application.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
-class TWindowBackend {
+class TKZ_COREKIT_EXPORT TWindowBackend {
  public:
   TWindowBackend() = default;
   TWindowBackend(const TWindowBackend&) = delete;
@@ -47,20 +48,20 @@ class TWindowBackend {
 };
 
 // Shows nothing and never delivers an event.
-class THeadlessBackend final : public TWindowBackend {
+class TKZ_COREKIT_EXPORT THeadlessBackend final : public TWindowBackend {
  public:
   bool WaitForEvents(TApplication& app) override { return false; }
 };
 
 // Installs a backend (not owned; nullptr restores the headless one) and
 // returns the one installed before.
-TWindowBackend* SetWindowBackend(TWindowBackend* backend);
+TKZ_COREKIT_EXPORT TWindowBackend* SetWindowBackend(TWindowBackend* backend);
 // The installed backend, never nullptr.
-TWindowBackend* GetWindowBackend();
+TKZ_COREKIT_EXPORT TWindowBackend* GetWindowBackend();
 
 // A backend for tests: when the application's queue runs dry it delivers the
 // next step of a script, and it records what the application told it.
-class TScriptedBackend : public TWindowBackend {
+class TKZ_COREKIT_EXPORT TScriptedBackend : public TWindowBackend {
  public:
   enum class TCall : uint8_t { Shown, Hidden, Invalidated, Presented, CursorChanged, Destroyed };
 

@@ -75,10 +75,11 @@
 #include <string>
 
 #include "core/platform/backend.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
-class TX11Backend final : public TWindowBackend {
+class TKZ_COREKIT_EXPORT TX11Backend final : public TWindowBackend {
  public:
   static constexpr int kDoubleClickMs = 400;
   static constexpr int kDoubleClickDistance = 4;  // pixels, in x and in y

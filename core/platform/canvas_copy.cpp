@@ -14,7 +14,7 @@
 #include <immintrin.h>
 #endif
 
-#include "core/platform/canvas_raster.h"
+#include "core/platform/canvas_raster_internal.h"
 #include "core/platform/graphics.h"
 
 namespace tkz {

@@ -1,7 +1,7 @@
 // Lines: MoveTo, LineTo and Polyline with the pen's width, style and mode.
 #include <cmath>
 
-#include "core/platform/canvas_raster.h"
+#include "core/platform/canvas_raster_internal.h"
 #include "core/platform/graphics.h"
 
 namespace tkz {

@@ -5,7 +5,7 @@
 // both the outline and the interior; FillRect and FrameRect always copy.
 #include <cmath>
 
-#include "core/platform/canvas_raster.h"
+#include "core/platform/canvas_raster_internal.h"
 #include "core/platform/graphics.h"
 
 namespace tkz {

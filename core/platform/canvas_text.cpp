@@ -2,7 +2,7 @@
 // text cell with the brush and blends the glyph coverage in the font colour.
 #include <cmath>
 
-#include "core/platform/canvas_raster.h"
+#include "core/platform/canvas_raster_internal.h"
 #include "core/platform/fonts.h"
 #include "core/platform/graphics.h"
 

@@ -10,35 +10,37 @@
 #include <string>
 #include <vector>
 
+#include "core/types/corekit_export.h"
+
 namespace tkz {
 
 // Root of every error the libraries raise. Carries only a message.
-class ETKZError : public std::runtime_error {
+class TKZ_COREKIT_EXPORT ETKZError : public std::runtime_error {
  public:
   explicit ETKZError(const std::string& msg) : std::runtime_error(msg) {}
 };
 
 // The platform's input/output error: a failed file-system call. Code is the
 // operating system's error number (0 when none applies).
-class EInOutError : public ETKZError {
+class TKZ_COREKIT_EXPORT EInOutError : public ETKZError {
  public:
   EInOutError(const std::string& msg, int code) : ETKZError(msg), ErrorCode(code) {}
   int ErrorCode;
 };
 
 // Raised by TPersistent::Assign when two classes cannot copy into each other.
-class EConvertError : public ETKZError {
+class TKZ_COREKIT_EXPORT EConvertError : public ETKZError {
  public:
   using ETKZError::ETKZError;
 };
 
-struct TPoint {
+struct TKZ_COREKIT_EXPORT TPoint {
   int32_t X = 0;
   int32_t Y = 0;
   friend bool operator==(const TPoint&, const TPoint&) = default;
 };
 
-struct TDPoint {
+struct TKZ_COREKIT_EXPORT TDPoint {
   double X = 0;
   double Y = 0;
   friend bool operator==(const TDPoint&, const TDPoint&) = default;
@@ -84,7 +86,7 @@ class TEnumSet {
   uint32_t bits_ = 0;
 };
 
-class TObject {
+class TKZ_COREKIT_EXPORT TObject {
  public:
   virtual ~TObject() = default;
 };
@@ -96,7 +98,7 @@ using TNotifyEvent = std::function<void(TObject* Sender)>;
 // to copy itself into this object (Source->AssignTo(this)); a class that knows
 // how to copy from Source overrides Assign, one that knows how to copy into a
 // destination overrides AssignTo. When neither does, EConvertError is raised.
-class TPersistent : public TObject {
+class TKZ_COREKIT_EXPORT TPersistent : public TObject {
  public:
   virtual void Assign(const TPersistent* Source);
   virtual std::string ClassName() const { return "TPersistent"; }
@@ -108,7 +110,7 @@ class TPersistent : public TObject {
 // A component has an owner, which deletes it, and a name. A null owner means
 // the caller owns the component. Deleting a component first deletes the
 // components it owns, last created first.
-class TComponent : public TPersistent {
+class TKZ_COREKIT_EXPORT TComponent : public TPersistent {
  public:
   explicit TComponent(TComponent* AOwner = nullptr);
   ~TComponent() override;

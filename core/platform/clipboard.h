@@ -9,10 +9,11 @@
 
 #include "core/platform/classes.h"
 #include "core/platform/graphics.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
-class TClipboard : public TPersistent {
+class TKZ_COREKIT_EXPORT TClipboard : public TPersistent {
  public:
   TClipboard();
   ~TClipboard() override;
@@ -46,6 +47,6 @@ class TClipboard : public TPersistent {
 };
 
 // The process-wide clipboard.
-TClipboard& Clipboard();
+TKZ_COREKIT_EXPORT TClipboard& Clipboard();
 
 }  // namespace tkz

@@ -7,17 +7,19 @@
 #include <string>
 #include <string_view>
 
+#include "core/types/corekit_export.h"
+
 namespace tkz {
 
 // The Unicode code point of a Windows-1252 byte.
-char32_t Cp1252ToUnicode(unsigned char b);
+TKZ_COREKIT_EXPORT char32_t Cp1252ToUnicode(unsigned char b);
 // The Windows-1252 byte of a code point, or -1 when the code page lacks it.
-int Cp1252FromUnicode(char32_t cp);
+TKZ_COREKIT_EXPORT int Cp1252FromUnicode(char32_t cp);
 
-std::string AnsiToUtf8(std::string_view s);
+TKZ_COREKIT_EXPORT std::string AnsiToUtf8(std::string_view s);
 
 // UTF-8 to Windows-1252: a character that the code page lacks, and every
 // malformed UTF-8 sequence, becomes Replacement.
-std::string Utf8ToAnsi(std::string_view s, char Replacement = '?');
+TKZ_COREKIT_EXPORT std::string Utf8ToAnsi(std::string_view s, char Replacement = '?');
 
 }  // namespace tkz

@@ -26,6 +26,7 @@
 
 #include "core/platform/classes.h"
 #include "core/platform/graphics.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
@@ -65,7 +66,7 @@ constexpr TCursor crHelp = -20;
 constexpr TCursor crHandPoint = -21;
 constexpr TCursor crSizeAll = -22;
 
-using TMouseEvent =
+using TMouseEvent = TKZ_COREKIT_EXPORT
     std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 // MousePos is in screen coordinates (see TControl::ScreenToClient).
@@ -74,7 +75,7 @@ using TMouseWheelEvent = std::function<void(TObject* Sender, TShiftState Shift, 
 
 // Misuse of the control tree: a control made its own parent or ancestor, an
 // item index out of range.
-class EControlError : public ETKZError {
+class TKZ_COREKIT_EXPORT EControlError : public ETKZError {
  public:
   using ETKZError::ETKZError;
 };
@@ -83,7 +84,7 @@ class TWinControl;
 class TApplication;
 
 // --------------------------------------------------------------------- TControl
-class TControl : public TComponent {
+class TKZ_COREKIT_EXPORT TControl : public TComponent {
  public:
   // Positions are kept within +-kMaxCoord and sizes within 0..kMaxSize.
   static constexpr int kMaxCoord = 1 << 28;
@@ -229,7 +230,7 @@ class TControl : public TComponent {
 
 // ------------------------------------------------------------------ TWinControl
 // A control that holds other controls and lays out the aligned ones.
-class TWinControl : public TControl {
+class TKZ_COREKIT_EXPORT TWinControl : public TControl {
  public:
   explicit TWinControl(TComponent* AOwner = nullptr);
   ~TWinControl() override;
@@ -260,20 +261,20 @@ class TWinControl : public TControl {
 };
 
 // A control without children that paints on its own surface (buttons, labels).
-class TGraphicControl : public TControl {
+class TKZ_COREKIT_EXPORT TGraphicControl : public TControl {
  public:
   explicit TGraphicControl(TComponent* AOwner = nullptr) : TControl(AOwner) {}
   std::string ClassName() const override { return "TGraphicControl"; }
 };
 
 // The base of custom windowed controls: override Paint and draw on GetCanvas().
-class TCustomControl : public TWinControl {
+class TKZ_COREKIT_EXPORT TCustomControl : public TWinControl {
  public:
   explicit TCustomControl(TComponent* AOwner = nullptr) : TWinControl(AOwner) {}
   std::string ClassName() const override { return "TCustomControl"; }
 };
 
 // The control and its visible children as a bitmap of the control's size.
-std::unique_ptr<TBitmap> TakeScreenshot(TControl* control);
+TKZ_COREKIT_EXPORT std::unique_ptr<TBitmap> TakeScreenshot(TControl* control);
 
 }  // namespace tkz

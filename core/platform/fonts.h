@@ -33,12 +33,13 @@
 
 #include "core/platform/codepage.h"  // Cp1252ToUnicode
 #include "core/platform/graphics.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
 // Vertical metrics of a font at its current size, in whole pixels, as the
 // classic text-metric record gives them: Height = Ascent + Descent.
-struct TFontMetrics {
+struct TKZ_COREKIT_EXPORT TFontMetrics {
   int Ascent = 0;
   int Descent = 0;
   int Height = 0;
@@ -49,7 +50,7 @@ struct TFontMetrics {
 // Rendered text: an 8-bit coverage mask (0 = untouched, 255 = fully covered)
 // and where its top-left pixel lies relative to the text's reference point
 // (the top-left corner of the text cell, before any turning).
-struct TGlyphMask {
+struct TKZ_COREKIT_EXPORT TGlyphMask {
   int32_t Left = 0;
   int32_t Top = 0;
   int32_t Width = 0;
@@ -60,7 +61,7 @@ struct TGlyphMask {
 // A font file chosen for a family and style. Bold and Italic tell whether the
 // face itself is bold or italic; when the style asks for one that the face is
 // not, the renderer synthesises it.
-struct TFontFace {
+struct TKZ_COREKIT_EXPORT TFontFace {
   std::string FileName;  // empty when no font is installed at all
   int FaceIndex = 0;     // face within a collection file
   bool Bold = false;
@@ -75,36 +76,37 @@ constexpr int64_t kMaxTextMaskPixels = int64_t{64} << 20;
 
 // Families of the installed fonts (the first name of each face), sorted, each
 // once.
-std::vector<std::string> InstalledFontFamilies();
+TKZ_COREKIT_EXPORT std::vector<std::string> InstalledFontFamilies();
 // Whether a family of that name is installed (case-insensitive). Besides the
 // names InstalledFontFamilies lists, a face's other family names count too
 // ("DejaVu Sans Condensed"), as they do when FontFileFor looks a font up.
-bool FontInstalled(const std::string& family);
+TKZ_COREKIT_EXPORT bool FontInstalled(const std::string& family);
 // The file fontconfig picks for a name and style (empty when none at all).
-std::string FontFileFor(const std::string& family, TFontStyles style);
+TKZ_COREKIT_EXPORT std::string FontFileFor(const std::string& family, TFontStyles style);
 // The same with the face index and what the face provides itself. Only
 // fsBold and fsItalic of the style matter. Lookups are cached.
-TFontFace FindFontFace(const std::string& family, TFontStyles style);
+TKZ_COREKIT_EXPORT TFontFace FindFontFace(const std::string& family, TFontStyles style);
 // Whether the face in that file has TrueType outlines ('glyf' table). False
 // for files that cannot be opened or are no fonts.
-bool FontFileIsTrueType(const std::string& fileName);
+TKZ_COREKIT_EXPORT bool FontFileIsTrueType(const std::string& fileName);
 
 // The calls below raise EInvalidGraphic when no font file can be opened at
 // all (no fonts installed, or the chosen file and DejaVu Sans both unreadable).
-TFontMetrics GetFontMetrics(const TFont& font);
+TKZ_COREKIT_EXPORT TFontMetrics GetFontMetrics(const TFont& font);
 // Advance width of the text in pixels (sum of the whole-pixel advances of the
 // characters; no kerning), ignoring the orientation. Saturates at INT32_MAX.
-int MeasureText(const TFont& font, std::string_view text);
+TKZ_COREKIT_EXPORT int MeasureText(const TFont& font, std::string_view text);
 // Rasterises the text with the font's size, style and orientation. Empty text
 // gives an empty mask. A mask larger than kMaxTextMaskPixels raises
 // EInvalidGraphic before anything is rendered; use the clipped form for text
 // that may be far larger than the picture it is drawn on.
-TGlyphMask RenderText(const TFont& font, std::string_view text);
+TKZ_COREKIT_EXPORT TGlyphMask RenderText(const TFont& font, std::string_view text);
 // The same, keeping only the part of the text inside clip (given relative to
 // the reference point, exclusive right and bottom): glyphs wholly outside are
 // not rendered and the mask is cut to the clip. The canvas passes its clip
 // rectangle here; the mask then raises only when the clip itself is larger
 // than TBitmap::kMaxPixels.
-TGlyphMask RenderText(const TFont& font, std::string_view text, const TRect& clip);
+TKZ_COREKIT_EXPORT TGlyphMask RenderText(const TFont& font, std::string_view text,
+                                         const TRect& clip);
 
 }  // namespace tkz

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/platform/classes.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
@@ -56,7 +57,7 @@ constexpr TColor clWindowText = static_cast<TColor>(0xFF000008u);
 // The RGB value of a colour: system colours resolve to the fixed palette of
 // this platform (light grey faces, white windows, black text); clNone and
 // clDefault give black. Always has the top byte 0.
-TColor ColorToRGB(TColor Color);
+TKZ_COREKIT_EXPORT TColor ColorToRGB(TColor Color);
 
 inline constexpr TColor RGB(uint8_t r, uint8_t g, uint8_t b) {
   return static_cast<TColor>(r | (g << 8) | (b << 16));
@@ -66,7 +67,7 @@ inline constexpr uint8_t GetGValue(TColor c) { return static_cast<uint8_t>((c >>
 inline constexpr uint8_t GetBValue(TColor c) { return static_cast<uint8_t>((c >> 16) & 0xFF); }
 
 // --------------------------------------------------------------- rectangles
-struct TRect {
+struct TKZ_COREKIT_EXPORT TRect {
   int32_t Left = 0;
   int32_t Top = 0;
   int32_t Right = 0;
@@ -140,7 +141,7 @@ class TBitmap;
 
 // The pen draws lines and outlines. Width 0 and 1 both give one-pixel lines;
 // styled lines (dash, dot) are one pixel wide, a wider pen draws solid.
-class TPen : public TPersistent {
+class TKZ_COREKIT_EXPORT TPen : public TPersistent {
  public:
   TColor GetColor() const { return color_; }
   void SetColor(TColor c);
@@ -164,7 +165,7 @@ class TPen : public TPersistent {
 
 // The brush fills interiors and the background of text. With bsClear shapes
 // keep their interior and text is drawn without a background.
-class TBrush : public TPersistent {
+class TKZ_COREKIT_EXPORT TBrush : public TPersistent {
  public:
   TColor GetColor() const { return color_; }
   void SetColor(TColor c);
@@ -186,7 +187,7 @@ class TBrush : public TPersistent {
 // Height, so a size set at one resolution stays the same number of pixels.
 // Orientation turns the text counter-clockwise, in tenths of a degree, about
 // the text's reference point.
-class TFont : public TPersistent {
+class TKZ_COREKIT_EXPORT TFont : public TPersistent {
  public:
   static constexpr int kScreenPixelsPerInch = 96;
 
@@ -219,7 +220,7 @@ class TFont : public TPersistent {
 };
 
 // A canvas draws on one bitmap, which owns it.
-class TCanvas : public TPersistent {
+class TKZ_COREKIT_EXPORT TCanvas : public TPersistent {
  public:
   explicit TCanvas(TBitmap* target);
   ~TCanvas() override;
@@ -296,7 +297,7 @@ class TCanvas : public TPersistent {
 // (0 x 0); SetSize keeps no content and clears to white. Width and height are
 // limited to kMaxSide each and kMaxPixels in all; larger sizes raise
 // EInvalidGraphic before anything is allocated.
-class TBitmap : public TPersistent {
+class TKZ_COREKIT_EXPORT TBitmap : public TPersistent {
  public:
   static constexpr int32_t kMaxSide = 32767;
   static constexpr int64_t kMaxPixels = int64_t{1} << 27;  // 512 MiB of pixels
@@ -346,7 +347,7 @@ class TBitmap : public TPersistent {
 
 // Raised for pictures that cannot be made or read: sizes beyond the limits,
 // corrupt or truncated image files, unknown formats.
-class EInvalidGraphic : public ETKZError {
+class TKZ_COREKIT_EXPORT EInvalidGraphic : public ETKZError {
  public:
   using ETKZError::ETKZError;
 };

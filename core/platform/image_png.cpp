@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/platform/image_codec.h"
+#include "core/platform/image_codec_internal.h"
 #include "core/platform/imagefile.h"
 
 namespace tkz {

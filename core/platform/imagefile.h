@@ -42,6 +42,7 @@
 
 #include "core/platform/classes.h"
 #include "core/platform/graphics.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
@@ -49,16 +50,16 @@ enum class TImageFormat : uint8_t { Unknown, BMP, PNG, JPEG };
 
 // The format named by a file's extension, compared without case: .bmp; .png;
 // .jpg, .jpeg, .jpe, .jfif. Unknown for anything else.
-TImageFormat ImageFormatFromFileName(const std::string& FileName);
+TKZ_COREKIT_EXPORT TImageFormat ImageFormatFromFileName(const std::string& FileName);
 // The format whose signature starts the data ("BM", the PNG signature, the
 // JPEG SOI marker); Unknown when none does.
-TImageFormat DetectImageFormat(const uint8_t* data, size_t size);
+TKZ_COREKIT_EXPORT TImageFormat DetectImageFormat(const uint8_t* data, size_t size);
 
 // Progress of a long read: psStarting with 0, psRunning with percents that
 // only grow (at most once per whole percent), psEnding with 100. A read that
 // fails sends no psEnding.
 enum TProgressStage : uint8_t { psStarting, psRunning, psEnding };
-using TProgressEvent =
+using TProgressEvent = TKZ_COREKIT_EXPORT
     std::function<void(TObject* Sender, TProgressStage Stage, uint8_t PercentDone)>;
 
 // Limits of the JPEG reader beyond TBitmap's size limits.
@@ -69,38 +70,42 @@ constexpr int64_t kMaxImageFileSize = int64_t{2} << 30;
 
 // ------------------------------------------------------------ from memory
 // Decode one format from a buffer into bmp (which takes the image's size).
-void LoadBMP(TBitmap& bmp, const uint8_t* data, size_t size, const TProgressEvent& OnProgress = {},
-             TObject* Sender = nullptr);
-void LoadPNG(TBitmap& bmp, const uint8_t* data, size_t size, const TProgressEvent& OnProgress = {},
-             TObject* Sender = nullptr);
-void LoadJPEG(TBitmap& bmp, const uint8_t* data, size_t size, const TProgressEvent& OnProgress = {},
-              TObject* Sender = nullptr);
+TKZ_COREKIT_EXPORT void LoadBMP(TBitmap& bmp, const uint8_t* data, size_t size,
+                                const TProgressEvent& OnProgress = {}, TObject* Sender = nullptr);
+TKZ_COREKIT_EXPORT void LoadPNG(TBitmap& bmp, const uint8_t* data, size_t size,
+                                const TProgressEvent& OnProgress = {}, TObject* Sender = nullptr);
+TKZ_COREKIT_EXPORT void LoadJPEG(TBitmap& bmp, const uint8_t* data, size_t size,
+                                 const TProgressEvent& OnProgress = {}, TObject* Sender = nullptr);
 // Decodes whichever of the three formats the data's signature shows.
-void LoadBitmapFromMemory(TBitmap& bmp, const uint8_t* data, size_t size,
-                          const TProgressEvent& OnProgress = {}, TObject* Sender = nullptr);
+TKZ_COREKIT_EXPORT void LoadBitmapFromMemory(TBitmap& bmp, const uint8_t* data, size_t size,
+                                             const TProgressEvent& OnProgress = {},
+                                             TObject* Sender = nullptr);
 
-std::vector<uint8_t> SaveBMP(const TBitmap& bmp);
-std::vector<uint8_t> SavePNG(const TBitmap& bmp);
-std::vector<uint8_t> SaveJPEG(const TBitmap& bmp, int Quality = 90);
+TKZ_COREKIT_EXPORT std::vector<uint8_t> SaveBMP(const TBitmap& bmp);
+TKZ_COREKIT_EXPORT std::vector<uint8_t> SavePNG(const TBitmap& bmp);
+TKZ_COREKIT_EXPORT std::vector<uint8_t> SaveJPEG(const TBitmap& bmp, int Quality = 90);
 
 // ------------------------------------------------------------------ files
 // Reads a BMP, PNG or JPEG file, recognised by its signature (the extension
 // decides only when no signature matches, which then gives that format's
 // error message).
-void LoadBitmapFromFile(TBitmap& bmp, const std::string& FileName,
-                        const TProgressEvent& OnProgress = {}, TObject* Sender = nullptr);
+TKZ_COREKIT_EXPORT void LoadBitmapFromFile(TBitmap& bmp, const std::string& FileName,
+                                           const TProgressEvent& OnProgress = {},
+                                           TObject* Sender = nullptr);
 // Writes the format named by the extension (EInvalidGraphic for any other).
 // The file is written beside the target under a temporary name and renamed
 // into place, so a failed save leaves any previous file untouched.
-void SaveBitmapToFile(const TBitmap& bmp, const std::string& FileName, int JpegQuality = 90);
+TKZ_COREKIT_EXPORT void SaveBitmapToFile(const TBitmap& bmp, const std::string& FileName,
+                                         int JpegQuality = 90);
 
 // Writes bytes to a file through a temporary file and a rename (see above).
-void WriteFileReplacing(const std::string& FileName, const std::vector<uint8_t>& bytes);
+TKZ_COREKIT_EXPORT void WriteFileReplacing(const std::string& FileName,
+                                           const std::vector<uint8_t>& bytes);
 
 // A JPEG picture: a decoded bitmap plus the quality used when it is saved.
 // Assign(bitmap) takes a bitmap's pixels; bitmap.Assign(jpeg) (AssignTo)
 // gives them back.
-class TJPEGImage : public TPersistent {
+class TKZ_COREKIT_EXPORT TJPEGImage : public TPersistent {
  public:
   static constexpr int kDefaultQuality = 90;
 

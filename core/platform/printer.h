@@ -18,17 +18,18 @@
 
 #include "core/platform/classes.h"
 #include "core/platform/graphics.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
 enum TPrinterOrientation : uint8_t { poPortrait, poLandscape };
 
-class EPrinter : public ETKZError {
+class TKZ_COREKIT_EXPORT EPrinter : public ETKZError {
  public:
   using ETKZError::ETKZError;
 };
 
-class TPrinter {
+class TKZ_COREKIT_EXPORT TPrinter {
  public:
   static constexpr int kDefaultResolution = 300;
 
@@ -97,6 +98,6 @@ class TPrinter {
 };
 
 // The process-wide printer.
-TPrinter& Printer();
+TKZ_COREKIT_EXPORT TPrinter& Printer();
 
 }  // namespace tkz

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/platform/controls.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
@@ -16,7 +17,7 @@ enum TBevelCut : uint8_t { bvNone, bvLowered, bvRaised };
 
 // A plain area with a 3-D border: an outer and an inner bevel, each
 // BevelWidth pixels wide. Aligned children share the area inside the bevels.
-class TPanel : public TCustomControl {
+class TKZ_COREKIT_EXPORT TPanel : public TCustomControl {
  public:
   explicit TPanel(TComponent* AOwner = nullptr);  // 185 x 41, clBtnFace, outer bevel raised
   std::string ClassName() const override { return "TPanel"; }
@@ -45,7 +46,7 @@ class TComboBox;
 
 // The item list of a combo box, 0-based. Changes keep the box's selection on
 // the same item; deleting the selected item leaves nothing selected.
-class TComboBoxItems {
+class TKZ_COREKIT_EXPORT TComboBoxItems {
  public:
   explicit TComboBoxItems(TComboBox* box) : box_(box) {}
   TComboBoxItems(const TComboBoxItems&) = delete;
@@ -75,7 +76,7 @@ class TComboBoxItems {
 // OnChange; a selection by the user (SelectItemByUser) does, when it changes
 // the selection. Text is the selected item's text; with csDropDown it may be
 // any text, with csDropDownList only an item's text or "".
-class TComboBox : public TCustomControl {
+class TKZ_COREKIT_EXPORT TComboBox : public TCustomControl {
  public:
   explicit TComboBox(TComponent* AOwner = nullptr);  // 145 x 21, clWindow
   std::string ClassName() const override { return "TComboBox"; }
@@ -117,7 +118,7 @@ class TComboBox : public TCustomControl {
 // puts the button down and the others up. AllowAllUp (shared by the group)
 // lets a click on the down button put it up. The Glyph is drawn centred, its
 // bottom-left pixel's colour transparent.
-class TSpeedButton : public TGraphicControl {
+class TKZ_COREKIT_EXPORT TSpeedButton : public TGraphicControl {
  public:
   explicit TSpeedButton(TComponent* AOwner = nullptr);  // 23 x 22, clBtnFace
   std::string ClassName() const override { return "TSpeedButton"; }

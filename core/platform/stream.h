@@ -21,19 +21,20 @@
 #include <type_traits>
 
 #include "core/platform/classes.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
 // A read that could not deliver the bytes asked for ("Stream read error"), or
 // a failed read(2) on a file.
-class EReadError : public EInOutError {
+class TKZ_COREKIT_EXPORT EReadError : public EInOutError {
  public:
   explicit EReadError(const std::string& msg, int code = 0) : EInOutError(msg, code) {}
 };
 
 // A write that could not store the bytes given ("Stream write error"), or a
 // failed write(2) on a file.
-class EWriteError : public EInOutError {
+class TKZ_COREKIT_EXPORT EWriteError : public EInOutError {
  public:
   explicit EWriteError(const std::string& msg, int code = 0) : EInOutError(msg, code) {}
 };
@@ -51,7 +52,7 @@ inline constexpr uint16_t fmShareDenyWrite = 0x0020;
 inline constexpr uint16_t fmShareDenyRead = 0x0030;
 inline constexpr uint16_t fmShareDenyNone = 0x0040;
 
-class TStream : public TObject {
+class TKZ_COREKIT_EXPORT TStream : public TObject {
  public:
   // Reads up to Count bytes into Buffer; returns the count read (0 at the
   // end). Count <= 0 reads nothing.
@@ -114,7 +115,7 @@ class TStream : public TObject {
 // SetSize and seeks outside the buffered block drop the buffer first. The
 // descriptor (GetHandle) may stand ahead of Position while a block is
 // buffered.
-class TFileStream : public TStream {
+class TKZ_COREKIT_EXPORT TFileStream : public TStream {
  public:
   TFileStream(const std::string& FileName, uint16_t Mode);
   ~TFileStream() override;
@@ -155,7 +156,7 @@ class TFileStream : public TStream {
 };
 
 // A stream over a growable block of memory.
-class TMemoryStream : public TStream {
+class TKZ_COREKIT_EXPORT TMemoryStream : public TStream {
  public:
   TMemoryStream() = default;
 
@@ -192,7 +193,7 @@ class TMemoryStream : public TStream {
 };
 
 // A memory stream whose bytes are a string.
-class TStringStream : public TMemoryStream {
+class TKZ_COREKIT_EXPORT TStringStream : public TMemoryStream {
  public:
   TStringStream() = default;
   explicit TStringStream(std::string_view AString) { data_.assign(AString); }

@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "core/platform/classes.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
@@ -41,14 +42,14 @@ class TStream;
 // Index errors ("List index out of bounds (5)"), duplicates refused by
 // dupError ("List does not allow duplicates") and operations that would break
 // the order of a sorted list ("Operation not allowed on sorted list").
-class EStringListError : public ETKZError {
+class TKZ_COREKIT_EXPORT EStringListError : public ETKZError {
  public:
   using ETKZError::ETKZError;
 };
 
 enum TDuplicates : uint8_t { dupIgnore, dupAccept, dupError };
 
-class TStringList : public TPersistent {
+class TKZ_COREKIT_EXPORT TStringList : public TPersistent {
  public:
   TStringList() = default;
   TStringList(const TStringList&) = delete;

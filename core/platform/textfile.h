@@ -27,9 +27,11 @@
 #include <string>
 #include <string_view>
 
+#include "core/types/corekit_export.h"
+
 namespace tkz {
 
-class TTextFile {
+class TKZ_COREKIT_EXPORT TTextFile {
  public:
   TTextFile() = default;
   ~TTextFile();
@@ -104,6 +106,7 @@ class TTextFile {
 // Writes a whole text file: Write fills a TTextFile opened on a temporary
 // file beside FileName, which is then renamed into place, so that a failed
 // write leaves an existing file as it was. Failures raise EInOutError.
-void ReplaceTextFile(const std::string& FileName, const std::function<void(TTextFile&)>& Write);
+TKZ_COREKIT_EXPORT void ReplaceTextFile(const std::string& FileName,
+                                        const std::function<void(TTextFile&)>& Write);
 
 }  // namespace tkz

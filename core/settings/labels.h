@@ -9,11 +9,12 @@
 #include "core/platform/classes.h"
 #include "core/platform/graphics.h"
 #include "core/platform/textfile.h"
+#include "core/types/corekit_export.h"
 #include "core/types/tkzbase.h"
 
 namespace tkz {
 
-class TCustomTextLabel : public TPersistent {
+class TKZ_COREKIT_EXPORT TCustomTextLabel : public TPersistent {
  public:
   TCustomTextLabel();
   ~TCustomTextLabel() override;
@@ -90,7 +91,7 @@ class TCustomTextLabel : public TPersistent {
   bool visible_ = true;
 };
 
-class TCrossHair : public TPersistent {
+class TKZ_COREKIT_EXPORT TCrossHair : public TPersistent {
  public:
   double GetPosX() const { return pos_x_; }
   double GetPosY() const { return pos_y_; }
@@ -127,7 +128,7 @@ class TCrossHair : public TPersistent {
   int layer_ = 0;
 };
 
-class TDTLabel : public TPersistent {
+class TKZ_COREKIT_EXPORT TDTLabel : public TPersistent {
  public:
   ~TDTLabel() override;
   TTimeFormat GetTimeFormat() const { return time_format_; }

@@ -28,6 +28,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/types/corekit_export.h"
 #include "core/types/tkzbase.h"
 
 namespace tkz {
@@ -69,10 +70,10 @@ enum TCPUFeatures : uint8_t {
 };
 
 // Description of each feature bit, indexed by bit number (TCPUFeatures).
-extern const std::array<std::string_view, 32> CPUFeatureNames;
+extern TKZ_COREKIT_EXPORT const std::array<std::string_view, 32> CPUFeatureNames;
 
 // The four registers a CPUID leaf returns.
-struct TCPUIDRegs {
+struct TKZ_COREKIT_EXPORT TCPUIDRegs {
   uint32_t EAX = 0;
   uint32_t EBX = 0;
   uint32_t ECX = 0;
@@ -85,52 +86,52 @@ struct TCPUIDRegs {
 // Whether the processor has the CPUID instruction: the ID bit (0x200000) of
 // the flags register can be toggled. Always true on x86-64, false on
 // processors of other families.
-bool CPU_IDSupport();
+TKZ_COREKIT_EXPORT bool CPU_IDSupport();
 
 // Executes CPUID for Leaf (sub-leaf 0) after the checks described above.
-TCPUIDRegs ExecuteCPUID(uint32_t Leaf);
+TKZ_COREKIT_EXPORT TCPUIDRegs ExecuteCPUID(uint32_t Leaf);
 
 // The 12 characters of leaf 0 (EBX, EDX, ECX), e.g. "GenuineIntel" or
 // "AuthenticAMD"; "Unknown" when a zero byte makes it shorter than 12.
-std::string CPU_VendorString();
+TKZ_COREKIT_EXPORT std::string CPU_VendorString();
 
 // Number of processors the operating system has online:
 // sysconf(_SC_NPROCESSORS_ONLN). This is the count of the whole system, the
 // same number whichever processors the calling process is allowed to run on
 // (sched_getaffinity would count only those); it answers "how many
 // processors does this machine have", not "how many may I use". At least 1.
-int CPU_Count();
+TKZ_COREKIT_EXPORT int CPU_Count();
 
-uint32_t CPU_Signature();           // leaf 1 EAX
-uint32_t CPU_FeatureSet();          // leaf 1 EDX, bits as in TCPUFeatures
-uint32_t CPU_ExtendedFeatureSet();  // leaf 0x80000001 EDX
-int CPU_BrandID();                  // low byte of leaf 1 EBX
+TKZ_COREKIT_EXPORT uint32_t CPU_Signature();           // leaf 1 EAX
+TKZ_COREKIT_EXPORT uint32_t CPU_FeatureSet();          // leaf 1 EDX, bits as in TCPUFeatures
+TKZ_COREKIT_EXPORT uint32_t CPU_ExtendedFeatureSet();  // leaf 0x80000001 EDX
+TKZ_COREKIT_EXPORT int CPU_BrandID();                  // low byte of leaf 1 EBX
 
 // The fields of CPU_Signature (see the ...OfSignature functions below).
-int CPU_Type();
-bool CPU_OverDrive();  // processor type field = 1
-int CPU_Family();
-int CPU_ExFamily();
-int CPU_Model();
-int CPU_ExModel();
-int CPU_Stepping();
+TKZ_COREKIT_EXPORT int CPU_Type();
+TKZ_COREKIT_EXPORT bool CPU_OverDrive();  // processor type field = 1
+TKZ_COREKIT_EXPORT int CPU_Family();
+TKZ_COREKIT_EXPORT int CPU_ExFamily();
+TKZ_COREKIT_EXPORT int CPU_Model();
+TKZ_COREKIT_EXPORT int CPU_ExModel();
+TKZ_COREKIT_EXPORT int CPU_Stepping();
 
 // True when the floating-point unit gets x - (x / y) * y wrong for
 // x = 4195835, y = 3145727 in double precision (the division defect of early
 // Pentium processors); false on a correct unit.
-bool CPU_FDIVBugPresent();
+TKZ_COREKIT_EXPORT bool CPU_FDIVBugPresent();
 
 // The processor serial number as 24 upper-case hex digits: leaf 1 EAX, then
 // EDX and ECX of leaf 3. Empty when a query fails or when the processor does
 // not report the serial-number feature (cpuft_serial clear), since leaf 3
 // then holds no serial number; only a few Pentium III processors with the
 // feature enabled report one.
-std::string CPU_SerialNumber();
+TKZ_COREKIT_EXPORT std::string CPU_SerialNumber();
 
 // The brand string of leaves 0x80000002 to 0x80000004, without leading and
 // trailing blanks and control characters; "unknown" when a control
 // character remains inside it.
-std::string CPU_MarketName();
+TKZ_COREKIT_EXPORT std::string CPU_MarketName();
 
 // Clock frequency in MHz, measured with the time-stamp counter over ms
 // milliseconds of the monotonic clock (at least 1; smaller values measure
@@ -147,36 +148,36 @@ std::string CPU_MarketName();
 //
 // Raises ETKZCpuIdError when CPUID is missing, and "The processor has no
 // time-stamp counter" when cpuft_tsc is clear.
-float CPU_Speed(int ms);
+TKZ_COREKIT_EXPORT float CPU_Speed(int ms);
 
 // =================================================== decoding raw values
 
-int TypeOfSignature(uint32_t Signature);      // (Signature >> 12) and 3
-int FamilyOfSignature(uint32_t Signature);    // (Signature >> 8) and 0xF
-int ExFamilyOfSignature(uint32_t Signature);  // (Signature >> 20) and 0xFF
-int ModelOfSignature(uint32_t Signature);     // (Signature >> 4) and 0xF
-int ExModelOfSignature(uint32_t Signature);   // (Signature >> 16) and 0xF
-int SteppingOfSignature(uint32_t Signature);  // Signature and 0xF
+TKZ_COREKIT_EXPORT int TypeOfSignature(uint32_t Signature);      // (Signature >> 12) and 3
+TKZ_COREKIT_EXPORT int FamilyOfSignature(uint32_t Signature);    // (Signature >> 8) and 0xF
+TKZ_COREKIT_EXPORT int ExFamilyOfSignature(uint32_t Signature);  // (Signature >> 20) and 0xFF
+TKZ_COREKIT_EXPORT int ModelOfSignature(uint32_t Signature);     // (Signature >> 4) and 0xF
+TKZ_COREKIT_EXPORT int ExModelOfSignature(uint32_t Signature);   // (Signature >> 16) and 0xF
+TKZ_COREKIT_EXPORT int SteppingOfSignature(uint32_t Signature);  // Signature and 0xF
 
 // The CPUFeatureNames texts of the bits set in a leaf 1 EDX value, lowest
 // bit first.
-std::vector<std::string> FeatureNamesOfSet(uint32_t FeatureSet);
+TKZ_COREKIT_EXPORT std::vector<std::string> FeatureNamesOfSet(uint32_t FeatureSet);
 
 // Vendor text of leaf 0 registers: EBX, EDX, ECX, each lowest byte first;
 // "Unknown" when a zero byte makes it shorter than 12 characters.
-std::string VendorOfRegisters(uint32_t EBX, uint32_t EDX, uint32_t ECX);
+TKZ_COREKIT_EXPORT std::string VendorOfRegisters(uint32_t EBX, uint32_t EDX, uint32_t ECX);
 
 // Brand string of the 12 registers of leaves 0x80000002, 0x80000003 and
 // 0x80000004 (EAX, EBX, ECX, EDX of each, in this order): 48 characters,
 // each register lowest byte first, with the characters of codes <= 32 at
 // both ends removed; "unknown" when a character below 32 remains.
-std::string BrandOfRegisters(const std::array<uint32_t, 12>& Regs);
+TKZ_COREKIT_EXPORT std::string BrandOfRegisters(const std::array<uint32_t, 12>& Regs);
 
 // 24 upper-case hex digits: Signature, then EDX, then ECX (8 digits each).
-std::string SerialOfRegisters(uint32_t Signature, uint32_t EDX, uint32_t ECX);
+TKZ_COREKIT_EXPORT std::string SerialOfRegisters(uint32_t Signature, uint32_t EDX, uint32_t ECX);
 
 // MHz of Cycles time-stamp counts over ms milliseconds:
 // Cycles / (1 000 000 / (1000 / ms)), i.e. cycles per microsecond.
-float SpeedOfCycles(uint64_t Cycles, int ms);
+TKZ_COREKIT_EXPORT float SpeedOfCycles(uint64_t Cycles, int ms);
 
 }  // namespace tkz

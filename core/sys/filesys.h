@@ -21,6 +21,7 @@
 #include "core/platform/stream.h"
 #include "core/platform/stringlist.h"
 #include "core/platform/textfile.h"
+#include "core/types/corekit_export.h"
 #include "core/types/tkzbase.h"
 
 namespace tkz {
@@ -43,53 +44,55 @@ namespace tkz {
 
 // Path without its extension; the directory part is kept.
 // "C:\x\data.tar.gz" -> "C:\x\data.tar"; "C:\a.b\file" stays as it is.
-std::string StripExtension(std::string_view Path);
+TKZ_COREKIT_EXPORT std::string StripExtension(std::string_view Path);
 
 // The name part of Path: "C:\x\y.txt" -> "y.txt", "/x/y" -> "y".
-std::string StripPath(std::string_view Path);
+TKZ_COREKIT_EXPORT std::string StripPath(std::string_view Path);
 
 // Drive number of a path that starts with "<char>:": 0 for A (or a) up to
 // 25 for Z; 0 as well when that first character is not a letter ("1:").
 // -1 when the second character is not a colon (no drive).
-int ExtractDrive(std::string_view Path);
+TKZ_COREKIT_EXPORT int ExtractDrive(std::string_view Path);
 
 // The parent directory, ending with its separator ("\" or "/"). One trailing
 // separator of Path is ignored; "" when no other separator remains.
 // "C:\a\b\" and "C:\a\b" -> "C:\a\"; "C:\" -> ""; "/a" -> "/".
-std::string ParentDir(std::string_view Path);
+TKZ_COREKIT_EXPORT std::string ParentDir(std::string_view Path);
 
 // True for a drive root "x:\" and for this system's root "/", blanks at both
 // ends ignored: "c:\", " D:\ " and "/" are roots, "c:" and "/x" are not.
-bool IsRootDir(std::string_view Path);
+TKZ_COREKIT_EXPORT bool IsRootDir(std::string_view Path);
 
 // Path shortened for display: starting after the first separator ("\" if
 // the path has one, else "/"), the components are replaced one by one with
 // ".." while the result is MaxLen characters or longer. The last component
 // is never replaced. A path without separators is returned as it is.
 // ("C:\Program Files\Tools\app\file.txt", 20) -> "C:\..\..\..\file.txt".
-std::string AbridgeFilePath(std::string_view Path, int MaxLen);
+TKZ_COREKIT_EXPORT std::string AbridgeFilePath(std::string_view Path, int MaxLen);
 
 // FileName with Insertion placed before the FIRST dot of its name part (or
 // appended when the name part has no dot):
 // ("_old", "C:\d\data.tar.gz") -> "C:\d\data_old.tar.gz".
-std::string InsertBeforeFileExt(std::string_view Insertion, std::string_view FileName);
+TKZ_COREKIT_EXPORT std::string InsertBeforeFileExt(std::string_view Insertion,
+                                                   std::string_view FileName);
 
 // FileName with DefExt appended when FileName has no extension, with a dot
 // in between unless DefExt begins with one. An empty DefExt, or a FileName
 // that has an extension (even a lone trailing dot), leaves FileName as it is.
-std::string EnsureDefaultFileExt(std::string_view FileName, std::string_view DefExt);
+TKZ_COREKIT_EXPORT std::string EnsureDefaultFileExt(std::string_view FileName,
+                                                    std::string_view DefExt);
 
 // False when Name contains a forbidden character or is "." or ".."; true
 // otherwise (the empty string included).
-bool IsValidFileName(std::string_view Name);
+TKZ_COREKIT_EXPORT bool IsValidFileName(std::string_view Name);
 
 // Name with every forbidden character replaced by c; a result of "." becomes
 // c alone and ".." becomes c twice.
-std::string ReplaceInvalidFileNameChars(std::string_view Name, char c);
+TKZ_COREKIT_EXPORT std::string ReplaceInvalidFileNameChars(std::string_view Name, char c);
 
 // True when every character of Path is a short-name character or one of
 // ":", "\", "/" (the empty path is compliant).
-bool IsFN83CompliantPath(std::string_view Path);
+TKZ_COREKIT_EXPORT bool IsFN83CompliantPath(std::string_view Path);
 
 // True when Path is compliant (above) and each directory name and the base
 // name have at most 8 characters, the extension at most 9. The path is cut
@@ -97,7 +100,7 @@ bool IsFN83CompliantPath(std::string_view Path);
 // last separator, at the next dot; no piece may be longer than 9 characters,
 // its separator or dot included. "" is a short path.
 // "C:\DOCS\README.TXT" is short, "C:\DOCUMENTS\A.TXT" is not.
-bool IsDOS83Path(std::string_view Path);
+TKZ_COREKIT_EXPORT bool IsDOS83Path(std::string_view Path);
 
 // The absolute path of Path with every component spelled as the file system
 // spells it. "/" is the only separator here ("\" and ":" are ordinary
@@ -112,7 +115,7 @@ bool IsDOS83Path(std::string_view Path);
 // - This system has no drives: a Path that starts with a drive text
 //   ("C:" or "C:\...") names nothing here and is returned unchanged, as is
 //   the empty string, and any Path when the current directory is unknown.
-std::string DOSToWinPath(std::string_view Path);
+TKZ_COREKIT_EXPORT std::string DOSToWinPath(std::string_view Path);
 
 // Changes the case of the names of all entries that match PathMask, in the
 // mask's directory and, recursively, below it.
@@ -130,7 +133,7 @@ std::string DOSToWinPath(std::string_view Path);
 // Raises EInOutError, and stops, when a rename fails, when the new name
 // already belongs to another entry (that entry is never replaced), or when
 // a matching subdirectory cannot be read.
-void SetAllFilenameCase(std::string_view PathMask, bool ToUpper);
+TKZ_COREKIT_EXPORT void SetAllFilenameCase(std::string_view PathMask, bool ToUpper);
 
 // ================================================= files, folders and drives
 //
@@ -172,7 +175,7 @@ void SetAllFilenameCase(std::string_view PathMask, bool ToUpper);
 using TFileCopyProgress = std::function<void(int64_t Done, int64_t Total)>;
 // Progress of a tree copy: the current file's progress, the destination
 // name of the current file and the number of entries copied so far.
-using TFileTreeProgress =
+using TFileTreeProgress = TKZ_COREKIT_EXPORT
     std::function<void(int64_t Done, int64_t Total, const std::string& CurrentFile, int FileCount)>;
 // Feedback of the directory walkers: the directory about to be searched and
 // the number of files found so far.
@@ -208,8 +211,8 @@ using TStringFeedback = std::function<void(TObject* Sender, const std::string& m
 //   after the block being reported: Dest holds the blocks up to and
 //   including it, keeps the time of the copy, and the result is still 0;
 //   FileCopyAborted() then tells.
-int FileCopyFeedBk(const std::string& Source, const std::string& Dest, bool ClearReadOnly,
-                   const TFileCopyProgress& Progress = {});
+TKZ_COREKIT_EXPORT int FileCopyFeedBk(const std::string& Source, const std::string& Dest,
+                                      bool ClearReadOnly, const TFileCopyProgress& Progress = {});
 
 // Copies the contents of SourceDir into DestDir (created with missing
 // parents), recursively. Each regular file is copied with FileCopyFeedBk
@@ -225,26 +228,26 @@ int FileCopyFeedBk(const std::string& Source, const std::string& Dest, bool Clea
 // Returns 0, or the first failure: a FileCopyFeedBk code, -2 when a
 // directory or link cannot be created, -1 when a source directory cannot be
 // read; the walk goes on after a failure.
-int CopyFileTree(const std::string& SourceDir, const std::string& DestDir, bool ClearReadOnly,
-                 const TFileTreeProgress& Feedback = {});
+TKZ_COREKIT_EXPORT int CopyFileTree(const std::string& SourceDir, const std::string& DestDir,
+                                    bool ClearReadOnly, const TFileTreeProgress& Feedback = {});
 
 // Asks a running copy to stop after its current block (callable from a
 // progress callback or another thread).
-void AbortAnyFileCopying();
+TKZ_COREKIT_EXPORT void AbortAnyFileCopying();
 // True when the last FileCopyFeedBk or CopyFileTree was stopped by
 // AbortAnyFileCopying.
-bool FileCopyAborted();
+TKZ_COREKIT_EXPORT bool FileCopyAborted();
 
 // Copies the text file Source to Dest adding a line feed after every
 // carriage return that is not followed by one (a CR at the very end gets
 // one too). Raises EInOutError when a file cannot be opened or written.
-void EnsureCRLFInFile(const std::string& Source, const std::string& Dest);
+TKZ_COREKIT_EXPORT void EnsureCRLFInFile(const std::string& Source, const std::string& Dest);
 
 // ------------------------------------------------------ files and folders
 
 // Size of the file in bytes (64-bit), 0 for an existing entry that is not a
 // regular file, -1 when nothing of that name exists. Links are followed.
-int64_t GetFileSize(const std::string& FileName);
+TKZ_COREKIT_EXPORT int64_t GetFileSize(const std::string& FileName);
 
 // Moves every file matching FileMask to the trash, without asking, and
 // returns the number moved. Excluded: names starting with ".", directories
@@ -260,18 +263,18 @@ int64_t GetFileSize(const std::string& FileName);
 //   point);
 // - a name already in the trash gets ".2", ".3", ... before its extension.
 // A file that cannot be moved is left where it is and not counted.
-int MoveToRecycleBin(const std::string& FileMask);
+TKZ_COREKIT_EXPORT int MoveToRecycleBin(const std::string& FileMask);
 
 // Deletes every file matching FileMask (same exclusions as MoveToRecycleBin;
 // a link is removed, not its target) and returns the number deleted.
-int DeleteFiles(const std::string& FileMask);
+TKZ_COREKIT_EXPORT int DeleteFiles(const std::string& FileMask);
 
 // Deletes Dir with everything below it, depth first. A link inside is
 // removed as a link; when Dir itself is a link, only the link is removed.
 // FailedItem is "" on success, else the path of the first entry that could
 // not be deleted (Dir itself when it does not exist), and deleting stops
 // there.
-void DelDirTree(const std::string& Dir, std::string& FailedItem);
+TKZ_COREKIT_EXPORT void DelDirTree(const std::string& Dir, std::string& FailedItem);
 
 enum TTextfileType : uint8_t {
   tftUnicode_le,
@@ -289,14 +292,14 @@ enum TTextfileType : uint8_t {
 // four bytes reads as if padded with zeros, except that a two- or three-byte
 // file FF FE ... is UTF-16 LE, never UTF-32. Raises EInOutError when the
 // file cannot be opened.
-TTextfileType CheckTextFileType(const std::string& FileName);
+TKZ_COREKIT_EXPORT TTextfileType CheckTextFileType(const std::string& FileName);
 
 // True when the probe file "$%$LO%$.$$$" cannot be created in Dir (a free
 // variant of the name is used when a file of that name exists; it is never
 // overwritten). The probe is removed again.
-bool DirIsReadOnly(const std::string& Dir);
+TKZ_COREKIT_EXPORT bool DirIsReadOnly(const std::string& Dir);
 // DirIsReadOnly of the drive's root; true for a drive that does not exist.
-bool DiskIsReadOnly(uint8_t Drive);
+TKZ_COREKIT_EXPORT bool DiskIsReadOnly(uint8_t Drive);
 
 // Drive types, as the operating system reports them.
 inline constexpr int kDriveUnknown = 0;
@@ -308,49 +311,51 @@ inline constexpr int kDriveCDROM = 5;
 inline constexpr int kDriveRAMDisk = 6;
 
 // The folder that stands for drive 0 (A) to 25 (Z), "" when there is none.
-std::string DriveRootDir(uint8_t Drive);
+TKZ_COREKIT_EXPORT std::string DriveRootDir(uint8_t Drive);
 // Type of the drive: 0 for Drive > 25, kDriveNoRootDir for a drive that does
 // not exist; for the others by the mounted file system: network file systems
 // kDriveRemote, iso9660 and udf kDriveCDROM, tmpfs and ramfs (a root file
 // system in memory) kDriveRAMDisk, a device that /sys/block/<dev>/removable
 // marks kDriveRemovable, else kDriveFixed.
-int GetDiskDriveType(uint8_t Drive);
+TKZ_COREKIT_EXPORT int GetDiskDriveType(uint8_t Drive);
 // Clears List, then adds "C:", "D:", ... for every drive that exists.
-void BuildDriveList(TStringList* List);
+TKZ_COREKIT_EXPORT void BuildDriveList(TStringList* List);
 // Bytes free for the caller on the drive's file system, -1 on failure.
-int64_t DiskFreeExtended(uint8_t Drive);
+TKZ_COREKIT_EXPORT int64_t DiskFreeExtended(uint8_t Drive);
 
 // True when Dir holds no entry (or does not exist); false when it has one or
 // cannot be read.
-bool DirEmpty(const std::string& Dir);
+TKZ_COREKIT_EXPORT bool DirEmpty(const std::string& Dir);
 // True when Dir names an existing directory (links followed); "" gives false.
-bool DirExists(const std::string& Dir);
+TKZ_COREKIT_EXPORT bool DirExists(const std::string& Dir);
 
 // The first entry named like the name part of FileName (ignoring case, not a
 // directory) in the directory of FileName, else in its subdirectories depth
 // first in byte order of their names; the full name as spelled on disk, ""
 // when there is none.
-std::string FileDetect(const std::string& FileName);
+TKZ_COREKIT_EXPORT std::string FileDetect(const std::string& FileName);
 
 // Adds every entry matching FileMask that is not a directory (nor a link to
 // one) to List as directory part + name, the directory's files in byte order
 // of their names first; with Recurse, the subdirectories follow, depth first.
 // Feedback(directory, found so far) before each directory is searched.
 // Nothing happens when List is null.
-void ScanFilesToStrList(const std::string& FileMask, bool Recurse, TStringList* List,
-                        const TFileScanFeedback& Feedback = {});
+TKZ_COREKIT_EXPORT void ScanFilesToStrList(const std::string& FileMask, bool Recurse,
+                                           TStringList* List,
+                                           const TFileScanFeedback& Feedback = {});
 // The number of files ScanFilesToStrList would list.
-int CountFiles(const std::string& FileMask, bool Recurse, const TFileScanFeedback& Feedback = {});
+TKZ_COREKIT_EXPORT int CountFiles(const std::string& FileMask, bool Recurse,
+                                  const TFileScanFeedback& Feedback = {});
 
 // "/usr/lib", "/etc" and $TMPDIR (or "/tmp" when it is unset or no
 // directory), without a trailing "/"; "" when the directory is missing.
-std::string GetSystemDir();
-std::string GetWindowsDir();
-std::string GetTempDir();
+TKZ_COREKIT_EXPORT std::string GetSystemDir();
+TKZ_COREKIT_EXPORT std::string GetWindowsDir();
+TKZ_COREKIT_EXPORT std::string GetTempDir();
 
 // The value of the environment variable Name: an exact match first, else the
 // first whose name equals Name ignoring case; "" when there is none.
-std::string GetEnviroVar(const std::string& Name);
+TKZ_COREKIT_EXPORT std::string GetEnviroVar(const std::string& Name);
 
 // The command line (the desktop entry's Exec value, field codes such as %f
 // kept) of the default application for files with the extension Ext (given
@@ -366,52 +371,54 @@ std::string GetEnviroVar(const std::string& Name);
 //    desktop entry found in an applications folder wins;
 // 3. the Exec line of that entry's "[Desktop Entry]".
 // "" when any step finds nothing.
-std::string GetProgAssoc(const std::string& Ext);
+TKZ_COREKIT_EXPORT std::string GetProgAssoc(const std::string& Ext);
 
 // A pronounceable password from the process-wide random generator
 // (core/text/stringl.h): Length clamped to 4..14; a vowel first when Length
 // is odd, then consonant-vowel pairs, and a two-digit number inserted after
 // the sixth letter (Length + 2 characters in all).
-std::string InventPassword(int Length);
+TKZ_COREKIT_EXPORT std::string InventPassword(int Length);
 // The same; then each of the first Length characters that is a lower-case
 // letter becomes upper case with probability 1/2 (MixedCase), and each of
 // them is replaced with probability 0.2 by one of "_!$%#=" or a digit, all
 // sixteen equally likely (SpecialChars).
-std::string InventPassword(int Length, bool MixedCase, bool SpecialChars);
+TKZ_COREKIT_EXPORT std::string InventPassword(int Length, bool MixedCase, bool SpecialChars);
 
 // ------------------------------------------------------------- text files
 
 // Skips bytes below "!" and returns the following run of bytes from "!"
 // upwards; the byte that ends the run is consumed. "" at the end of the file.
-std::string ReadNextWordInTextFile(TTextFile& F);
+TKZ_COREKIT_EXPORT std::string ReadNextWordInTextFile(TTextFile& F);
 
 // Appends Line and CR LF to the file, creating it when it does not exist.
 // Any other failure raises EInOutError (an existing file is never replaced).
-void AppendToTextFile(const std::string& FileName, const std::string& Line);
-void AppendToTextFile(const std::string& FileName, const TStringList* Lines);
+TKZ_COREKIT_EXPORT void AppendToTextFile(const std::string& FileName, const std::string& Line);
+TKZ_COREKIT_EXPORT void AppendToTextFile(const std::string& FileName, const TStringList* Lines);
 
 // The last N lines of the file, oldest first; when the file has fewer, the
 // first entries are "". TotalLines is the number of lines. The file is
 // rewound before and after (it must be assigned; it is opened for reading).
 // An empty result for N <= 0.
-TStrArray ReadLastNLinesOfTextFile(TTextFile& F, int N, int& TotalLines);
-TStrArray ReadLastNLinesOfTextFile(const std::string& FileName, int N, int& TotalLines);
+TKZ_COREKIT_EXPORT TStrArray ReadLastNLinesOfTextFile(TTextFile& F, int N, int& TotalLines);
+TKZ_COREKIT_EXPORT TStrArray ReadLastNLinesOfTextFile(const std::string& FileName, int N,
+                                                      int& TotalLines);
 
 // The number of lines; Feedback(nullptr, lines so far, 0) after every 1000th
 // line. The file is rewound before and after.
-int CountLinesInTextFile(TTextFile& F, TLineCountFeedback Feedback = nullptr);
-int CountLinesInTextFile(const std::string& FileName, TLineCountFeedback Feedback = nullptr);
+TKZ_COREKIT_EXPORT int CountLinesInTextFile(TTextFile& F, TLineCountFeedback Feedback = nullptr);
+TKZ_COREKIT_EXPORT int CountLinesInTextFile(const std::string& FileName,
+                                            TLineCountFeedback Feedback = nullptr);
 
 // The 1-based character offset of s in the file, line ends not counted, or 0
 // when s is not found within the first MaxChars characters (or s is "").
 // IgnoreCase compares Windows-1252 lower case.
-int DetectStringInFile(const std::string& FileName, const std::string& s, bool IgnoreCase,
-                       int MaxChars);
+TKZ_COREKIT_EXPORT int DetectStringInFile(const std::string& FileName, const std::string& s,
+                                          bool IgnoreCase, int MaxChars);
 
 // The position of s in the first line that contains it, Line being that line
 // as read; 0 and "" when no line does (or s is "").
-int FindFirstMatchInTextFile(const std::string& FileName, const std::string& s, bool IgnoreCase,
-                             std::string& Line);
+TKZ_COREKIT_EXPORT int FindFirstMatchInTextFile(const std::string& FileName, const std::string& s,
+                                                bool IgnoreCase, std::string& Line);
 
 // Reads the four header lines of a plain-text data file:
 //   title / N1 (rest of the line ignored) / N2 / four words TRUE or FALSE.
@@ -422,9 +429,9 @@ int FindFirstMatchInTextFile(const std::string& FileName, const std::string& s, 
 // Reading stops at the first fault. Lines end at LF (a CR before it is
 // dropped). The stream overload leaves the stream after the last line read.
 // Raises EInOutError when the file cannot be opened.
-int ReadHeaderOfASC(const std::string& FileName, std::string& Title, int& N1, int& N2, bool& F1,
-                    bool& F2, bool& F3, bool& F4);
-int ReadHeaderOfASC(TStream* Stream, std::string& Title, int& N1, int& N2, bool& F1, bool& F2,
-                    bool& F3, bool& F4);
+TKZ_COREKIT_EXPORT int ReadHeaderOfASC(const std::string& FileName, std::string& Title, int& N1,
+                                       int& N2, bool& F1, bool& F2, bool& F3, bool& F4);
+TKZ_COREKIT_EXPORT int ReadHeaderOfASC(TStream* Stream, std::string& Title, int& N1, int& N2,
+                                       bool& F1, bool& F2, bool& F3, bool& F4);
 
 }  // namespace tkz

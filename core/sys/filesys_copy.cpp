@@ -13,7 +13,7 @@
 
 #include "core/platform/stream.h"
 #include "core/sys/filesys.h"
-#include "core/sys/filesys_walk.h"
+#include "core/sys/filesys_walk_internal.h"
 
 namespace tkz {
 

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "core/platform/classes.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
@@ -36,7 +37,7 @@ inline constexpr TModalResult mrNo = 7;
 // What the save dialog is shown with. Filter is in the classic form
 // "Text files (*.txt)|*.txt|All files|*" (name and pattern alternating,
 // several patterns separated by ";"); FilterIndex counts from 1.
-struct TSaveDialogRequest {
+struct TKZ_COREKIT_EXPORT TSaveDialogRequest {
   std::string Filter;
   std::string Title;
   std::string InitialDir;
@@ -46,14 +47,14 @@ struct TSaveDialogRequest {
 
 // What the user did: Accepted with the chosen FileName and FilterIndex, or
 // cancelled (ErrorCode 0) or failed (ErrorCode the dialog's error number).
-struct TSaveDialogResult {
+struct TKZ_COREKIT_EXPORT TSaveDialogResult {
   bool Accepted = false;
   std::string FileName;
   int FilterIndex = 1;
   uint32_t ErrorCode = 0;
 };
 
-class TSaveDialogProvider {
+class TKZ_COREKIT_EXPORT TSaveDialogProvider {
  public:
   virtual ~TSaveDialogProvider() = default;
   virtual TSaveDialogResult Run(const TSaveDialogRequest& Request) = 0;
@@ -64,20 +65,20 @@ inline constexpr uint32_t kDialogFailure = 0xFFFF;
 
 // Installs the provider that TUnivSaveDialog uses with UseStandardDialog;
 // null restores the standard one.
-void SetSaveDialogProvider(std::shared_ptr<TSaveDialogProvider> Provider);
-std::shared_ptr<TSaveDialogProvider> GetSaveDialogProvider();
+TKZ_COREKIT_EXPORT void SetSaveDialogProvider(std::shared_ptr<TSaveDialogProvider> Provider);
+TKZ_COREKIT_EXPORT std::shared_ptr<TSaveDialogProvider> GetSaveDialogProvider();
 
 using TOnFileSelectEvent =
-    std::function<void(TObject* Sender, const std::string& Parameters, TModalResult& UserAction,
-                       std::string& SelectedFileName)>;
-using TOnFileCheckEvent =
+    TKZ_COREKIT_EXPORT std::function<void(TObject* Sender, const std::string& Parameters,
+                                          TModalResult& UserAction, std::string& SelectedFileName)>;
+using TOnFileCheckEvent = TKZ_COREKIT_EXPORT
     std::function<void(TObject* Sender, const std::string& FileName, bool& FileDoesExist)>;
-using TOnOverwriteEvent =
+using TOnOverwriteEvent = TKZ_COREKIT_EXPORT
     std::function<void(TObject* Sender, const std::string& FileName, TModalResult& OverwriteReply)>;
-using TOnForbiddenDirEvent =
+using TOnForbiddenDirEvent = TKZ_COREKIT_EXPORT
     std::function<void(TObject* Sender, const std::string& Path, TModalResult& ForbiddenDirReply)>;
 
-class TUnivSaveDialog : public TComponent {
+class TKZ_COREKIT_EXPORT TUnivSaveDialog : public TComponent {
  public:
   explicit TUnivSaveDialog(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
   std::string ClassName() const override { return "TUnivSaveDialog"; }

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "core/sys/filesys.h"
-#include "core/sys/filesys_walk.h"
+#include "core/sys/filesys_walk_internal.h"
 #include "core/text/charcase.h"
 
 namespace tkz {

@@ -12,7 +12,7 @@
 #include <ctime>
 #include <string>
 
-#include "core/sys/filesys_walk.h"
+#include "core/sys/filesys_walk_internal.h"
 
 namespace tkz::fswalk {
 

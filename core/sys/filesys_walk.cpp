@@ -1,6 +1,6 @@
 // Shared helpers of the filesys directory walkers.
 
-#include "core/sys/filesys_walk.h"
+#include "core/sys/filesys_walk_internal.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -6,12 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/types/corekit_export.h"
+
 namespace tkz {
 
-char AnsiUpperChar(char c);
-char AnsiLowerChar(char c);
-std::string AnsiUpperCase(std::string_view s);
-std::string AnsiLowerCase(std::string_view s);
+TKZ_COREKIT_EXPORT char AnsiUpperChar(char c);
+TKZ_COREKIT_EXPORT char AnsiLowerChar(char c);
+TKZ_COREKIT_EXPORT std::string AnsiUpperCase(std::string_view s);
+TKZ_COREKIT_EXPORT std::string AnsiLowerCase(std::string_view s);
 
 inline char AsciiUpperChar(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
@@ -19,10 +21,10 @@ inline char AsciiUpperChar(char c) {
 inline char AsciiLowerChar(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
-std::string AsciiUpperCase(std::string_view s);
-std::string AsciiLowerCase(std::string_view s);
+TKZ_COREKIT_EXPORT std::string AsciiUpperCase(std::string_view s);
+TKZ_COREKIT_EXPORT std::string AsciiLowerCase(std::string_view s);
 
 // True when s1 and s2 are equal ignoring Windows-1252 case.
-bool AnsiSameText(std::string_view s1, std::string_view s2);
+TKZ_COREKIT_EXPORT bool AnsiSameText(std::string_view s1, std::string_view s2);
 
 }  // namespace tkz

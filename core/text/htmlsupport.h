@@ -33,6 +33,7 @@
 
 #include "core/platform/classes.h"
 #include "core/platform/stream.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
@@ -41,19 +42,19 @@ namespace tkz {
 // s with each URL-reserved character ! * ' ( ) ; : & = + $ , / ? % # [ ] @ and
 // the blank replaced by "%" and its code as two upper-case hexadecimal digits;
 // every other byte is kept. URLEncode("50% off!") is "50%25%20off%21".
-std::string URLEncode(std::string_view s);
+TKZ_COREKIT_EXPORT std::string URLEncode(std::string_view s);
 
 // Every "%" followed by two hexadecimal digits (either case) replaced by the
 // byte of that code; a "%" without two hexadecimal digits after it is kept
 // ("%4" and "%zz" stay as they are). The text is decoded once, so that
 // URLDecode(URLEncode(s)) == s for every s: URLDecode("%2541") is "%41".
-std::string URLDecode(std::string_view s);
+TKZ_COREKIT_EXPORT std::string URLDecode(std::string_view s);
 
 // The directory part of an HTTP address: the text after the first "http://"
 // (any letter case; text before it is dropped as well) up to and including
 // the last "/". ExtractHTTPPath("http://a.org/b/c.htm") is "a.org/b/". A text
 // without "/" after the prefix has no directory part and gives "".
-std::string ExtractHTTPPath(std::string_view URL);
+TKZ_COREKIT_EXPORT std::string ExtractHTTPPath(std::string_view URL);
 
 // ------------------------------------------------------------ word counts
 
@@ -64,7 +65,7 @@ std::string ExtractHTTPPath(std::string_view URL);
 // run starting with a digit does not count. A run that reaches the end of s
 // is not counted. InTag is the tag state at the start and, on return, at the
 // end of s, so a document can be counted in pieces (split at separators).
-int CountWordsHTML(std::string_view s, bool SkipNumbers, bool& InTag);
+TKZ_COREKIT_EXPORT int CountWordsHTML(std::string_view s, bool SkipNumbers, bool& InTag);
 
 // --------------------------------------------------- character references
 
@@ -73,23 +74,23 @@ int CountWordsHTML(std::string_view s, bool SkipNumbers, bool& InTag);
 // numeric reference for the Windows-1252 characters 128 to 159 ("&#8364;" for
 // the euro sign, byte 128); any other byte (including the five bytes that the
 // code page leaves undefined) is returned as a one-character string.
-std::string AnsiToHTMLEntity(char c);
+TKZ_COREKIT_EXPORT std::string AnsiToHTMLEntity(char c);
 
 // The character a single reference stands for, as a one-character string
 // ("&eacute;" gives "\xE9", "&#65;" and "&#x41;" give "A"). The whole of
 // Entity must be one reference, "&" and ";" included; anything else (an
 // unknown name, a missing ";", surrounding text) is returned unchanged.
-std::string HTMLEntityToAnsi(std::string_view Entity);
+TKZ_COREKIT_EXPORT std::string HTMLEntityToAnsi(std::string_view Entity);
 
 // s with every character that has a reference (see AnsiToHTMLEntity)
 // replaced by it, so that the text can be placed in an HTML page or an
 // attribute value in double quotes and shows as itself.
-std::string MakeStringHTMLCompatible(std::string_view s);
+TKZ_COREKIT_EXPORT std::string MakeStringHTMLCompatible(std::string_view s);
 
 // s with every reference that HTMLEntityToAnsi resolves replaced by its
 // character, in one left-to-right pass ("&amp;lt;" gives "&lt;"). References
 // it does not know, and "&" without a closing ";", are kept as they are.
-std::string ResolveHTMLEntities(std::string_view s);
+TKZ_COREKIT_EXPORT std::string ResolveHTMLEntities(std::string_view s);
 
 // ------------------------------------------------------------ page frames
 
@@ -100,19 +101,19 @@ std::string ResolveHTMLEntities(std::string_view s);
 // when OpenBody is true, "<body" followed by a blank and BodyAttributes (when
 // not empty) and ">". Title, Author and Keywords are written through
 // MakeStringHTMLCompatible; BodyAttributes is markup and is written as given.
-std::string DefaultHTMLHead(std::string_view Title, std::string_view Author,
-                            std::string_view Keywords, std::string_view BodyAttributes,
-                            bool OpenBody);
+TKZ_COREKIT_EXPORT std::string DefaultHTMLHead(std::string_view Title, std::string_view Author,
+                                               std::string_view Keywords,
+                                               std::string_view BodyAttributes, bool OpenBody);
 
 // The end of a page: "</body>\n</html>\n" when CloseBody is true, else
 // "</html>\n".
-std::string DefaultHTMLFoot(bool CloseBody);
+TKZ_COREKIT_EXPORT std::string DefaultHTMLFoot(bool CloseBody);
 
 // The content of the body element of s: the text after the ">" of the first
 // "<body" tag (any letter case, followed by ">" or white space) up to the
 // last "</body>" (any case), or up to the end when there is none. A text
 // without a body tag is returned whole; a body tag without its ">" gives "".
-std::string ExtractHTMLBody(std::string_view s);
+TKZ_COREKIT_EXPORT std::string ExtractHTMLBody(std::string_view s);
 
 // The body of s (ExtractHTMLBody) as plain text: comments, tags and the
 // content of <script> and <style> elements are removed; each run of white
@@ -122,7 +123,7 @@ std::string ExtractHTMLBody(std::string_view s);
 // finally references are resolved (ResolveHTMLEntities), so "&lt;b&gt;"
 // becomes the text "<b>". A "<" not followed by a letter, "/", "!" or "?" is
 // text; an unterminated tag runs to the end of s.
-std::string ConvertHTMLBodyToText(std::string_view s, char LineBreak);
+TKZ_COREKIT_EXPORT std::string ConvertHTMLBodyToText(std::string_view s, char LineBreak);
 
 // ---------------------------------------------------------- THtmlProducer
 
@@ -137,7 +138,7 @@ using TOnHTMLTagEvent = std::function<void(TObject* Sender, const std::string& T
 // Convert copies the template to the result, replacing each tag with the text
 // that OnHTMLTag gives for it; without a handler a template converts to
 // itself. A tag without its ">" runs to the end of the template.
-class THtmlProducer : public TComponent {
+class TKZ_COREKIT_EXPORT THtmlProducer : public TComponent {
  public:
   explicit THtmlProducer(TComponent* AOwner = nullptr);
   ~THtmlProducer() override;

@@ -56,12 +56,13 @@
 #include <string>
 
 #include "core/platform/classes.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
 enum TGrepTokenAct : uint8_t { taNormal, taAnyByte, taEol, taBol, taSet, taMult0, taMult1, taOpti };
 
-struct TGrepToken {
+struct TKZ_COREKIT_EXPORT TGrepToken {
   TGrepTokenAct Action = taNormal;
   // taNormal: number of literal characters; taSet: -1; quantified tokens: -1
   // for a set, 0 for any byte, n > 0 for a literal string of n characters.
@@ -74,9 +75,9 @@ struct TGrepToken {
 };
 
 // The text of compile error code (1..11); "" for 0 or an unknown code.
-std::string GrepErrorText(int Code);
+TKZ_COREKIT_EXPORT std::string GrepErrorText(int Code);
 
-class TGrep : public TComponent {
+class TKZ_COREKIT_EXPORT TGrep : public TComponent {
  public:
   static constexpr int kMaxTokens = 64;
   static constexpr int kErrTooManyTokens = 10;

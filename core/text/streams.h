@@ -33,6 +33,7 @@
 #include <string_view>
 
 #include "core/platform/stream.h"
+#include "core/types/corekit_export.h"
 
 namespace tkz {
 
@@ -48,14 +49,14 @@ inline constexpr size_t kMaxTagLength = size_t{16} << 20;
 // ------------------------------------------------------------------ writers
 
 // The bytes of s, no terminator.
-void WriteStringStream(TStream* Stream, std::string_view s);
+TKZ_COREKIT_EXPORT void WriteStringStream(TStream* Stream, std::string_view s);
 // s followed by CR LF.
-void WriteLnStream(TStream* Stream, std::string_view s);
-void WriteLongintToStream(TStream* Stream, int32_t v);
-void WriteSingleToStream(TStream* Stream, float v);
-void WriteDoubleToStream(TStream* Stream, double v);
+TKZ_COREKIT_EXPORT void WriteLnStream(TStream* Stream, std::string_view s);
+TKZ_COREKIT_EXPORT void WriteLongintToStream(TStream* Stream, int32_t v);
+TKZ_COREKIT_EXPORT void WriteSingleToStream(TStream* Stream, float v);
+TKZ_COREKIT_EXPORT void WriteDoubleToStream(TStream* Stream, double v);
 // 10 bytes.
-void WriteExtendedToStream(TStream* Stream, long double v);
+TKZ_COREKIT_EXPORT void WriteExtendedToStream(TStream* Stream, long double v);
 
 // ------------------------------------------------------------------ readers
 
@@ -63,36 +64,37 @@ void WriteExtendedToStream(TStream* Stream, long double v);
 // Mode's terminator; then a final CR or LF is removed, and once more (so
 // "abc" CR LF in mode 4 gives "abc"). When the data ends first, EndOfStream is
 // true and the line is returned as read; otherwise EndOfStream is false.
-std::string ReadLnStream(TStream* Stream, bool& EndOfStream, int Mode);
+TKZ_COREKIT_EXPORT std::string ReadLnStream(TStream* Stream, bool& EndOfStream, int Mode);
 
 // Exactly 4, 4, 8 or 10 bytes. Error is false on success; when fewer bytes
 // remain they are consumed, Error is true and the value (0) means nothing.
-int32_t ReadLongintFromStream(TStream* Stream, bool& Error);
-float ReadSingleFromStream(TStream* Stream, bool& Error);
-double ReadDoubleFromStream(TStream* Stream, bool& Error);
-long double ReadExtendedFromStream(TStream* Stream, bool& Error);
+TKZ_COREKIT_EXPORT int32_t ReadLongintFromStream(TStream* Stream, bool& Error);
+TKZ_COREKIT_EXPORT float ReadSingleFromStream(TStream* Stream, bool& Error);
+TKZ_COREKIT_EXPORT double ReadDoubleFromStream(TStream* Stream, bool& Error);
+TKZ_COREKIT_EXPORT long double ReadExtendedFromStream(TStream* Stream, bool& Error);
 
 // Reads bytes until one equals b (true; the stream stands just after it) or
 // the data ends (false).
-bool FindInStream(TStream* Stream, uint8_t b);
+TKZ_COREKIT_EXPORT bool FindInStream(TStream* Stream, uint8_t b);
 
 // The rest of the stream as little-endian 16-bit text whose code points lie
 // below 256: the low byte of every unit (a trailing odd byte is ignored).
-std::string StreamAsString(TStream* Stream);
+TKZ_COREKIT_EXPORT std::string StreamAsString(TStream* Stream);
 // All remaining bytes.
-std::string StreamAsByteString(TStream* Stream);
+TKZ_COREKIT_EXPORT std::string StreamAsByteString(TStream* Stream);
 
 // The text up to and including the first occurrence of Target (compared
 // ignoring case; the text keeps its case). Found: Status 0 and the stream
 // stands just after Target. Not found: Status -1, the whole rest of the data
 // is returned and the stream stands at its end. An empty Target is found at
 // once: Status 0, "" and the stream unmoved.
-std::string ReadStreamUntil(TStream* Stream, std::string_view Target, int& Status);
+TKZ_COREKIT_EXPORT std::string ReadStreamUntil(TStream* Stream, std::string_view Target,
+                                               int& Status);
 
 // Skips blanks, CR and LF (not tabs), takes one optional sign and decimal
 // digits. The byte after the digits is consumed. No digits give 0; overflow
 // wraps around modulo 2^32 and is not reported.
-int32_t ScanStreamDecimal(TStream* Stream);
+TKZ_COREKIT_EXPORT int32_t ScanStreamDecimal(TStream* Stream);
 
 // A floating-point number read by a small state machine: blanks, tabs, CR and
 // LF before it are skipped; then an optional sign, digits with one decimal
@@ -102,11 +104,11 @@ int32_t ScanStreamDecimal(TStream* Stream);
 // the result is clamped to +-uc_MaxDouble. Numbers of any length are read in
 // bounded memory; digits beyond the 4000th significant one do not change the
 // result.
-long double ScanStreamFPNum(TStream* Stream, bool AllowExponent, int DecPMode);
+TKZ_COREKIT_EXPORT long double ScanStreamFPNum(TStream* Stream, bool AllowExponent, int DecPMode);
 
 // The number of LF bytes from the position to the end; the stream is left at
 // its end.
-int64_t CountLinesInStream(TStream* Stream);
+TKZ_COREKIT_EXPORT int64_t CountLinesInStream(TStream* Stream);
 
 // ---------------------------------------------------------------- tag scans
 
@@ -127,44 +129,48 @@ int64_t CountLinesInStream(TStream* Stream);
 //   index with Attributes and Contents empty: a truncated tag is never
 //   reported as found.
 // See kMaxTagLength for very long tags.
-int ReadNextTagInStream(TStream* Stream, std::span<const std::string> TagList,
-                        std::string& Attributes, std::string& Contents);
-int ReadNextTagInStream(TStream* Stream, std::initializer_list<std::string_view> TagList,
-                        std::string& Attributes, std::string& Contents);
+TKZ_COREKIT_EXPORT int ReadNextTagInStream(TStream* Stream, std::span<const std::string> TagList,
+                                           std::string& Attributes, std::string& Contents);
+TKZ_COREKIT_EXPORT int ReadNextTagInStream(TStream* Stream,
+                                           std::initializer_list<std::string_view> TagList,
+                                           std::string& Attributes, std::string& Contents);
 
 // One tag as ReadNextTagInStream reads it, with its lower-case name (a
 // closing tag's begins with "/"; "" for "<name/>" without a blank). Complete
 // is false when the data ended before the tag's ">" (Index is then the
 // sentinel's and the rest is empty).
-struct TTagRead {
+struct TKZ_COREKIT_EXPORT TTagRead {
   int Index = -1;
   bool Complete = false;
   std::string Name, Attributes, Contents;
 };
-TTagRead ReadTagFromStream(TStream* Stream, std::span<const std::string> TagList);
+TKZ_COREKIT_EXPORT TTagRead ReadTagFromStream(TStream* Stream,
+                                              std::span<const std::string> TagList);
 
 // The same on a text file open for reading, except that Contents is gathered
 // in pieces that end with ">": text after the last ">" before the end of the
 // file is dropped.
-int ReadNextTagInTextFile(TTextFile& F, std::span<const std::string> TagList,
-                          std::string& Attributes, std::string& Contents);
-int ReadNextTagInTextFile(TTextFile& F, std::initializer_list<std::string_view> TagList,
-                          std::string& Attributes, std::string& Contents);
+TKZ_COREKIT_EXPORT int ReadNextTagInTextFile(TTextFile& F, std::span<const std::string> TagList,
+                                             std::string& Attributes, std::string& Contents);
+TKZ_COREKIT_EXPORT int ReadNextTagInTextFile(TTextFile& F,
+                                             std::initializer_list<std::string_view> TagList,
+                                             std::string& Attributes, std::string& Contents);
 
 // The value of attribute AttrName (ignoring case) in Attributes, a run of
 // name=value pairs as ReadNextTagInStream returns it; values are plain
 // (ending at a blank) or in double quotes. "" when the attribute is absent,
 // has no value, or the pairs before it are malformed ("a==1", a quote in a
 // name). Single quotes have no meaning.
-std::string ScanForXMLAttrib(std::string_view Attributes, std::string_view AttrName);
+TKZ_COREKIT_EXPORT std::string ScanForXMLAttrib(std::string_view Attributes,
+                                                std::string_view AttrName);
 
 // Finds the next opening or empty-element tag named Tag (ignoring case) at
 // any depth: unlike ReadNextTagInStream, the contents of other elements are
 // searched too. On success returns true with Attributes and Contents as
 // ReadNextTagInStream gives them, the stream standing after the element. At
 // the end of the data returns false with both empty.
-bool ScanStreamForXMLTag(TStream* Stream, std::string_view Tag, std::string& Attributes,
-                         std::string& Contents);
+TKZ_COREKIT_EXPORT bool ScanStreamForXMLTag(TStream* Stream, std::string_view Tag,
+                                            std::string& Attributes, std::string& Contents);
 
 // Reads up to the next tag whose name (as ReadNextTagInStream derives it:
 // "/name" for a closing tag) is in TagList, at any depth, and leaves the
@@ -172,14 +178,16 @@ bool ScanStreamForXMLTag(TStream* Stream, std::string_view Tag, std::string& Att
 // Index is the entry's index from 0. Returns the text skipped before the
 // tag. At the end of the data Index is -1, the whole text read is returned
 // and the stream stands at its end.
-std::string ReadStreamUntilTagList(TStream* Stream, std::span<const std::string> TagList,
-                                   int& Index);
+TKZ_COREKIT_EXPORT std::string ReadStreamUntilTagList(TStream* Stream,
+                                                      std::span<const std::string> TagList,
+                                                      int& Index);
 
 // Clears Target and copies into it, each ended by CR LF, the lines of Stream
 // (from its position; LF ends a line, a CR before it is dropped) that contain
 // at least one of List's strings, ignoring case. Empty entries of List match
 // nothing. Target is left at position 0. Returns the number of lines copied.
-int ExtractFromStream(TStream* Stream, TMemoryStream& Target, const TStringList& List);
+TKZ_COREKIT_EXPORT int ExtractFromStream(TStream* Stream, TMemoryStream& Target,
+                                         const TStringList& List);
 
 // Called with each occurrence found and the replacement about to be used,
 // which it may change.
@@ -192,14 +200,14 @@ using TReplaceCallback = std::function<void(const std::string& Found, std::strin
 // sees each occurrence and may change its replacement. Returns the number of
 // replacements; the stream is left at position 0. An empty SearchStr
 // replaces nothing.
-int SearchAndReplace(TMemoryStream& Stream, std::string_view SearchStr, std::string_view ReplStr,
-                     bool IgnoreCase, int64_t StartPos, int MaxCount,
-                     const TReplaceCallback& OnReplace = {});
+TKZ_COREKIT_EXPORT int SearchAndReplace(TMemoryStream& Stream, std::string_view SearchStr,
+                                        std::string_view ReplStr, bool IgnoreCase, int64_t StartPos,
+                                        int MaxCount, const TReplaceCallback& OnReplace = {});
 
 // ------------------------------------------------------------ TMixedFStream
 
 // A file stream that mixes text lines with binary numbers.
-class TMixedFStream : public TFileStream {
+class TKZ_COREKIT_EXPORT TMixedFStream : public TFileStream {
  public:
   // Opens or creates the file as TFileStream does.
   TMixedFStream(const std::string& FileName, uint16_t Mode) : TFileStream(FileName, Mode) {}

@@ -42,6 +42,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/types/corekit_export.h"
 #include "core/types/tkzbase.h"
 #include "core/types/variant.h"
 
@@ -50,7 +51,7 @@ namespace tkz {
 // ------------------------------------------------------------ shared types
 
 // A set of byte values (all 256 codes of Windows-1252).
-class TCharSet {
+class TKZ_COREKIT_EXPORT TCharSet {
  public:
   constexpr TCharSet() = default;
   // The set of the bytes of chars (embedded NULs count).
@@ -92,33 +93,33 @@ enum TQuotedStrState : uint8_t { vsStart, vs1stQuote, vsQuote, vsNormal, vsEnd }
 // instead of blanks, a minus sign moving to the first column:
 // strff(-3.5, -8, 2) is "-0003.50". |FieldWidth| and Decimals are limited to
 // 255. Non-finite values are never zero-padded.
-std::string strff(long double x, int FieldWidth, int Decimals);
+TKZ_COREKIT_EXPORT std::string strff(long double x, int FieldWidth, int Decimals);
 
 // As strff, with a "+" for x >= 0: the blank just before the number becomes
 // "+"; with no leading blank a "+" is prepended, except that a leading padding
 // "0" (one not followed by ".") is replaced: strffForcePlus(3.5, -8, 2) is
 // "+0003.50", strffForcePlus(3.5, 4, 2) is "+3.50".
-std::string strffForcePlus(long double x, int FieldWidth, int Decimals);
+TKZ_COREKIT_EXPORT std::string strffForcePlus(long double x, int FieldWidth, int Decimals);
 
 // Fixed form with Decimals (0..8) decimals, right-aligned and blank-padded in
 // FieldWidth characters (widened when too narrow), when |x| <= L(Decimals)
 // (999999999, 9999999.9, ..., 0.99999999: nine significant digits) and
 // |x| >= 10^-Decimals or x = 0; otherwise, and for Decimals outside 0..8,
 // strff(x, FieldWidth + 6, -2). A negative FieldWidth counts as 0.
-std::string FormatData(double x, int FieldWidth, int Decimals);
+TKZ_COREKIT_EXPORT std::string FormatData(double x, int FieldWidth, int Decimals);
 
 // x with SigDigits significant digits in FieldWidth columns: fixed form when
 // the digits fit, else strff(x, max(FieldWidth, SigDigits + 6), -2).
 // SigDigits is clamped to 1..18. With Strip, blanks at both ends are removed.
-std::string SigDigStr(double x, int FieldWidth, int SigDigits);
-std::string SigDigStr(double x, int FieldWidth, int SigDigits, bool Strip);
+TKZ_COREKIT_EXPORT std::string SigDigStr(double x, int FieldWidth, int SigDigits);
+TKZ_COREKIT_EXPORT std::string SigDigStr(double x, int FieldWidth, int SigDigits, bool Strip);
 
 // Compact text of x without blanks: fixed form with SigDigits significant
 // digits when 10^-1 < |x| < 10^(SigDigits-1) (or x = 0), short scientific
 // otherwise. SigDigits is clamped to 2..16. With DecimalComma every "."
 // becomes ",".
-std::string AutoFormatData(double x, int SigDigits);
-std::string AutoFormatData(double x, int SigDigits, bool DecimalComma);
+TKZ_COREKIT_EXPORT std::string AutoFormatData(double x, int SigDigits);
+TKZ_COREKIT_EXPORT std::string AutoFormatData(double x, int SigDigits, bool DecimalComma);
 
 // Seconds as time text; negative and NaN Seconds count as 0. Fields:
 // h = whole hours (not wrapped), m = minutes, s = seconds, c = hundredths,
@@ -129,25 +130,25 @@ std::string AutoFormatData(double x, int SigDigits, bool DecimalComma);
 //   3: " 5h07'09\""    4: "hh:mm"      5: twelve-hour clock of the hour of
 //   the day (h mod 24): " 1:30p", "12:05a"
 //   any other Mode: "".
-std::string TimeString(double Seconds, uint8_t Mode);
+TKZ_COREKIT_EXPORT std::string TimeString(double Seconds, uint8_t Mode);
 
 // ------------------------------------------------ booleans and tri-states
 
 // Text of b in one of eight notations: 0 "TRUE"/"FALSE", 1 "T"/"F",
 // 2 ".T."/".F.", 3 "1"/"0", 4 "-1"/"0", 5 "FF"/"00", 6 "YES"/"NO",
 // 7 "GOOD"/"BAD"; any other Mode as 0.
-std::string BoolToStr(bool b, int Mode);
+TKZ_COREKIT_EXPORT std::string BoolToStr(bool b, int Mode);
 
 // s1 when b is true, else s2.
-std::string BinString(bool b, std::string_view s1, std::string_view s2);
+TKZ_COREKIT_EXPORT std::string BinString(bool b, std::string_view s1, std::string_view s2);
 
 // Case-insensitive, blanks at both ends ignored: "true", "1", "+1", "yes" give
 // tsTrue; "false", "-1", "no" give tsFalse; anything else tsUndefined.
-TTriState StrToTriState(std::string_view s);
+TKZ_COREKIT_EXPORT TTriState StrToTriState(std::string_view s);
 
 // Mode 1: "-1", "1", "0"; Mode 2: "no", "yes", "unknown"; any other Mode:
 // "false", "true", "" (for tsFalse, tsTrue, tsUndefined).
-std::string TriStateToStr(TTriState ts, int Mode);
+TKZ_COREKIT_EXPORT std::string TriStateToStr(TTriState ts, int Mode);
 
 // ------------------------------------------------------ diagnostic texts
 
@@ -166,7 +167,7 @@ std::string TriStateToStr(TTriState ts, int Mode);
 //                 and the lines of a[.][.][k] as above (" ......" CR LF when
 //                 cut); " ... more layers" at the end when layers were cut.
 // Elements missing from ragged nested arrays are left empty.
-std::string ConvertVariant(const TVariant& v);
+TKZ_COREKIT_EXPORT std::string ConvertVariant(const TVariant& v);
 
 // Comma-separated list of the first MaxItems elements (all when MaxItems <= 0
 // or larger than the count), "...," standing for the rest; enclosed in "[" "]"
@@ -174,14 +175,16 @@ std::string ConvertVariant(const TVariant& v);
 // in decimal, booleans as BoolToStr(b, 0), floats as AutoFormatData(x,
 // SigDigits). The integers 1..5 with MaxItems 3 and Brackets give
 // "[1,2,3,...]"; an empty array gives "[]" or "".
-std::string CreateParList(const TIntArray& a, bool AppendComma, int MaxItems, bool Brackets);
-std::string CreateParList(std::span<const int32_t> a, bool AppendComma, int MaxItems,
-                          bool Brackets);
-std::string CreateParList(std::span<const bool> a, bool AppendComma, int MaxItems, bool Brackets);
-std::string CreateParList(const TDoubleArray& a, bool AppendComma, int MaxItems, int SigDigits,
-                          bool Brackets);
-std::string CreateParList(std::span<const double> a, bool AppendComma, int MaxItems, int SigDigits,
-                          bool Brackets);
+TKZ_COREKIT_EXPORT std::string CreateParList(const TIntArray& a, bool AppendComma, int MaxItems,
+                                             bool Brackets);
+TKZ_COREKIT_EXPORT std::string CreateParList(std::span<const int32_t> a, bool AppendComma,
+                                             int MaxItems, bool Brackets);
+TKZ_COREKIT_EXPORT std::string CreateParList(std::span<const bool> a, bool AppendComma,
+                                             int MaxItems, bool Brackets);
+TKZ_COREKIT_EXPORT std::string CreateParList(const TDoubleArray& a, bool AppendComma, int MaxItems,
+                                             int SigDigits, bool Brackets);
+TKZ_COREKIT_EXPORT std::string CreateParList(std::span<const double> a, bool AppendComma,
+                                             int MaxItems, int SigDigits, bool Brackets);
 // Brace-list forms: CreateParList({1, 2, 3}, ...), CreateParList({true, false}, ...),
 // CreateParList({1.5, 2.0}, ..., SigDigits, ...).
 inline std::string CreateParList(std::initializer_list<int32_t> a, bool AppendComma, int MaxItems,
@@ -204,85 +207,93 @@ inline std::string CreateParList(std::initializer_list<double> a, bool AppendCom
 // 1-based index of the first element of list equal to s, 0 if none.
 // Case-sensitive unless CaseSensitive is false (then Windows-1252 lower case
 // on both sides).
-int StringIx(std::string_view s, std::span<const std::string> list);
-int StringIx(std::string_view s, std::initializer_list<std::string_view> list);
-int StringIx(std::string_view s, bool CaseSensitive, std::span<const std::string> list);
-int StringIx(std::string_view s, bool CaseSensitive, std::initializer_list<std::string_view> list);
+TKZ_COREKIT_EXPORT int StringIx(std::string_view s, std::span<const std::string> list);
+TKZ_COREKIT_EXPORT int StringIx(std::string_view s, std::initializer_list<std::string_view> list);
+TKZ_COREKIT_EXPORT int StringIx(std::string_view s, bool CaseSensitive,
+                                std::span<const std::string> list);
+TKZ_COREKIT_EXPORT int StringIx(std::string_view s, bool CaseSensitive,
+                                std::initializer_list<std::string_view> list);
 
 // Position of the Occurrence-th non-overlapping match of SubStr in s, searching
 // from StartPos (<= 0 counts as 1) onward; 0 when there is no such match, when
 // Occurrence <= 0, or when SubStr is empty. IgnoreCase compares in lower case.
 // NumberedPos("bc", "abcabc", 1, 2, false) is 5.
-int NumberedPos(std::string_view SubStr, std::string_view s, int StartPos, int Occurrence,
-                bool IgnoreCase);
+TKZ_COREKIT_EXPORT int NumberedPos(std::string_view SubStr, std::string_view s, int StartPos,
+                                   int Occurrence, bool IgnoreCase);
 
 // As NumberedPos, searching backward in the text up to and including position
 // StartPos (clamped to 1..length(s)); matches lie wholly within that text and
 // do not overlap; returns the first position of the Occurrence-th match from
 // the right. NumberedPosBw("bc", "abcabc", 6, 2, false) is 2.
-int NumberedPosBw(std::string_view SubStr, std::string_view s, int StartPos, int Occurrence,
-                  bool IgnoreCase);
+TKZ_COREKIT_EXPORT int NumberedPosBw(std::string_view SubStr, std::string_view s, int StartPos,
+                                     int Occurrence, bool IgnoreCase);
 
 // Position of the last occurrence of SubStr in s; 0 if none or SubStr is empty.
-int PosLast(std::string_view SubStr, std::string_view s);
+TKZ_COREKIT_EXPORT int PosLast(std::string_view SubStr, std::string_view s);
 
 // Number of non-overlapping occurrences of SubStr in s, scanning left to right
 // (0 for an empty SubStr).
-int CountStringInString(std::string_view SubStr, std::string_view s, bool CaseSensitive);
+TKZ_COREKIT_EXPORT int CountStringInString(std::string_view SubStr, std::string_view s,
+                                           bool CaseSensitive);
 
 // Number of occurrences of c in s (upper-case comparison when not CaseSensitive).
-int CountCharInString(char c, std::string_view s, bool CaseSensitive);
+TKZ_COREKIT_EXPORT int CountCharInString(char c, std::string_view s, bool CaseSensitive);
 
 // Position of the first non-blank character / the first "0".."9"; 0 if none.
-int FindFirstNonBlank(std::string_view s);
-int FindFirstDigit(std::string_view s);
+TKZ_COREKIT_EXPORT int FindFirstNonBlank(std::string_view s);
+TKZ_COREKIT_EXPORT int FindFirstDigit(std::string_view s);
 
 // Text after / before the first occurrence of Trigger ("" when Trigger is
 // absent or empty), with blanks at both ends removed when Strip.
-std::string ExtractAfterTrigger(std::string_view s, std::string_view Trigger, bool Strip);
-std::string ExtractBeforeTrigger(std::string_view s, std::string_view Trigger, bool Strip);
+TKZ_COREKIT_EXPORT std::string ExtractAfterTrigger(std::string_view s, std::string_view Trigger,
+                                                   bool Strip);
+TKZ_COREKIT_EXPORT std::string ExtractBeforeTrigger(std::string_view s, std::string_view Trigger,
+                                                    bool Strip);
 
 // Splits s at the first Delimiter: Left is the text before it, Right the text
 // after it, each stripped of blanks when Strip; both "" when Delimiter is
 // absent or empty.
-void SplitString(std::string_view s, std::string_view Delimiter, bool Strip, std::string& Left,
-                 std::string& Right);
+TKZ_COREKIT_EXPORT void SplitString(std::string_view s, std::string_view Delimiter, bool Strip,
+                                    std::string& Left, std::string& Right);
 
 // The CSV delimiter (blank ; , : tab) occurring most often in s; the earlier
 // enumeration value wins a tie; csvUnknown when none occurs.
-TCSVDelimiters DetectCSVDelimiter(std::string_view s);
+TKZ_COREKIT_EXPORT TCSVDelimiters DetectCSVDelimiter(std::string_view s);
 
 // Number of words: runs of at least two characters not in WordSeps that are
 // followed by a separator (a run at the very end of s is not counted):
 // CountWords("ab cd") is 1, CountWords("ab cd ") is 2.
-int CountWords(std::string_view s);
+TKZ_COREKIT_EXPORT int CountWords(std::string_view s);
 
 // CharSet may contain the macros "//dig" (0-9), "//lc" (a-z), "//uc" (A-Z),
 // "//31dwn" (codes 0..31) and "//128up" (codes 128..255).
 // StringContains: some character of s is in the expanded CharSet.
 // StringContainsOtherThan: some character of s is not in it.
-bool StringContains(std::string_view s, std::string_view CharSet);
-bool StringContainsOtherThan(std::string_view s, std::string_view CharSet);
+TKZ_COREKIT_EXPORT bool StringContains(std::string_view s, std::string_view CharSet);
+TKZ_COREKIT_EXPORT bool StringContainsOtherThan(std::string_view s, std::string_view CharSet);
 
 // The word around position Pos: the characters on both sides of Pos up to the
 // nearest WordSeps characters. When Pos is on a separator the result is that
 // character alone. Pos outside 1..length(s) gives "" and WordStart = WordEnd
 // = 0; otherwise WordStart and WordEnd are the word's first and last
 // positions.
-std::string ExtractWordFromString(std::string_view s, int Pos);
-std::string ExtractWordFromString(std::string_view s, int Pos, int& WordStart, int& WordEnd);
+TKZ_COREKIT_EXPORT std::string ExtractWordFromString(std::string_view s, int Pos);
+TKZ_COREKIT_EXPORT std::string ExtractWordFromString(std::string_view s, int Pos, int& WordStart,
+                                                     int& WordEnd);
 
 // The Index-th (from 0) field of s, fields being separated by Delimiter.
 // "" when Index < 0, s is empty, there are fewer than Index delimiters, or the
 // field starts with Delimiter (compared ignoring case; so a field between two
 // adjacent delimiters is ""). An empty Delimiter makes s a single field.
-std::string ExtractSubString(std::string_view s, int Index, std::string_view Delimiter);
+TKZ_COREKIT_EXPORT std::string ExtractSubString(std::string_view s, int Index,
+                                                std::string_view Delimiter);
 
 // Splits s at every Delimiter into at most 1000 tokens (the last one keeps any
 // further delimiters); empty tokens are kept; an empty s gives one empty
 // token, as does an empty Delimiter give s as the only token. Returns
 // Tokens.size().
-int Tokenize(std::string_view s, std::string_view Delimiter, TOpenStringArray& Tokens);
+TKZ_COREKIT_EXPORT int Tokenize(std::string_view s, std::string_view Delimiter,
+                                TOpenStringArray& Tokens);
 
 // The Index-th (from 1) parameter of the parameter list in s, blanks at both
 // ends removed. The list is the text after the first c1 up to the matching c2:
@@ -293,108 +304,110 @@ int Tokenize(std::string_view s, std::string_view Delimiter, TOpenStringArray& T
 // (case-sensitive; an empty t makes the whole list parameter 1); quotes have
 // no special meaning. "" when Index < 1, Index exceeds the number of
 // parameters, or s holds no c1.
-std::string ExtractParam(std::string_view s, int Index, char c1, char c2, std::string_view t);
+TKZ_COREKIT_EXPORT std::string ExtractParam(std::string_view s, int Index, char c1, char c2,
+                                            std::string_view t);
 
 // Line and column (both from 1) of position Pos of s. A line ends after LF,
 // after CR, or after CR LF (one break); a break character belongs to the line
 // it ends. Every byte, tab included, is one column. Pos = length(s) + 1 (just
 // after the end) is valid. Returns false, with Line = Column = 0, when Pos is
 // outside 1..length(s) + 1.
-bool TextLineCoords(std::string_view s, int Pos, int& Line, int& Column);
+TKZ_COREKIT_EXPORT bool TextLineCoords(std::string_view s, int Pos, int& Line, int& Column);
 
 // ----------------------------------------------------------------- editing
 
 // s with every OldChar replaced by NewChar.
-std::string ReplaceCharInString(std::string_view s, char OldChar, char NewChar);
+TKZ_COREKIT_EXPORT std::string ReplaceCharInString(std::string_view s, char OldChar, char NewChar);
 
 // s with every non-overlapping occurrence of SearchStr (found left to right)
 // replaced by ReplStr; the inserted text is never searched again. An empty
 // SearchStr leaves s unchanged.
-std::string ReplaceStringInString(std::string_view s, std::string_view SearchStr,
-                                  std::string_view ReplStr, bool IgnoreCase);
+TKZ_COREKIT_EXPORT std::string ReplaceStringInString(std::string_view s, std::string_view SearchStr,
+                                                     std::string_view ReplStr, bool IgnoreCase);
 
 // s without blanks at both ends ("" for a string of blanks).
-std::string StripLTBlanks(std::string_view s);
+TKZ_COREKIT_EXPORT std::string StripLTBlanks(std::string_view s);
 // s without leading / trailing blanks; a non-empty string of blanks only
 // yields a single blank.
-std::string StripLeadingBlanks(std::string_view s);
-std::string StripTrailingBlanks(std::string_view s);
+TKZ_COREKIT_EXPORT std::string StripLeadingBlanks(std::string_view s);
+TKZ_COREKIT_EXPORT std::string StripTrailingBlanks(std::string_view s);
 // s without leading c ("" when s consists of c only).
-std::string StripLeadingChars(char c, std::string_view s);
+TKZ_COREKIT_EXPORT std::string StripLeadingChars(char c, std::string_view s);
 // s without trailing c; the first character is kept when all equal c.
-std::string StripTrailingChars(char c, std::string_view s);
+TKZ_COREKIT_EXPORT std::string StripTrailingChars(char c, std::string_view s);
 
 // Characters of s in reverse order.
-std::string ReverseString(std::string_view s);
+TKZ_COREKIT_EXPORT std::string ReverseString(std::string_view s);
 
 // c repeated n times, n clamped to 1..255.
-std::string MultiChar(char c, int n);
+TKZ_COREKIT_EXPORT std::string MultiChar(char c, int n);
 
 // s without characters below code 32.
-std::string RemoveControlChars(std::string_view s);
+TKZ_COREKIT_EXPORT std::string RemoveControlChars(std::string_view s);
 // s without every c.
-std::string RemoveCharInString(std::string_view s, char c);
+TKZ_COREKIT_EXPORT std::string RemoveCharInString(std::string_view s, char c);
 // s with every run of c collapsed to one c.
-std::string RemoveMultiChars(std::string_view s, char c);
+TKZ_COREKIT_EXPORT std::string RemoveMultiChars(std::string_view s, char c);
 
 // s with "\" (c) appended / c prepended unless already there; "" stays "".
-std::string EnsureTrailingBkSlash(std::string_view s);
-std::string EnsureTrailingChar(char c, std::string_view s);
-std::string EnsureLeadingChar(char c, std::string_view s);
+TKZ_COREKIT_EXPORT std::string EnsureTrailingBkSlash(std::string_view s);
+TKZ_COREKIT_EXPORT std::string EnsureTrailingChar(char c, std::string_view s);
+TKZ_COREKIT_EXPORT std::string EnsureLeadingChar(char c, std::string_view s);
 
 // s centred in / left-aligned in / right-aligned in Len columns, padded with
 // blanks ((Len - length) div 2 blanks before when centred); a longer s is cut
 // to its first Len characters.
-std::string CenterString(std::string_view s, uint8_t Len);
-std::string LeftString(std::string_view s, uint8_t Len);
-std::string RightString(std::string_view s, uint8_t Len);
+TKZ_COREKIT_EXPORT std::string CenterString(std::string_view s, uint8_t Len);
+TKZ_COREKIT_EXPORT std::string LeftString(std::string_view s, uint8_t Len);
+TKZ_COREKIT_EXPORT std::string RightString(std::string_view s, uint8_t Len);
 
 // s stripped of blanks at both ends, then padded on the left so that its first
 // DecimalChar stands at column Column (Column blanks when DecimalChar is
 // absent). Column is limited to 255; nothing is added when the character
 // already stands at or beyond Column.
-std::string SortableNumericString(std::string_view s, char DecimalChar, int Column);
+TKZ_COREKIT_EXPORT std::string SortableNumericString(std::string_view s, char DecimalChar,
+                                                     int Column);
 
 // s when its length is at most n, else its first n - 2 characters and "..".
-std::string AbbrevString(std::string_view s, int n);
+TKZ_COREKIT_EXPORT std::string AbbrevString(std::string_view s, int n);
 
 // True when s is non-empty and every character equals c.
-bool TestAllChar(std::string_view s, char c);
+TKZ_COREKIT_EXPORT bool TestAllChar(std::string_view s, char c);
 
 // German letters spelled out: ä ae, ö oe, ü ue, ß ss, µ u; Ä Ö Ü become A O U
 // followed by "e" before a lower-case ASCII letter and by "E" otherwise
 // ("Ärger" -> "Aerger", "ÄRGER" -> "AERGER").
-std::string ExpandDiphthongs(std::string_view s);
+TKZ_COREKIT_EXPORT std::string ExpandDiphthongs(std::string_view s);
 
 // Every character outside 0-9, A-Z, a-z replaced by "_".
-std::string ReduceStringToAZ09(std::string_view s);
+TKZ_COREKIT_EXPORT std::string ReduceStringToAZ09(std::string_view s);
 
 // Characters not allowed in 8.3 file names (blank, " * + , / : ; < = > ? [ \ ] |,
 // codes below 32, 127 and 128..255) replaced by "_"; the length is unchanged.
-std::string ReduceStringToFN83CompliantChars(std::string_view s);
+TKZ_COREKIT_EXPORT std::string ReduceStringToFN83CompliantChars(std::string_view s);
 
 // First letter of each word upper-cased (ASCII letters only). A word starts at
 // the beginning and after every ASCII character that is neither a letter nor a
 // digit; "3d model" gives "3d Model". Other characters are unchanged.
-std::string CapitalizeString(std::string_view s);
+TKZ_COREKIT_EXPORT std::string CapitalizeString(std::string_view s);
 
 // True when the longest run of upper-case ASCII letters is at least 2 long
 // and longer than the number of lower-case ASCII letters and digits in s
 // ("NASA", "NaSA" yes; "Hello" no).
-bool IsAbbreviation(std::string_view s);
+TKZ_COREKIT_EXPORT bool IsAbbreviation(std::string_view s);
 
 // True when s1 and s2 are equal ignoring Windows-1252 case.
-bool EqualAnsiStrings(std::string_view s1, std::string_view s2);
+TKZ_COREKIT_EXPORT bool EqualAnsiStrings(std::string_view s1, std::string_view s2);
 
 // Every character's case toggled (Windows-1252): a character that is its own
 // upper-case form becomes its lower-case form, any other its upper-case form.
-std::string ChangeCase(std::string_view s);
+TKZ_COREKIT_EXPORT std::string ChangeCase(std::string_view s);
 
 // Resolves escapes: "\#hh" (backslash, "#", two characters) becomes the
 // character with the hexadecimal code read from those two characters (the
 // digits up to the first non-hexadecimal one; none gives code 0); "\\" becomes
 // one backslash; any other backslash is kept.
-std::string ProcessHexChars(std::string_view s);
+TKZ_COREKIT_EXPORT std::string ProcessHexChars(std::string_view s);
 
 // ------------------------------------------------------- character classes
 
@@ -437,18 +450,18 @@ constexpr bool IsUmlaut(char c) {
 //     0x81, 0x8D, 0x8F, 0x90, 0x9D become "?".
 // Input longer than 255 characters is truncated to its first 255 (the
 // functions work on short strings).
-std::string WinAnsiString(std::string_view s);  // OEM (850) -> ANSI (1252)
-std::string OEMString(std::string_view s);      // ANSI (1252) -> OEM (850)
+TKZ_COREKIT_EXPORT std::string WinAnsiString(std::string_view s);  // OEM (850) -> ANSI (1252)
+TKZ_COREKIT_EXPORT std::string OEMString(std::string_view s);      // ANSI (1252) -> OEM (850)
 
 // ------------------------------------- random generator and substitution
 
 // The process-wide pseudo-random generator (a 64-bit PCG generator). Seeding
 // it with the same Seed always reproduces the same sequence.
-void RandSeed(int32_t Seed);
+TKZ_COREKIT_EXPORT void RandSeed(int32_t Seed);
 // A uniformly distributed integer in 0..Range-1 (0 when Range <= 0).
-int32_t Random(int32_t Range);
+TKZ_COREKIT_EXPORT int32_t Random(int32_t Range);
 // A uniformly distributed float in [0, 1).
-double Random();
+TKZ_COREKIT_EXPORT double Random();
 
 // Seed with which the substitution tables are built at load.
 inline constexpr int32_t DefaultScrambleSeed = 0x2E5C7A91;
@@ -458,9 +471,9 @@ inline constexpr int32_t DefaultScrambleSeed = 0x2E5C7A91;
 // inverse (code 0 maps to itself). Scramble maps every character of s through
 // the forward table, DeScramble through the inverse; the length is unchanged
 // and DeScramble(Scramble(s)) == s for tables of one seed.
-void InitScramble(int32_t Seed);
-std::string Scramble(std::string_view s);
-std::string DeScramble(std::string_view s);
+TKZ_COREKIT_EXPORT void InitScramble(int32_t Seed);
+TKZ_COREKIT_EXPORT std::string Scramble(std::string_view s);
+TKZ_COREKIT_EXPORT std::string DeScramble(std::string_view s);
 
 // ------------------------------------------------------------- line reading
 
@@ -471,7 +484,8 @@ std::string DeScramble(std::string_view s);
 // right after a LF; 4 a LF right after a CR; any other Mode never ends a line.
 // EndOfString is true when no character is left after the line (Pos >
 // length(s)), so a final line terminator does not produce an extra empty line.
-std::string ReadLnString(std::string_view s, int& Pos, bool& EndOfString, int Mode);
+TKZ_COREKIT_EXPORT std::string ReadLnString(std::string_view s, int& Pos, bool& EndOfString,
+                                            int Mode);
 
 // -------------------------------------------------------- quoted names
 
@@ -492,7 +506,8 @@ std::string ReadLnString(std::string_view s, int& Pos, bool& EndOfString, int Mo
 //   vsEnd       nothing changes.
 // When the input ends, the name is complete in states vsNormal, vsQuote and
 // vsEnd; vs1stQuote means an unterminated quote.
-void ParseQuotedName(char c1, char c2, std::string& Name, TQuotedStrState& State);
+TKZ_COREKIT_EXPORT void ParseQuotedName(char c1, char c2, std::string& Name,
+                                        TQuotedStrState& State);
 
 // ----------------------------------------------------------------- uuencode
 
@@ -500,14 +515,14 @@ void ParseQuotedName(char c1, char c2, std::string& Name, TQuotedStrState& State
 // "end" lines): lines of up to 45 bytes, each a length character (32 + n)
 // followed by four characters per three bytes (code 32 + six bits, with "`"
 // for zero bits), ended by CR LF; a last line "`" CR LF marks the end.
-std::string UUEncodeStr(std::string_view s);
+TKZ_COREKIT_EXPORT std::string UUEncodeStr(std::string_view s);
 
 // Decodes what UUEncodeStr writes. Lines may end in CR LF, LF or CR; a
 // "begin ..." line is skipped and an "end" line or a line of length 0 ends the
 // data; blank lines are ignored. Characters are read as (code - 32) mod 64, so
 // blanks and "`" are both zero bits. A line shorter than its length character
 // says yields only the bytes its characters hold.
-std::string UUDecodeStr(std::string_view s);
+TKZ_COREKIT_EXPORT std::string UUDecodeStr(std::string_view s);
 
 // ----------------------------------------------------------- tag scanning
 //
@@ -539,13 +554,15 @@ inline constexpr int TagEndOfText = -2;
 // of the first TagList entry equal to Tag ignoring case, TagNotListed when no
 // entry is, and TagEndOfText, with Tag, Attributes and Content empty, when no
 // tag remains.
-int ReadNextTagInString(std::string_view s, int& Pos, std::span<const std::string> TagList,
-                        std::string& Tag, std::string& Attributes, std::string& Content);
-int ReadNextTagInString(std::string_view s, int& Pos, std::span<const std::string> TagList,
-                        std::string& Tag, std::string& Content);
-int ReadNextTagInString(std::string_view s, int& Pos,
-                        std::initializer_list<std::string_view> TagList, std::string& Tag,
-                        std::string& Content);
+TKZ_COREKIT_EXPORT int ReadNextTagInString(std::string_view s, int& Pos,
+                                           std::span<const std::string> TagList, std::string& Tag,
+                                           std::string& Attributes, std::string& Content);
+TKZ_COREKIT_EXPORT int ReadNextTagInString(std::string_view s, int& Pos,
+                                           std::span<const std::string> TagList, std::string& Tag,
+                                           std::string& Content);
+TKZ_COREKIT_EXPORT int ReadNextTagInString(std::string_view s, int& Pos,
+                                           std::initializer_list<std::string_view> TagList,
+                                           std::string& Tag, std::string& Content);
 
 // Finds the next tag at or after Pos whose name is in TagList (ignoring case;
 // any tag when TagList is empty), skipping all others, without reading
@@ -553,10 +570,11 @@ int ReadNextTagInString(std::string_view s, int& Pos,
 // Kind is 1 for an opening tag, 2 for a closing tag and 3 for an empty-element
 // tag (<name .../>), and Pos stands just after its ">". When none is found,
 // Found is false, Kind 0, Tag "" and Pos = length(s) + 1.
-void DetectNextTagInString(std::string_view s, int& Pos, int& Kind,
-                           std::span<const std::string> TagList, std::string& Tag, bool& Found);
-void DetectNextTagInString(std::string_view s, int& Pos, int& Kind,
-                           std::initializer_list<std::string_view> TagList, std::string& Tag,
-                           bool& Found);
+TKZ_COREKIT_EXPORT void DetectNextTagInString(std::string_view s, int& Pos, int& Kind,
+                                              std::span<const std::string> TagList,
+                                              std::string& Tag, bool& Found);
+TKZ_COREKIT_EXPORT void DetectNextTagInString(std::string_view s, int& Pos, int& Kind,
+                                              std::initializer_list<std::string_view> TagList,
+                                              std::string& Tag, bool& Found);
 
 }  // namespace tkz

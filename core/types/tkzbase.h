@@ -20,6 +20,7 @@
 
 #include "core/platform/classes.h"
 #include "core/platform/graphics.h"
+#include "core/types/corekit_export.h"
 #include "core/types/variant.h"
 
 namespace tkz {
@@ -99,7 +100,7 @@ using TPDblArray = std::vector<TDPoint>;
 // --------------------------------------------------------------- records
 // A rectangle in real coordinates; Top is the upper Y bound and Bottom the
 // lower one. A point is inside when Left < x < Right and Bottom < y < Top.
-struct TRectDouble {
+struct TKZ_COREKIT_EXPORT TRectDouble {
   double Left = 0;
   double Top = 0;
   double Right = 0;
@@ -112,7 +113,7 @@ struct TRectDouble {
 using TSortExchgEvent = std::function<void(TObject* Sender, uint8_t ExchgWhat, int index1,
                                            int index2, int first, int last)>;
 using TZoomPanEvent = std::function<void(TObject* Sender)>;
-using TSelectRectEvent =
+using TSelectRectEvent = TKZ_COREKIT_EXPORT
     std::function<void(TObject* Sender, int Layer, double LoX, double LoY, double HiX, double HiY)>;
 using TOnPercentDoneEvent = std::function<void(TObject* Sender, int PercentDone)>;
 using TOnCheckAbortEvent = std::function<void(TObject* Sender, bool& Abort)>;
@@ -121,26 +122,26 @@ using TOnRubberBandActionEvent = std::function<void(TObject* Sender, const TPoin
 // ------------------------------------------------------------------ errors
 // ETKZError (the root) is declared with the platform's base classes.
 #define TKZ_DECLARE_ERROR(Name)                               \
-  class Name : public ETKZError {                             \
+  class TKZ_COREKIT_EXPORT Name : public ETKZError {          \
    public:                                                    \
     explicit Name(const std::string& msg) : ETKZError(msg) {} \
   }
-TKZ_DECLARE_ERROR(ETKZStringlError);
-TKZ_DECLARE_ERROR(ETKZFileSysError);
-TKZ_DECLARE_ERROR(ETKZDStructError);
-TKZ_DECLARE_ERROR(ETKZColArrayError);
-TKZ_DECLARE_ERROR(ETKZCpuIdError);
+TKZ_COREKIT_EXPORT TKZ_DECLARE_ERROR(ETKZStringlError);
+TKZ_COREKIT_EXPORT TKZ_DECLARE_ERROR(ETKZFileSysError);
+TKZ_COREKIT_EXPORT TKZ_DECLARE_ERROR(ETKZDStructError);
+TKZ_COREKIT_EXPORT TKZ_DECLARE_ERROR(ETKZColArrayError);
+TKZ_COREKIT_EXPORT TKZ_DECLARE_ERROR(ETKZCpuIdError);
 
 // ------------------------------------------------------- progress globals
 using TMathFeedBackProc = void (*)(double);
-extern double ProcStat;
-extern double LastProcStat;
-extern std::atomic<bool> AbortMathProc;
-extern TMathFeedBackProc MathFeedBackProc;
+extern TKZ_COREKIT_EXPORT double ProcStat;
+extern TKZ_COREKIT_EXPORT double LastProcStat;
+extern TKZ_COREKIT_EXPORT std::atomic<bool> AbortMathProc;
+extern TKZ_COREKIT_EXPORT TMathFeedBackProc MathFeedBackProc;
 
 // One step of the progress protocol (see the top of this file). Returns false
 // when the loop must stop because AbortMathProc is set.
-bool ProgressStep();
+TKZ_COREKIT_EXPORT bool ProgressStep();
 
 // ------------------------------------------------------------------ tables
 // A read-only table indexed from Lo to Hi, as the vocabulary indexes it.
@@ -154,51 +155,54 @@ struct TIndexedTable {
 
 using TLangText = std::string_view;  // Windows-1252 bytes
 
-extern const std::array<TIndexedTable<TLangText, 1, 12>, 5> MonthShort;
-extern const std::array<TIndexedTable<TLangText, 1, 12>, 5> MonthLong;
-extern const std::array<TIndexedTable<TLangText, 1, 7>, 5> WeekDayShort;  // 1 = Monday
-extern const std::array<TIndexedTable<TLangText, 1, 7>, 5> WeekDayLong;
-extern const std::array<TIndexedTable<TLangText, 0, 12>, 5> NumWords;
-extern const std::array<std::array<TLangText, 5>, 5> LanguageID;  // [in language][language named]
-extern const std::array<TLangText, 5> ISO639_2Char;
-extern const std::array<TLangText, 5> ISO639_3Char;
+extern TKZ_COREKIT_EXPORT const std::array<TIndexedTable<TLangText, 1, 12>, 5> MonthShort;
+extern TKZ_COREKIT_EXPORT const std::array<TIndexedTable<TLangText, 1, 12>, 5> MonthLong;
+extern TKZ_COREKIT_EXPORT const std::array<TIndexedTable<TLangText, 1, 7>, 5>
+    WeekDayShort;  // 1 = Monday
+extern TKZ_COREKIT_EXPORT const std::array<TIndexedTable<TLangText, 1, 7>, 5> WeekDayLong;
+extern TKZ_COREKIT_EXPORT const std::array<TIndexedTable<TLangText, 0, 12>, 5> NumWords;
+extern TKZ_COREKIT_EXPORT const std::array<std::array<TLangText, 5>, 5>
+    LanguageID;  // [in language][language named]
+extern TKZ_COREKIT_EXPORT const std::array<TLangText, 5> ISO639_2Char;
+extern TKZ_COREKIT_EXPORT const std::array<TLangText, 5> ISO639_3Char;
 
-extern const std::array<char, 6> CSVDELIMITERS;
-extern const std::array<TLangText, 6> CSVDELIMITERIDS;
-extern const std::array<TLangText, 6> DistModeId;
-extern const TIndexedTable<TLangText, 160, 255> HTMLLat1Entities;
+extern TKZ_COREKIT_EXPORT const std::array<char, 6> CSVDELIMITERS;
+extern TKZ_COREKIT_EXPORT const std::array<TLangText, 6> CSVDELIMITERIDS;
+extern TKZ_COREKIT_EXPORT const std::array<TLangText, 6> DistModeId;
+extern TKZ_COREKIT_EXPORT const TIndexedTable<TLangText, 160, 255> HTMLLat1Entities;
 
 // Maps a delimiter character to its enumeration value (csvUnknown if none).
-TCSVDelimiters ResolveCSVDelimiter(char c);
+TKZ_COREKIT_EXPORT TCSVDelimiters ResolveCSVDelimiter(char c);
 
 // ------------------------------------------------------ drawing primitives
 // A frame around (Left, Top)-(Right, Bottom), edges included. fsSimple draws
 // the rectangle in C5; the three-dimensional styles draw two nested outlines
 // with C1 as highlight, C2 as light edge, C3 as shadow and C4 as dark shadow;
 // fsNone (and any value beyond the enumeration) draws nothing.
-void DrawFrame(TCanvas* Canvas, TFrameStyle Style, int Left, int Top, int Right, int Bottom,
-               TColor C1, TColor C2, TColor C3, TColor C4, TColor C5);
+TKZ_COREKIT_EXPORT void DrawFrame(TCanvas* Canvas, TFrameStyle Style, int Left, int Top, int Right,
+                                  int Bottom, TColor C1, TColor C2, TColor C3, TColor C4,
+                                  TColor C5);
 // The outline of (Left, Top)-(Right, Bottom) in the current pen, edges included.
-void DrawRectangle(TCanvas* Canvas, int Left, int Top, int Right, int Bottom);
+TKZ_COREKIT_EXPORT void DrawRectangle(TCanvas* Canvas, int Left, int Top, int Right, int Bottom);
 // Draws point mark Mark centred at (X, Y) in the pen colour: 0 to 51 are
 // shapes (crosses, squares, circles, diamonds, triangles, patterns), 52 to 255
 // characters (200 to 209 the digits). Marks 1 to 6 and 18 use 7 x 7 pixel
 // patterns on screen canvases and lines on printer canvases. Filled shapes
 // take the pen colour for their brush; open ones clear the brush for the shape
 // and leave its style solid. The brush colour is restored afterwards.
-void DrawMarkOnCanvas(TCanvas* Canvas, uint8_t Mark, int X, int Y);
+TKZ_COREKIT_EXPORT void DrawMarkOnCanvas(TCanvas* Canvas, uint8_t Mark, int X, int Y);
 // A new (2 * Margin + 7) pixel square bitmap in BkgColor showing the mark in
 // MarkColor at its centre; Margin is clamped to 0..255.
-std::unique_ptr<TBitmap> CreateMarkAsBitmap(uint8_t Mark, TColor MarkColor, TColor BkgColor,
-                                            int Margin);
+TKZ_COREKIT_EXPORT std::unique_ptr<TBitmap> CreateMarkAsBitmap(uint8_t Mark, TColor MarkColor,
+                                                               TColor BkgColor, int Margin);
 // Copies the bitmap onto the printer's current page with its top-left corner
 // at (X, Y), one bitmap pixel per printer pixel; nothing outside a document.
-void PrintBitmap(const TBitmap* Bitmap, int X, int Y);
+TKZ_COREKIT_EXPORT void PrintBitmap(const TBitmap* Bitmap, int X, int Y);
 // Sets the canvas font's size in points as on the screen: the pixel height is
 // that of Size at 96 pixels per inch, whatever the canvas's resolution.
-void SetCanvasFontSizeScaled(TCanvas* Canvas, int Size);
+TKZ_COREKIT_EXPORT void SetCanvasFontSizeScaled(TCanvas* Canvas, int Size);
 // Whether the installed font of that family has TrueType outlines. Raises
 // ETKZError naming the font when no such font is installed.
-bool FontIsTrueType(const std::string& FontName);
+TKZ_COREKIT_EXPORT bool FontIsTrueType(const std::string& FontName);
 
 }  // namespace tkz

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/types/corekit_export.h"
+
 namespace tkz {
 
 inline constexpr long double uc_e = 0xadf85458a2bb4a9ap-62L;      // e = 2.7182818284590452352e+0
@@ -76,6 +78,6 @@ inline constexpr int64_t uc_MaxInt64 = 9223372036854775807LL;
 
 // uc_LnFactorial[k] = ln(k!) for k = 0..1000, rounded to 15 significant
 // digits. Callers index it directly and keep k within 0..1000.
-extern const std::array<double, 1001> uc_LnFactorial;
+extern TKZ_COREKIT_EXPORT const std::array<double, 1001> uc_LnFactorial;
 
 }  // namespace tkz

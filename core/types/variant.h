@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "core/types/corekit_export.h"
+
 namespace tkz {
 
 class TVariant;
@@ -32,25 +34,25 @@ enum TVarType : uint16_t {
   varArray = 0x2000,
 };
 
-struct TVarNull {
+struct TKZ_COREKIT_EXPORT TVarNull {
   friend bool operator==(TVarNull, TVarNull) { return true; }
 };
 
 // Date-time: days since 1899-12-30, the fraction being the time of day.
-struct TVarDate {
+struct TKZ_COREKIT_EXPORT TVarDate {
   double Value = 0;
   friend bool operator==(TVarDate, TVarDate) = default;
 };
 
 // An array of variants whose indices run from Low to Low + size - 1.
-struct TVarArray {
+struct TKZ_COREKIT_EXPORT TVarArray {
   int32_t Low = 0;
   std::vector<TVariant> Items;
   // Upper bound, Low - 1 when empty; 64-bit so that no bound overflows.
   int64_t High() const;
 };
 
-class TVariant {
+class TKZ_COREKIT_EXPORT TVariant {
  public:
   using Value = std::variant<std::monostate, TVarNull, int16_t, int32_t, int8_t, uint8_t, uint16_t,
                              uint32_t, int64_t, float, double, bool, std::string, TVarDate,

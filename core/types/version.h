@@ -1,6 +1,8 @@
 // Version of the TKZ libraries.
 #pragma once
 
+#include "core/types/corekit_export.h"
+
 #define TKZ_VERSION_MAJOR 0
 #define TKZ_VERSION_MINOR 1
 #define TKZ_VERSION_PATCH 0
@@ -9,6 +11,6 @@
 namespace tkz {
 
 // Version of corekit ("major.minor.patch").
-const char* CoreKitVersion();
+TKZ_COREKIT_EXPORT const char* CoreKitVersion();
 
 }  // namespace tkz
