@@ -71,11 +71,14 @@ void TStringArray::RemoveColumn(int Col) {
     Changed();
     return;
   }
-  for (int c = Col; c < ncols_; ++c) {
-    cells_[c].swap(cells_[c + 1]);
-    col_attr_[c - 1] = col_attr_[c];
+  // The column moves to the end, where shrinking drops it; if shrinking
+  // fails (out of memory) it moves back, so the table stays as it was.
+  std::rotate(cells_.begin() + Col, cells_.begin() + Col + 1, cells_.begin() + ncols_ + 1);
+  std::rotate(col_attr_.begin() + (Col - 1), col_attr_.begin() + Col, col_attr_.end());
+  if (!Resize(ncols_ - 1, nrows_)) {
+    std::rotate(cells_.begin() + Col, cells_.begin() + ncols_, cells_.begin() + ncols_ + 1);
+    std::rotate(col_attr_.begin() + (Col - 1), col_attr_.end() - 1, col_attr_.end());
   }
-  SetNrCols(ncols_ - 1);
 }
 
 void TStringArray::CopyRow(int SrcRow, int DestRow) {

@@ -92,8 +92,15 @@ void TStringArray::Store(int c, int p, std::string_view v) {
   } else {
     // A handle has 16 bits for the page number: refuse rather than wrap.
     if (n >= kMaxPages) throw ETKZDStructError(kPoolFull);
-    pages_.push_back(std::make_unique<uint8_t[]>(kPageSize));
+    // The page list and the fill list grow together or not at all.
+    Page page = std::make_unique<uint8_t[]>(kPageSize);
     fill_.push_back(L + 2);
+    try {
+      pages_.push_back(std::move(page));
+    } catch (...) {
+      fill_.pop_back();
+      throw;
+    }
     FitUpdate(n);
     h = (static_cast<uint32_t>(n + 1) << 16) | 1u;
     dst = pages_[n].get();
@@ -268,6 +275,9 @@ void TStringArray::Assign(const TPersistent* Source) {
   auto rattr = src->row_attr_;
   auto cattr = src->col_attr_;
   auto fill = src->fill_;
+  auto on_change = src->OnChange;
+  auto on_exchange = src->OnBeforeSortExchange;
+  auto on_percent = src->OnPercentDone;
   ncols_ = src->ncols_;
   nrows_ = src->nrows_;
   alloc_by_ = src->alloc_by_;
@@ -279,9 +289,9 @@ void TStringArray::Assign(const TPersistent* Source) {
   col_attr_.swap(cattr);
   fill_.swap(fill);
   fit_stale_ = true;
-  OnChange = src->OnChange;
-  OnBeforeSortExchange = src->OnBeforeSortExchange;
-  OnPercentDone = src->OnPercentDone;
+  OnChange.swap(on_change);
+  OnBeforeSortExchange.swap(on_exchange);
+  OnPercentDone.swap(on_percent);
 }
 
 void TStringArray::AssignTo(TPersistent* Dest) const {

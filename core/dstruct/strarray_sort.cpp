@@ -1,6 +1,7 @@
 // TStringArray: the virtual comb sort and committing it.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "core/dstruct/strarray.h"
 
@@ -48,6 +49,13 @@ void TStringArray::Sort(int PrimCol, int SecCol, bool Ascending) {
   if (OnPercentDone) OnPercentDone(this, 0);
   const int n = nrows_;
   if (n > 1) {
+    // The sort works on a copy of the view's order, so that a failure on the
+    // way (an allocation, or the key event raising) leaves the view as it
+    // was. Rows with equal keys are ordered by their place in the view before
+    // the sort, which makes the result that of a stable sort.
+    std::vector<int32_t> order(order_.begin(), order_.begin() + n);
+    std::vector<int> before(static_cast<size_t>(n) + 1);  // by physical row
+    for (int i = 0; i < n; ++i) before[order[i]] = i;
     double total = 0;
     int gap = n;
     do {
@@ -62,9 +70,12 @@ void TStringArray::Sort(int PrimCol, int SecCol, bool Ascending) {
       gap = std::max(1, static_cast<int>(gap / 1.3));
       swapped = false;
       for (int i = 1; i + gap <= n; ++i) {
-        const int c = CompareRows(order_[i - 1], order_[i + gap - 1], PrimCol, SecCol);
-        if (Ascending ? c > 0 : c < 0) {
-          std::swap(order_[i - 1], order_[i + gap - 1]);
+        const int32_t a = order[i - 1], b = order[i + gap - 1];
+        int c = CompareRows(a, b, PrimCol, SecCol);
+        if (!Ascending) c = -c;
+        if (c == 0) c = before[a] - before[b];
+        if (c > 0) {
+          std::swap(order[i - 1], order[i + gap - 1]);
           swapped = true;
         }
         done += 1;
@@ -76,6 +87,7 @@ void TStringArray::Sort(int PrimCol, int SecCol, bool Ascending) {
         OnPercentDone(this, std::min(pct, 100));
       }
     } while (gap != 1 || swapped);
+    std::copy(order.begin(), order.end(), order_.begin());
     Changed();
   }
   if (OnPercentDone) OnPercentDone(this, 100);

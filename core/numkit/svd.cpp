@@ -443,9 +443,15 @@ bool TSVD::Decompose(const TMatrix& A) {
     return false;
   }
   const std::vector<int> order = DescendingOrder(b.w);
-  u_.Resize(n, m);
-  w_.SetVecSize(n);
-  v_.Resize(n, n);
+  try {
+    u_.Resize(n, m);
+    w_.SetVecSize(n);
+    v_.Resize(n, n);
+  } catch (...) {  // out of memory: empty, as after any failure
+    u_.Resize(0, 0);
+    w_.SetVecSize(0);
+    throw;
+  }
   for (int j = 0; j < n; ++j) {
     const int src = order[static_cast<size_t>(j)];
     w_.Data()[j] = b.w[static_cast<size_t>(src)];

@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
+
+#include "tests/support/short_read_stream.h"
 
 #ifdef TKZ_HAVE_ZLIB
 #include <zlib.h>
@@ -119,6 +122,21 @@ TEST_P(SHA1Paths, EveryLengthAroundTheBlockEdgesMatchesTheReference) {
     EXPECT_EQ(SHA1FromBytes(d.data(), len), ours) << len;
     SHA1UsePortable(GetParam());
 #endif
+  }
+}
+
+TEST_P(SHA1Paths, ShortReadsFromTheStreamGiveTheDigestOfTheWhole) {
+  const TBytes d = RandomBytes(700, 4);
+  const std::vector<std::vector<int64_t>> patterns = {
+      {1}, {7}, {63}, {64}, {65}, {127, 1}, {1, 63, 64, 65, 128}, {3, 200}};
+  for (size_t len : {0, 1, 55, 56, 57, 63, 64, 65, 119, 120, 127, 128, 129, 191, 192, 193, 700}) {
+    const std::string text(d.begin(), d.begin() + static_cast<ptrdiff_t>(len));
+    const TSHA1Digest whole = SHA1FromString(text);
+    for (const auto& amounts : patterns) {
+      testing_support::ShortReadStream s(text, amounts);
+      EXPECT_EQ(SHA1DigestToHex(SHA1FromStream(&s)), SHA1DigestToHex(whole))
+          << "length " << len << ", first amount " << amounts[0];
+    }
   }
 }
 

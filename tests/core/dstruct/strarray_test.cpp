@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -260,6 +261,109 @@ TEST(StringArray, SecondaryKeyColumnZeroAndKeyEvent) {
   Rows(b, {"\xe9t\xe9", "zz"});
   b.Sort(1, 0, true);
   EXPECT_EQ(b.GetString(1, 1), "zz");
+}
+
+TEST(StringArray, SortFoldsAsciiCaseAroundZ) {
+  // Keys compare with A..Z folded to a..z; every other byte (the brackets
+  // next to the letters, Windows-1252 letters) compares by its code, so the
+  // accented letters follow "z" and keep their case order.
+  const std::vector<std::string> sorted = {"@at",
+                                           "[x",
+                                           "`tick",
+                                           "Y",
+                                           "yak",
+                                           "z",
+                                           "Zebra",
+                                           "zeta",
+                                           "zULU",
+                                           "ZZ top",
+                                           "{x",
+                                           "\x8aS",
+                                           "\x8e"
+                                           "Z",
+                                           "\x9as",
+                                           "\x9ez",
+                                           "\x9fY",
+                                           "\xc0",
+                                           "\xe0",
+                                           "\xff"};
+  // Presented in a scrambled order, and again reversed.
+  std::vector<std::string> shuffled;
+  for (size_t i = 0; i < sorted.size(); ++i) shuffled.push_back(sorted[(i * 7) % sorted.size()]);
+  for (const auto& input : {shuffled, std::vector<std::string>(sorted.rbegin(), sorted.rend())}) {
+    TStringArray a;
+    a.SetNrRows(static_cast<int>(input.size()));
+    for (size_t r = 0; r < input.size(); ++r) a.SetString(1, static_cast<int>(r + 1), input[r]);
+    a.Sort(1, 0, true);
+    EXPECT_EQ(Column(a, 1), sorted);
+    a.Sort(1, 0, false);
+    EXPECT_EQ(Column(a, 1), std::vector<std::string>(sorted.rbegin(), sorted.rend()));
+    int r = 0;
+    EXPECT_TRUE(a.FindCellInSortedColumn("ZULU", false, 1, -1, -1, false, r));
+    EXPECT_EQ(a.GetString(1, r), "zULU");
+  }
+  // Keys equal but for the case of Z tie; the secondary column decides.
+  TStringArray b;
+  Rows(b, {"zA", "Za", "ZA", "za"});
+  b.SetNrCols(2);
+  for (int r = 1; r <= 4; ++r) b.SetString(2, r, std::to_string(5 - r));
+  b.Sort(1, 2, true);
+  EXPECT_EQ(Column(b, 1), (std::vector<std::string>{"za", "ZA", "Za", "zA"}));
+}
+
+TEST(StringArray, SortKeepsTiedRowsInTheirOrder) {
+  // With no secondary key (column 0 is not one) rows with equal keys keep
+  // the order they had in the view, ascending and descending, also when the
+  // view was sorted before; column 0 records the row's first position.
+  for (int n : {2, 3, 10, 57, 300}) {
+    TStringArray a;
+    a.SetNrRows(n);
+    for (int r = 1; r <= n; ++r) {
+      a.SetString(0, r, std::to_string(1000 + r));  // would order ties the other way
+      a.SetString(1, r, std::string(1, static_cast<char>("cab"[(r * 5) % 3])));
+      a.SetString(2, r, std::to_string(r % 4));
+      a.SetString(3, r, std::string(1, static_cast<char>("zZ"[r % 2])));  // all equal when folded
+    }
+    a.SetString(0, 1, "9999");
+    for (const auto& [key, ascending] : std::initializer_list<std::pair<int, bool>>{
+             {1, true}, {1, false}, {2, true}, {3, false}}) {
+      a.UnSort();
+      a.Sort(2, 0, false);  // some earlier view
+      std::vector<std::string> before = Column(a, 0);
+      std::vector<std::string> keys = Column(a, key);
+      std::vector<int> idx(static_cast<size_t>(n));
+      for (int i = 0; i < n; ++i) idx[static_cast<size_t>(i)] = i;
+      auto folded = [&](int i) {
+        std::string k = keys[static_cast<size_t>(i)];
+        for (char& ch : k) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        return k;
+      };
+      const bool up = ascending;
+      std::stable_sort(idx.begin(), idx.end(), [&](int x, int y) {
+        return up ? folded(x) < folded(y) : folded(y) < folded(x);
+      });
+      std::vector<std::string> expected;
+      for (int i : idx) expected.push_back(before[static_cast<size_t>(i)]);
+      a.Sort(key, 0, ascending);
+      EXPECT_EQ(Column(a, 0), expected) << n << " rows, key " << key << ", ascending " << ascending;
+    }
+  }
+}
+
+TEST(StringArray, SortReportsOneChange) {
+  for (bool presorted : {false, true}) {
+    TStringArray a;
+    Rows(a, {"d", "b", "a", "c", "e", "b"});
+    if (presorted) a.Sort(1, 0, true);
+    int changes = 0;
+    a.OnChange = [&](tkz::TObject* sender) {
+      EXPECT_EQ(sender, &a);
+      ++changes;
+    };
+    a.Sort(1, 0, true);
+    EXPECT_EQ(changes, 1) << presorted;
+    EXPECT_EQ(Column(a, 1), (std::vector<std::string>{"a", "b", "b", "c", "d", "e"}));
+  }
 }
 
 TEST(StringArray, RowEditsKeepTheSortedView) {

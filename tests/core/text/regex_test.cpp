@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <random>
 #include <string>
 
 #include "core/types/tkzbase.h"
@@ -169,6 +171,123 @@ TEST(TGrepCompile, BuildsTokens) {
   EXPECT_EQ(g.GetRegExpToken(1).Count, 0);  // no trace of the last expression
   int pos;
   EXPECT_FALSE(g.MatchString("abc", pos));
+}
+
+// Literal text of all tokens of a compiled expression.
+std::string AllLiterals(const TGrep& g) {
+  std::string r;
+  for (int i = 1; i <= g.GetTokenCount(); ++i) r += Literal(g.GetRegExpToken(i));
+  return r;
+}
+
+TEST(TGrepCompile, LongLiteralRunsSpreadOverTokens) {
+  for (int len : {1, 254, 255, 256, 257, 300, 509, 510, 511, 766}) {
+    std::mt19937 rng(static_cast<unsigned>(len));
+    std::string run;
+    for (int i = 0; i < len; ++i) run.push_back(static_cast<char>('a' + rng() % 26));
+    SCOPED_TRACE("run of " + std::to_string(len));
+    TGrep g;
+    g.SetRegExp(run);
+    ASSERT_EQ(g.GetTokenCount(), (len + 254) / 255);
+    for (int i = 1; i <= g.GetTokenCount(); ++i) {
+      EXPECT_EQ(g.GetRegExpToken(i).Action, taNormal);
+      EXPECT_EQ(g.GetRegExpToken(i).Count, std::min(255, len - 255 * (i - 1)));
+    }
+    EXPECT_EQ(AllLiterals(g), run);
+    EXPECT_EQ(Find(run, "xy" + run + "yx"), std::make_pair(3, 2 + len));
+    EXPECT_EQ(Find(run, "xy" + run.substr(0, len - 1)), std::make_pair(0, 0));
+    for (int at : {253, 254, 255, 256, len - 1}) {  // one byte off, around the token edge
+      if (at < 0 || at >= len) continue;
+      std::string off = run;
+      off[static_cast<size_t>(at)] = '#';
+      EXPECT_EQ(Find(run, off + run), std::make_pair(len + 1, 2 * len)) << at;
+    }
+    std::string upper = run;
+    for (char& c : upper) c = static_cast<char>(c - 'a' + 'A');
+    EXPECT_EQ(Find(upper, "-" + run, 1, true), std::make_pair(2, 1 + len));
+    // A quantifier takes the last character only, wherever the run was cut.
+    EXPECT_EQ(Find(run + "9*", "xy" + run + "999y"), std::make_pair(3, 2 + len + 3));
+    g.SetRegExp(run + "9+");
+    EXPECT_EQ(AllLiterals(g), run + "9");
+    EXPECT_EQ(g.GetRegExpToken(g.GetTokenCount()).Action, taMult1);
+  }
+}
+
+TEST(TGrepCompile, GroupsUpTo255Characters) {
+  const std::string x254(254, 'x');
+  struct Case {
+    std::string expr;
+    int code;
+    std::string literal;  // of all tokens, when compiled
+  };
+  const Case cases[] = {
+      {"(" + x254 + "y)", 0, x254 + "y"},
+      {"(" + x254 + "yz)", TGrep::kErrGroupTooLong, ""},
+      {"(" + x254 + "\\))", 0, x254 + ")"},  // an escaped bracket is one character
+      {"(" + std::string(252, 'x') + "\\#41\\#42\\#43)", 0, std::string(252, 'x') + "ABC"},
+      {"(" + std::string(200, 'x') + ")(" + std::string(55, 'y') + ")", 0,
+       std::string(200, 'x') + std::string(55, 'y')},
+      {"(" + std::string(200, 'x') + ")(" + std::string(56, 'y') + ")", TGrep::kErrGroupTooLong,
+       ""},
+      {"(" + x254 + "y)abc", 0, x254 + "yabc"},  // a literal after a full group: next token
+      {"(" + x254 + "y)+", 0, x254 + "y"},
+      {"(" + x254 + "y", 0, x254 + "y"},  // unterminated: literal
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expr.substr(c.expr.size() > 20 ? c.expr.size() - 20 : 0));
+    TGrep g;
+    g.SetStopOnError(false);
+    g.SetRegExp(c.expr);
+    EXPECT_EQ(g.GetErrorCode(), c.code);
+    EXPECT_EQ(AllLiterals(g), c.literal);
+    if (c.code != 0) {
+      EXPECT_EQ(g.GetTokenCount(), 0);
+      g.SetStopOnError(true);
+      EXPECT_THROW(g.SetRegExp(c.expr), ETKZStringlError);
+      continue;
+    }
+    int pos = 0;
+    EXPECT_TRUE(g.MatchString("--" + c.literal + "--", pos));
+    EXPECT_EQ(pos, 3);
+    EXPECT_EQ(g.GetMatchEnd(), 2 + static_cast<int>(c.literal.size()));
+  }
+  EXPECT_EQ(GrepErrorText(TGrep::kErrGroupTooLong), "group too long (more than 255 characters)");
+}
+
+TEST(TGrepCompile, EscapesCutOffAtTheEnd) {
+  // "\#" needs two characters after it to be a code; with fewer it is a
+  // literal "#" and what follows stays literal; a final "\" is itself. Both
+  // characters after "\#" belong to the code, hex digits or not ("\#4*").
+  struct Case {
+    const char* expr;
+    const char* literal;
+    int code;
+  };
+  const Case cases[] = {
+      {"ab\\#4", "ab#4", 0}, {"ab\\#", "ab#", 0},    {"ab\\", "ab\\", 0},
+      {"\\#", "#", 0},       {"\\#4", "#4", 0},      {"\\#41", "A", 0},
+      {"\\#4g", "\x04", 0},  {"(ab\\#4", "ab#4", 0}, {"(ab\\#", "ab#", 0},
+      {"(ab\\", "ab\\", 0},  {"[a\\#4", "", 6},      {"[a\\#", "", 6},
+      {"[a\\", "", 6},       {"a\\#4*", "a\x04", 0}, {"\\\\#41", "\\#41", 0},
+  };
+  for (const Case& c : cases) {
+    for (bool ignore : {false, true}) {
+      SCOPED_TRACE(std::string(c.expr) + (ignore ? " ignoring case" : ""));
+      TGrep g;
+      g.SetStopOnError(false);
+      g.SetIgnoreCase(ignore);
+      g.SetRegExp(c.expr);
+      EXPECT_EQ(g.GetErrorCode(), c.code);
+      std::string want = c.literal;
+      if (ignore && want == "A") want = "a";
+      EXPECT_EQ(AllLiterals(g), want);
+      if (c.code != 0) continue;
+      int pos = 0;
+      EXPECT_TRUE(g.MatchString("<" + want + ">", pos));
+      EXPECT_EQ(pos, 2);
+      EXPECT_EQ(g.GetMatchEnd(), 1 + static_cast<int>(want.size()));
+    }
+  }
 }
 
 TEST(TGrepMatch, FindsFirstMatch) {

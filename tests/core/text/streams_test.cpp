@@ -11,6 +11,7 @@
 #include "core/platform/stringlist.h"
 #include "core/platform/textfile.h"
 #include "core/types/univconst.h"
+#include "tests/support/short_read_stream.h"
 
 namespace tkz {
 namespace {
@@ -51,28 +52,6 @@ TEST(StreamLines, ModesSplitAndStripAsDocumented) {
   EXPECT_TRUE(eos);
 }
 
-// A stream that holds nothing in memory, so readers take it a byte at a time.
-class PlainStream : public TStream {
- public:
-  explicit PlainStream(std::string d) : data_(std::move(d)) {}
-  int64_t Read(void* Buffer, int64_t Count) override {
-    const int64_t n = std::min<int64_t>(Count, static_cast<int64_t>(data_.size()) - pos_);
-    if (n <= 0) return 0;
-    std::memcpy(Buffer, data_.data() + pos_, static_cast<size_t>(n));
-    pos_ += n;
-    return n;
-  }
-  int64_t Write(const void*, int64_t) override { return 0; }
-  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
-    pos_ = (Origin == soBeginning ? 0 : Origin == soCurrent ? pos_ : data_.size()) + Offset;
-    return pos_;
-  }
-
- private:
-  std::string data_;
-  int64_t pos_ = 0;
-};
-
 TEST(StreamLines, FileMemoryAndPlainStreamsSplitAlike) {
   // CR and LF pairs straddle the 64 KiB read-ahead blocks of the file stream.
   std::string data;
@@ -87,7 +66,7 @@ TEST(StreamLines, FileMemoryAndPlainStreamsSplitAlike) {
   for (int mode : {0, 1, 2, 3, 4, 7}) {
     TFileStream f(path, fmOpenRead);
     TStringStream m(data);
-    PlainStream p(data);
+    testing_support::ShortReadStream p(data);  // readers take it a byte at a time
     for (;;) {
       bool ef = false, em = false, ep = false;
       const std::string lp = ReadLnStream(&p, ep, mode);

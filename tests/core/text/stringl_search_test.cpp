@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/text/charcase.h"
+#include "core/text/htmlsupport.h"
 #include "core/text/stringl.h"
 
 namespace tkz {
@@ -48,6 +55,91 @@ TEST(NumberedPos, SearchesBackward) {
   EXPECT_EQ(PosLast("bc", "abcabc"), 5);
   EXPECT_EQ(PosLast("x", "abc"), 0);
   EXPECT_EQ(PosLast("", "abc"), 0);
+}
+
+TEST(NumberedPos, MatchesThatTouchTheEndsOfTheText) {
+  struct Case {
+    bool backward;  // NumberedPosBw: matches end at or before StartPos
+    const char* sub;
+    const char* text;
+    int start, occurrence, expected;
+  };
+  const Case cases[] = {
+      {false, "abc", "abc", 1, 1, 1},     {false, "c", "abc", 3, 1, 3},
+      {false, "bc", "abc", 2, 1, 2},      {false, "bc", "abc", 1, 1, 2},
+      {false, "a", "abc", 1, 1, 1},       {false, "abc", "abcabc", 1, 2, 4},
+      {false, "abc", "abcabc", 4, 1, 4},  {false, "cc", "abcc", 3, 1, 3},
+      {false, "\xe9", "ab\xe9", 3, 1, 3}, {false, "b\xe9", "ab\xe9", 1, 1, 2},
+      {false, "bcd", "abc", 2, 1, 0},     {false, "c", "abc", 4, 1, 0},
+      {false, "abc", "abc", 2, 1, 0},     {false, "abc", "abcab", 2, 1, 0},
+      {true, "abc", "abc", 3, 1, 1},      {true, "abc", "abc", 99, 1, 1},
+      {true, "c", "abc", 3, 1, 3},        {true, "c", "abc", 99, 1, 3},
+      {true, "a", "abc", 1, 1, 1},        {true, "abc", "abcabc", 6, 1, 4},
+      {true, "abc", "abcabc", 6, 2, 1},   {true, "abc", "abcabc", 5, 1, 1},
+      {true, "cc", "abcc", 4, 1, 3},      {true, "\xe9", "ab\xe9", 3, 1, 3},
+      {true, "abc", "abc", 2, 1, 0},      {true, "c", "abc", 2, 1, 0},
+      {true, "abcd", "abc", 4, 1, 0},     {true, "abc", "abcabc", 6, 3, 0},
+  };
+  for (const Case& c : cases) {
+    const bool bw = c.backward;
+    auto find = [&](std::string_view sub, std::string_view text, bool ignore) {
+      return bw ? NumberedPosBw(sub, text, c.start, c.occurrence, ignore)
+                : NumberedPos(sub, text, c.start, c.occurrence, ignore);
+    };
+    const std::string upper = AnsiUpperCase(c.sub);
+    SCOPED_TRACE(std::string(bw ? "backward " : "forward ") + c.sub + " in " + c.text + " from " +
+                 std::to_string(c.start));
+    EXPECT_EQ(find(c.sub, c.text, false), c.expected);
+    EXPECT_EQ(find(c.sub, c.text, true), c.expected);
+    EXPECT_EQ(find(upper, c.text, true), c.expected);
+    EXPECT_EQ(find(c.sub, AnsiUpperCase(c.text), true), c.expected);
+    EXPECT_EQ(find(upper, c.text, false), 0);  // every case has a letter
+  }
+}
+
+// The scanners must stop at the end of the view they are given: the same
+// text cut out of a longer buffer (whose next byte is a letter, a blank or
+// a separator) and held in a heap block of exactly its length (AddressSanitizer
+// sees a read past it) gives the same answers as the text on its own.
+TEST(Counting, WordScannersStopAtTheEndOfAView) {
+  struct Case {
+    const char* text;
+    int words;
+  };
+  const Case cases[] = {{"", 0},      {"a", 0},         {"ab", 0},        {"ab ", 1},
+                        {"ab cd", 1}, {"ab cd.", 2},    {"x yz", 0},      {"hello world", 1},
+                        {"(ab)", 1},  {"one two\r", 2}, {"\xe9t\xe9", 0}, {"a b cd", 0}};
+  for (const Case& c : cases) {
+    const std::string text = c.text;
+    const size_t n = text.size();
+    std::unique_ptr<char[]> exact(new char[n == 0 ? 1 : n]);
+    std::memcpy(exact.get(), text.data(), n);
+    std::vector<std::string> longer;
+    for (const char* next : {"z", " ", ".", "<"}) longer.push_back(text + next + "tail ");
+    std::vector<std::string_view> views{std::string_view(exact.get(), n)};
+    for (const std::string& l : longer) views.push_back(std::string_view(l).substr(0, n));
+    for (size_t k = 0; k < views.size(); ++k) {
+      const std::string_view v = views[k];
+      SCOPED_TRACE("\"" + text + "\", view " + std::to_string(k));
+      EXPECT_EQ(CountWords(v), c.words);
+      bool in_tag = false;
+      EXPECT_EQ(CountWordsHTML(v, false, in_tag), c.words);
+      EXPECT_FALSE(in_tag);
+      for (int pos = 0; pos <= static_cast<int>(n) + 1; ++pos) {
+        int a = -1, b = -1, a2 = -1, b2 = -1;
+        EXPECT_EQ(ExtractWordFromString(v, pos, a, b), ExtractWordFromString(text, pos, a2, b2))
+            << pos;
+        EXPECT_EQ(a, a2);
+        EXPECT_EQ(b, b2);
+        EXPECT_LE(b, static_cast<int>(n));
+      }
+    }
+  }
+  // A tag left open at the end of the view stays open, whatever follows.
+  const std::string doc = "ab <b x>";
+  bool in_tag = false;
+  EXPECT_EQ(CountWordsHTML(std::string_view(doc).substr(0, 5), false, in_tag), 1);
+  EXPECT_TRUE(in_tag);
 }
 
 TEST(Counting, StringsCharsWordsAndDelimiters) {
