@@ -43,7 +43,7 @@
 namespace tkz {
 
 // Lets the application replace a sort key before it is compared.
-using TBeforeSortExchgEvent = TKZ_COREKIT_EXPORT
+using TBeforeSortExchgEvent =
     std::function<void(TObject* Sender, const std::string& InString, std::string& OutString)>;
 
 class TKZ_COREKIT_EXPORT TStringArray : public TComponent {

@@ -59,7 +59,7 @@ TKZ_COREKIT_EXPORT TImageFormat DetectImageFormat(const uint8_t* data, size_t si
 // only grow (at most once per whole percent), psEnding with 100. A read that
 // fails sends no psEnding.
 enum TProgressStage : uint8_t { psStarting, psRunning, psEnding };
-using TProgressEvent = TKZ_COREKIT_EXPORT
+using TProgressEvent =
     std::function<void(TObject* Sender, TProgressStage Stage, uint8_t PercentDone)>;
 
 // Limits of the JPEG reader beyond TBitmap's size limits.

@@ -175,7 +175,7 @@ TKZ_COREKIT_EXPORT void SetAllFilenameCase(std::string_view PathMask, bool ToUpp
 using TFileCopyProgress = std::function<void(int64_t Done, int64_t Total)>;
 // Progress of a tree copy: the current file's progress, the destination
 // name of the current file and the number of entries copied so far.
-using TFileTreeProgress = TKZ_COREKIT_EXPORT
+using TFileTreeProgress =
     std::function<void(int64_t Done, int64_t Total, const std::string& CurrentFile, int FileCount)>;
 // Feedback of the directory walkers: the directory about to be searched and
 // the number of files found so far.

@@ -69,13 +69,13 @@ TKZ_COREKIT_EXPORT void SetSaveDialogProvider(std::shared_ptr<TSaveDialogProvide
 TKZ_COREKIT_EXPORT std::shared_ptr<TSaveDialogProvider> GetSaveDialogProvider();
 
 using TOnFileSelectEvent =
-    TKZ_COREKIT_EXPORT std::function<void(TObject* Sender, const std::string& Parameters,
-                                          TModalResult& UserAction, std::string& SelectedFileName)>;
-using TOnFileCheckEvent = TKZ_COREKIT_EXPORT
+    std::function<void(TObject* Sender, const std::string& Parameters, TModalResult& UserAction,
+                       std::string& SelectedFileName)>;
+using TOnFileCheckEvent =
     std::function<void(TObject* Sender, const std::string& FileName, bool& FileDoesExist)>;
-using TOnOverwriteEvent = TKZ_COREKIT_EXPORT
+using TOnOverwriteEvent =
     std::function<void(TObject* Sender, const std::string& FileName, TModalResult& OverwriteReply)>;
-using TOnForbiddenDirEvent = TKZ_COREKIT_EXPORT
+using TOnForbiddenDirEvent =
     std::function<void(TObject* Sender, const std::string& Path, TModalResult& ForbiddenDirReply)>;
 
 class TKZ_COREKIT_EXPORT TUnivSaveDialog : public TComponent {

@@ -113,7 +113,7 @@ struct TKZ_COREKIT_EXPORT TRectDouble {
 using TSortExchgEvent = std::function<void(TObject* Sender, uint8_t ExchgWhat, int index1,
                                            int index2, int first, int last)>;
 using TZoomPanEvent = std::function<void(TObject* Sender)>;
-using TSelectRectEvent = TKZ_COREKIT_EXPORT
+using TSelectRectEvent =
     std::function<void(TObject* Sender, int Layer, double LoX, double LoY, double HiX, double HiY)>;
 using TOnPercentDoneEvent = std::function<void(TObject* Sender, int PercentDone)>;
 using TOnCheckAbortEvent = std::function<void(TObject* Sender, bool& Abort)>;
@@ -126,11 +126,11 @@ using TOnRubberBandActionEvent = std::function<void(TObject* Sender, const TPoin
    public:                                                    \
     explicit Name(const std::string& msg) : ETKZError(msg) {} \
   }
-TKZ_COREKIT_EXPORT TKZ_DECLARE_ERROR(ETKZStringlError);
-TKZ_COREKIT_EXPORT TKZ_DECLARE_ERROR(ETKZFileSysError);
-TKZ_COREKIT_EXPORT TKZ_DECLARE_ERROR(ETKZDStructError);
-TKZ_COREKIT_EXPORT TKZ_DECLARE_ERROR(ETKZColArrayError);
-TKZ_COREKIT_EXPORT TKZ_DECLARE_ERROR(ETKZCpuIdError);
+TKZ_DECLARE_ERROR(ETKZStringlError);
+TKZ_DECLARE_ERROR(ETKZFileSysError);
+TKZ_DECLARE_ERROR(ETKZDStructError);
+TKZ_DECLARE_ERROR(ETKZColArrayError);
+TKZ_DECLARE_ERROR(ETKZCpuIdError);
 
 // ------------------------------------------------------- progress globals
 using TMathFeedBackProc = void (*)(double);
