@@ -16,7 +16,7 @@ namespace tkz::tool {
 nlohmann::json DemoFilesys(std::ostream& out, const std::string& dir) {
   namespace fs = std::filesystem;
   nlohmann::json j;
-  out << "\n== Files and folders ==\n";
+  DemoHeading(out, "Files and folders");
   const std::string root = dir + "/filesys";
   fs::remove_all(root);
   fs::create_directories(root + "/src/sub");
