@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/colour/tkzcolors.h"
+#include "core/platform/codepage.h"
 #include "tools/tkz/commands.h"
 
 namespace tkz::tool {
@@ -54,7 +55,7 @@ int RunColor(const ColorOptions& options, std::ostream& out, std::ostream& err) 
   RGBtoCMY(GetRValue(c), GetGValue(c), GetBValue(c), cy, m, y);
   CMYtoCMYK(cy, m, y, k);
   nlohmann::ordered_json j;
-  j["name"] = name == hex ? "" : name;
+  j["name"] = name == hex ? "" : AnsiToUtf8(name);
   j["hex"] = hex;
   j["r"] = GetRValue(c);
   j["g"] = GetGValue(c);

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "core/platform/codepage.h"
 #include "core/text/charcase.h"
 #include "geo/geobasics.h"
 #include "geo/geobasics_datums.h"
@@ -143,7 +144,7 @@ int ListTables(const std::string& command, std::ostream& out) {
       const auto ell = static_cast<TGeoEllipsoid>(i);
       dump({{"index", i},
             {"id", GeoEllipsoidId[i]},
-            {"name", GeoEllipsoidName[i]},
+            {"name", AnsiToUtf8(GeoEllipsoidName[i])},
             {"a", GeoEllipsoidData[i].a},
             {"b", GeoEllipsoidData[i].b},
             {"rf", RecipFlattening(ell)}});
@@ -152,7 +153,7 @@ int ListTables(const std::string& command, std::ostream& out) {
     for (int nr = 1; nr <= kDatumCount; ++nr) {
       const TDatumRow& r = *DatumRow(nr);
       dump({{"number", nr},
-            {"name", r.Name},
+            {"name", AnsiToUtf8(r.Name)},
             {"ellipsoid", GeoEllipsoidId[r.Ellipsoid]},
             {"dx", r.dX},
             {"dy", r.dY},
