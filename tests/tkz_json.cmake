@@ -7,11 +7,12 @@ string(ASCII 233 e_acute)   # é in Windows-1252
 string(ASCII 129 undefined) # a byte that Windows-1252 leaves undefined
 string(ASCII 239 191 189 replacement) # U+FFFD in UTF-8
 
-# utf8_remainder(HEX OUT): what is left of the hex text of some bytes after
+# utf8_remainder(FILE OUT): what is left of the file's bytes, in hex, after
 # taking away, from the start, every well-formed UTF-8 sequence; empty for
 # valid UTF-8. (A byte that starts no sequence stays, so nothing after it can
 # be taken out of step.)
-function(utf8_remainder hex out)
+function(utf8_remainder file out)
+  file(READ ${file} hex HEX)
   string(REGEX REPLACE
     "[0-7][0-9a-f]|[cd][0-9a-f][89ab][0-9a-f]|e[0-9a-f][89ab][0-9a-f][89ab][0-9a-f]|f[0-4][89ab][0-9a-f][89ab][0-9a-f][89ab][0-9a-f]"
     "" rest "${hex}")
@@ -22,8 +23,7 @@ endfunction()
 # object, in valid UTF-8.
 function(expect_json_lines what output lines)
   file(WRITE ${WORK}/out.txt "${output}")
-  file(READ ${WORK}/out.txt hex HEX)
-  utf8_remainder("${hex}" rest)
+  utf8_remainder(${WORK}/out.txt rest)
   if(NOT rest STREQUAL "")
     message(FATAL_ERROR "${what}: not UTF-8 (bytes ${rest} left):\n${output}")
   endif()
@@ -42,10 +42,9 @@ endfunction()
 
 # The checker itself: it must refuse a lone Windows-1252 byte.
 file(WRITE ${WORK}/probe.txt "caf${e_acute}\n")
-file(READ ${WORK}/probe.txt hex HEX)
-utf8_remainder("${hex}" rest)
+utf8_remainder(${WORK}/probe.txt rest)
 if(NOT rest STREQUAL "e9")
-  message(FATAL_ERROR "UTF-8 check broken: ${hex} leaves ${rest}")
+  message(FATAL_ERROR "UTF-8 check broken: caf${e_acute} leaves ${rest}")
 endif()
 
 # tags: é and an undefined byte in a tag's name, attributes and contents.
@@ -99,8 +98,7 @@ if(NOT rc EQUAL 0 OR NOT EXISTS "${dir}/demo.json")
   message(FATAL_ERROR "tkz demo into a non-UTF-8 folder gave ${rc}:\n${err}")
 endif()
 file(READ "${dir}/demo.json" summary)
-file(READ "${dir}/demo.json" hex HEX)
-utf8_remainder("${hex}" rest)
+utf8_remainder("${dir}/demo.json" rest)
 string(JSON drawing ERROR_VARIABLE bad GET "${summary}" drawing drawing)
 if(NOT rest STREQUAL "" OR bad OR NOT drawing MATCHES "/tour_${replacement}/drawing.png$")
   message(FATAL_ERROR "demo.json: ${bad} drawing \"${drawing}\", not UTF-8: ${rest}")
