@@ -146,7 +146,8 @@ struct CpuOptions {
 // bits set, processor count and clock speed (measured over ms) as a JSON
 // object. Raises ETKZCpuIdError without CPUID.
 nlohmann::json ProcessorReport(int ms);
-// Prints ProcessorReport(options.Milliseconds). Returns the exit code.
+// Prints ProcessorReport(options.Milliseconds) on one line. Returns the exit
+// code.
 int RunCpu(const CpuOptions& options, std::ostream& out);
 // The tour's section on the processor.
 nlohmann::json DemoProcessor(std::ostream& out);
