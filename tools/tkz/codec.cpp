@@ -1,9 +1,7 @@
-// tkz hash, tkz encode, tkz decode: checksums and encodings on files and
+// tkz encode, tkz decode: Base64, ASCII85 and run-length coding on files and
 // standard input/output.
-#include <cctype>
-#include <cstdio>
+#include <CLI/CLI.hpp>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -14,42 +12,6 @@
 namespace tkz::tool {
 
 namespace {
-
-// The whole of standard input as a memory stream.
-std::unique_ptr<TStream> StdinStream() {
-  std::string data((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-  return std::make_unique<TStringStream>(data);
-}
-
-std::unique_ptr<TStream> OpenInput(const std::string& name) {
-  if (name.empty() || name == "-") return StdinStream();
-  return std::make_unique<TFileStream>(name, fmOpenRead | fmShareDenyWrite);
-}
-
-std::string Hex(uint64_t v, int digits) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%0*llX", digits, static_cast<unsigned long long>(v));
-  return buf;
-}
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
-std::string HashOf(const std::string& algorithm, TStream* in) {
-  if (algorithm == "sha1") return Upper(SHA1DigestToHex(SHA1FromStream(in)));
-  uint16_t crc16 = algorithm == "crc16-ccitt" ? 0xFFFF : 0x0000;
-  uint32_t crc32 = 0xFFFFFFFFu;
-  std::vector<uint8_t> buf(1 << 16);
-  for (int64_t n; (n = in->Read(buf.data(), static_cast<int64_t>(buf.size()))) > 0;) {
-    if (algorithm == "crc32")
-      crc32 = CRC32Update(crc32, buf.data(), static_cast<size_t>(n));
-    else
-      crc16 = CRC16Update(crc16, buf.data(), static_cast<size_t>(n));
-  }
-  return algorithm == "crc32" ? Hex(~crc32, 8) : Hex(crc16, 4);
-}
 
 void WriteOutput(const std::string& name, TMemoryStream& data, std::ostream& out) {
   if (name.empty() || name == "-") {
@@ -100,20 +62,6 @@ bool RunLength(bool encode, TStream* in, TMemoryStream& out) {
 
 }  // namespace
 
-int RunHash(const HashOptions& options, std::ostream& out) {
-  int status = 0;
-  for (const std::string& file : options.Files) {
-    try {
-      auto in = OpenInput(file);
-      out << HashOf(options.Algorithm, in.get()) << "  " << file << "\n";
-    } catch (const std::exception& e) {
-      std::cerr << "tkz: " << e.what() << "\n";
-      status = 1;
-    }
-  }
-  return status;
-}
-
 int RunCodec(const CodecOptions& options, std::ostream& out) {
   auto in = OpenInput(options.In);
   TMemoryStream result;
@@ -137,6 +85,31 @@ int RunCodec(const CodecOptions& options, std::ostream& out) {
   }
   WriteOutput(options.Out, result, out);
   return 0;
+}
+
+void AddCodecCommands(CLI::App& app) {
+  struct Codec {
+    CodecOptions options;
+    bool noBreaks = false;
+  };
+  auto encode = std::make_shared<Codec>(), decode = std::make_shared<Codec>();
+  decode->options.Encode = false;
+  CLI::App* encodeCmd =
+      app.add_subcommand("encode", "Encode a file as Base64, ASCII85 or run-length");
+  CLI::App* decodeCmd = app.add_subcommand("decode", "Decode Base64, ASCII85 or run-length data");
+  for (auto [cmd, codec] : {std::pair{encodeCmd, encode}, std::pair{decodeCmd, decode}}) {
+    CodecOptions& opts = codec->options;
+    cmd->add_option("FORMAT", opts.Format, "base64, ascii85 or rle")
+        ->required()
+        ->check(CLI::IsMember({"base64", "ascii85", "rle"}));
+    cmd->add_option("IN", opts.In, "Input file (standard input when absent or -)");
+    cmd->add_option("OUT", opts.Out, "Output file (standard output when absent or -)");
+    RunsWhenChosen(cmd, [codec] {
+      codec->options.LineBreaks = !codec->noBreaks;
+      return RunCodec(codec->options, std::cout);
+    });
+  }
+  encodeCmd->add_flag("--no-breaks", encode->noBreaks, "No line breaks in the encoded text");
 }
 
 }  // namespace tkz::tool

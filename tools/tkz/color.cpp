@@ -1,11 +1,13 @@
 // tkz color: a colour by name or hex text, in every colour model.
+#include <CLI/CLI.hpp>
 #include <cctype>
 #include <cstdint>
+#include <iostream>
 #include <nlohmann/json.hpp>
-#include <ostream>
 #include <string>
 
 #include "core/colour/tkzcolors.h"
+#include "core/platform/codepage.h"
 #include "tools/tkz/commands.h"
 
 namespace tkz::tool {
@@ -53,7 +55,7 @@ int RunColor(const ColorOptions& options, std::ostream& out, std::ostream& err) 
   RGBtoCMY(GetRValue(c), GetGValue(c), GetBValue(c), cy, m, y);
   CMYtoCMYK(cy, m, y, k);
   nlohmann::ordered_json j;
-  j["name"] = name == hex ? "" : name;
+  j["name"] = name == hex ? "" : AnsiToUtf8(name);
   j["hex"] = hex;
   j["r"] = GetRValue(c);
   j["g"] = GetGValue(c);
@@ -62,8 +64,17 @@ int RunColor(const ColorOptions& options, std::ostream& out, std::ostream& err) 
   j["hsv"] = {hv, sv, v};
   j["cmyk"] = {cy, m, y, k};
   j["gray"] = ColorToGray(c);
-  out << j.dump() << "\n";
+  WriteJsonLine(out, j);
   return 0;
+}
+
+void AddColorCommands(CLI::App& app) {
+  auto options = std::make_shared<ColorOptions>();
+  CLI::App* cmd = app.add_subcommand(
+      "color", "A colour by name or hex text in RGB, HSL, HSV, CMYK and grey (JSON)");
+  cmd->add_option("VALUE", options->Value, "Colour name (any case) or hex text such as $FF00")
+      ->required();
+  RunsWhenChosen(cmd, [options] { return RunColor(*options, std::cout, std::cerr); });
 }
 
 }  // namespace tkz::tool

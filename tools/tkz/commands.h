@@ -1,6 +1,7 @@
 // The commands of the tkz tool.
 #pragma once
 
+#include <functional>
 #include <istream>
 #include <memory>
 #include <nlohmann/json_fwd.hpp>
@@ -14,9 +15,56 @@ class App;
 
 namespace tkz {
 class TBitmap;
-}
+class TStream;
+}  // namespace tkz
 
 namespace tkz::tool {
+
+// How the commands are registered. Each group of commands has one
+// Add...Commands(app) function that adds its subcommands and their options to
+// app and gives each command, with RunsWhenChosen, the action that runs it.
+// CLI11 calls back the command the user chose once the whole command line has
+// been parsed; main then runs ChosenCommand() and reports what it raises.
+void AddDemoCommands(CLI::App& app);
+void AddImageCommands(CLI::App& app);
+void AddMarksCommands(CLI::App& app);
+void AddTagsCommands(CLI::App& app);
+void AddRegexCommands(CLI::App& app);
+void AddHashCommands(CLI::App& app);
+void AddCodecCommands(CLI::App& app);  // encode and decode
+void AddCpuCommands(CLI::App& app);
+void AddGeoCommands(CLI::App& app);
+void AddColorCommands(CLI::App& app);
+void AddCopyCommands(CLI::App& app);
+
+// Makes action (it returns the exit status) the one to run when cmd is the
+// command chosen on the command line.
+void RunsWhenChosen(CLI::App* cmd, std::function<int()> action);
+// The action of the chosen command; empty when the command line named none.
+const std::function<int()>& ChosenCommand();
+
+// JSON output. Every JSON text the tool writes is an nlohmann value dumped by
+// JsonText: text that comes from the libraries (Windows-1252) goes in through
+// AnsiToUtf8; any byte that is still not UTF-8 (a file or folder name, an
+// argument, a line of input) is written as U+FFFD, so that no output can fail
+// on its bytes. Keys keep their order in an ordered_json and are sorted in a
+// json. indent -1 gives the whole value on one line.
+std::string JsonText(const nlohmann::json& j, int indent = -1);
+std::string JsonText(const nlohmann::ordered_json& j, int indent = -1);
+// Writes j on one line followed by a newline.
+void WriteJsonLine(std::ostream& out, const nlohmann::json& j);
+void WriteJsonLine(std::ostream& out, const nlohmann::ordered_json& j);
+// A number written by JsonText with exactly decimals digits after the point
+// ("2000000.000"); null when v is not finite.
+nlohmann::ordered_json JsonFixed(double v, int decimals);
+
+// A file to read, or the whole of standard input for "" and "-".
+std::unique_ptr<TStream> OpenInput(const std::string& name);
+
+// The tour's parts: a section heading, and the path of a file name in the
+// folder dir (created when missing).
+void DemoHeading(std::ostream& out, const std::string& title);
+std::string DemoFile(const std::string& dir, const std::string& name);
 
 struct DemoOptions {
   std::string OutDir = "out/demo";
@@ -98,7 +146,8 @@ struct CpuOptions {
 // bits set, processor count and clock speed (measured over ms) as a JSON
 // object. Raises ETKZCpuIdError without CPUID.
 nlohmann::json ProcessorReport(int ms);
-// Prints ProcessorReport(options.Milliseconds). Returns the exit code.
+// Prints ProcessorReport(options.Milliseconds) on one line. Returns the exit
+// code.
 int RunCpu(const CpuOptions& options, std::ostream& out);
 // The tour's section on the processor.
 nlohmann::json DemoProcessor(std::ostream& out);
@@ -108,9 +157,6 @@ struct GeoOptions {
   std::string Ellipsoid = "gelWGS84";  // identifier, case-insensitive
 };
 
-// Registers "geo" and its commands on app; parsing fills options. Returns
-// the "geo" command.
-CLI::App* AddGeoCommands(CLI::App& app, GeoOptions& options);
 // Runs the parsed geo command: one line of output, or with "-" one JSON line
 // per line of in ({"error": ...} for a line that cannot be read). Returns 1
 // when a line was bad or a datum shift reported a failure status, else 0.

@@ -1,9 +1,10 @@
 // tkz copy: a file or a directory tree, with a progress bar on a terminal.
 #include <unistd.h>
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdint>
-#include <ostream>
+#include <iostream>
 #include <string>
 
 #include "core/sys/filesys.h"
@@ -85,6 +86,24 @@ int RunCopy(const CopyOptions& options, std::ostream& err) {
   err << "tkz: cannot copy \"" << options.Source << "\" to \"" << options.Dest
       << "\": " << Reason(rc) << "\n";
   return -rc;
+}
+
+void AddCopyCommands(CLI::App& app) {
+  auto options = std::make_shared<CopyOptions>();
+  CLI::App* cmd = app.add_subcommand(
+      "copy", "Copy a file, or the contents of a directory tree, with a progress bar");
+  cmd->add_option("SRC", options->Source, "File or directory to copy")->required();
+  cmd->add_option("DST", options->Dest,
+                  "Target file or existing folder (the file keeps its name there); for a "
+                  "tree, the folder that receives its contents (created when missing)")
+      ->required();
+  cmd->footer(
+      "Permission bits are copied with owner write added; times are kept.\n"
+      "The bar is drawn on standard error when that is a terminal.\n"
+      "Exit status: 0 copied; 1 source cannot be opened; 2 destination cannot be\n"
+      "created; 3 write error; 4 read error (a tree: the first failure, the rest\n"
+      "is still copied).");
+  RunsWhenChosen(cmd, [options] { return RunCopy(*options, std::cerr); });
 }
 
 }  // namespace tkz::tool

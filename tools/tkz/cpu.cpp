@@ -1,8 +1,9 @@
 // tkz cpu: what the processor says about itself, as one JSON object.
+#include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 #include <nlohmann/json.hpp>
-#include <ostream>
 #include <string>
 
 #include "core/platform/codepage.h"
@@ -32,8 +33,17 @@ nlohmann::json ProcessorReport(int ms) {
 }
 
 int RunCpu(const CpuOptions& options, std::ostream& out) {
-  out << ProcessorReport(options.Milliseconds).dump(2) << "\n";
+  WriteJsonLine(out, ProcessorReport(options.Milliseconds));
   return 0;
+}
+
+void AddCpuCommands(CLI::App& app) {
+  auto options = std::make_shared<CpuOptions>();
+  CLI::App* cmd = app.add_subcommand("cpu", "Processor identification and clock speed (JSON)");
+  cmd->add_option("--ms", options->Milliseconds, "Milliseconds over which the speed is measured")
+      ->check(CLI::Range(1, 10000))
+      ->default_val(500);
+  RunsWhenChosen(cmd, [options] { return RunCpu(*options, std::cout); });
 }
 
 }  // namespace tkz::tool

@@ -1,4 +1,5 @@
 // The tour of the libraries shown by "tkz demo".
+#include <CLI/CLI.hpp>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -27,9 +28,16 @@
 
 namespace tkz::tool {
 
-namespace {
+void DemoHeading(std::ostream& out, const std::string& title) {
+  out << "\n== " << title << " ==\n";
+}
 
-void Heading(std::ostream& out, const std::string& title) { out << "\n== " << title << " ==\n"; }
+std::string DemoFile(const std::string& dir, const std::string& name) {
+  std::filesystem::create_directories(dir);
+  return (std::filesystem::path(dir) / name).string();
+}
+
+namespace {
 
 // Shows one call and its result, quoted so that blanks are visible.
 void Show(std::ostream& out, nlohmann::json& j, const std::string& call,
@@ -40,7 +48,7 @@ void Show(std::ostream& out, nlohmann::json& j, const std::string& call,
 }
 
 nlohmann::json DemoNumberFormatting(std::ostream& out) {
-  Heading(out, "Number formatting");
+  DemoHeading(out, "Number formatting");
   nlohmann::json j;
   Show(out, j, "strff(-3.5, -8, 2)", strff(-3.5L, -8, 2));
   Show(out, j, "strff(123.456, 10, -2)", strff(123.456L, 10, -2));
@@ -58,7 +66,7 @@ nlohmann::json DemoNumberFormatting(std::ostream& out) {
 }
 
 nlohmann::json DemoStringTools(std::ostream& out) {
-  Heading(out, "String tools");
+  DemoHeading(out, "String tools");
   nlohmann::json j;
   Show(out, j, "NumberedPos(\"bc\", \"abcabc\", 1, 2)",
        std::to_string(NumberedPos("bc", "abcabc", 1, 2, false)));
@@ -88,7 +96,7 @@ nlohmann::json DemoStringTools(std::ostream& out) {
 }
 
 nlohmann::json DemoPaths(std::ostream& out) {
-  Heading(out, "Paths and file names");
+  DemoHeading(out, "Paths and file names");
   nlohmann::json j;
   Show(out, j, "StripExtension(\"/data/maps.v2/world\")", StripExtension("/data/maps.v2/world"));
   Show(out, j, "StripExtension(\"C:\\x\\data.tar.gz\")", StripExtension("C:\\x\\data.tar.gz"));
@@ -113,7 +121,7 @@ std::string Term(double c, int decimals, const char* what) {
 }
 
 nlohmann::json DemoFits(std::ostream& out) {
-  Heading(out, "Least-squares fits");
+  DemoHeading(out, "Least-squares fits");
   nlohmann::json j;
   // Hourly temperatures of a spring morning (x in hours, y in degrees C).
   const double hours[] = {6, 7, 8, 9, 10, 11, 12};
@@ -172,7 +180,7 @@ nlohmann::json DemoFits(std::ostream& out) {
 }
 
 nlohmann::json DemoConstants(std::ostream& out) {
-  Heading(out, "Constants");
+  DemoHeading(out, "Constants");
   nlohmann::json j;
   out << std::setprecision(19);
   out << "  e            = " << uc_e << "\n";
@@ -188,7 +196,7 @@ nlohmann::json DemoConstants(std::ostream& out) {
 
 // Draws a picture pixel by pixel, writes it as PNG and JPEG, reads both back.
 nlohmann::json DemoImages(std::ostream& out, const std::string& dir) {
-  Heading(out, "Image files");
+  DemoHeading(out, "Image files");
   nlohmann::json j;
   TBitmap bmp(160, 120);
   bmp.Fill(RGB(250, 245, 230));
@@ -202,9 +210,8 @@ nlohmann::json DemoImages(std::ostream& out, const std::string& dir) {
       }
     }
   }
-  std::filesystem::create_directories(dir);
   for (const char* name : {"demo_image.png", "demo_image.jpg"}) {
-    const std::string path = (std::filesystem::path(dir) / name).string();
+    const std::string path = DemoFile(dir, name);
     SaveBitmapToFile(bmp, path, 90);
     TBitmap back;
     LoadBitmapFromFile(back, path);
@@ -233,7 +240,7 @@ nlohmann::json DemoImages(std::ostream& out, const std::string& dir) {
 // Frames in every style, shapes in copy and XOR mode, turned text and a
 // picture stretched in both qualities, on one sheet; and the mark catalogue.
 nlohmann::json DemoDrawing(std::ostream& out, const std::string& dir) {
-  Heading(out, "Drawing");
+  DemoHeading(out, "Drawing");
   nlohmann::json j;
   TBitmap sheet(640, 360);
   sheet.Fill(RGB(245, 245, 240));
@@ -290,13 +297,12 @@ nlohmann::json DemoDrawing(std::ostream& out, const std::string& dir) {
   c->StretchDraw({340, 70, 340 + 96, 70 + 72}, &tiny);
   c->SetStretchMode(smHalftone);
   c->StretchDraw({460, 70, 460 + 150, 70 + 112}, &tiny);
-  std::filesystem::create_directories(dir);
-  const std::string sheetPath = (std::filesystem::path(dir) / "drawing.png").string();
+  const std::string sheetPath = DemoFile(dir, "drawing.png");
   SaveBitmapToFile(sheet, sheetPath);
   out << "  drawing.png     frames in six styles, shapes, XOR, text, stretching ("
       << sheet.GetWidth() << " x " << sheet.GetHeight() << ")\n";
   const auto marks = DrawMarkCatalogue();
-  const std::string marksPath = (std::filesystem::path(dir) / "marks.png").string();
+  const std::string marksPath = DemoFile(dir, "marks.png");
   SaveBitmapToFile(*marks, marksPath);
   out << "  marks.png       the 256 point marks (" << marks->GetWidth() << " x "
       << marks->GetHeight() << ")\n";
@@ -314,7 +320,7 @@ nlohmann::json DemoDrawing(std::ostream& out, const std::string& dir) {
 // A composite control like the atlas's tool bar, driven by synthetic mouse
 // messages, captured to a picture.
 nlohmann::json DemoControls(std::ostream& out, const std::string& dir) {
-  Heading(out, "Controls");
+  DemoHeading(out, "Controls");
   TPanel form(nullptr);
   form.SetBounds(0, 0, 480, 240);
   auto* bar = new TPanel(&form);
@@ -350,8 +356,7 @@ nlohmann::json DemoControls(std::ostream& out, const std::string& dir) {
   Application().PostMessage(TMessage::MouseUp(zoom, mbLeft, {}, 10, 10));
   Application().ProcessMessages();
   auto shot = TakeScreenshot(&form);
-  std::filesystem::create_directories(dir);
-  const std::string path = (std::filesystem::path(dir) / "controls.png").string();
+  const std::string path = DemoFile(dir, "controls.png");
   SaveBitmapToFile(*shot, path);
   out << "  controls.png    tool bar after a click on Zoom: zoom down "
       << (zoom->GetDown() ? "yes" : "no") << ", pointer down "
@@ -361,7 +366,7 @@ nlohmann::json DemoControls(std::ostream& out, const std::string& dir) {
 
 // A text label written to a settings file and read back into a new label.
 nlohmann::json DemoSettings(std::ostream& out, const std::string& dir) {
-  Heading(out, "Settings files");
+  DemoHeading(out, "Settings files");
   TCustomTextLabel label;
   label.SetTxtLblCaption(
       "Vienna, 48\xB0"
@@ -370,8 +375,7 @@ nlohmann::json DemoSettings(std::ostream& out, const std::string& dir) {
   label.SetTxtLblPosY(96.5);
   label.SetTxtLblColorBkg(RGB(255, 250, 205));
   label.SetTxtLblMode(tlBox);
-  std::filesystem::create_directories(dir);
-  const std::string path = (std::filesystem::path(dir) / "label.xml").string();
+  const std::string path = DemoFile(dir, "label.xml");
   TTextFile f;
   f.AssignFile(path);
   f.Rewrite();
@@ -392,7 +396,7 @@ nlohmann::json DemoSettings(std::ostream& out, const std::string& dir) {
 
 // Checksums of a short text, and a table of cities sorted by a column.
 nlohmann::json DemoDataStructures(std::ostream& out) {
-  Heading(out, "Checksums and a string table");
+  DemoHeading(out, "Checksums and a string table");
   const std::string text = "The quick brown fox jumps over the lazy dog";
   const TBytes bytes(text.begin(), text.end());
   char crc[16];
@@ -430,8 +434,7 @@ nlohmann::json DemoFeatureMatrix(std::ostream& out, const std::string& dir) {
     m.SetFeatValDouble(1, o, heights[o - 1]);
     m.SetFeatValStr(2, o, names[o - 1]);
   }
-  std::filesystem::create_directories(dir);
-  const std::string path = (std::filesystem::path(dir) / "features.txt").string();
+  const std::string path = DemoFile(dir, "features.txt");
   m.Save(path);
   TFeatureMatrix back;
   const int result = back.Load(path);
@@ -464,13 +467,20 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
   report["processor"] = DemoProcessor(out);
   report["geodesy"] = DemoGeodesy(out);
 
-  std::filesystem::create_directories(options.OutDir);
-  const auto path = std::filesystem::path(options.OutDir) / "demo.json";
+  const std::string path = DemoFile(options.OutDir, "demo.json");
   std::ofstream f(path);
-  f << report.dump(2) << "\n";
-  if (!f) throw ETKZError("cannot write " + path.string());
-  out << "\nSummary written to " << path.string() << "\n";
+  f << JsonText(report, 2) << "\n";
+  if (!f) throw ETKZError("cannot write " + path);
+  out << "\nSummary written to " << path << "\n";
   return 0;
+}
+
+void AddDemoCommands(CLI::App& app) {
+  auto options = std::make_shared<DemoOptions>();
+  CLI::App* cmd = app.add_subcommand("demo", "A tour of what the libraries can do");
+  cmd->add_option("--out", options->OutDir, "Folder for the files the tour writes")
+      ->default_val("out/demo");
+  RunsWhenChosen(cmd, [options] { return RunDemo(*options, std::cout); });
 }
 
 }  // namespace tkz::tool

@@ -1,6 +1,5 @@
 // The colour part of the tour: the predefined colour scales drawn as bands,
 // and a few named-colour look-ups.
-#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <span>
 
@@ -47,7 +46,7 @@ void DrawScales(TBitmap& bmp, std::span<const Scale> scales) {
 }  // namespace
 
 nlohmann::json DemoColours(std::ostream& out, const std::string& dir) {
-  out << "\n== Colours ==\n";
+  DemoHeading(out, "Colours");
   nlohmann::json j;
   const Scale scales[] = {{"ColorArray_Geo1", ColorArray_Geo1},
                           {"ColorArray_Geo2", ColorArray_Geo2},
@@ -58,8 +57,7 @@ nlohmann::json DemoColours(std::ostream& out, const std::string& dir) {
                           {"ColorArray_Contrast", ColorArray_Contrast}};
   TBitmap bmp;
   DrawScales(bmp, scales);
-  std::filesystem::create_directories(dir);
-  const std::string path = (std::filesystem::path(dir) / "colour_arrays.png").string();
+  const std::string path = DemoFile(dir, "colour_arrays.png");
   SaveBitmapToFile(bmp, path);
   out << "  colour_arrays.png  the seven predefined colour scales, 256 colours each ("
       << bmp.GetWidth() << " x " << bmp.GetHeight() << ")\n";

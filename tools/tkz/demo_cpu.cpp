@@ -12,7 +12,7 @@
 namespace tkz::tool {
 
 nlohmann::json DemoProcessor(std::ostream& out) {
-  out << "\n== Processor ==\n";
+  DemoHeading(out, "Processor");
   nlohmann::json j;
   try {
     j = ProcessorReport(200);

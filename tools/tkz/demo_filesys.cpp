@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/codepage.h"
 #include "core/platform/stringlist.h"
 #include "core/sys/filesys.h"
 #include "core/text/stringl.h"
@@ -16,7 +17,7 @@ namespace tkz::tool {
 nlohmann::json DemoFilesys(std::ostream& out, const std::string& dir) {
   namespace fs = std::filesystem;
   nlohmann::json j;
-  out << "\n== Files and folders ==\n";
+  DemoHeading(out, "Files and folders");
   const std::string root = dir + "/filesys";
   fs::remove_all(root);
   fs::create_directories(root + "/src/sub");
@@ -48,7 +49,8 @@ nlohmann::json DemoFilesys(std::ostream& out, const std::string& dir) {
   const int header = ReadHeaderOfASC(root + "/dst/sub/header.asc", title, n1, n2, f1, f2, f3, f4);
   out << "  notes.txt is UTF-8: " << (utf8 ? "yes" : "no") << "; header.asc -> " << header << " \""
       << title << "\" " << n1 << " x " << n2 << "\n";
-  j["text"] = {{"utf8", utf8}, {"header", header}, {"title", title}, {"n1", n1}, {"n2", n2}};
+  j["text"] = {
+      {"utf8", utf8}, {"header", header}, {"title", AnsiToUtf8(title)}, {"n1", n1}, {"n2", n2}};
 
   RandSeed(2024);
   const std::string pw = InventPassword(9);

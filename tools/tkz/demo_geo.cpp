@@ -18,14 +18,14 @@ std::string Fixed(double v, int decimals) {
 // Prints one line "  CALL -> RESULT" and records it.
 void Line(std::ostream& out, nlohmann::json& j, const std::string& call,
           const nlohmann::json& result) {
-  out << "  " << call << " -> " << result.dump() << "\n";
+  out << "  " << call << " -> " << JsonText(result) << "\n";
   j[call] = result;
 }
 
 }  // namespace
 
 nlohmann::json DemoGeodesy(std::ostream& out) {
-  out << "\n== Geodesy ==\n";
+  DemoHeading(out, "Geodesy");
   nlohmann::json j;
   Line(out, j, "GeoToUTMZone(60.5, 5)  (Norway's wide zone)", GeoToUTMZone(60.5, 5));
   Line(out, j, "GeoToUTMZone(78, 10)  (Svalbard)", GeoToUTMZone(78, 10));

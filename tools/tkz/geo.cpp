@@ -3,14 +3,15 @@
 // command line, or, given "-" alone, one set of whitespace-separated
 // arguments per line of standard input, printing one JSON line per line.
 #include <CLI/CLI.hpp>
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cmath>
+#include <iostream>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string_view>
 
+#include "core/platform/codepage.h"
+#include "core/text/charcase.h"
 #include "geo/geobasics.h"
 #include "geo/geobasics_datums.h"
 #include "tools/tkz/commands.h"
@@ -34,11 +35,6 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
     if (i > start) fields.push_back(line.substr(start, i - start));
   }
   return fields;
-}
-
-std::string Quoted(std::string_view text) {
-  return nlohmann::json(std::string(text))
-      .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 double Number(std::string_view field, const char* what) {
@@ -73,49 +69,25 @@ bool Southern(std::string_view field) {
   throw BadLine("hemisphere must be N or S: " + std::string(field));
 }
 
-// Appends a number with a fixed count of decimals; null when not finite.
-void Put(std::string& out, double v, int decimals) {
-  if (!std::isfinite(v)) {
-    out += "null";
-    return;
-  }
-  if (v == 0) v = 0;  // no "-0.000"
-  char buf[64];
-  auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
-  out.append(buf, ec == std::errc() ? ptr : buf);
+nlohmann::ordered_json LatLon(double lat, double lon) {
+  return {{"lat", JsonFixed(lat, 9)}, {"lon", JsonFixed(lon, 9)}};
 }
 
-void PutLatLon(std::string& out, double lat, double lon) {
-  out += "{\"lat\":";
-  Put(out, lat, 9);
-  out += ",\"lon\":";
-  Put(out, lon, 9);
-  out += '}';
-}
-
-void PutEastNorth(std::string& out, double e, double n) {
-  out += "\"easting\":";
-  Put(out, e, 3);
-  out += ",\"northing\":";
-  Put(out, n, 3);
+nlohmann::ordered_json EastNorth(double e, double n) {
+  return {{"easting", JsonFixed(e, 3)}, {"northing", JsonFixed(n, 3)}};
 }
 
 void Expect(const std::vector<std::string_view>& f, size_t count, const char* usage) {
   if (f.size() != count) throw BadLine(std::string("expected ") + usage);
 }
 
-// One conversion: fields in, one line of output (without the newline) out.
-// Returns false when the result reports a failure (a datum shift's status).
-bool Convert(const std::string& command, TGeoEllipsoid ell, bool json,
-             const std::vector<std::string_view>& f, std::string& out) {
+// One conversion: fields in, its result out. Returns false when the result
+// reports a failure (a datum shift's status).
+bool Convert(const std::string& command, TGeoEllipsoid ell, const std::vector<std::string_view>& f,
+             nlohmann::ordered_json& out) {
   if (command == "zone") {
     Expect(f, 2, "LAT LON");
-    const std::string zone = GeoToUTMZone(Latitude(f[0]), Number(f[1], "longitude"));
-    if (json) {
-      out += "{\"zone\":\"" + zone + "\"}";
-    } else {
-      out += zone;
-    }
+    out = {{"zone", GeoToUTMZone(Latitude(f[0]), Number(f[1], "longitude"))}};
   } else if (command == "utm") {
     Expect(f, 2, "LAT LON");
     const double lat = Latitude(f[0]), lon = Number(f[1], "longitude");
@@ -124,11 +96,8 @@ bool Convert(const std::string& command, TGeoEllipsoid ell, bool json,
     double e, n;
     LatLongToUTM(lat, lon, ell, zone, e, n);
     GeoToUTMZone(lat, lon, zone, band);
-    out += "{\"zone\":" + std::to_string(zone) + ",\"band\":\"";
-    if (band != ' ') out += band;
-    out += "\",";
-    PutEastNorth(out, e, n);
-    out += '}';
+    out = {{"zone", zone}, {"band", band == ' ' ? std::string() : std::string(1, band)}};
+    out.update(EastNorth(e, n));
   } else if (command == "latlon") {
     Expect(f, 4, "ZONE N|S EASTING NORTHING");
     const int zone = Integer(f[0], "zone");
@@ -136,32 +105,26 @@ bool Convert(const std::string& command, TGeoEllipsoid ell, bool json,
     double lat, lon;
     UTMToLatLong(Number(f[2], "easting"), Number(f[3], "northing"), zone, Southern(f[1]), ell, lat,
                  lon);
-    PutLatLon(out, lat, lon);
+    out = LatLon(lat, lon);
   } else if (command == "ups") {
     Expect(f, 2, "LAT LON");
     double e, n;
     LatLongToUPS(Latitude(f[0]), Number(f[1], "longitude"), ell, e, n);
-    out += '{';
-    PutEastNorth(out, e, n);
-    out += '}';
+    out = EastNorth(e, n);
   } else if (command == "ups-inverse") {
     Expect(f, 3, "N|S EASTING NORTHING");
     double lat, lon;
     UPSToLatLong(Number(f[1], "easting"), Number(f[2], "northing"), Southern(f[0]), ell, lat, lon);
-    PutLatLon(out, lat, lon);
+    out = LatLon(lat, lon);
   } else if (command == "helmert") {
     Expect(f, 5, "SRC DST LAT LON H");
     const int src = Integer(f[0], "source datum"), dst = Integer(f[1], "target datum");
     double lat, lon, h;
     const int status = HelmertTransform(src, Number(f[2], "latitude"), Number(f[3], "longitude"),
                                         Number(f[4], "height"), dst, lat, lon, h);
-    out += "{\"status\":" + std::to_string(status) + ",\"lat\":";
-    Put(out, lat, 9);
-    out += ",\"lon\":";
-    Put(out, lon, 9);
-    out += ",\"h\":";
-    Put(out, h, 3);
-    out += '}';
+    out = {{"status", status}};
+    out.update(LatLon(lat, lon));
+    out["h"] = JsonFixed(h, 3);
     return status == 0;
   }
   return true;
@@ -169,28 +132,19 @@ bool Convert(const std::string& command, TGeoEllipsoid ell, bool json,
 
 TGeoEllipsoid FindEllipsoid(const std::string& id) {
   for (int i = 0; i < kGeoEllipsoidCount; ++i) {
-    const std::string_view name = GeoEllipsoidId[i];
-    if (name.size() == id.size() &&
-        std::equal(name.begin(), name.end(), id.begin(), [](char a, char b) {
-          return std::tolower(static_cast<unsigned char>(a)) ==
-                 std::tolower(static_cast<unsigned char>(b));
-        })) {
-      return static_cast<TGeoEllipsoid>(i);
-    }
+    if (AnsiSameText(GeoEllipsoidId[i], id)) return static_cast<TGeoEllipsoid>(i);
   }
   throw std::runtime_error("unknown ellipsoid \"" + id + "\" (see tkz geo ellipsoids)");
 }
 
 int ListTables(const std::string& command, std::ostream& out) {
-  const auto dump = [&](const nlohmann::json& j) {
-    out << j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
-  };
+  const auto dump = [&](const nlohmann::json& j) { WriteJsonLine(out, j); };
   if (command == "ellipsoids") {
     for (int i = 0; i < kGeoEllipsoidCount; ++i) {
       const auto ell = static_cast<TGeoEllipsoid>(i);
       dump({{"index", i},
             {"id", GeoEllipsoidId[i]},
-            {"name", GeoEllipsoidName[i]},
+            {"name", AnsiToUtf8(GeoEllipsoidName[i])},
             {"a", GeoEllipsoidData[i].a},
             {"b", GeoEllipsoidData[i].b},
             {"rf", RecipFlattening(ell)}});
@@ -199,7 +153,7 @@ int ListTables(const std::string& command, std::ostream& out) {
     for (int nr = 1; nr <= kDatumCount; ++nr) {
       const TDatumRow& r = *DatumRow(nr);
       dump({{"number", nr},
-            {"name", r.Name},
+            {"name", AnsiToUtf8(r.Name)},
             {"ellipsoid", GeoEllipsoidId[r.Ellipsoid]},
             {"dx", r.dX},
             {"dy", r.dY},
@@ -215,7 +169,8 @@ int ListTables(const std::string& command, std::ostream& out) {
 
 }  // namespace
 
-CLI::App* AddGeoCommands(CLI::App& app, GeoOptions& options) {
+void AddGeoCommands(CLI::App& app) {
+  auto options = std::make_shared<GeoOptions>();
   CLI::App* geo = app.add_subcommand(
       "geo", "Geodesy: UTM zones, UTM and UPS, datum shifts (\"-\" reads lines from stdin)");
   geo->require_subcommand(1);
@@ -240,14 +195,16 @@ CLI::App* AddGeoCommands(CLI::App& app, GeoOptions& options) {
     const bool lists = name == "ellipsoids" || name == "datums";
     // CLI11 reads "-33.9" as a value, not an option, since no option is named
     // by a digit; "--" before the fields works too.
-    if (!lists) cmd->add_option("ARGS", options.Args, "The fields, or - to read lines from stdin");
+    if (!lists) cmd->add_option("ARGS", options->Args, "The fields, or - to read lines from stdin");
     if (s.ellipsoid) {
-      cmd->add_option("--ellipsoid", options.Ellipsoid,
+      cmd->add_option("--ellipsoid", options->Ellipsoid,
                       "Ellipsoid identifier, e.g. gelWGS84 (default), gelInt24");
     }
-    cmd->callback([&options, name = std::string(s.name)] { options.Command = name; });
+    RunsWhenChosen(cmd, [options, name = std::string(s.name)] {
+      options->Command = name;
+      return RunGeo(*options, std::cin, std::cout);
+    });
   }
-  return geo;
 }
 
 int RunGeo(const GeoOptions& options, std::istream& in, std::ostream& out) {
@@ -257,10 +214,14 @@ int RunGeo(const GeoOptions& options, std::istream& in, std::ostream& out) {
   const TGeoEllipsoid ell = FindEllipsoid(options.Ellipsoid);
   if (!(options.Args.size() == 1 && options.Args[0] == "-")) {
     std::vector<std::string_view> fields(options.Args.begin(), options.Args.end());
-    std::string line;
+    nlohmann::ordered_json result;
     try {
-      const bool ok = Convert(options.Command, ell, false, fields, line);
-      out << line << '\n';
+      const bool ok = Convert(options.Command, ell, fields, result);
+      // A zone alone is plain text on the command line.
+      if (options.Command == "zone")
+        out << result["zone"].get<std::string>() << '\n';
+      else
+        WriteJsonLine(out, result);
       return ok ? 0 : 1;
     } catch (const BadLine& e) {
       throw std::runtime_error("geo " + options.Command + ": " + e.what());
@@ -271,16 +232,16 @@ int RunGeo(const GeoOptions& options, std::istream& in, std::ostream& out) {
   int status = 0;
   std::string line, buffer;
   buffer.reserve(1 << 16);
+  nlohmann::ordered_json result;
   while (std::getline(in, line)) {
     const std::vector<std::string_view> fields = SplitFields(line);
-    const size_t mark = buffer.size();
     try {
-      if (!Convert(options.Command, ell, true, fields, buffer)) status = 1;
+      if (!Convert(options.Command, ell, fields, result)) status = 1;
     } catch (const BadLine& e) {
-      buffer.resize(mark);
-      buffer += "{\"error\":" + Quoted(e.what()) + "}";
+      result = {{"error", e.what()}};
       status = 1;
     }
+    buffer += JsonText(result);
     buffer += '\n';
     if (buffer.size() >= (1 << 16) - 256) {
       out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));

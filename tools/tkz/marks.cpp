@@ -1,5 +1,6 @@
 // tkz marks: the catalogue of point marks as a picture.
-#include <ostream>
+#include <CLI/CLI.hpp>
+#include <iostream>
 #include <string>
 
 #include "core/platform/imagefile.h"
@@ -45,6 +46,14 @@ int RunMarks(const MarksOptions& options, std::ostream& out) {
   out << "Marks 0 to 255 drawn to " << options.Out << " (" << bmp->GetWidth() << " x "
       << bmp->GetHeight() << ")\n";
   return 0;
+}
+
+void AddMarksCommands(CLI::App& app) {
+  auto options = std::make_shared<MarksOptions>();
+  CLI::App* cmd =
+      app.add_subcommand("marks", "Draw the catalogue of point marks 0 to 255 into a picture");
+  cmd->add_option("OUT", options->Out, "Picture file (.png, .bmp or .jpg)")->required();
+  RunsWhenChosen(cmd, [options] { return RunMarks(*options, std::cout); });
 }
 
 }  // namespace tkz::tool

@@ -1,4 +1,5 @@
 // tkz regex: the lines of a file that match a TGrep expression.
+#include <CLI/CLI.hpp>
 #include <fstream>
 #include <iostream>
 #include <ostream>
@@ -42,6 +43,16 @@ int RunRegex(const RegexOptions& options, std::istream& in, std::ostream& out, s
     return 2;
   }
   return any ? 0 : 1;
+}
+
+void AddRegexCommands(CLI::App& app) {
+  auto options = std::make_shared<RegexOptions>();
+  CLI::App* cmd =
+      app.add_subcommand("regex", "Print the lines that match a regular expression (TGrep)");
+  cmd->add_flag("-i,--ignore-case", options->IgnoreCase, "Ignore case (Windows-1252)");
+  cmd->add_option("PATTERN", options->Pattern, "Regular expression")->required();
+  cmd->add_option("FILE", options->File, "Text file (standard input when absent)");
+  RunsWhenChosen(cmd, [options] { return RunRegex(*options, std::cin, std::cout, std::cerr); });
 }
 
 }  // namespace tkz::tool

@@ -1,8 +1,9 @@
 // tkz tags: walks an XML-like file with the library's tag scanner and prints
 // each tag it reads as one JSON object per line (text converted from
 // Windows-1252 to UTF-8). An XML declaration at the start is skipped.
+#include <CLI/CLI.hpp>
+#include <iostream>
 #include <nlohmann/json.hpp>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -46,9 +47,18 @@ int RunTags(const TagsOptions& options, std::ostream& out) {
     j["name"] = AnsiToUtf8(tag.Name);
     j["attributes"] = AnsiToUtf8(tag.Attributes);
     j["contents"] = AnsiToUtf8(tag.Contents);
-    out << j.dump() << "\n";
+    WriteJsonLine(out, j);
   }
   return 0;
+}
+
+void AddTagsCommands(CLI::App& app) {
+  auto options = std::make_shared<TagsOptions>();
+  CLI::App* cmd = app.add_subcommand(
+      "tags", "List the tags of an XML-like file as the tag scanner reads them (JSON lines)");
+  cmd->add_option("FILE", options->File, "File to read")->required();
+  cmd->add_option("NAME", options->Names, "Tag names to list (default: every tag)");
+  RunsWhenChosen(cmd, [options] { return RunTags(*options, std::cout); });
 }
 
 }  // namespace tkz::tool
