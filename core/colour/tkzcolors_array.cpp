@@ -9,16 +9,13 @@
 
 #include "core/colour/tkzcolors.h"
 #include "core/platform/stream.h"
+#include "core/text/stringl.h"
 
 namespace tkz {
 
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
 
 // Reads one decimal integer (optional sign) at s[i], after blanks, into v.
 bool ReadInt32(std::string_view s, size_t& i, int32_t& v) {
@@ -43,7 +40,7 @@ bool ParseEntry(std::string_view line, TColor& c) {
   size_t i = 0;
   while (i < line.size() && IsBlank(line[i])) ++i;
   if (i < line.size() && line[i] == '$') ++i;
-  if (i >= line.size() || !IsHexDigit(line[i])) return false;
+  if (i >= line.size() || !IsHexChar(line[i])) return false;
   c = HexStrToColor(line.substr(i));
   return true;
 }
