@@ -3,7 +3,6 @@
 
 #include <sys/stat.h>
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include <ctime>
 
 #include "core/platform/stream.h"
+#include "core/text/charcase.h"
 
 namespace tkz {
 
@@ -20,13 +20,6 @@ const std::array<const char*, 5> FEATKINDIDS = {"fkUndefined", "fkInteger", "fkD
 namespace {
 
 const std::string kEmpty;
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-bool SameText(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
 
 std::string Trim(const std::string& s) {
   size_t b = 0, e = s.size();
@@ -125,7 +118,7 @@ bool FeatMatIsNumberText(const std::string& s, bool CommaToo) {
   int expv = 0;
   const size_t n = s.size();
   for (size_t i = 0; i <= n; ++i) {
-    char c = i < n ? static_cast<char>(std::toupper(static_cast<unsigned char>(s[i]))) : 'X';
+    char c = i < n ? AsciiUpperChar(s[i]) : 'X';
     if (CommaToo && c == ',') c = '.';
     const bool dig = IsDigit(c), sign = c == '+' || c == '-';
     switch (st) {
@@ -202,11 +195,11 @@ std::string FeatMatFormatDateTime(const std::string& Pattern, int Year, int Mont
   const size_t n = Pattern.size();
   auto run = [&](char c) {
     size_t k = i;
-    while (k < n && std::tolower(static_cast<unsigned char>(Pattern[k])) == c) ++k;
+    while (k < n && AsciiLowerChar(Pattern[k]) == c) ++k;
     return k - i;
   };
   while (i < n) {
-    const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(Pattern[i])));
+    const char c = AsciiLowerChar(Pattern[i]);
     if (Pattern[i] == '"' || Pattern[i] == '\'') {
       const size_t e = Pattern.find(Pattern[i], i + 1);
       const size_t stop = e == std::string::npos ? n : e;
@@ -427,7 +420,7 @@ int TFeatureMatrix::GenerateFeatNames(const std::string& Template, int32_t First
         ok = false;
         break;
       }
-      const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(s[open + 2])));
+      const char letter = AsciiUpperChar(s[open + 2]);
       const std::string param = s.substr(open + 3, close - open - 3);
       std::string rep;
       try {
@@ -474,7 +467,7 @@ int TFeatureMatrix::GenerateFeatNames(const std::string& Template, int32_t First
 
 int TFeatureMatrix::FindFeatName(const std::string& Name) const {
   for (int32_t i = 1; i <= nfeats_; ++i)
-    if (SameText(props_[i - 1]->FeatName, Name)) return i;
+    if (AnsiSameText(props_[i - 1]->FeatName, Name)) return i;
   return -1;
 }
 
@@ -529,9 +522,9 @@ void TFeatureMatrix::SetFeatValDouble(int32_t Feat, int32_t Obj, double Value) {
 
 TTriState TFeatureMatrix::GetFeatValTriState(int32_t Feat, int32_t Obj) const {
   if (!CellOk(Feat, Obj)) return tsUndefined;
-  const std::string s = Lower(Cell(Feat, Obj));
-  if (s == "true") return tsTrue;
-  if (s == "false") return tsFalse;
+  const std::string& s = Cell(Feat, Obj);
+  if (AnsiSameText(s, "true")) return tsTrue;
+  if (AnsiSameText(s, "false")) return tsFalse;
   if (s.empty()) return tsUndefined;
   Fail(": feature is not a tri-state value");
 }
@@ -563,8 +556,7 @@ void TFeatureMatrix::CheckText(int32_t Feat, const std::string& Value, bool Empt
       if (Value.empty() || FeatMatIsNumberText(Value)) return;
       Fail(": feature value " + q + " is not a valid floating point number");
     case fkTriState: {
-      const std::string l = Lower(Value);
-      if (l.empty() || l == "true" || l == "false") return;
+      if (Value.empty() || AnsiSameText(Value, "true") || AnsiSameText(Value, "false")) return;
       Fail(": feature value " + q + " is not a valid tri-state value");
     }
     default:
@@ -803,7 +795,7 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
       const std::string word =
           line.substr(1, blank == std::string::npos ? std::string::npos : blank - 1);
       size_t pos = blank == std::string::npos ? line.size() : blank;
-      if (SameText(word, "featdef")) {
+      if (AnsiSameText(word, "featdef")) {
         const int64_t n = ReadNumber(line, pos);
         const int64_t version = ReadNumber(line, pos);
         if (version != 1) {
@@ -837,7 +829,7 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
           const std::string value = b == std::string::npos ? "" : rest.substr(b + 1);
           int idx = -1;
           for (int q = 0; q < 7; ++q)
-            if (SameText(key, kKeys[q])) idx = q;
+            if (AnsiSameText(key, kKeys[q])) idx = q;
           if (idx >= 0 && idx < 6) recs.push_back({static_cast<int32_t>(i), idx, value});
         }
         for (TFeatMatProps* p : props_) delete p;
@@ -857,7 +849,7 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
               // Unknown kind texts leave the kind undefined.
               p.FeatKind = fkUndefined;
               for (int q = 0; q < 5; ++q)
-                if (SameText(r.value, FEATKINDIDS[q])) p.FeatKind = static_cast<TFeatKind>(q);
+                if (AnsiSameText(r.value, FEATKINDIDS[q])) p.FeatKind = static_cast<TFeatKind>(q);
               break;
             }
             case 3:
@@ -867,14 +859,14 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
               p.Presets = r.value;
               break;
             case 5:
-              p.Sorted = Lower(r.value) == "true";
+              p.Sorted = AnsiSameText(r.value, "true");
               break;
           }
         }
         nfeats_ = static_cast<int32_t>(n);
         vals_.assign(n, {});
         result = 0;
-      } else if (SameText(word, "featvals")) {
+      } else if (AnsiSameText(word, "featvals")) {
         const int64_t n = ReadNumber(line, pos);
         const int64_t m = ReadNumber(line, pos);
         // The section sets both counts. Features beyond the definitions read
