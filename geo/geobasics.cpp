@@ -268,7 +268,7 @@ double RecipFlattening(double EccSquared) {
 // ---------------------------------------------------------------- UTM zones
 
 void GeoToUTMZone(double Lat, double Long, int& Zone, char& Band) {
-  Zone = 0;
+  Zone = kNoUTMZone;
   Band = ' ';
   // Written so that NaN fails too: nothing non-finite reaches the integer
   // conversions below.
@@ -292,7 +292,7 @@ std::string GeoToUTMZone(double Lat, double Long) {
   int zone;
   char band;
   GeoToUTMZone(Lat, Long, zone, band);
-  if (zone == 0) return {};
+  if (zone == kNoUTMZone) return {};
   return std::to_string(zone) + band;
 }
 
@@ -356,13 +356,13 @@ void ApplyHelmert(double k, double rX, double rY, double rZ, double X, double Y,
 
 int HelmertTransform(int SourceDatum, double Lat, double Long, double Height, int TargetDatum,
                      double& LatOut, double& LongOut, double& HeightOut) {
-  int status = 0;
+  int status = kHelmertOK;
   const TDatumRow* src = DatumRow(SourceDatum);
   const TDatumRow* dst = DatumRow(TargetDatum);
-  if (src == nullptr) status = -1;
-  if (dst == nullptr) status = -2;
-  if (!(Lat >= -90 && Lat <= 90)) status = -3;
-  if (!(Long >= -180 && Long <= 180)) status = -4;
+  if (src == nullptr) status = kHelmertBadSourceDatum;
+  if (dst == nullptr) status = kHelmertBadTargetDatum;
+  if (!(Lat >= -90 && Lat <= 90)) status = kHelmertBadLatitude;
+  if (!(Long >= -180 && Long <= 180)) status = kHelmertBadLongitude;
   if (src == nullptr || dst == nullptr) {
     LatOut = LongOut = HeightOut = std::numeric_limits<double>::quiet_NaN();
     return status;
