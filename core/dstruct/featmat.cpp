@@ -397,7 +397,7 @@ int TFeatureMatrix::GenerateFeatNames(const std::string& Template, int32_t First
     First = 1;
     Last = nfeats_;
   }
-  if (First <= 0 || Last <= 0 || First > nfeats_ || Last > nfeats_) return -1;
+  if (First <= 0 || Last <= 0 || First > nfeats_ || Last > nfeats_) return kNamesBadRange;
   const auto now = std::chrono::system_clock::now();
   const std::time_t tt = std::chrono::system_clock::to_time_t(now);
   std::tm tmv{};
@@ -460,9 +460,9 @@ int TFeatureMatrix::GenerateFeatNames(const std::string& Template, int32_t First
       if (!ok) break;
     }
     props_[i - 1]->FeatName = s;
-    if (!ok) return -2;
+    if (!ok) return kNamesBadPlaceholder;
   }
-  return 0;
+  return kNamesOK;
 }
 
 int TFeatureMatrix::FindFeatName(const std::string& Name) const {
@@ -490,17 +490,31 @@ void TFeatureMatrix::Put(int32_t f, int32_t o, const std::string& v) {
     vals_[f - 1][o] = v;
 }
 
+namespace {
+
+// Names the cell whose text a getter refused: " (feature 2, object 7: "abc")".
+std::string CellNote(int32_t Feat, int32_t Obj, const std::string& Text) {
+  return " (feature " + std::to_string(Feat) + ", object " + std::to_string(Obj) + ": \"" + Text +
+         "\")";
+}
+
+// Names the feature a setter refused: " (feature 2)".
+std::string FeatureNote(int32_t Feat) { return " (feature " + std::to_string(Feat) + ")"; }
+
+}  // namespace
+
 int64_t TFeatureMatrix::GetFeatValInt(int32_t Feat, int32_t Obj) const {
   if (!CellOk(Feat, Obj)) return 0;
   const std::string& s = Cell(Feat, Obj);
-  if (!FeatMatIsIntegerText(s)) Fail(": feature is not an integer");
+  if (!FeatMatIsIntegerText(s)) Fail(": feature is not an integer" + CellNote(Feat, Obj, s));
   return ToInt(s);
 }
 
 void TFeatureMatrix::SetFeatValint(int32_t Feat, int32_t Obj, int64_t Value) {
   if (!CellOk(Feat, Obj)) return;
   const TFeatKind k = props_[Feat - 1]->FeatKind;
-  if (k == fkUndefined || k == fkTriState) Fail(": feature is not of numeric or string type");
+  if (k == fkUndefined || k == fkTriState)
+    Fail(": feature is not of numeric or string type" + FeatureNote(Feat));
   Put(Feat, Obj, std::to_string(Value));
   Changed();
 }
@@ -508,14 +522,16 @@ void TFeatureMatrix::SetFeatValint(int32_t Feat, int32_t Obj, int64_t Value) {
 double TFeatureMatrix::GetFeatValDouble(int32_t Feat, int32_t Obj) const {
   if (!CellOk(Feat, Obj)) return 0;
   const std::string& s = Cell(Feat, Obj);
-  if (!FeatMatIsNumberText(s)) Fail(": feature is not a floating point number");
+  if (!FeatMatIsNumberText(s))
+    Fail(": feature is not a floating point number" + CellNote(Feat, Obj, s));
   return ToDouble(s);
 }
 
 void TFeatureMatrix::SetFeatValDouble(int32_t Feat, int32_t Obj, double Value) {
   if (!CellOk(Feat, Obj)) return;
   const TFeatKind k = props_[Feat - 1]->FeatKind;
-  if (k != fkDouble && k != fkString) Fail(": feature is not a floating point or string type");
+  if (k != fkDouble && k != fkString)
+    Fail(": feature is not a floating point or string type" + FeatureNote(Feat));
   Put(Feat, Obj, DoubleText(Value));
   Changed();
 }
@@ -526,13 +542,14 @@ TTriState TFeatureMatrix::GetFeatValTriState(int32_t Feat, int32_t Obj) const {
   if (AnsiSameText(s, "true")) return tsTrue;
   if (AnsiSameText(s, "false")) return tsFalse;
   if (s.empty()) return tsUndefined;
-  Fail(": feature is not a tri-state value");
+  Fail(": feature is not a tri-state value" + CellNote(Feat, Obj, s));
 }
 
 void TFeatureMatrix::SetFeatValTriState(int32_t Feat, int32_t Obj, TTriState Value) {
   if (!CellOk(Feat, Obj)) return;
   const TFeatKind k = props_[Feat - 1]->FeatKind;
-  if (k != fkTriState && k != fkString) Fail(": feature is not a tri-state or string type");
+  if (k != fkTriState && k != fkString)
+    Fail(": feature is not a tri-state or string type" + FeatureNote(Feat));
   Put(Feat, Obj, Value == tsTrue ? "true" : Value == tsFalse ? "false" : "");
   Changed();
 }
@@ -766,24 +783,24 @@ void TFeatureMatrix::WriteLines(const std::function<void(const std::string&)>& O
 
 int TFeatureMatrix::Load(const std::string& FileName) {
   struct stat st {};
-  if (::stat(FileName.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+  if (::stat(FileName.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return kLoadNoFile;
   TTextFile f;
   try {
     f.AssignFile(FileName);
     f.Reset();
   } catch (const std::exception&) {
-    return -3;
+    return kLoadFailed;
   }
   const int r = LoadFromOpenFile(f);
   try {
     f.CloseFile();
   } catch (const std::exception&) {
   }
-  return r == 0 ? 0 : r == -1 ? -2 : -3;
+  return r == kReadOK ? kLoadOK : r == kReadNoSection ? kLoadNoSection : kLoadFailed;
 }
 
 int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
-  int result = -1;
+  int result = kReadNoSection;
   try {
     ClearAll();
     bool done = false;
@@ -802,7 +819,7 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
           // A definition section of another format version is found but not
           // read: its record lines, which do not start with "#", are skipped
           // and the property records stay as they are.
-          result = 0;
+          result = kReadOK;
           continue;
         }
         if (n < 0 || n > INT32_MAX / 6) throw EConvertError("bad feature count");
@@ -865,7 +882,7 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
         }
         nfeats_ = static_cast<int32_t>(n);
         vals_.assign(n, {});
-        result = 0;
+        result = kReadOK;
       } else if (AnsiSameText(word, "featvals")) {
         const int64_t n = ReadNumber(line, pos);
         const int64_t m = ReadNumber(line, pos);
@@ -893,12 +910,12 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
           if (i < 1 || i > n || j < 1 || j > m) throw EConvertError("value index out of range");
           Put(static_cast<int32_t>(i), static_cast<int32_t>(j), Trim(line.substr(p)));
         }
-        result = 0;
+        result = kReadOK;
         done = true;
       }
     }
   } catch (const std::exception&) {
-    result = -2;
+    result = kReadFailed;
   }
   // Keep the matrix consistent whatever failed.
   if (static_cast<int32_t>(props_.size()) != nfeats_ || vals_.size() != props_.size()) {
