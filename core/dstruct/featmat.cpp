@@ -596,34 +596,29 @@ bool TFeatureMatrix::Fill(int32_t Feat, const std::string& Value) {
   return true;
 }
 
-bool TFeatureMatrix::Fill(int32_t Feat, int64_t Value) {
+bool TFeatureMatrix::FillTyped(int32_t Feat, TFeatKind Kind, const char* KindEnding,
+                               const std::string& Text) {
   if (!FeatOk(Feat)) return false;
-  if (props_[Feat - 1]->FeatKind != fkInteger)
-    Fail(": feature " + std::to_string(Feat) + " is not an integer number");
-  const std::string s = std::to_string(Value);
-  for (int32_t o = 1; o <= nobjs_; ++o) Put(Feat, o, s);
+  if (props_[Feat - 1]->FeatKind != Kind)
+    Fail(": feature " + std::to_string(Feat) + " is not " + KindEnding);
+  for (int32_t o = 1; o <= nobjs_; ++o) Put(Feat, o, Text);
   Changed();
   return true;
+}
+
+bool TFeatureMatrix::Fill(int32_t Feat, int64_t Value) {
+  return FillTyped(Feat, fkInteger, "an integer number", std::to_string(Value));
 }
 
 bool TFeatureMatrix::Fill(int32_t Feat, double Value) {
-  if (!FeatOk(Feat)) return false;
-  if (props_[Feat - 1]->FeatKind != fkDouble)
-    Fail(": feature " + std::to_string(Feat) + " is not floating point number");
-  const std::string s = DoubleText(Value);
-  for (int32_t o = 1; o <= nobjs_; ++o) Put(Feat, o, s);
-  Changed();
-  return true;
+  return FillTyped(Feat, fkDouble, "floating point number", DoubleText(Value));
 }
 
 bool TFeatureMatrix::Fill(int32_t Feat, TTriState Value) {
-  if (!FeatOk(Feat)) return false;
-  if (props_[Feat - 1]->FeatKind != fkTriState)
-    Fail(": feature " + std::to_string(Feat) + " is not a tri-state value");
-  const std::string s = Value == tsTrue ? "true" : Value == tsFalse ? "false" : "";
-  for (int32_t o = 1; o <= nobjs_; ++o) Put(Feat, o, s);
-  Changed();
-  return true;
+  return FillTyped(Feat, fkTriState, "a tri-state value",
+                   Value == tsTrue    ? "true"
+                   : Value == tsFalse ? "false"
+                                      : "");
 }
 
 std::string TFeatureMatrix::DefaultFor(int32_t Feat) const {

@@ -150,6 +150,8 @@ class TFeatureMatrix : public TComponent {
   void Put(int32_t f, int32_t o, const std::string& v);
   [[noreturn]] void Fail(const std::string& Ending) const;
   void CheckText(int32_t Feat, const std::string& Value, bool EmptyInt) const;
+  // Stores Text into every object of a feature that must be of kind Kind.
+  bool FillTyped(int32_t Feat, TFeatKind Kind, const char* KindEnding, const std::string& Text);
   std::string DefaultFor(int32_t Feat) const;
   void ClearAll();
   void SelectRange(int32_t& First, int32_t& Last) const;
