@@ -80,10 +80,8 @@ bool TColorArray::Resize(int32_t Count) {
     // Reserving first keeps both lists as they were when memory runs out.
     colors_.reserve(static_cast<size_t>(Count));
     backup_.reserve(static_cast<size_t>(Count));
-  } catch (const std::bad_alloc&) {
-    Fail(": not enough memory");
-  } catch (const std::length_error&) {
-    Fail(": not enough memory");
+  } catch (const std::exception&) {  // bad_alloc or length_error
+    Fail(": not enough memory for " + std::to_string(Count) + " colours");
   }
   colors_.resize(static_cast<size_t>(Count), 0);
   backup_.resize(static_cast<size_t>(Count), 0);

@@ -60,8 +60,12 @@ int WriteAll(int fd, const char* p, int64_t n) {
   return 0;
 }
 
-[[noreturn]] void RaiseBadPosition() {
-  throw EInOutError("Stream seek error: invalid position", EINVAL);
+// Names the offset and where it counted from: "invalid position (offset -4
+// from 3)".
+[[noreturn]] void RaiseBadPosition(int64_t Base, int64_t Offset) {
+  throw EInOutError("Stream seek error: invalid position (offset " + std::to_string(Offset) +
+                        " from " + std::to_string(Base) + ")",
+                    EINVAL);
 }
 
 // A message about Temp told of Name instead.
@@ -463,10 +467,10 @@ int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
       base = static_cast<int64_t>(data_.size());
       break;
     default:
-      RaiseBadPosition();
+      throw EInOutError("Stream seek error: invalid origin " + std::to_string(Origin), EINVAL);
   }
   int64_t pos;
-  if (__builtin_add_overflow(base, Offset, &pos) || pos < 0) RaiseBadPosition();
+  if (__builtin_add_overflow(base, Offset, &pos) || pos < 0) RaiseBadPosition(base, Offset);
   position_ = pos;
   return pos;
 }
@@ -474,7 +478,8 @@ int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
 void TMemoryStream::SetSize(int64_t NewSize) {
   if (NewSize < 0) throw EInOutError("Invalid stream size " + std::to_string(NewSize), EINVAL);
   if (static_cast<uint64_t>(NewSize) > data_.max_size())
-    throw EWriteError("Stream write error: size too large", EFBIG);
+    throw EWriteError("Stream write error: size too large (" + std::to_string(NewSize) + " bytes)",
+                      EFBIG);
   try {
     data_.resize(static_cast<size_t>(NewSize));
   } catch (const std::bad_alloc&) {
