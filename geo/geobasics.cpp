@@ -4,8 +4,10 @@
 
 #include "geo/geobasics.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "geo/geobasics_consts_internal.h"
 #include "geo/geobasics_datums.h"
@@ -164,6 +166,23 @@ const std::array<const char*, kGeoEllipsoidCount> GeoEllipsoidName = {
 };
 // clang-format on
 
+// ------------------------------------------------------ bad input
+
+namespace {
+
+// The errors name the value refused: "invalid eccentricity 1.5".
+[[noreturn]] void RaiseInvalid(const char* what, double value) {
+  char buf[40];
+  const auto r = std::to_chars(buf, buf + sizeof buf, value);
+  throw ETKZGeoBasicsError(std::string(what) + " " + std::string(buf, r.ptr));
+}
+
+[[noreturn]] void RaiseInvalidEllipsoid(TGeoEllipsoid Ellipsoid) {
+  throw ETKZGeoBasicsError("invalid ellipsoid " + std::to_string(static_cast<int>(Ellipsoid)));
+}
+
+}  // namespace
+
 // ------------------------------------------------------ derived constants
 
 namespace geo_detail {
@@ -203,7 +222,7 @@ const TEllipsoidConsts& EllipsoidConsts(TGeoEllipsoid Ellipsoid) {
     for (int i = 0; i < kGeoEllipsoidCount; ++i) t[i] = MakeConsts(GeoEllipsoidData[i]);
     return t;
   }();
-  if (Ellipsoid >= kGeoEllipsoidCount) throw ETKZGeoBasicsError("invalid ellipsoid");
+  if (Ellipsoid >= kGeoEllipsoidCount) RaiseInvalidEllipsoid(Ellipsoid);
   return table[Ellipsoid];
 }
 
@@ -212,7 +231,7 @@ const TEllipsoidConsts& EllipsoidConsts(TGeoEllipsoid Ellipsoid) {
 namespace {
 
 const TGeoEllipsoidAxes& Axes(TGeoEllipsoid Ellipsoid) {
-  if (Ellipsoid >= kGeoEllipsoidCount) throw ETKZGeoBasicsError("invalid ellipsoid");
+  if (Ellipsoid >= kGeoEllipsoidCount) RaiseInvalidEllipsoid(Ellipsoid);
   return GeoEllipsoidData[Ellipsoid];
 }
 
@@ -222,14 +241,14 @@ const TGeoEllipsoidAxes& Axes(TGeoEllipsoid Ellipsoid) {
 
 double EllipsoidMinAxFlat(double MajorAxis, double RecipFlat) {
   // NaN is refused like a negative value rather than passed on as an axis.
-  if (!(RecipFlat >= 0)) throw ETKZGeoBasicsError("invalid reciprocal flattening");
+  if (!(RecipFlat >= 0)) RaiseInvalid("invalid reciprocal flattening", RecipFlat);
   if (RecipFlat == 0) return MajorAxis;
   return MajorAxis * (1 - 1 / RecipFlat);
 }
 
 double EllipsoidMinAxEcc(double MajorAxis, double EccSquared) {
   // Above 1 the root would be NaN; such a value is no eccentricity either.
-  if (!(EccSquared >= 0 && EccSquared <= 1)) throw ETKZGeoBasicsError("invalid eccentricity");
+  if (!(EccSquared >= 0 && EccSquared <= 1)) RaiseInvalid("invalid eccentricity", EccSquared);
   return MajorAxis * std::sqrt(1 - EccSquared);
 }
 
@@ -260,7 +279,7 @@ double RecipFlattening(double MajorAxis, double MinorAxis) {
 }
 
 double RecipFlattening(double EccSquared) {
-  if (!(EccSquared >= 0 && EccSquared <= 1)) throw ETKZGeoBasicsError("invalid eccentricity");
+  if (!(EccSquared >= 0 && EccSquared <= 1)) RaiseInvalid("invalid eccentricity", EccSquared);
   if (EccSquared == 0) return 0;
   return 1 / (1 - std::sqrt(1 - EccSquared));
 }
@@ -268,7 +287,7 @@ double RecipFlattening(double EccSquared) {
 // ---------------------------------------------------------------- UTM zones
 
 void GeoToUTMZone(double Lat, double Long, int& Zone, char& Band) {
-  Zone = 0;
+  Zone = kNoUTMZone;
   Band = ' ';
   // Written so that NaN fails too: nothing non-finite reaches the integer
   // conversions below.
@@ -292,7 +311,7 @@ std::string GeoToUTMZone(double Lat, double Long) {
   int zone;
   char band;
   GeoToUTMZone(Lat, Long, zone, band);
-  if (zone == 0) return {};
+  if (zone == kNoUTMZone) return {};
   return std::to_string(zone) + band;
 }
 
@@ -356,13 +375,13 @@ void ApplyHelmert(double k, double rX, double rY, double rZ, double X, double Y,
 
 int HelmertTransform(int SourceDatum, double Lat, double Long, double Height, int TargetDatum,
                      double& LatOut, double& LongOut, double& HeightOut) {
-  int status = 0;
+  int status = kHelmertOK;
   const TDatumRow* src = DatumRow(SourceDatum);
   const TDatumRow* dst = DatumRow(TargetDatum);
-  if (src == nullptr) status = -1;
-  if (dst == nullptr) status = -2;
-  if (!(Lat >= -90 && Lat <= 90)) status = -3;
-  if (!(Long >= -180 && Long <= 180)) status = -4;
+  if (src == nullptr) status = kHelmertBadSourceDatum;
+  if (dst == nullptr) status = kHelmertBadTargetDatum;
+  if (!(Lat >= -90 && Lat <= 90)) status = kHelmertBadLatitude;
+  if (!(Long >= -180 && Long <= 180)) status = kHelmertBadLongitude;
   if (src == nullptr || dst == nullptr) {
     LatOut = LongOut = HeightOut = std::numeric_limits<double>::quiet_NaN();
     return status;

@@ -161,6 +161,8 @@ TKZ_MAPKIT_EXPORT double RecipFlattening(double MajorAxis, double MinorAxis);
 TKZ_MAPKIT_EXPORT double RecipFlattening(double EccSquared);
 
 // ------------------------------------------------------------ UTM zones
+// The zone number of a point outside the UTM area.
+inline constexpr int kNoUTMZone = 0;
 // Zone number and latitude band letter of a point; zone 0 and letter ' '
 // outside the UTM area (latitude -80..84, longitude -180..<180).
 TKZ_MAPKIT_EXPORT void GeoToUTMZone(double Lat, double Long, int& Zone, char& Band);
@@ -199,10 +201,16 @@ TKZ_MAPKIT_EXPORT void CartesianToGeo(double X, double Y, double Z, TGeoEllipsoi
 
 // ------------------------------------------------------------ datum shifts
 inline constexpr int kDatumCount = 271;
+// Results of HelmertTransform.
+inline constexpr int kHelmertOK = 0;
+inline constexpr int kHelmertBadSourceDatum = -1;  // source datum outside 1..271
+inline constexpr int kHelmertBadTargetDatum = -2;  // target datum outside 1..271
+inline constexpr int kHelmertBadLatitude = -3;     // latitude outside [-90, 90] or NaN
+inline constexpr int kHelmertBadLongitude = -4;    // longitude outside [-180, 180] or NaN
 // Seven-parameter shift from datum SourceDatum through WGS 84 to TargetDatum
-// (datum numbers 1..271). Status 0 when all is well; -1 bad source datum, -2
-// bad target datum, -3 latitude outside [-90, 90], -4 longitude outside
-// [-180, 180] (the last failing check decides). With two valid datum numbers
+// (datum numbers 1..271). Status kHelmertOK when all is well, else one of
+// the kHelmertBad... codes above (the last failing check of source datum,
+// target datum, latitude, longitude decides). With two valid datum numbers
 // the outputs are always filled (also for a latitude or longitude out of
 // range, which is still converted); with a bad datum number they are NaN.
 // Rotations follow the position-vector convention (as PROJ's +towgs84). The

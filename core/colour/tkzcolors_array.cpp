@@ -9,16 +9,13 @@
 
 #include "core/colour/tkzcolors.h"
 #include "core/platform/stream.h"
+#include "core/text/stringl.h"
 
 namespace tkz {
 
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-bool IsHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
 
 // Reads one decimal integer (optional sign) at s[i], after blanks, into v.
 bool ReadInt32(std::string_view s, size_t& i, int32_t& v) {
@@ -43,7 +40,7 @@ bool ParseEntry(std::string_view line, TColor& c) {
   size_t i = 0;
   while (i < line.size() && IsBlank(line[i])) ++i;
   if (i < line.size() && line[i] == '$') ++i;
-  if (i >= line.size() || !IsHexDigit(line[i])) return false;
+  if (i >= line.size() || !IsHexChar(line[i])) return false;
   c = HexStrToColor(line.substr(i));
   return true;
 }
@@ -83,10 +80,8 @@ bool TColorArray::Resize(int32_t Count) {
     // Reserving first keeps both lists as they were when memory runs out.
     colors_.reserve(static_cast<size_t>(Count));
     backup_.reserve(static_cast<size_t>(Count));
-  } catch (const std::bad_alloc&) {
-    Fail(": not enough memory");
-  } catch (const std::length_error&) {
-    Fail(": not enough memory");
+  } catch (const std::exception&) {  // bad_alloc or length_error
+    Fail(": not enough memory for " + std::to_string(Count) + " colours");
   }
   colors_.resize(static_cast<size_t>(Count), 0);
   backup_.resize(static_cast<size_t>(Count), 0);

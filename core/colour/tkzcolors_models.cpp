@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/colour/tkzcolors.h"
+#include "core/text/charcase.h"
 #include "core/text/stringl.h"
 
 namespace tkz {
@@ -147,16 +148,9 @@ TColor HexStrToColor(std::string_view Text) {
   uint32_t v = 0;
   for (; i < s.size(); ++i) {
     const char c = s[i];
-    uint32_t d;
-    if (c >= '0' && c <= '9')
-      d = static_cast<uint32_t>(c - '0');
-    else if (c >= 'A' && c <= 'F')
-      d = static_cast<uint32_t>(c - 'A' + 10);
-    else if (c >= 'a' && c <= 'f')
-      d = static_cast<uint32_t>(c - 'a' + 10);
-    else
-      break;
-    v = (v << 4) | d;  // 32 bits: the last 8 digits count
+    const int d = HexCharValue(c);
+    if (d < 0) break;
+    v = (v << 4) | static_cast<uint32_t>(d);  // 32 bits: the last 8 digits count
   }
   return static_cast<TColor>(v);
 }
@@ -394,11 +388,11 @@ std::string ObtainColorName(TColor Color) {
 }
 
 int FindColorName(std::string_view Name) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
   for (size_t i = 0; i < AllTKZColorNames.size(); ++i) {
     const std::string_view n = AllTKZColorNames[i];
-    if (n.size() == Name.size() && std::equal(n.begin(), n.end(), Name.begin(),
-                                              [&](char a, char b) { return lower(a) == lower(b); }))
+    if (n.size() == Name.size() && std::equal(n.begin(), n.end(), Name.begin(), [](char a, char b) {
+          return AsciiLowerChar(a) == AsciiLowerChar(b);
+        }))
       return static_cast<int>(i);
   }
   return -1;

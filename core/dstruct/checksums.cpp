@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "core/dstruct/checksums.h"
+#include "core/text/stringl.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -413,11 +414,10 @@ TSHA1Digest SHA1FromFile(const std::string& FileName) {
 }
 
 std::string SHA1DigestToHex(const TSHA1Digest& Digest) {
-  static const char kHex[] = "0123456789ABCDEF";
   std::string s(40, '0');
   for (int i = 0; i < 20; ++i) {
-    s[2 * i] = kHex[Digest[i] >> 4];
-    s[2 * i + 1] = kHex[Digest[i] & 15];
+    s[2 * i] = kHexChars[Digest[i] >> 4];
+    s[2 * i + 1] = kHexChars[Digest[i] & 15];
   }
   return s;
 }

@@ -59,6 +59,11 @@ TKZ_COREKIT_EXPORT void EncodeASCII85(TStream* Input, TStream* Output, bool Line
 // 0, or the last error seen: -1 bad character, -2 "z" inside a group.
 TKZ_COREKIT_EXPORT int DecodeASCII85(TStream* Input, TStream* Output);
 
+// Results of DecodeBase64 and DecodeASCII85 above.
+inline constexpr int kDecodeOK = 0;
+inline constexpr int kDecodeBadInput = -1;  // an invalid Base64 group, a bad ASCII85 character
+inline constexpr int kDecodeZInGroup = -2;  // ASCII85 only: "z" inside a group
+
 // Run-length coder: a literal byte v (v != 0xA5) stands for itself, the
 // triple 0xA5, n, v for n copies of v. Output collects in an internal buffer
 // of 4 * BufLeng bytes which the caller drains in blocks of BufLeng bytes.

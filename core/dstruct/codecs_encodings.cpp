@@ -177,7 +177,7 @@ int DecodeBase64(TStream* Input, TStream* Output) {
         gn = 0;
         if (!group(g)) {
           flush(committed);
-          return -1;
+          return kDecodeBadInput;
         }
       }
     }
@@ -189,11 +189,11 @@ int DecodeBase64(TStream* Input, TStream* Output) {
     for (int k = gn; k < 4; ++k) g[k] = '=';
     if (!group(g)) {
       flush(committed);
-      return -1;
+      return kDecodeBadInput;
     }
   }
   flush(olen);
-  return 0;
+  return kDecodeOK;
 }
 
 // ---------------------------------------------------------------- ASCII85
@@ -252,7 +252,7 @@ int DecodeASCII85(TStream* Input, TStream* Output) {
       if (c != '\r' && c != '\n') return c;
     }
   };
-  int result = 0;
+  int result = kDecodeOK;
   std::string out;
   bool end = false;
   while (!end) {
@@ -282,9 +282,9 @@ int DecodeASCII85(TStream* Input, TStream* Output) {
     uint32_t N = 0;
     for (int j = 0; j < m; ++j) {
       if (c[j] == 'z' && j > 0) {
-        result = -2;
+        result = kDecodeZInGroup;
       } else if (c[j] < '!' || c[j] > 'u') {
-        result = -1;
+        result = kDecodeBadInput;
       }
       N = N * 85 + static_cast<uint32_t>(c[j] - 33);
     }

@@ -9,6 +9,7 @@
 #include "core/dstruct/containers.h"
 #include "core/dstruct/featmat.h"
 #include "core/settings/xmlsettings.h"
+#include "core/settings/xmlsettings_internal.h"
 #include "core/text/charcase.h"
 #include "core/text/streams.h"
 #include "core/text/stringl.h"
@@ -40,76 +41,6 @@ int32_t ClampToInt32(int64_t v) {
 }
 
 // ------------------------------------------------------------- XML codecs
-std::string EscapeXML(const std::string& s) {
-  std::string out;
-  out.reserve(s.size());
-  for (const char ch : s) {
-    const auto u = static_cast<unsigned char>(ch);
-    switch (ch) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        if (u < 32 || u == 127)
-          out += "&#" + std::to_string(u) + ";";
-        else
-          out += ch;
-    }
-  }
-  return out;
-}
-
-std::string UnescapeXML(const std::string& s) {
-  std::string out;
-  out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != '&') {
-      out += s[i];
-      continue;
-    }
-    const size_t semi = s.find(';', i);
-    if (semi == std::string::npos || semi - i > 6) {
-      out += s[i];
-      continue;
-    }
-    const std::string ent = s.substr(i + 1, semi - i - 1);
-    char ch = 0;
-    bool ok = true;
-    if (ent == "amp")
-      ch = '&';
-    else if (ent == "lt")
-      ch = '<';
-    else if (ent == "gt")
-      ch = '>';
-    else if (ent == "quot")
-      ch = '"';
-    else if (ent.size() >= 2 && ent[0] == '#') {
-      int code = 0;
-      const auto r = std::from_chars(ent.data() + 1, ent.data() + ent.size(), code);
-      ok = r.ec == std::errc() && r.ptr == ent.data() + ent.size() && code >= 0 && code <= 255;
-      ch = static_cast<char>(code);
-    } else {
-      ok = false;
-    }
-    if (!ok) {
-      out += s[i];
-      continue;
-    }
-    out += ch;
-    i = semi;
-  }
-  return out;
-}
-
 std::string FloatText(double d, int digits) {
   char buf[40];
   std::snprintf(buf, sizeof buf, "%.*g", digits, d);
@@ -133,7 +64,7 @@ std::string ValueText(const TVariant& v, int& type) {
         } else if constexpr (std::is_integral_v<T>) {
           return std::to_string(x);
         } else if constexpr (std::is_same_v<T, std::string>) {
-          return EscapeXML(x);
+          return EscapeXMLAttribute(x);  // the layout escapes quotes in values too
         } else if constexpr (std::is_same_v<T, TVarDate>) {
           return FloatText(x.Value, 17);
         } else {
@@ -196,7 +127,7 @@ TVariant ValueFromText(int type, const std::string& text) {
     case varBoolean:
       return TVariant(XMLStrToBool(text));
     default:
-      return TVariant(UnescapeXML(text));
+      return TVariant(UnescapeXMLText(text));
   }
 }
 
@@ -353,7 +284,8 @@ void TAssocArray::Assign(const TPersistent* Source) {
 
 void TAssocArray::AddXMLAttributes(std::string& Text) const {
   // ignorecase first: the escaped DataID may hold any text but a quote.
-  Text += " ignorecase=" + XMLBoolStr(ignore_case_) + " dataid=\"" + EscapeXML(data_id_) + "\"";
+  Text += " ignorecase=" + XMLBoolStr(ignore_case_) + " dataid=\"" + EscapeXMLAttribute(data_id_) +
+          "\"";
 }
 
 void TAssocArray::WriteToXMLStream(TTextFile& f, bool CreateHeader, const std::string& Id) const {
@@ -366,8 +298,8 @@ void TAssocArray::WriteToXMLStream(TTextFile& f, bool CreateHeader, const std::s
   for (size_t i = 0; i < keys_.size(); ++i) {
     int type = 0;
     const std::string text = ValueText(values_[i], type);
-    f.WriteLn(pad + "<assoc type=" + std::to_string(type) + " key=\"" + EscapeXML(keys_[i]) +
-              "\">" + text + "</assoc>");
+    f.WriteLn(pad + "<assoc type=" + std::to_string(type) + " key=\"" +
+              EscapeXMLAttribute(keys_[i]) + "\">" + text + "</assoc>");
   }
   WriteXMLFrameEnd(f, "assocarray", indent);
 }
@@ -389,7 +321,7 @@ bool TAssocArray::ReadFromXMLStream(TTextFile& f, const std::string& Id) {
   }
   const std::string rootAttrs = line.substr(from);
   if (rootAttrs.find("dataid=") != std::string::npos)
-    data_id_ = UnescapeXML(ScanForXMLAttrib(rootAttrs, "dataid"));
+    data_id_ = UnescapeXMLText(ScanForXMLAttrib(rootAttrs, "dataid"));
   const std::string ic = ScanForXMLAttrib(rootAttrs, "ignorecase");
   if (!ic.empty()) ignore_case_ = XMLStrToBool(ic);
 
@@ -401,7 +333,7 @@ bool TAssocArray::ReadFromXMLStream(TTextFile& f, const std::string& Id) {
     if (name == "numentries") {
       expected = XMLStrToInt(ScanForXMLAttrib(attrs, "val"));
     } else if (name == "assoc") {
-      const std::string key = UnescapeXML(ScanForXMLAttrib(attrs, "key"));
+      const std::string key = UnescapeXMLText(ScanForXMLAttrib(attrs, "key"));
       const TVariant value = ValueFromText(XMLStrToInt(ScanForXMLAttrib(attrs, "type")), contents);
       const int32_t ix = Find(key);
       if (ix >= 0)

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <new>
 #include <stdexcept>
+#include <string>
 
 #include "core/dstruct/containers.h"
 
@@ -9,8 +10,10 @@ namespace tkz {
 
 namespace {
 
-[[noreturn]] void RaiseFifoTooLarge(const TComponent& c) {
-  throw ETKZDStructError("Component \"" + c.GetName() + "\": FIFO structure too large");
+// Names the size asked for: "FIFO structure too large (3000000000 bytes)".
+[[noreturn]] void RaiseFifoTooLarge(const TComponent& c, int64_t Size) {
+  throw ETKZDStructError("Component \"" + c.GetName() + "\": FIFO structure too large (" +
+                         std::to_string(Size) + " bytes)");
 }
 
 }  // namespace
@@ -20,7 +23,7 @@ TFifo::TFifo(TComponent* AOwner) : TComponent(AOwner) {
   try {
     buf_.assign(static_cast<size_t>(size_), 0);
   } catch (const std::bad_alloc&) {
-    RaiseFifoTooLarge(*this);
+    RaiseFifoTooLarge(*this, size_);
   }
 }
 
@@ -30,7 +33,7 @@ void TFifo::SetSize(int32_t n) {
   try {
     next.assign(static_cast<size_t>(n), 0);
   } catch (const std::exception&) {
-    RaiseFifoTooLarge(*this);
+    RaiseFifoTooLarge(*this, n);
   }
   // Waiting bytes move to the front of the new buffer, oldest first.
   const int32_t keep = std::min(CountBytes(), n - 1);

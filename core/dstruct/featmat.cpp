@@ -3,7 +3,6 @@
 
 #include <sys/stat.h>
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include <ctime>
 
 #include "core/platform/stream.h"
+#include "core/text/charcase.h"
 
 namespace tkz {
 
@@ -20,13 +20,6 @@ const std::array<const char*, 5> FEATKINDIDS = {"fkUndefined", "fkInteger", "fkD
 namespace {
 
 const std::string kEmpty;
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-bool SameText(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
 
 std::string Trim(const std::string& s) {
   size_t b = 0, e = s.size();
@@ -125,7 +118,7 @@ bool FeatMatIsNumberText(const std::string& s, bool CommaToo) {
   int expv = 0;
   const size_t n = s.size();
   for (size_t i = 0; i <= n; ++i) {
-    char c = i < n ? static_cast<char>(std::toupper(static_cast<unsigned char>(s[i]))) : 'X';
+    char c = i < n ? AsciiUpperChar(s[i]) : 'X';
     if (CommaToo && c == ',') c = '.';
     const bool dig = IsDigit(c), sign = c == '+' || c == '-';
     switch (st) {
@@ -202,11 +195,11 @@ std::string FeatMatFormatDateTime(const std::string& Pattern, int Year, int Mont
   const size_t n = Pattern.size();
   auto run = [&](char c) {
     size_t k = i;
-    while (k < n && std::tolower(static_cast<unsigned char>(Pattern[k])) == c) ++k;
+    while (k < n && AsciiLowerChar(Pattern[k]) == c) ++k;
     return k - i;
   };
   while (i < n) {
-    const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(Pattern[i])));
+    const char c = AsciiLowerChar(Pattern[i]);
     if (Pattern[i] == '"' || Pattern[i] == '\'') {
       const size_t e = Pattern.find(Pattern[i], i + 1);
       const size_t stop = e == std::string::npos ? n : e;
@@ -404,7 +397,7 @@ int TFeatureMatrix::GenerateFeatNames(const std::string& Template, int32_t First
     First = 1;
     Last = nfeats_;
   }
-  if (First <= 0 || Last <= 0 || First > nfeats_ || Last > nfeats_) return -1;
+  if (First <= 0 || Last <= 0 || First > nfeats_ || Last > nfeats_) return kNamesBadRange;
   const auto now = std::chrono::system_clock::now();
   const std::time_t tt = std::chrono::system_clock::to_time_t(now);
   std::tm tmv{};
@@ -427,7 +420,7 @@ int TFeatureMatrix::GenerateFeatNames(const std::string& Template, int32_t First
         ok = false;
         break;
       }
-      const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(s[open + 2])));
+      const char letter = AsciiUpperChar(s[open + 2]);
       const std::string param = s.substr(open + 3, close - open - 3);
       std::string rep;
       try {
@@ -467,14 +460,14 @@ int TFeatureMatrix::GenerateFeatNames(const std::string& Template, int32_t First
       if (!ok) break;
     }
     props_[i - 1]->FeatName = s;
-    if (!ok) return -2;
+    if (!ok) return kNamesBadPlaceholder;
   }
-  return 0;
+  return kNamesOK;
 }
 
 int TFeatureMatrix::FindFeatName(const std::string& Name) const {
   for (int32_t i = 1; i <= nfeats_; ++i)
-    if (SameText(props_[i - 1]->FeatName, Name)) return i;
+    if (AnsiSameText(props_[i - 1]->FeatName, Name)) return i;
   return -1;
 }
 
@@ -497,17 +490,31 @@ void TFeatureMatrix::Put(int32_t f, int32_t o, const std::string& v) {
     vals_[f - 1][o] = v;
 }
 
+namespace {
+
+// Names the cell whose text a getter refused: " (feature 2, object 7: "abc")".
+std::string CellNote(int32_t Feat, int32_t Obj, const std::string& Text) {
+  return " (feature " + std::to_string(Feat) + ", object " + std::to_string(Obj) + ": \"" + Text +
+         "\")";
+}
+
+// Names the feature a setter refused: " (feature 2)".
+std::string FeatureNote(int32_t Feat) { return " (feature " + std::to_string(Feat) + ")"; }
+
+}  // namespace
+
 int64_t TFeatureMatrix::GetFeatValInt(int32_t Feat, int32_t Obj) const {
   if (!CellOk(Feat, Obj)) return 0;
   const std::string& s = Cell(Feat, Obj);
-  if (!FeatMatIsIntegerText(s)) Fail(": feature is not an integer");
+  if (!FeatMatIsIntegerText(s)) Fail(": feature is not an integer" + CellNote(Feat, Obj, s));
   return ToInt(s);
 }
 
 void TFeatureMatrix::SetFeatValint(int32_t Feat, int32_t Obj, int64_t Value) {
   if (!CellOk(Feat, Obj)) return;
   const TFeatKind k = props_[Feat - 1]->FeatKind;
-  if (k == fkUndefined || k == fkTriState) Fail(": feature is not of numeric or string type");
+  if (k == fkUndefined || k == fkTriState)
+    Fail(": feature is not of numeric or string type" + FeatureNote(Feat));
   Put(Feat, Obj, std::to_string(Value));
   Changed();
 }
@@ -515,31 +522,34 @@ void TFeatureMatrix::SetFeatValint(int32_t Feat, int32_t Obj, int64_t Value) {
 double TFeatureMatrix::GetFeatValDouble(int32_t Feat, int32_t Obj) const {
   if (!CellOk(Feat, Obj)) return 0;
   const std::string& s = Cell(Feat, Obj);
-  if (!FeatMatIsNumberText(s)) Fail(": feature is not a floating point number");
+  if (!FeatMatIsNumberText(s))
+    Fail(": feature is not a floating point number" + CellNote(Feat, Obj, s));
   return ToDouble(s);
 }
 
 void TFeatureMatrix::SetFeatValDouble(int32_t Feat, int32_t Obj, double Value) {
   if (!CellOk(Feat, Obj)) return;
   const TFeatKind k = props_[Feat - 1]->FeatKind;
-  if (k != fkDouble && k != fkString) Fail(": feature is not a floating point or string type");
+  if (k != fkDouble && k != fkString)
+    Fail(": feature is not a floating point or string type" + FeatureNote(Feat));
   Put(Feat, Obj, DoubleText(Value));
   Changed();
 }
 
 TTriState TFeatureMatrix::GetFeatValTriState(int32_t Feat, int32_t Obj) const {
   if (!CellOk(Feat, Obj)) return tsUndefined;
-  const std::string s = Lower(Cell(Feat, Obj));
-  if (s == "true") return tsTrue;
-  if (s == "false") return tsFalse;
+  const std::string& s = Cell(Feat, Obj);
+  if (AnsiSameText(s, "true")) return tsTrue;
+  if (AnsiSameText(s, "false")) return tsFalse;
   if (s.empty()) return tsUndefined;
-  Fail(": feature is not a tri-state value");
+  Fail(": feature is not a tri-state value" + CellNote(Feat, Obj, s));
 }
 
 void TFeatureMatrix::SetFeatValTriState(int32_t Feat, int32_t Obj, TTriState Value) {
   if (!CellOk(Feat, Obj)) return;
   const TFeatKind k = props_[Feat - 1]->FeatKind;
-  if (k != fkTriState && k != fkString) Fail(": feature is not a tri-state or string type");
+  if (k != fkTriState && k != fkString)
+    Fail(": feature is not a tri-state or string type" + FeatureNote(Feat));
   Put(Feat, Obj, Value == tsTrue ? "true" : Value == tsFalse ? "false" : "");
   Changed();
 }
@@ -563,8 +573,7 @@ void TFeatureMatrix::CheckText(int32_t Feat, const std::string& Value, bool Empt
       if (Value.empty() || FeatMatIsNumberText(Value)) return;
       Fail(": feature value " + q + " is not a valid floating point number");
     case fkTriState: {
-      const std::string l = Lower(Value);
-      if (l.empty() || l == "true" || l == "false") return;
+      if (Value.empty() || AnsiSameText(Value, "true") || AnsiSameText(Value, "false")) return;
       Fail(": feature value " + q + " is not a valid tri-state value");
     }
     default:
@@ -587,34 +596,29 @@ bool TFeatureMatrix::Fill(int32_t Feat, const std::string& Value) {
   return true;
 }
 
-bool TFeatureMatrix::Fill(int32_t Feat, int64_t Value) {
+bool TFeatureMatrix::FillTyped(int32_t Feat, TFeatKind Kind, const char* KindEnding,
+                               const std::string& Text) {
   if (!FeatOk(Feat)) return false;
-  if (props_[Feat - 1]->FeatKind != fkInteger)
-    Fail(": feature " + std::to_string(Feat) + " is not an integer number");
-  const std::string s = std::to_string(Value);
-  for (int32_t o = 1; o <= nobjs_; ++o) Put(Feat, o, s);
+  if (props_[Feat - 1]->FeatKind != Kind)
+    Fail(": feature " + std::to_string(Feat) + " is not " + KindEnding);
+  for (int32_t o = 1; o <= nobjs_; ++o) Put(Feat, o, Text);
   Changed();
   return true;
+}
+
+bool TFeatureMatrix::Fill(int32_t Feat, int64_t Value) {
+  return FillTyped(Feat, fkInteger, "an integer number", std::to_string(Value));
 }
 
 bool TFeatureMatrix::Fill(int32_t Feat, double Value) {
-  if (!FeatOk(Feat)) return false;
-  if (props_[Feat - 1]->FeatKind != fkDouble)
-    Fail(": feature " + std::to_string(Feat) + " is not floating point number");
-  const std::string s = DoubleText(Value);
-  for (int32_t o = 1; o <= nobjs_; ++o) Put(Feat, o, s);
-  Changed();
-  return true;
+  return FillTyped(Feat, fkDouble, "floating point number", DoubleText(Value));
 }
 
 bool TFeatureMatrix::Fill(int32_t Feat, TTriState Value) {
-  if (!FeatOk(Feat)) return false;
-  if (props_[Feat - 1]->FeatKind != fkTriState)
-    Fail(": feature " + std::to_string(Feat) + " is not a tri-state value");
-  const std::string s = Value == tsTrue ? "true" : Value == tsFalse ? "false" : "";
-  for (int32_t o = 1; o <= nobjs_; ++o) Put(Feat, o, s);
-  Changed();
-  return true;
+  return FillTyped(Feat, fkTriState, "a tri-state value",
+                   Value == tsTrue    ? "true"
+                   : Value == tsFalse ? "false"
+                                      : "");
 }
 
 std::string TFeatureMatrix::DefaultFor(int32_t Feat) const {
@@ -774,24 +778,24 @@ void TFeatureMatrix::WriteLines(const std::function<void(const std::string&)>& O
 
 int TFeatureMatrix::Load(const std::string& FileName) {
   struct stat st {};
-  if (::stat(FileName.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+  if (::stat(FileName.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return kLoadNoFile;
   TTextFile f;
   try {
     f.AssignFile(FileName);
     f.Reset();
   } catch (const std::exception&) {
-    return -3;
+    return kLoadFailed;
   }
   const int r = LoadFromOpenFile(f);
   try {
     f.CloseFile();
   } catch (const std::exception&) {
   }
-  return r == 0 ? 0 : r == -1 ? -2 : -3;
+  return r == kReadOK ? kLoadOK : r == kReadNoSection ? kLoadNoSection : kLoadFailed;
 }
 
 int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
-  int result = -1;
+  int result = kReadNoSection;
   try {
     ClearAll();
     bool done = false;
@@ -803,14 +807,14 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
       const std::string word =
           line.substr(1, blank == std::string::npos ? std::string::npos : blank - 1);
       size_t pos = blank == std::string::npos ? line.size() : blank;
-      if (SameText(word, "featdef")) {
+      if (AnsiSameText(word, "featdef")) {
         const int64_t n = ReadNumber(line, pos);
         const int64_t version = ReadNumber(line, pos);
         if (version != 1) {
           // A definition section of another format version is found but not
           // read: its record lines, which do not start with "#", are skipped
           // and the property records stay as they are.
-          result = 0;
+          result = kReadOK;
           continue;
         }
         if (n < 0 || n > INT32_MAX / 6) throw EConvertError("bad feature count");
@@ -837,7 +841,7 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
           const std::string value = b == std::string::npos ? "" : rest.substr(b + 1);
           int idx = -1;
           for (int q = 0; q < 7; ++q)
-            if (SameText(key, kKeys[q])) idx = q;
+            if (AnsiSameText(key, kKeys[q])) idx = q;
           if (idx >= 0 && idx < 6) recs.push_back({static_cast<int32_t>(i), idx, value});
         }
         for (TFeatMatProps* p : props_) delete p;
@@ -857,7 +861,7 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
               // Unknown kind texts leave the kind undefined.
               p.FeatKind = fkUndefined;
               for (int q = 0; q < 5; ++q)
-                if (SameText(r.value, FEATKINDIDS[q])) p.FeatKind = static_cast<TFeatKind>(q);
+                if (AnsiSameText(r.value, FEATKINDIDS[q])) p.FeatKind = static_cast<TFeatKind>(q);
               break;
             }
             case 3:
@@ -867,14 +871,14 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
               p.Presets = r.value;
               break;
             case 5:
-              p.Sorted = Lower(r.value) == "true";
+              p.Sorted = AnsiSameText(r.value, "true");
               break;
           }
         }
         nfeats_ = static_cast<int32_t>(n);
         vals_.assign(n, {});
-        result = 0;
-      } else if (SameText(word, "featvals")) {
+        result = kReadOK;
+      } else if (AnsiSameText(word, "featvals")) {
         const int64_t n = ReadNumber(line, pos);
         const int64_t m = ReadNumber(line, pos);
         // The section sets both counts. Features beyond the definitions read
@@ -901,12 +905,12 @@ int TFeatureMatrix::LoadFromOpenFile(TTextFile& F) {
           if (i < 1 || i > n || j < 1 || j > m) throw EConvertError("value index out of range");
           Put(static_cast<int32_t>(i), static_cast<int32_t>(j), Trim(line.substr(p)));
         }
-        result = 0;
+        result = kReadOK;
         done = true;
       }
     }
   } catch (const std::exception&) {
-    result = -2;
+    result = kReadFailed;
   }
   // Keep the matrix consistent whatever failed.
   if (static_cast<int32_t>(props_.size()) != nfeats_ || vals_.size() != props_.size()) {

@@ -65,6 +65,20 @@ class TKZ_COREKIT_EXPORT TFeatureMatrix : public TComponent {
   // many of them, else the file is refused as unreadable.
   static constexpr int32_t kMaxUndefinedFeatures = 65536;
 
+  // Results of GenerateFeatNames.
+  static constexpr int kNamesOK = 0;
+  static constexpr int kNamesBadRange = -1;        // First or Last outside the features
+  static constexpr int kNamesBadPlaceholder = -2;  // a placeholder that cannot be expanded
+  // Results of Load.
+  static constexpr int kLoadOK = 0;
+  static constexpr int kLoadNoFile = -1;     // no such file, or a folder
+  static constexpr int kLoadNoSection = -2;  // no feature section in the file
+  static constexpr int kLoadFailed = -3;     // the file cannot be read, or a value not converted
+  // Results of LoadFromOpenFile.
+  static constexpr int kReadOK = 0;
+  static constexpr int kReadNoSection = -1;
+  static constexpr int kReadFailed = -2;
+
   explicit TFeatureMatrix(TComponent* AOwner = nullptr) : TComponent(AOwner) {}
   ~TFeatureMatrix() override;
   std::string ClassName() const override { return "TFeatureMatrix"; }
@@ -123,9 +137,9 @@ class TKZ_COREKIT_EXPORT TFeatureMatrix : public TComponent {
   // both Save functions then raise ETKZDStructError before writing anything.
   void Save(const std::string& FileName) const;
   void SaveToOpenFile(TTextFile& F) const;
-  // 0 ok, -1 missing file, -2 no section found, -3 read or conversion failure.
+  // kLoadOK, kLoadNoFile, kLoadNoSection or kLoadFailed (see above).
   int Load(const std::string& FileName);
-  // 0 a section was read, -1 none found, -2 read or conversion failure.
+  // kReadOK when a section was read, kReadNoSection, or kReadFailed.
   int LoadFromOpenFile(TTextFile& F);
 
   void Changed();
@@ -138,6 +152,8 @@ class TKZ_COREKIT_EXPORT TFeatureMatrix : public TComponent {
   void Put(int32_t f, int32_t o, const std::string& v);
   [[noreturn]] void Fail(const std::string& Ending) const;
   void CheckText(int32_t Feat, const std::string& Value, bool EmptyInt) const;
+  // Stores Text into every object of a feature that must be of kind Kind.
+  bool FillTyped(int32_t Feat, TFeatKind Kind, const char* KindEnding, const std::string& Text);
   std::string DefaultFor(int32_t Feat) const;
   void ClearAll();
   void SelectRange(int32_t& First, int32_t& Last) const;

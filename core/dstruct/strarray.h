@@ -115,7 +115,10 @@ class TKZ_COREKIT_EXPORT TStringArray : public TComponent {
 
   // ---- XML persistence; input/output errors of the file pass to the caller.
   // SaveAsXMLFile writes a temporary file beside the target and renames it
-  // into place: a failed save leaves an existing file untouched.
+  // into place: a failed save leaves an existing file untouched. The two
+  // loaders answer true when the element with DataID was read whole; false,
+  // leaving the array as it was, when there is none or it breaks the rules of
+  // the layout described at the top.
   void SaveAsXMLFile(const std::string& FileName, const std::string& DataID);
   bool LoadFromXMLFile(const std::string& FileName, const std::string& DataID);
   void WriteToOpenXMLFile(TTextFile& f, bool CreateHeader, const std::string& DataID);

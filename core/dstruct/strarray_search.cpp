@@ -5,17 +5,13 @@
 #include <cmath>
 
 #include "core/dstruct/strarray.h"
+#include "core/text/charcase.h"
 #include "core/text/stringl.h"
 
 namespace tkz {
 
 namespace {
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  for (char& ch : r)
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch + 32);
-  return r;
-}
+std::string Lower(std::string_view s) { return AsciiLowerCase(s); }
 
 // A complete decimal literal: [sign] digits [. digits] [(E|e) [sign] digits],
 // at least one digit in the mantissa.
@@ -103,7 +99,7 @@ bool TStringArray::FindCellInSortedColumn(std::string_view Text, bool MatchCase,
     const size_t n = std::min(c.size(), t.size());
     for (size_t i = 0; i < n; ++i) {
       auto x = static_cast<unsigned char>(c[i]);
-      if (!MatchCase && x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+      if (!MatchCase) x = static_cast<unsigned char>(AsciiLowerChar(static_cast<char>(x)));
       const auto y = static_cast<unsigned char>(t[i]);
       if (x != y) return x < y ? -1 : 1;
     }

@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "core/dstruct/strarray.h"
+#include "core/text/charcase.h"
 
 namespace tkz {
 
 namespace {
 inline unsigned char Low(unsigned char ch) {
-  return (ch >= 'A' && ch <= 'Z') ? static_cast<unsigned char>(ch + 32) : ch;
+  return static_cast<unsigned char>(AsciiLowerChar(static_cast<char>(ch)));
 }
 
 int CompareLowered(std::string_view a, std::string_view b) {

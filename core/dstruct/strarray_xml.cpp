@@ -4,6 +4,7 @@
 
 #include "core/dstruct/strarray.h"
 #include "core/settings/xmlsettings.h"
+#include "core/settings/xmlsettings_internal.h"
 #include "core/text/streams.h"
 #include "core/text/stringl.h"
 
@@ -13,58 +14,11 @@ namespace {
 constexpr const char* kElement = "strarray";
 constexpr int kIndent = 1;
 
-std::string Escape(std::string_view s) {
-  std::string r;
-  r.reserve(s.size());
-  for (const char ch : s) {
-    const auto u = static_cast<unsigned char>(ch);
-    if (ch == '&')
-      r += "&amp;";
-    else if (ch == '<')
-      r += "&lt;";
-    else if (ch == '>')
-      r += "&gt;";
-    else if (u < 32 || u == 127)
-      r += "&#" + std::to_string(u) + ";";
-    else
-      r += ch;
-  }
-  return r;
-}
-
-// Unknown or malformed references are kept as they stand.
-std::string Unescape(std::string_view s) {
-  std::string r;
-  for (size_t i = 0; i < s.size() && r.size() < 255; ++i) {
-    if (s[i] == '&') {
-      const size_t semi = s.find(';', i);
-      if (semi != std::string_view::npos && semi - i <= 5) {
-        const std::string_view ent = s.substr(i + 1, semi - i - 1);
-        int code = -1;
-        if (ent == "amp")
-          code = '&';
-        else if (ent == "lt")
-          code = '<';
-        else if (ent == "gt")
-          code = '>';
-        else if (ent == "quot")
-          code = '"';
-        else if (ent.size() >= 2 && ent[0] == '#' &&
-                 std::all_of(ent.begin() + 1, ent.end(),
-                             [](char c) { return c >= '0' && c <= '9'; })) {
-          code = std::stoi(std::string(ent.substr(1)));
-          if (code > 255) code = -1;
-        }
-        if (code >= 0) {
-          r += static_cast<char>(code);
-          i = semi;
-          continue;
-        }
-      }
-    }
-    r += s[i];
-  }
-  return r;
+// A cell's text, no longer than a cell holds.
+std::string CellText(std::string_view contents) {
+  std::string s = UnescapeXMLText(contents);
+  if (s.size() > 255) s.resize(255);
+  return s;
 }
 
 // A strictly decimal attribute value; false when absent or not a number.
@@ -93,8 +47,8 @@ void TStringArray::WriteToOpenXMLFile(TTextFile& f, bool CreateHeader, const std
       if (h == 0) continue;
       const std::string_view s = View(h);
       if (s.empty()) continue;
-      f.WriteLn(in + "<cell c=" + std::to_string(c) + " r=" + std::to_string(r) + ">" + Escape(s) +
-                "</cell>");
+      f.WriteLn(in + "<cell c=" + std::to_string(c) + " r=" + std::to_string(r) + ">" +
+                EscapeXMLText(s) + "</cell>");
     }
   WriteXMLFrameEnd(f, kElement, kIndent);
 }
@@ -117,7 +71,7 @@ bool TStringArray::ReadFromOpenXMLFile(TTextFile& f, const std::string& DataID) 
       if (ReadIndex(attrs, "val", a)) rows = a;
     } else if (name == "cell") {
       if (ReadIndex(attrs, "c", a) && ReadIndex(attrs, "r", b) && a <= INT32_MAX && b <= INT32_MAX)
-        cells.push_back({static_cast<int>(a), static_cast<int>(b), Unescape(contents)});
+        cells.push_back({static_cast<int>(a), static_cast<int>(b), CellText(contents)});
     } else if (name == "/strarray") {
       closed = true;
     }

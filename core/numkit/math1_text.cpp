@@ -7,6 +7,7 @@
 
 #include "core/numkit/math1.h"
 #include "core/text/charcase.h"
+#include "core/text/stringl.h"
 
 namespace tkz {
 namespace {
@@ -33,15 +34,6 @@ std::string Padded(long long v, int width) {
 
 bool IsZeroText(const std::string& s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return c == '0' || c == '.'; });
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 }  // namespace
@@ -104,11 +96,10 @@ std::string DegreeToStr(double Angle, TDegreeFormat Format, int Decimals) {
 std::string Hex(int64_t Value, int Digits) {
   if (Digits <= 0) return "";
   Digits = std::min(Digits, 64);
-  static const char kDigits[] = "0123456789ABCDEF";
   std::string s(static_cast<size_t>(Digits), '0');
   uint64_t v = static_cast<uint64_t>(Value);
   for (int i = Digits - 1; i >= 0 && v != 0; --i) {
-    s[static_cast<size_t>(i)] = kDigits[v & 0xF];
+    s[static_cast<size_t>(i)] = kHexChars[v & 0xF];
     v >>= 4;
   }
   return s;
@@ -118,15 +109,15 @@ int64_t ScanHex(std::string_view Text, int& Pos) {
   if (Pos < 1 || static_cast<size_t>(Pos) > Text.size()) return 0;
   size_t i = static_cast<size_t>(Pos - 1);
   const size_t n = Text.size();
-  if (Text[i] == '$' && i + 1 < n && HexValue(Text[i + 1]) >= 0)
+  if (Text[i] == '$' && i + 1 < n && HexCharValue(Text[i + 1]) >= 0)
     i += 1;
   else if (Text[i] == '0' && i + 2 < n && (Text[i + 1] == 'x' || Text[i + 1] == 'X') &&
-           HexValue(Text[i + 2]) >= 0)
+           HexCharValue(Text[i + 2]) >= 0)
     i += 2;
-  if (HexValue(Text[i]) < 0) return 0;
+  if (HexCharValue(Text[i]) < 0) return 0;
   uint64_t v = 0;
   for (; i < n; ++i) {
-    const int d = HexValue(Text[i]);
+    const int d = HexCharValue(Text[i]);
     if (d < 0) break;
     v = (v << 4) | static_cast<uint64_t>(d);  // keeps the low 64 bits
   }

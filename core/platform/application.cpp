@@ -68,12 +68,8 @@ TMessage TMessage::MouseDown(TControl* c, TMouseButton b, TShiftState s, int x, 
 }
 
 TMessage TMessage::MouseMove(TControl* c, TShiftState s, int x, int y) {
-  TMessage m;
+  TMessage m = MouseDown(c, TMessage().Button, s, x, y);  // no button: the default stays
   m.Kind = TMessageKind::MouseMove;
-  m.Target = c;
-  m.Shift = s;
-  m.X = x;
-  m.Y = y;
   return m;
 }
 

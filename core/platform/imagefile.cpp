@@ -3,12 +3,13 @@
 // image_png.cpp and image_jpeg.cpp.
 #include "core/platform/imagefile.h"
 
+#include "core/platform/stream_internal.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -73,18 +74,6 @@ std::vector<uint8_t> ReadWholeFile(const std::string& name) {
   }
   data.resize(used);
   return data;
-}
-
-void WriteAll(int fd, const uint8_t* p, size_t n, const std::string& name) {
-  while (n > 0) {
-    const ssize_t k = ::write(fd, p, n);
-    if (k < 0) {
-      if (errno == EINTR) continue;
-      RaiseIO("Cannot write", name, errno);
-    }
-    p += k;
-    n -= static_cast<size_t>(k);
-  }
 }
 
 }  // namespace
@@ -169,36 +158,9 @@ void SaveBitmapToFile(const TBitmap& bmp, const std::string& FileName, int JpegQ
 }
 
 void WriteFileReplacing(const std::string& FileName, const std::vector<uint8_t>& bytes) {
-  static std::atomic<unsigned> counter{0};
-  const size_t slash = FileName.find_last_of('/');
-  const std::string dir = slash == std::string::npos ? "" : FileName.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? FileName : FileName.substr(slash + 1);
-  if (base.empty()) RaiseIO("Cannot create", FileName, EISDIR);
-
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; fd < 0; ++attempt) {
-    temp = dir + "." + base + ".tkz-" + std::to_string(::getpid()) + "-" +
-           std::to_string(counter.fetch_add(1)) + ".tmp";
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && (errno != EEXIST || attempt >= 100)) RaiseIO("Cannot create", FileName, errno);
-  }
-  try {
-    FdCloser closer{fd};
-    // A replaced file keeps its permissions.
-    struct stat old {};
-    if (::stat(FileName.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-      (void)::fchmod(fd, old.st_mode & 07777);
-    }
-    WriteAll(fd, bytes.data(), bytes.size(), FileName);
-    if (::fsync(fd) != 0) RaiseIO("Cannot write", FileName, errno);
-    closer.fd = -1;
-    if (::close(fd) != 0) RaiseIO("Cannot write", FileName, errno);
-    if (::rename(temp.c_str(), FileName.c_str()) != 0) RaiseIO("Cannot replace", FileName, errno);
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
-  }
+  ReplaceFileBytes(FileName,
+                   std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                   ReplaceFallback::Fail);
 }
 
 // ------------------------------------------------------------- TJPEGImage

@@ -2,6 +2,7 @@
 #include "core/platform/printer.h"
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "core/platform/imagefile.h"
@@ -28,7 +29,9 @@ void TPrinter::CheckPrinting() const {
 void TPrinter::CheckPageSize(int dpi, double w_mm, double h_mm) const {
   if (dpi < 1) throw EPrinter("Invalid printer resolution " + std::to_string(dpi));
   if (!(w_mm > 0 && h_mm > 0 && w_mm < 1e6 && h_mm < 1e6)) {
-    throw EPrinter("Invalid paper size");
+    char size[64];
+    std::snprintf(size, sizeof size, "%g x %g mm", w_mm, h_mm);
+    throw EPrinter(std::string("Invalid paper size ") + size);
   }
   const int64_t w = MmToPixels(w_mm, dpi), h = MmToPixels(h_mm, dpi);
   if (w < 1 || h < 1 || !TBitmap::SizeAllowed(w, h)) {

@@ -1,5 +1,7 @@
 #include "core/platform/stream.h"
 
+#include "core/platform/stream_internal.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -58,20 +60,48 @@ int WriteAll(int fd, const char* p, int64_t n) {
   return 0;
 }
 
-[[noreturn]] void RaiseBadPosition() {
-  throw EInOutError("Stream seek error: invalid position", EINVAL);
+// Names the offset and where it counted from: "invalid position (offset -4
+// from 3)".
+[[noreturn]] void RaiseBadPosition(int64_t Base, int64_t Offset) {
+  throw EInOutError("Stream seek error: invalid position (offset " + std::to_string(Offset) +
+                        " from " + std::to_string(Base) + ")",
+                    EINVAL);
 }
 
-void WriteInPlace(const std::string& FileName, std::string_view Data) {
-  TFileStream fs(FileName, fmCreate);
-  fs.WriteBuffer(Data.data(), static_cast<int64_t>(Data.size()));
+// A message about Temp told of Name instead.
+std::string NamingTarget(std::string msg, const std::string& Temp, const std::string& Name) {
+  for (size_t at = msg.find(Temp); at != std::string::npos; at = msg.find(Temp, at + Name.size()))
+    msg.replace(at, Temp.size(), Name);
+  return msg;
 }
 
-// Writes Data to a fresh file beside FileName and renames it over FileName.
-// Targets that are not regular files (devices, pipes) are written directly,
-// and so is an existing, writable file when no file can be made beside it
-// (a directory we may not write to, a name at the length limit).
-void WriteFileReplacing(const std::string& FileName, std::string_view Data) {
+// Opens an existing file for writing in place, truncating a regular file.
+int OpenInPlace(const std::string& FileName) {
+  const int fd = OpenRetrying(FileName.c_str(), O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) RaiseFileError("create", FileName, errno);
+  struct stat st {};
+  int err = 0;
+  if (::fstat(fd, &st) != 0) {
+    err = errno;
+  } else if (S_ISREG(st.st_mode)) {
+    int r;
+    do r = ::ftruncate(fd, 0);
+    while (r != 0 && errno == EINTR);
+    if (r != 0) err = errno;
+  }
+  if (err != 0) {
+    ::close(fd);
+    RaiseFileError("create", FileName, err);
+  }
+  return fd;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------- replacing files
+
+void ReplaceFile(const std::string& FileName, ReplaceFallback Fallback,
+                 const std::function<void(int Fd, const std::string& Path)>& Write) {
   std::string target = FileName;
   struct stat st {};
   if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -81,44 +111,78 @@ void WriteFileReplacing(const std::string& FileName, std::string_view Data) {
     }
   }
   const bool exists = ::stat(target.c_str(), &st) == 0;
+  bool in_place = false;
   if (exists) {
     if (S_ISDIR(st.st_mode)) RaiseFileError("create", FileName, EISDIR);
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
       RaiseFileError("create", FileName, errno);
-    if (!S_ISREG(st.st_mode)) return WriteInPlace(FileName, Data);
+    in_place = !S_ISREG(st.st_mode);
   }
 
   static std::atomic<unsigned> counter{0};
-  std::string tmp;
+  std::string path = FileName;
   int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    tmp = target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
-    fd = OpenRetrying(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
+  if (!in_place) {
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+      path = target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+      fd = OpenRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+      const int err = errno;
+      if (!exists || Fallback != ReplaceFallback::WriteInPlace ||
+          (err != EACCES && err != EPERM && err != EROFS && err != ENAMETOOLONG))
+        RaiseFileError("create", FileName, err);
+      in_place = true;
+      path = FileName;
+    } else if (exists) {
+      (void)::fchmod(fd, st.st_mode & 07777);  // best effort: keep the old mode
+    }
   }
-  if (fd < 0) {
-    const int err = errno;
-    if (exists && (err == EACCES || err == EPERM || err == EROFS || err == ENAMETOOLONG))
-      return WriteInPlace(FileName, Data);
-    RaiseFileError("create", FileName, err);
-  }
-  if (exists) (void)::fchmod(fd, st.st_mode & 07777);  // best effort: keep the old mode
+  if (in_place) fd = OpenInPlace(FileName);
 
-  int err = WriteAll(fd, Data.data(), static_cast<int64_t>(Data.size()));
-  if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL) err = errno;
+  auto discard = [&] {
+    if (fd >= 0) ::close(fd);
+    if (!in_place) ::unlink(path.c_str());
+  };
+  try {
+    Write(fd, path);
+  } catch (const EWriteError& e) {
+    discard();
+    throw EWriteError(NamingTarget(e.what(), path, FileName), e.ErrorCode);
+  } catch (const EReadError& e) {
+    discard();
+    throw EReadError(NamingTarget(e.what(), path, FileName), e.ErrorCode);
+  } catch (const EInOutError& e) {
+    discard();
+    throw EInOutError(NamingTarget(e.what(), path, FileName), e.ErrorCode);
+  } catch (...) {
+    discard();
+    throw;
+  }
+
+  int err = 0;
+  if (!in_place && ::fsync(fd) != 0 && errno != EINVAL) err = errno;
   if (::close(fd) != 0 && err == 0 && errno != EINTR) err = errno;
+  fd = -1;
   if (err != 0) {
-    ::unlink(tmp.c_str());
+    discard();
     RaiseFileError<EWriteError>("write", FileName, err);
   }
-  if (::rename(tmp.c_str(), target.c_str()) != 0) {
+  if (!in_place && ::rename(path.c_str(), target.c_str()) != 0) {
     err = errno;
-    ::unlink(tmp.c_str());
+    discard();
     RaiseFileError("create", FileName, err);
   }
 }
 
-}  // namespace
+void ReplaceFileBytes(const std::string& FileName, std::string_view Data,
+                      ReplaceFallback Fallback) {
+  ReplaceFile(FileName, Fallback, [&](int Fd, const std::string&) {
+    const int err = WriteAll(Fd, Data.data(), static_cast<int64_t>(Data.size()));
+    if (err != 0) RaiseFileError<EWriteError>("write", FileName, err);
+  });
+}
 
 // ------------------------------------------------------------------ TStream
 
@@ -403,10 +467,10 @@ int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
       base = static_cast<int64_t>(data_.size());
       break;
     default:
-      RaiseBadPosition();
+      throw EInOutError("Stream seek error: invalid origin " + std::to_string(Origin), EINVAL);
   }
   int64_t pos;
-  if (__builtin_add_overflow(base, Offset, &pos) || pos < 0) RaiseBadPosition();
+  if (__builtin_add_overflow(base, Offset, &pos) || pos < 0) RaiseBadPosition(base, Offset);
   position_ = pos;
   return pos;
 }
@@ -414,7 +478,8 @@ int64_t TMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
 void TMemoryStream::SetSize(int64_t NewSize) {
   if (NewSize < 0) throw EInOutError("Invalid stream size " + std::to_string(NewSize), EINVAL);
   if (static_cast<uint64_t>(NewSize) > data_.max_size())
-    throw EWriteError("Stream write error: size too large", EFBIG);
+    throw EWriteError("Stream write error: size too large (" + std::to_string(NewSize) + " bytes)",
+                      EFBIG);
   try {
     data_.resize(static_cast<size_t>(NewSize));
   } catch (const std::bad_alloc&) {
@@ -450,7 +515,7 @@ void TMemoryStream::SaveToStream(TStream* Stream) const {
 }
 
 void TMemoryStream::SaveToFile(const std::string& FileName) const {
-  WriteFileReplacing(FileName, data_);
+  ReplaceFileBytes(FileName, data_, ReplaceFallback::WriteInPlace);
 }
 
 // ------------------------------------------------------------ TStringStream

@@ -130,7 +130,7 @@ int TStringList::AddObject(const std::string& S, TObject* AObject) {
         case dupIgnore:
           return index;
         case dupError:
-          throw EStringListError("List does not allow duplicates");
+          throw EStringListError("List does not allow duplicates: \"" + S + "\"");
         case dupAccept:
           index = Bound(S, true);
           break;

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/platform/classes.h"
+#include "core/platform/stream_internal.h"
 
 namespace tkz {
 
@@ -222,22 +223,13 @@ bool TTextFile::SeekEoln() {
 }
 
 void ReplaceTextFile(const std::string& FileName, const std::function<void(TTextFile&)>& Write) {
-  const std::string tmp = FileName + ".tmp~";
-  try {
+  ReplaceFile(FileName, ReplaceFallback::Fail, [&](int, const std::string& Path) {
     TTextFile f;
-    f.AssignFile(tmp);
+    f.AssignFile(Path);
     f.Rewrite();
     Write(f);
     f.CloseFile();
-  } catch (...) {
-    ::unlink(tmp.c_str());
-    throw;
-  }
-  if (::rename(tmp.c_str(), FileName.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(tmp.c_str());
-    RaiseFileError("create", FileName, err);
-  }
+  });
 }
 
 }  // namespace tkz

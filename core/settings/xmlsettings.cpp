@@ -1,6 +1,9 @@
 #include "core/settings/xmlsettings.h"
 
+#include "core/settings/xmlsettings_internal.h"
+
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -65,15 +68,8 @@ TColor XMLStrToColor(std::string_view s) {
   uint32_t v = 0;
   for (; i < s.size(); ++i) {
     const char c = s[i];
-    int d;
-    if (c >= '0' && c <= '9')
-      d = c - '0';
-    else if (c >= 'A' && c <= 'F')
-      d = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f')
-      d = c - 'a' + 10;
-    else
-      break;
+    const int d = HexCharValue(c);
+    if (d < 0) break;
     v = (v << 4) | static_cast<uint32_t>(d);  // wraps like a 32-bit register
   }
   return static_cast<TColor>(v);
@@ -223,6 +219,68 @@ bool ReadXMLChildTag(TTextFile& f, std::string& Name, std::string& Attributes,
   }
   Name = AnsiLowerCase(Name);
   return true;
+}
+
+// ------------------------------------------------------ character references
+
+namespace {
+std::string EscapeXML(std::string_view s, bool Quotes) {
+  std::string out;
+  out.reserve(s.size());
+  for (const char ch : s) {
+    const auto u = static_cast<unsigned char>(ch);
+    if (ch == '&')
+      out += "&amp;";
+    else if (ch == '<')
+      out += "&lt;";
+    else if (ch == '>')
+      out += "&gt;";
+    else if (ch == '"' && Quotes)
+      out += "&quot;";
+    else if (u < 32 || u == 127)
+      out += "&#" + std::to_string(u) + ";";
+    else
+      out += ch;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string EscapeXMLText(std::string_view s) { return EscapeXML(s, false); }
+std::string EscapeXMLAttribute(std::string_view s) { return EscapeXML(s, true); }
+
+std::string UnescapeXMLText(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    const size_t semi = s[i] == '&' ? s.find(';', i) : std::string_view::npos;
+    int code = -1;
+    if (semi != std::string_view::npos && semi - i <= 6) {
+      const std::string_view ent = s.substr(i + 1, semi - i - 1);
+      if (ent == "amp") {
+        code = '&';
+      } else if (ent == "lt") {
+        code = '<';
+      } else if (ent == "gt") {
+        code = '>';
+      } else if (ent == "quot") {
+        code = '"';
+      } else if (ent.size() >= 2 && ent[0] == '#') {
+        int v = 0;
+        const auto r = std::from_chars(ent.data() + 1, ent.data() + ent.size(), v);
+        if (r.ec == std::errc() && r.ptr == ent.data() + ent.size() && ent[1] != '-' && v <= 255)
+          code = v;
+      }
+    }
+    if (code < 0) {
+      out += s[i];
+    } else {
+      out += static_cast<char>(code);
+      i = semi;
+    }
+  }
+  return out;
 }
 
 }  // namespace tkz

@@ -155,7 +155,12 @@ TCPUIDRegs ExecuteCPUID(uint32_t Leaf) {
 #if TKZ_HAVE_CPUID
   if (CPU_IDSupport()) {
     const uint32_t highest = RawCPUID(Leaf < kExtendedBase ? 0 : kExtendedBase).EAX;
-    if (Leaf > highest) throw ETKZCpuIdError("CPUID: execution level not supported");
+    if (Leaf > highest) {
+      char leaf[16];
+      std::snprintf(leaf, sizeof leaf, "%08X", Leaf);
+      throw ETKZCpuIdError(std::string("CPUID: execution level not supported (leaf $") + leaf +
+                           ")");
+    }
     return RawCPUID(Leaf);
   }
 #endif

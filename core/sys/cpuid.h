@@ -9,9 +9,10 @@
 // - "Cannot acquire CPU information (CPUID not supported)" when the
 //   processor has no CPUID instruction, which includes every processor that
 //   is not an x86 one;
-// - "CPUID: execution level not supported" for a leaf above the highest
-//   standard leaf (leaf 0 EAX) or, from 0x80000000 on, above the highest
-//   extended leaf (leaf 0x80000000 EAX).
+// - "CPUID: execution level not supported (leaf $8000001F)", naming the
+//   leaf in hexadecimal, for a leaf above the highest standard leaf (leaf 0
+//   EAX) or, from 0x80000000 on, above the highest extended leaf (leaf
+//   0x80000000 EAX).
 //
 // The decoding of raw register values is available on its own (the
 // ...OfSignature, ...OfRegisters functions) so that values recorded on other

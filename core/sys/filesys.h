@@ -152,7 +152,7 @@ TKZ_COREKIT_EXPORT void SetAllFilenameCase(std::string_view PathMask, bool ToUpp
 //   A link cycle therefore cannot make a walker loop.
 // - Depth: the walkers go at most 2048 folders below their top (deeper
 //   trees cannot be named by a path here). DelDirTree reports the first
-//   folder beyond as FailedItem, CopyFileTree returns -1 for it, and the
+//   folder beyond as FailedItem, CopyFileTree kCopyCannotOpenSource, and the
 //   scanners leave it out.
 // - Read-only: a file is read-only when nobody may write it (no "w" bit);
 //   "clearing" the attribute gives the owner write permission.
@@ -186,13 +186,20 @@ using TLineCountFeedback = void (*)(TObject* Sender, double Lines, double Unused
 using TNumericFeedback = std::function<void(TObject* Sender, double num)>;
 using TStringFeedback = std::function<void(TObject* Sender, const std::string& msg)>;
 
+// Results of FileCopyFeedBk and CopyFileTree.
+inline constexpr int kCopyOK = 0;
+inline constexpr int kCopyCannotOpenSource = -1;
+inline constexpr int kCopyCannotCreateDest = -2;
+inline constexpr int kCopyWriteError = -3;
+inline constexpr int kCopyReadError = -4;
+
 // Copies the file Source to Dest, reporting progress per block of 8192
 // bytes. (The data moves in larger pieces, inside the kernel where the file
 // systems allow it; the blocks are what Progress sees.) Result:
-//    0 success (also when Source and Dest are the same file: nothing is done
-//      and Progress is not called; also after AbortAnyFileCopying),
-//   -1 Source cannot be opened (missing, unreadable, or a directory),
-//   -2 Dest cannot be created, -3 write error, -4 read error.
+//   kCopyOK (0) success (also when Source and Dest are the same file: nothing
+//     is done and Progress is not called; also after AbortAnyFileCopying),
+//   kCopyCannotOpenSource (-1) Source missing, unreadable, or a directory,
+//   kCopyCannotCreateDest (-2), kCopyWriteError (-3), kCopyReadError (-4).
 // - Dest naming an existing directory means Dest + "/" + name of Source.
 // - An existing Dest is overwritten. Source and Dest are the same file when
 //   both names lead to one inode (hard links, "./a" and "a"): never truncated.
@@ -201,7 +208,7 @@ using TStringFeedback = std::function<void(TObject* Sender, const std::string& m
 //   empty) block included; finally Progress(bytes copied, size). A
 //   20000-byte file gives 0, 0, 8192, 16384, 20000; a 16384-byte one 0, 0,
 //   8192, 16384, 16384. A block whose write fails is reported before the
-//   copy stops with -3. Done and Total are 64-bit: files over 2 GiB count
+//   copy stops with kCopyWriteError. Done and Total are 64-bit: files over 2 GiB count
 //   right.
 // - A finished copy gets Source's access and modification times. With
 //   ClearReadOnly, Dest also gets Source's permission bits with owner write
@@ -225,8 +232,8 @@ TKZ_COREKIT_EXPORT int FileCopyFeedBk(const std::string& Source, const std::stri
 // name the same directory (equal as strings after adding "/", or one
 // directory under two names). DestDir inside SourceDir is fine: the walk
 // never enters the destination. The walk stops after AbortAnyFileCopying.
-// Returns 0, or the first failure: a FileCopyFeedBk code, -2 when a
-// directory or link cannot be created, -1 when a source directory cannot be
+// Returns kCopyOK, or the first failure: a FileCopyFeedBk code, kCopyCannotCreateDest when a
+// directory or link cannot be created, kCopyCannotOpenSource when a source directory cannot be
 // read; the walk goes on after a failure.
 TKZ_COREKIT_EXPORT int CopyFileTree(const std::string& SourceDir, const std::string& DestDir,
                                     bool ClearReadOnly, const TFileTreeProgress& Feedback = {});
@@ -312,7 +319,7 @@ inline constexpr int kDriveRAMDisk = 6;
 
 // The folder that stands for drive 0 (A) to 25 (Z), "" when there is none.
 TKZ_COREKIT_EXPORT std::string DriveRootDir(uint8_t Drive);
-// Type of the drive: 0 for Drive > 25, kDriveNoRootDir for a drive that does
+// Type of the drive: kDriveUnknown for Drive > 25, kDriveNoRootDir for a drive that does
 // not exist; for the others by the mounted file system: network file systems
 // kDriveRemote, iso9660 and udf kDriveCDROM, tmpfs and ramfs (a root file
 // system in memory) kDriveRAMDisk, a device that /sys/block/<dev>/removable
@@ -420,12 +427,20 @@ TKZ_COREKIT_EXPORT int DetectStringInFile(const std::string& FileName, const std
 TKZ_COREKIT_EXPORT int FindFirstMatchInTextFile(const std::string& FileName, const std::string& s,
                                                 bool IgnoreCase, std::string& Line);
 
+// Results of ReadHeaderOfASC.
+inline constexpr int kASCHeaderOK = 0;
+inline constexpr int kASCTitleHasLineFeed = 252;
+inline constexpr int kASCBadFlag = 253;  // a word neither TRUE nor FALSE
+inline constexpr int kASCBadN2 = 254;    // N2 not a number > 0
+inline constexpr int kASCBadN1 = 255;    // N1 not a number > 0 (or no stream)
+
 // Reads the four header lines of a plain-text data file:
 //   title / N1 (rest of the line ignored) / N2 / four words TRUE or FALSE.
-// Result 0 for a valid header; 255 when N1 is not a number > 0, 252 when the
-// title holds a line feed, 254 when N2 is not a number > 0, 253 when one of
-// the first three words begins neither with TRUE nor with FALSE (tabs count
-// as blanks, case is ignored; the fourth word is TRUE or else false).
+// Result kASCHeaderOK for a valid header; kASCBadN1 when N1 is not a number
+// > 0, kASCTitleHasLineFeed when the title holds a line feed, kASCBadN2 when
+// N2 is not a number > 0, kASCBadFlag when one of the first three words
+// begins neither with TRUE nor with FALSE (tabs count as blanks, case is
+// ignored; the fourth word is TRUE or else false).
 // Reading stops at the first fault. Lines end at LF (a CR before it is
 // dropped). The stream overload leaves the stream after the last line read.
 // Raises EInOutError when the file cannot be opened.

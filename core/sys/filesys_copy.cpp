@@ -108,31 +108,33 @@ void Report(const TFileCopyProgress& progress, int64_t done, int64_t total) {
 // instead of being written through, so nothing outside the tree changes.
 int CopyOneFile(const std::string& source, const std::string& dest, bool clearReadOnly,
                 const TFileCopyProgress& progress, bool replaceLink = false) {
-  if (source.find('\0') != std::string::npos || dest.find('\0') != std::string::npos) return -1;
+  if (source.find('\0') != std::string::npos || dest.find('\0') != std::string::npos)
+    return kCopyCannotOpenSource;
   fswalk::Fd in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
-  if (in.get() < 0) return -1;
+  if (in.get() < 0) return kCopyCannotOpenSource;
   struct stat srcStat;
-  if (fstat(in.get(), &srcStat) != 0 || S_ISDIR(srcStat.st_mode)) return -1;
+  if (fstat(in.get(), &srcStat) != 0 || S_ISDIR(srcStat.st_mode)) return kCopyCannotOpenSource;
   // Others may read the source while it is copied, but not write it (for
   // writers that lock, as this library's file streams do).
-  if (flock(in.get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) return -1;
+  if (flock(in.get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) return kCopyCannotOpenSource;
   struct stat dstStat;
   const int found = replaceLink ? lstat(dest.c_str(), &dstStat) : stat(dest.c_str(), &dstStat);
-  if (found == 0 && SameFile(srcStat, dstStat)) return 0;
+  if (found == 0 && SameFile(srcStat, dstStat)) return kCopyOK;
 
   const int64_t size = S_ISREG(srcStat.st_mode) ? srcStat.st_size : 0;
   Report(progress, 0, size);
-  if (replaceLink && found == 0 && S_ISLNK(dstStat.st_mode) && unlink(dest.c_str()) != 0) return -2;
+  if (replaceLink && found == 0 && S_ISLNK(dstStat.st_mode) && unlink(dest.c_str()) != 0)
+    return kCopyCannotCreateDest;
   fswalk::Fd out(open(dest.c_str(),
                       O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (replaceLink ? O_NOFOLLOW : 0),
                       0666));
-  if (out.get() < 0) return -2;
+  if (out.get() < 0) return kCopyCannotCreateDest;
   posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
   CopyState& state = State();
   Mover mover(in.get(), out.get(), S_ISREG(srcStat.st_mode) && size > 0);
   int64_t copied = 0;
-  int result = 0;
+  int result = kCopyOK;
   bool stop = false;
   bool aborted = false;
   while (!stop) {
@@ -160,20 +162,20 @@ int CopyOneFile(const std::string& source, const std::string& dest, bool clearRe
     if (failed && !aborted) {
       // The block whose write failed was read, and so is reported, first.
       if (writeErr != 0) Report(progress, copied + static_cast<int64_t>(full), size);
-      result = writeErr != 0 ? -3 : -4;
+      result = writeErr != 0 ? kCopyWriteError : kCopyReadError;
       stop = true;
     }
     copied += static_cast<int64_t>(kept);
-    if (kept < got && ftruncate(out.get(), copied) != 0) result = -3;
+    if (kept < got && ftruncate(out.get(), copied) != 0) result = kCopyWriteError;
   }
   if (aborted) state.aborted = true;
-  if (result == 0 && !aborted) {
+  if (result == kCopyOK && !aborted) {
     const struct timespec times[2] = {srcStat.st_atim, srcStat.st_mtim};
     futimens(out.get(), times);
     if (clearReadOnly) fchmod(out.get(), (srcStat.st_mode & 0777) | S_IWUSR);
   }
   Report(progress, copied, size);
-  if (!out.Close() && result == 0) result = -3;
+  if (!out.Close() && result == kCopyOK) result = kCopyWriteError;
   return result;
 }
 
@@ -204,10 +206,10 @@ struct TreeCopy {
   dev_t destDev;
   ino_t destIno;
   fswalk::Ancestors ancestors;
-  int result = 0;
+  int result = kCopyOK;
 
   void Fail(int code) {
-    if (result == 0) result = code;
+    if (result == kCopyOK) result = code;
   }
 
   void Notify(int64_t done, int64_t total) {
@@ -218,14 +220,14 @@ struct TreeCopy {
   void CopyLink(int srcfd, const std::string& name, const std::string& dst) {
     std::string target(4096, '\0');
     const ssize_t n = readlinkat(srcfd, name.c_str(), target.data(), target.size());
-    if (n < 0 || static_cast<size_t>(n) >= target.size()) return Fail(-1);
+    if (n < 0 || static_cast<size_t>(n) >= target.size()) return Fail(kCopyCannotOpenSource);
     target.resize(static_cast<size_t>(n));
     CopyState& s = State();
     s.currentFile = dst;
     ++s.fileCount;
     struct stat st;
     if (lstat(dst.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) unlink(dst.c_str());
-    if (symlink(target.c_str(), dst.c_str()) != 0) Fail(-2);
+    if (symlink(target.c_str(), dst.c_str()) != 0) Fail(kCopyCannotCreateDest);
     s.lastDone = s.lastTotal = 0;
     Notify(0, 0);
   }
@@ -239,13 +241,13 @@ struct TreeCopy {
     const int rc = CopyOneFile(
         src, dst, clearReadOnly, [this](int64_t done, int64_t total) { Notify(done, total); },
         true);
-    if (rc != 0) Fail(rc);
+    if (rc != kCopyOK) Fail(rc);
     Notify(s.lastDone, s.lastTotal);
   }
 
   void Walk(int srcfd, const std::string& srcText, const std::string& dstText) {
     std::vector<fswalk::Entry> entries;
-    if (fswalk::ListDir(srcfd, entries) != 0) Fail(-1);
+    if (fswalk::ListDir(srcfd, entries) != 0) Fail(kCopyCannotOpenSource);
     CopyState& s = State();
     for (const fswalk::Entry& e : entries) {
       if (s.abort) {
@@ -264,7 +266,7 @@ struct TreeCopy {
         case fswalk::Kind::Dir: {
           fswalk::Fd sub = fswalk::OpenSubdir(srcfd, e.name);
           if (!sub.ok()) {
-            Fail(-1);
+            Fail(kCopyCannotOpenSource);
             break;
           }
           struct stat st;
@@ -274,11 +276,11 @@ struct TreeCopy {
           struct stat dstSt;
           if (mkdir(dst.c_str(), 0777) != 0 &&
               (errno != EEXIST || lstat(dst.c_str(), &dstSt) != 0 || !S_ISDIR(dstSt.st_mode))) {
-            Fail(-2);
+            Fail(kCopyCannotCreateDest);
             break;
           }
           if (!ancestors.Enter(sub.get())) {
-            if (ancestors.TooDeep()) Fail(-1);
+            if (ancestors.TooDeep()) Fail(kCopyCannotOpenSource);
             break;
           }
           Walk(sub.get(), srcText + e.name + '/', dst + '/');
@@ -306,7 +308,7 @@ int FileCopyFeedBk(const std::string& Source, const std::string& Dest, bool Clea
     const size_t slash = Source.rfind('/');
     dest = WithSlash(dest) + (slash == std::string::npos ? Source : Source.substr(slash + 1));
   }
-  if (Source == dest) return 0;
+  if (Source == dest) return kCopyOK;
   return CopyOneFile(Source, dest, ClearReadOnly, Progress);
 }
 
@@ -320,15 +322,15 @@ int CopyFileTree(const std::string& SourceDir, const std::string& DestDir, bool 
   s.lastDone = s.lastTotal = 0;
   const std::string src = WithSlash(SourceDir);
   const std::string dst = WithSlash(DestDir);
-  if (src == dst) return 0;
+  if (src == dst) return kCopyOK;
   fswalk::Fd srcfd = fswalk::OpenDirPath(src);
-  if (!srcfd.ok()) return -1;
-  if (dst.find('\0') != std::string::npos || !MakeDirs(dst)) return -2;
+  if (!srcfd.ok()) return kCopyCannotOpenSource;
+  if (dst.find('\0') != std::string::npos || !MakeDirs(dst)) return kCopyCannotCreateDest;
   fswalk::Fd dstfd = fswalk::OpenDirPath(dst);
   struct stat srcStat, dstStat;
   if (!dstfd.ok() || fstat(dstfd.get(), &dstStat) != 0 || fstat(srcfd.get(), &srcStat) != 0)
-    return -2;
-  if (SameFile(srcStat, dstStat)) return 0;
+    return kCopyCannotCreateDest;
+  if (SameFile(srcStat, dstStat)) return kCopyOK;
   TreeCopy copy{ClearReadOnly, Feedback, dstStat.st_dev, dstStat.st_ino, {}};
   copy.ancestors.Enter(srcfd.get());
   copy.Walk(srcfd.get(), src, dst);

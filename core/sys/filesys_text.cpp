@@ -222,14 +222,14 @@ int ReadHeaderOfASC(TStream* Stream, std::string& Title, int& N1, int& N2, bool&
   Title.clear();
   N1 = N2 = 0;
   F1 = F2 = F3 = F4 = false;
-  if (!Stream) return 255;
+  if (!Stream) return kASCBadN1;
   bool eos = false;
   // Each line is read whole, so a number that ends its line never makes
   // the next line count as the rest of this one.
   Title = ReadLnStream(Stream, eos, 0);
-  if (!LeadingInt(ReadLnStream(Stream, eos, 0), N1) || N1 <= 0) return 255;
-  if (Title.find('\n') != std::string::npos) return 252;
-  if (!LeadingInt(ReadLnStream(Stream, eos, 0), N2) || N2 <= 0) return 254;
+  if (!LeadingInt(ReadLnStream(Stream, eos, 0), N1) || N1 <= 0) return kASCBadN1;
+  if (Title.find('\n') != std::string::npos) return kASCTitleHasLineFeed;
+  if (!LeadingInt(ReadLnStream(Stream, eos, 0), N2) || N2 <= 0) return kASCBadN2;
   std::string words = ReadLnStream(Stream, eos, 0);
   for (char& c : words)
     if (c == '\t') c = ' ';
@@ -241,12 +241,12 @@ int ReadHeaderOfASC(TStream* Stream, std::string& Title, int& N1, int& N2, bool&
     } else if (words.rfind("FALSE", 0) == 0) {
       words.erase(0, 5);
     } else {
-      return 253;
+      return kASCBadFlag;
     }
     words = StripBlanks(words);
   }
   F4 = words.rfind("TRUE", 0) == 0;
-  return 0;
+  return kASCHeaderOK;
 }
 
 int ReadHeaderOfASC(const std::string& FileName, std::string& Title, int& N1, int& N2, bool& F1,

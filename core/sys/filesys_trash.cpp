@@ -12,6 +12,8 @@
 #include <ctime>
 #include <string>
 
+#include "core/text/stringl.h"
+
 #include "core/sys/filesys_walk_internal.h"
 
 namespace tkz::fswalk {
@@ -74,7 +76,6 @@ std::string TrashFor(const std::string& absDir, dev_t dev, std::string& topdir) 
 }
 
 std::string PercentEncode(const std::string& path) {
-  static const char* hex = "0123456789ABCDEF";
   std::string r;
   for (unsigned char c : path) {
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
@@ -82,8 +83,8 @@ std::string PercentEncode(const std::string& path) {
       r += static_cast<char>(c);
     } else {
       r += '%';
-      r += hex[c >> 4];
-      r += hex[c & 15];
+      r += kHexChars[c >> 4];
+      r += kHexChars[c & 15];
     }
   }
   return r;

@@ -14,13 +14,6 @@ namespace {
 
 constexpr TCharSet kUrlReserved{std::string_view("!*'();:&=+$,/?%#[]@ ")};
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
@@ -72,7 +65,7 @@ int ResolveEntity(std::string_view e) {
     if (digits.empty() || digits.size() > kMaxEntityDigits) return -1;
     uint32_t cp = 0;
     for (char c : digits) {
-      const int v = HexValue(c);
+      const int v = HexCharValue(c);
       if (v < 0 || v >= base) return -1;
       cp = cp * static_cast<uint32_t>(base) + static_cast<uint32_t>(v);
     }
@@ -122,15 +115,14 @@ void AppendEntity(std::string& out, char c) {
 // ------------------------------------------------------------------- URLs
 
 std::string URLEncode(std::string_view s) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(s.size());
   for (char c : s) {
     if (kUrlReserved.Contains(c)) {
       const auto b = static_cast<unsigned char>(c);
       out += '%';
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
+      out += kHexChars[b >> 4];
+      out += kHexChars[b & 15];
     } else {
       out += c;
     }
@@ -142,8 +134,9 @@ std::string URLDecode(std::string_view s) {
   std::string out;
   out.reserve(s.size());
   for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size() && HexValue(s[i + 1]) >= 0 && HexValue(s[i + 2]) >= 0) {
-      out += static_cast<char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
+    if (s[i] == '%' && i + 2 < s.size() && HexCharValue(s[i + 1]) >= 0 &&
+        HexCharValue(s[i + 2]) >= 0) {
+      out += static_cast<char>(HexCharValue(s[i + 1]) * 16 + HexCharValue(s[i + 2]));
       i += 2;
     } else {
       out += s[i];

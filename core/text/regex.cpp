@@ -5,6 +5,7 @@
 
 #include "core/platform/textfile.h"
 #include "core/text/charcase.h"
+#include "core/text/stringl.h"
 #include "core/types/tkzbase.h"
 
 namespace tkz {
@@ -78,13 +79,6 @@ struct Item {
   bool lit;
 };
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 std::vector<Item> Resolve(const std::string& e, bool ignore_case) {
   std::vector<Item> r;
   r.reserve(e.size());
@@ -96,7 +90,8 @@ std::vector<Item> Resolve(const std::string& e, bool ignore_case) {
       ++i;
     } else if (i + 3 < n && e[i + 1] == '#') {
       int v = 0;
-      for (size_t k = i + 2; k < i + 4 && HexValue(e[k]) >= 0; ++k) v = v * 16 + HexValue(e[k]);
+      for (size_t k = i + 2; k < i + 4 && HexCharValue(e[k]) >= 0; ++k)
+        v = v * 16 + HexCharValue(e[k]);
       char ch = static_cast<char>(v);
       if (ignore_case) ch = AnsiLowerChar(ch);
       r.push_back({static_cast<unsigned char>(ch), true});

@@ -263,17 +263,10 @@ std::string ScanForXMLAttrib(std::string_view Attributes, std::string_view AttrN
         }
         break;
       case Quoted:
-        if (c == '"') {
-          if (complete()) return value;
-          value.clear();
-          state = Name;
-        } else {
-          value.push_back(c);
-        }
-        break;
       case Plain:
-        if (c == '=') return {};
-        if (c == ' ' || c == '"') {
+        // A quoted value ends at its quote, a plain one at a blank or quote.
+        if (state == Plain && c == '=') return {};
+        if (c == '"' || (state == Plain && c == ' ')) {
           if (complete()) return value;
           value.clear();
           state = Name;

@@ -433,6 +433,17 @@ constexpr bool IsUmlaut(char c) {
   }
 }
 
+// The value (0..15) of a hexadecimal digit of either case; -1 for any other
+// character.
+constexpr int HexCharValue(char c) {
+  if (IsDigit(c)) return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+// The upper-case hexadecimal digits by value: kHexChars[11] is 'B'.
+inline constexpr char kHexChars[] = "0123456789ABCDEF";
+
 // ------------------------------------------------------------ code pages
 
 // Converts between code page 850 (the OEM code page of Western European

@@ -14,12 +14,6 @@ constexpr size_t npos = std::string_view::npos;
 constexpr bool IsLowerAscii(char c) { return c >= 'a' && c <= 'z'; }
 constexpr bool IsUpperAscii(char c) { return c >= 'A' && c <= 'Z'; }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return c - 'a' + 10;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- replacing
@@ -280,7 +274,7 @@ std::string ProcessHexChars(std::string_view s) {
       if (s[i + 1] == '#' && i + 3 < s.size()) {
         int code = 0;
         for (size_t k = i + 2; k <= i + 3 && IsHexChar(s[k]); ++k)
-          code = code * 16 + HexValue(s[k]);
+          code = code * 16 + HexCharValue(s[k]);
         r += static_cast<char>(code);
         i += 4;
         continue;

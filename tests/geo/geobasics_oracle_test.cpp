@@ -310,7 +310,7 @@ TEST(GeoOracle, HelmertToWGS84AgainstPROJ) {
       ASSERT_GE(height[i].size(), 3u);
       double lat, lon, h;
       ASSERT_EQ(HelmertTransform(datum, points[i][1], points[i][0], points[i][2], 269, lat, lon, h),
-                0);
+                kHelmertOK);
       const double dLon = (lon - horizontal[i][0]) * std::cos(lat * kDeg);
       worstHorizontal =
           std::max(worstHorizontal, 1000 * 6.4e6 * kDeg * std::hypot(lat - horizontal[i][1], dLon));
@@ -365,7 +365,7 @@ TEST(GeoOracle, HelmertFromWGS84AgainstPROJ) {
       ASSERT_GE(rows[i].size(), 2u);
       double lat, lon, h;
       ASSERT_EQ(HelmertTransform(269, points[i][1], points[i][0], points[i][2], datum, lat, lon, h),
-                0);
+                kHelmertOK);
       const double dLon = (lon - rows[i][0]) * std::cos(lat * kDeg);
       worst = std::max(worst, 1000 * 6.4e6 * kDeg * std::hypot(lat - rows[i][1], dLon));
     }

@@ -183,7 +183,7 @@ TEST(Base64, RoundTripsAcrossBlockSizes) {
     const TBytes d = RandomBytes(len, static_cast<unsigned>(len));
     for (bool lb : {false, true}) {
       auto [st, back] = Dec(DecodeBase64, Enc(EncodeBase64, d, lb));
-      EXPECT_EQ(st, 0);
+      EXPECT_EQ(st, kDecodeOK);
       EXPECT_EQ(back, d) << len << " " << lb;
     }
   }
@@ -192,17 +192,17 @@ TEST(Base64, RoundTripsAcrossBlockSizes) {
 TEST(Base64, DecoderRules) {
   EXPECT_EQ(Dec(DecodeBase64, "TW\r\nFu").second, Bytes("Man"));
   auto r = Dec(DecodeBase64, "TWFu TWFu");
-  EXPECT_EQ(r.first, -1);
+  EXPECT_EQ(r.first, kDecodeBadInput);
   EXPECT_TRUE(r.second.empty());  // the block in progress is not written
   // In-range characters outside the alphabet count as 127.
   EXPECT_EQ(Dec(DecodeBase64, "-AAA").second, (TBytes{0xFC, 0x00, 0x00}));
-  EXPECT_EQ(Dec(DecodeBase64, "A=AA").first, 0);
+  EXPECT_EQ(Dec(DecodeBase64, "A=AA").first, kDecodeOK);
   EXPECT_EQ(Dec(DecodeBase64, "A=AA").second, (TBytes{0x07, 0xF0, 0x00}));
   // Whole 88-character blocks decoded before the bad group are kept.
   std::string text(88, 'A');
   text += "AA~A";
   r = Dec(DecodeBase64, text);
-  EXPECT_EQ(r.first, -1);
+  EXPECT_EQ(r.first, kDecodeBadInput);
   EXPECT_EQ(r.second.size(), 66u);
   // An unpadded tail decodes as if padded; one stray character is dropped.
   EXPECT_EQ(Dec(DecodeBase64, "TWE").second, Bytes("Ma"));
@@ -232,22 +232,22 @@ TEST(ASCII85, DecoderRules) {
   EXPECT_EQ(Dec(DecodeASCII85, "!~>").second, TBytes{});
   // Errors are reported, decoding goes on, and the last error wins.
   auto r = Dec(DecodeASCII85, "!!z!!!b");
-  EXPECT_EQ(r.first, -2);
+  EXPECT_EQ(r.first, kDecodeZInGroup);
   EXPECT_EQ(r.second.size(), 5u);
-  EXPECT_EQ(Dec(DecodeASCII85, "!!z!! !b~>").first, -1);
+  EXPECT_EQ(Dec(DecodeASCII85, "!!z!! !b~>").first, kDecodeBadInput);
   // Decoding stops after the terminator, leaving the input just behind it.
   TStringStream in;
   TMemoryStream out;
   in.WriteString("!b~>rest");
   in.SetPosition(0);
-  EXPECT_EQ(DecodeASCII85(&in, &out), 0);
+  EXPECT_EQ(DecodeASCII85(&in, &out), kDecodeOK);
   EXPECT_EQ(in.GetPosition(), 4);
   for (size_t len : {0, 1, 2, 3, 4, 5, 47, 48, 49, 1000}) {
     TBytes d = RandomBytes(len, 7);
     if (len > 8) std::fill(d.begin() + 4, d.begin() + 8, 0);
     for (bool lb : {false, true}) {
       auto [st, back] = Dec(DecodeASCII85, Enc(EncodeASCII85, d, lb));
-      EXPECT_EQ(st, 0);
+      EXPECT_EQ(st, kDecodeOK);
       EXPECT_EQ(back, d) << len;
     }
   }

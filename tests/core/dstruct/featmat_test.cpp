@@ -46,7 +46,8 @@ TEST(FeatMat, IntegerChecks) {
             "Component \"fm\": feature value \"1.5\" is not a valid integer number");
   EXPECT_EQ(m.GetFeatValStr(1, 1), "12");
   m.SetFeatValStr(1, 2, "");
-  EXPECT_EQ(Message([&] { m.GetFeatValInt(1, 2); }), "Component \"fm\": feature is not an integer");
+  EXPECT_EQ(Message([&] { m.GetFeatValInt(1, 2); }),
+            "Component \"fm\": feature is not an integer (feature 1, object 2: \"\")");
   EXPECT_THROW(m.Fill(1, ""), ETKZDStructError);
   m.SetFeatValint(1, 2, 5000000000LL);  // round trip beyond 32 bits
   EXPECT_EQ(m.GetFeatValInt(1, 2), 5000000000LL);
@@ -54,6 +55,37 @@ TEST(FeatMat, IntegerChecks) {
             "Component \"fm\": feature 1 is not floating point number");
   EXPECT_FALSE(FeatMatIsIntegerText("+"));
   EXPECT_TRUE(FeatMatIsIntegerText("-7"));
+}
+
+TEST(FeatMat, KindErrorsNameTheCellOrFeature) {
+  TFeatureMatrix m;
+  m.SetName("fm");
+  m.Resize(2, 3);
+  m.SetFeatType(1, 1, fkString);
+  m.SetFeatType(2, 2, fkInteger);
+  m.SetFeatValStr(1, 3, "abc");
+  const struct {
+    std::function<void()> call;
+    const char* message;
+  } cases[] = {
+      {[&] { m.GetFeatValInt(1, 3); }, "feature is not an integer (feature 1, object 3: \"abc\")"},
+      {[&] { m.GetFeatValDouble(1, 3); },
+       "feature is not a floating point number (feature 1, object 3: \"abc\")"},
+      {[&] { m.GetFeatValTriState(1, 3); },
+       "feature is not a tri-state value (feature 1, object 3: \"abc\")"},
+      {[&] { m.SetFeatValDouble(2, 1, 0.5); },
+       "feature is not a floating point or string type (feature 2)"},
+      {[&] { m.SetFeatValTriState(2, 1, tsTrue); },
+       "feature is not a tri-state or string type (feature 2)"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Message(c.call), std::string("Component \"fm\": ") + c.message);
+  // Matching ignores Windows-1252 case, accented letters included.
+  m.GetFeatProps(2)->FeatName = "\xC9t\xE9";  // Été
+  EXPECT_EQ(m.FindFeatName("\xE9T\xC9"), 2);
+  m.SetFeatType(1, 1, fkTriState);
+  m.SetFeatValStr(1, 1, "TRUE");
+  EXPECT_EQ(m.GetFeatValTriState(1, 1), tsTrue);
 }
 
 TEST(FeatMat, NumberCheck) {
@@ -125,25 +157,25 @@ TEST(FeatMat, InsertRemove) {
 TEST(FeatMat, GenerateFeatNames) {
   TFeatureMatrix m;
   m.SetNFeats(3);
-  EXPECT_EQ(m.GenerateFeatNames("F<%D-3%>", 1, 3, 1, 1), 0);
+  EXPECT_EQ(m.GenerateFeatNames("F<%D-3%>", 1, 3, 1, 1), TFeatureMatrix::kNamesOK);
   EXPECT_EQ(m.GetFeatProps(1)->FeatName, "F001");
   EXPECT_EQ(m.GetFeatProps(3)->FeatName, "F003");
-  EXPECT_EQ(m.GenerateFeatNames("<%D3%>|<%I%>|<%H-4%>", 3, 2, 254, 1), 0);
+  EXPECT_EQ(m.GenerateFeatNames("<%D3%>|<%I%>|<%H-4%>", 3, 2, 254, 1), TFeatureMatrix::kNamesOK);
   EXPECT_EQ(m.GetFeatProps(3)->FeatName, "255|3|00FF");
-  EXPECT_EQ(m.GenerateFeatNames("<%D2%>", 1, 1, 12345, 1), 0);
+  EXPECT_EQ(m.GenerateFeatNames("<%D2%>", 1, 1, 12345, 1), TFeatureMatrix::kNamesOK);
   EXPECT_EQ(m.GetFeatProps(1)->FeatName, "45");
-  EXPECT_EQ(m.GenerateFeatNames("X<%Q%>", 1, 3, 1, 1), -2);
+  EXPECT_EQ(m.GenerateFeatNames("X<%Q%>", 1, 3, 1, 1), TFeatureMatrix::kNamesBadPlaceholder);
   EXPECT_NE(m.GetFeatProps(1)->FeatName.find("###"), std::string::npos);
   EXPECT_EQ(m.GetFeatProps(2)->FeatName, "254|2|00FE");  // loop stopped at the first failure
-  EXPECT_EQ(m.GenerateFeatNames("F", 0, 5, 1, 1), -1);
+  EXPECT_EQ(m.GenerateFeatNames("F", 0, 5, 1, 1), TFeatureMatrix::kNamesBadRange);
   // A "<%" standing after the next "%>" fails, as does one without any "%>".
-  EXPECT_EQ(m.GenerateFeatNames("a%><%D%>", 1, 1, 1, 1), -2);
-  EXPECT_EQ(m.GenerateFeatNames("a<%D", 1, 1, 1, 1), -2);
-  EXPECT_EQ(m.GenerateFeatNames("<%D%>-<%I%>", 1, 1, 7, 1), 0);
+  EXPECT_EQ(m.GenerateFeatNames("a%><%D%>", 1, 1, 1, 1), TFeatureMatrix::kNamesBadPlaceholder);
+  EXPECT_EQ(m.GenerateFeatNames("a<%D", 1, 1, 1, 1), TFeatureMatrix::kNamesBadPlaceholder);
+  EXPECT_EQ(m.GenerateFeatNames("<%D%>-<%I%>", 1, 1, 7, 1), TFeatureMatrix::kNamesOK);
   EXPECT_EQ(m.GetFeatProps(1)->FeatName, "7-1");
   EXPECT_EQ(FeatMatFormatDateTime("yyyy-mm-dd hh:nn:ss.zzz 'at' d/m", 2024, 3, 7, 9, 5, 2, 45),
             "2024-03-07 09:05:02.045 at 7/3");
-  EXPECT_EQ(m.GenerateFeatNames("<%Tyyyy%>", 1, 1, 1, 1), 0);
+  EXPECT_EQ(m.GenerateFeatNames("<%Tyyyy%>", 1, 1, 1, 1), TFeatureMatrix::kNamesOK);
   EXPECT_EQ(m.GetFeatProps(1)->FeatName.size(), 4u);
 }
 
@@ -168,7 +200,7 @@ TEST(FeatMat, SaveLoadRoundTrip) {
   a.SetFeatValTriState(4, 1, tsFalse);
   a.Save(path);
   TFeatureMatrix b;
-  ASSERT_EQ(b.Load(path), 0);
+  ASSERT_EQ(b.Load(path), TFeatureMatrix::kLoadOK);
   EXPECT_EQ(b.GetNFeats(), 4);
   EXPECT_EQ(b.GetNObjs(), 3);
   for (int f = 1; f <= 4; ++f) {
@@ -188,24 +220,29 @@ TEST(FeatMat, SaveLoadRoundTrip) {
 
 TEST(FeatMat, LoadBadFiles) {
   TFeatureMatrix m;
-  EXPECT_EQ(m.Load("/nonexistent/featmat.txt"), -1);
+  EXPECT_EQ(m.Load("/nonexistent/featmat.txt"), TFeatureMatrix::kLoadNoFile);
   const std::string path = TempPath("bad");
   auto load = [&](const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
     return m.Load(path);
   };
-  EXPECT_EQ(load("no sections here\n"), -2);
-  EXPECT_EQ(load("#featdef 2 1\n1 fplFeatNum 3\n"), -3);  // truncated
-  EXPECT_EQ(load("#featdef 2000000000 1\n"), -3);         // huge count
-  EXPECT_EQ(load("#featdef 1 1\n1 fplFeatNum x\n1 a\n1 b\n1 c\n1 d\n1 e\n"), -3);
-  EXPECT_EQ(load("#featdef 1 1\n9 fplFeatNum 1\n1 a\n1 b\n1 c\n1 d\n1 e\n"), -3);
-  EXPECT_EQ(load("#featvals 70000 1\n"), -3);  // too many features without definitions
-  EXPECT_EQ(load("#featdef 1 1\n"), -3);       // the six record lines are missing
-  EXPECT_EQ(load("#featdef 0 1\n#featvals 0 2000000000\n#featend\n"), 0);  // sparse: no big table
+  EXPECT_EQ(load("no sections here\n"), TFeatureMatrix::kLoadNoSection);
+  EXPECT_EQ(load("#featdef 2 1\n1 fplFeatNum 3\n"), TFeatureMatrix::kLoadFailed);  // truncated
+  EXPECT_EQ(load("#featdef 2000000000 1\n"), TFeatureMatrix::kLoadFailed);         // huge count
+  EXPECT_EQ(load("#featdef 1 1\n1 fplFeatNum x\n1 a\n1 b\n1 c\n1 d\n1 e\n"),
+            TFeatureMatrix::kLoadFailed);
+  EXPECT_EQ(load("#featdef 1 1\n9 fplFeatNum 1\n1 a\n1 b\n1 c\n1 d\n1 e\n"),
+            TFeatureMatrix::kLoadFailed);
+  EXPECT_EQ(load("#featvals 70000 1\n"),
+            TFeatureMatrix::kLoadFailed);  // too many features without definitions
+  EXPECT_EQ(load("#featdef 1 1\n"),
+            TFeatureMatrix::kLoadFailed);  // the six record lines are missing
+  EXPECT_EQ(load("#featdef 0 1\n#featvals 0 2000000000\n#featend\n"),
+            TFeatureMatrix::kLoadOK);  // sparse: no big table
   EXPECT_EQ(m.GetNObjs(), 2000000000);
   EXPECT_EQ(load("#featdef 1 1\n1 fplFeatKind fkString\n1 a\n1 b\n1 c\n1 d\n1 e\n"
                  "#featvals 1 2\n1 3 x\n"),
-            -3);  // object out of range
+            TFeatureMatrix::kLoadFailed);  // object out of range
   EXPECT_EQ(m.GetNFeats(), 1);
   std::remove(path.c_str());
 }
@@ -281,14 +318,14 @@ TEST(FeatMat, DefinitionsOfAnotherVersionAreSkipped) {
   m.OnChange = [&](TObject*) { ++changes; };
   // Found but not read: the records are skipped as ordinary lines.
   const std::string only = WriteTemp("v2", std::string("#featdef 1 2\n") + kOneStringFeature);
-  EXPECT_EQ(m.Load(only), 0);
+  EXPECT_EQ(m.Load(only), TFeatureMatrix::kLoadOK);
   EXPECT_EQ(m.GetNFeats(), 0);
   EXPECT_EQ(changes, 1);
   // The value section still loads; its features have cleared records.
   const std::string withVals =
       WriteTemp("v2vals", std::string("#featdef 1 2\n") + kOneStringFeature +
                               "#featvals 1 2\n1 2 x\n#featend\n");
-  EXPECT_EQ(m.Load(withVals), 0);
+  EXPECT_EQ(m.Load(withVals), TFeatureMatrix::kLoadOK);
   EXPECT_EQ(m.GetNFeats(), 1);
   EXPECT_EQ(m.GetNObjs(), 2);
   EXPECT_EQ(m.GetFeatProps(1)->FeatName, "undefined");
@@ -298,13 +335,13 @@ TEST(FeatMat, DefinitionsOfAnotherVersionAreSkipped) {
   // A version-1 section after it is read as usual.
   const std::string both = WriteTemp("v2v1", std::string("#featdef 1 2\n") + kOneStringFeature +
                                                  "#featdef 1 1\n" + kOneStringFeature);
-  EXPECT_EQ(m.Load(both), 0);
+  EXPECT_EQ(m.Load(both), TFeatureMatrix::kLoadOK);
   ASSERT_EQ(m.GetNFeats(), 1);
   EXPECT_EQ(m.GetFeatProps(1)->FeatName, "width");
   EXPECT_TRUE(m.GetFeatProps(1)->Sorted);
   // The count and version must still be numbers.
   const std::string bad = WriteTemp("v2bad", "#featdef x 2\n");
-  EXPECT_EQ(m.Load(bad), -3);
+  EXPECT_EQ(m.Load(bad), TFeatureMatrix::kLoadFailed);
   for (const std::string& p : {only, withVals, both, bad}) std::remove(p.c_str());
 }
 
@@ -312,7 +349,7 @@ TEST(FeatMat, ValueSectionSetsBothCounts) {
   TFeatureMatrix m;
   // Without definitions: cleared records for every feature it sizes.
   const std::string bare = WriteTemp("bare", "#featvals 3 4\n2 4 v\n");
-  EXPECT_EQ(m.Load(bare), 0);
+  EXPECT_EQ(m.Load(bare), TFeatureMatrix::kLoadOK);
   EXPECT_EQ(m.GetNFeats(), 3);
   EXPECT_EQ(m.GetNObjs(), 4);
   EXPECT_EQ(m.FindFeatName("undefined"), 1);
@@ -321,14 +358,14 @@ TEST(FeatMat, ValueSectionSetsBothCounts) {
   // More features than defined: the defined records stay, new ones are cleared.
   const std::string more = WriteTemp(
       "more", std::string("#featdef 1 1\n") + kOneStringFeature + "#featvals 2 1\n2 1 y\n");
-  EXPECT_EQ(m.Load(more), 0);
+  EXPECT_EQ(m.Load(more), TFeatureMatrix::kLoadOK);
   ASSERT_EQ(m.GetNFeats(), 2);
   EXPECT_EQ(m.GetFeatProps(1)->FeatName, "width");
   EXPECT_EQ(m.GetFeatProps(2)->FeatKind, fkUndefined);
   // Fewer: the records beyond the count go.
   const std::string fewer =
       WriteTemp("fewer", std::string("#featdef 1 1\n") + kOneStringFeature + "#featvals 0 3\n");
-  EXPECT_EQ(m.Load(fewer), 0);
+  EXPECT_EQ(m.Load(fewer), TFeatureMatrix::kLoadOK);
   EXPECT_EQ(m.GetNFeats(), 0);
   EXPECT_EQ(m.GetNObjs(), 3);
   for (const std::string& p : {bare, more, fewer}) std::remove(p.c_str());

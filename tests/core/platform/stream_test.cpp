@@ -263,7 +263,10 @@ TEST(MemoryStream, CopiesFromItsOwnBufferWhileGrowing) {
 TEST(MemoryStream, RefusesBadPositionsAndSizes) {
   TMemoryStream ms;
   ms.WriteBuffer("abc", 3);
-  ExpectFileError([&] { ms.Seek(-4, soEnd); }, EINVAL, "Stream seek error: invalid position");
+  ExpectFileError([&] { ms.Seek(-4, soEnd); }, EINVAL,
+                  "Stream seek error: invalid position (offset -4 from 3)");
+  ExpectFileError([&] { ms.Seek(0, static_cast<TSeekOrigin>(7)); }, EINVAL,
+                  "Stream seek error: invalid origin 7");
   EXPECT_EQ(ms.GetPosition(), 3);
   EXPECT_THROW(ms.Seek(INT64_MAX, soCurrent), EInOutError);  // overflows
   ExpectFileError([&] { ms.SetSize(-1); }, EINVAL, "Invalid stream size -1");

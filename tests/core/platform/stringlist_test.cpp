@@ -144,7 +144,7 @@ TEST(StringList, SortedListKeepsOrderAndHandlesDuplicates) {
   EXPECT_EQ(Items(l), (Strings{"apple", "banana", "Fig", "fig", "pear", "zz"}));
 
   l.SetDuplicates(dupError);
-  ExpectListError([&] { l.Add("PEAR"); }, "List does not allow duplicates");
+  ExpectListError([&] { l.Add("PEAR"); }, "List does not allow duplicates: \"PEAR\"");
   EXPECT_EQ(l.Count(), 6);
 
   int index = -1;

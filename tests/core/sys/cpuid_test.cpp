@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -217,7 +218,10 @@ TEST_F(CpuIdLive, LeavesAboveTheHighestRaise) {
     ExecuteCPUID(highest + 1);
     FAIL() << "no exception for leaf " << highest + 1;
   } catch (const ETKZCpuIdError& e) {
-    EXPECT_STREQ(e.what(), "CPUID: execution level not supported");
+    char leaf[16];
+    std::snprintf(leaf, sizeof leaf, "%08X", highest + 1);
+    EXPECT_EQ(std::string(e.what()),
+              std::string("CPUID: execution level not supported (leaf $") + leaf + ")");
   }
   const uint32_t highestExt = ExecuteCPUID(0x80000000u).EAX;
   EXPECT_THROW(ExecuteCPUID(highestExt + 1), ETKZCpuIdError);

@@ -40,18 +40,18 @@ class FileCopy : public TempDirTest {
 
 TEST_F(FileCopy, ProgressCountsBlocksOf8192) {
   Put(Path("a"), Bytes(20000));
-  EXPECT_EQ(Copy(Path("a"), Path("b")), 0);
+  EXPECT_EQ(Copy(Path("a"), Path("b")), kCopyOK);
   EXPECT_EQ(done, (std::vector<int64_t>{0, 0, 8192, 16384, 20000}));
   EXPECT_EQ(totals, std::vector<int64_t>(5, 20000));
   EXPECT_EQ(Slurp(Path("b")), Bytes(20000));
 
   // A whole number of blocks ends with an empty block, reported too.
   Put(Path("c"), Bytes(16384));
-  EXPECT_EQ(Copy(Path("c"), Path("d")), 0);
+  EXPECT_EQ(Copy(Path("c"), Path("d")), kCopyOK);
   EXPECT_EQ(done, (std::vector<int64_t>{0, 0, 8192, 16384, 16384}));
 
   Put(Path("e"), "");
-  EXPECT_EQ(Copy(Path("e"), Path("f")), 0);
+  EXPECT_EQ(Copy(Path("e"), Path("f")), kCopyOK);
   EXPECT_EQ(done, (std::vector<int64_t>{0, 0, 0}));
   EXPECT_TRUE(fs::exists(Path("f")));
 }
@@ -60,7 +60,7 @@ TEST_F(FileCopy, LargeFileKeepsPerBlockProgress) {
   // More than one internal read: still one call per 8192 bytes.
   const size_t size = 3 * 1024 * 1024 + 100;
   Put(Path("big"), Bytes(size));
-  EXPECT_EQ(Copy(Path("big"), Path("big2")), 0);
+  EXPECT_EQ(Copy(Path("big"), Path("big2")), kCopyOK);
   ASSERT_EQ(done.size(), 1 + size / 8192 + 1 + 1);
   for (size_t i = 1; i + 1 < done.size(); ++i)
     EXPECT_EQ(done[i], static_cast<int64_t>((i - 1) * 8192)) << i;
@@ -75,7 +75,7 @@ TEST_F(FileCopy, PipeSourceIsReadPlainly) {
   const std::string data = Bytes(20000);
   ASSERT_EQ(write(fds[1], data.data(), data.size()), static_cast<ssize_t>(data.size()));
   close(fds[1]);
-  EXPECT_EQ(Copy("/proc/self/fd/" + std::to_string(fds[0]), Path("b")), 0);
+  EXPECT_EQ(Copy("/proc/self/fd/" + std::to_string(fds[0]), Path("b")), kCopyOK);
   close(fds[0]);
   EXPECT_EQ(done, (std::vector<int64_t>{0, 0, 8192, 16384, 20000}));
   EXPECT_EQ(totals, std::vector<int64_t>(5, 0));
@@ -84,41 +84,41 @@ TEST_F(FileCopy, PipeSourceIsReadPlainly) {
 
 TEST_F(FileCopy, SameFileIsLeftAloneWithoutCallbacks) {
   Put(Path("a"), "keep me");
-  EXPECT_EQ(Copy(Path("a"), Path("a")), 0);
+  EXPECT_EQ(Copy(Path("a"), Path("a")), kCopyOK);
   EXPECT_TRUE(done.empty());
   // Other spellings of the same file, and a hard link, are never truncated.
-  EXPECT_EQ(Copy(Path("a"), dir_ + "/./a"), 0);
+  EXPECT_EQ(Copy(Path("a"), dir_ + "/./a"), kCopyOK);
   ASSERT_EQ(link(Path("a").c_str(), Path("hard").c_str()), 0);
-  EXPECT_EQ(Copy(Path("a"), Path("hard")), 0);
+  EXPECT_EQ(Copy(Path("a"), Path("hard")), kCopyOK);
   EXPECT_TRUE(done.empty());
   EXPECT_EQ(Slurp(Path("a")), "keep me");
 }
 
 TEST_F(FileCopy, ResultCodes) {
-  EXPECT_EQ(Copy(Path("missing"), Path("x")), -1);
+  EXPECT_EQ(Copy(Path("missing"), Path("x")), kCopyCannotOpenSource);
   EXPECT_TRUE(done.empty());
   fs::create_directory(Path("dir"));
-  EXPECT_EQ(Copy(Path("dir"), Path("x")), -1);
-  EXPECT_EQ(Copy(std::string("a\0b", 3), Path("x")), -1);
+  EXPECT_EQ(Copy(Path("dir"), Path("x")), kCopyCannotOpenSource);
+  EXPECT_EQ(Copy(std::string("a\0b", 3), Path("x")), kCopyCannotOpenSource);
   Put(Path("a"), "abc");
-  EXPECT_EQ(Copy(Path("a"), Path("nodir/x")), -2);
+  EXPECT_EQ(Copy(Path("a"), Path("nodir/x")), kCopyCannotCreateDest);
   EXPECT_EQ(done, (std::vector<int64_t>{0}));
   if (access("/dev/full", W_OK) == 0) {
     // The block is read and reported before its write fails.
-    EXPECT_EQ(Copy(Path("a"), "/dev/full"), -3);
+    EXPECT_EQ(Copy(Path("a"), "/dev/full"), kCopyWriteError);
     EXPECT_EQ(done, (std::vector<int64_t>{0, 0, 0}));
   }
-  EXPECT_EQ(Copy("/proc/self/mem", Path("x")), -4);
+  EXPECT_EQ(Copy("/proc/self/mem", Path("x")), kCopyReadError);
 }
 
 TEST_F(FileCopy, DestinationDirectoryTakesSourceName) {
   Put(Path("a.txt"), "abc");
   fs::create_directory(Path("out"));
-  EXPECT_EQ(Copy(Path("a.txt"), Path("out")), 0);
+  EXPECT_EQ(Copy(Path("a.txt"), Path("out")), kCopyOK);
   EXPECT_EQ(Slurp(Path("out/a.txt")), "abc");
-  EXPECT_EQ(Copy(Path("a.txt"), Path("out/")), 0);
+  EXPECT_EQ(Copy(Path("a.txt"), Path("out/")), kCopyOK);
   // Copying into its own directory is copying onto itself.
-  EXPECT_EQ(Copy(Path("a.txt"), dir_), 0);
+  EXPECT_EQ(Copy(Path("a.txt"), dir_), kCopyOK);
   EXPECT_EQ(Slurp(Path("a.txt")), "abc");
 }
 
@@ -128,7 +128,7 @@ TEST_F(FileCopy, TimesKeptAndReadOnlyCleared) {
   ASSERT_EQ(utimensat(AT_FDCWD, Path("a").c_str(), times, 0), 0);
   ASSERT_EQ(chmod(Path("a").c_str(), 0444), 0);
 
-  EXPECT_EQ(Copy(Path("a"), Path("b"), true), 0);
+  EXPECT_EQ(Copy(Path("a"), Path("b"), true), kCopyOK);
   struct stat st;
   ASSERT_EQ(stat(Path("b").c_str(), &st), 0);
   EXPECT_EQ(st.st_mtim.tv_sec, 1200000000);
@@ -138,7 +138,7 @@ TEST_F(FileCopy, TimesKeptAndReadOnlyCleared) {
 
   // Without ClearReadOnly the new file keeps the mode it was created with.
   const mode_t old = umask(022);
-  EXPECT_EQ(Copy(Path("a"), Path("c"), false), 0);
+  EXPECT_EQ(Copy(Path("a"), Path("c"), false), kCopyOK);
   umask(old);
   ASSERT_EQ(stat(Path("c").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0644u);
@@ -152,12 +152,12 @@ TEST_F(FileCopy, AbortStopsAfterCurrentBlock) {
     ++calls;
     if (d == 16384) AbortAnyFileCopying();
   });
-  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(rc, kCopyOK);
   EXPECT_TRUE(FileCopyAborted());
   EXPECT_EQ(calls, 5);  // 0; blocks at 0, 8192, 16384; final 24576
   EXPECT_EQ(Slurp(Path("b")), Bytes(100000).substr(0, 24576));
   // The next copy starts afresh.
-  EXPECT_EQ(Copy(Path("a"), Path("b")), 0);
+  EXPECT_EQ(Copy(Path("a"), Path("b")), kCopyOK);
   EXPECT_FALSE(FileCopyAborted());
   EXPECT_EQ(Slurp(Path("b")), Bytes(100000));
 }
@@ -186,7 +186,7 @@ TEST_F(TreeCopy, CopiesFilesAndKeepsLinksAsLinks) {
                                 if (files.empty() || files.back() != f) files.push_back(f);
                                 counts.push_back(n);
                               });
-  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(rc, kCopyOK);
   EXPECT_EQ(Slurp(Path("dst/new/a.txt")), "A");
   EXPECT_EQ(Slurp(Path("dst/new/sub/b.txt")), Bytes(9000));
   EXPECT_EQ(Slurp(Path("dst/new/sub/deep/c.txt")), "C");
@@ -217,26 +217,26 @@ TEST_F(TreeCopy, FeedbackCarriesFileProgress) {
 }
 
 TEST_F(TreeCopy, DestinationInsideSourceIsNotEntered) {
-  EXPECT_EQ(CopyFileTree(Path("src"), Path("src/sub/copy"), false), 0);
+  EXPECT_EQ(CopyFileTree(Path("src"), Path("src/sub/copy"), false), kCopyOK);
   EXPECT_EQ(Slurp(Path("src/sub/copy/a.txt")), "A");
   EXPECT_EQ(Slurp(Path("src/sub/copy/sub/deep/c.txt")), "C");
   EXPECT_FALSE(fs::exists(Path("src/sub/copy/sub/copy")));
 }
 
 TEST_F(TreeCopy, SameDirectoryAndFailures) {
-  EXPECT_EQ(CopyFileTree(Path("src"), Path("src/"), false), 0);
-  EXPECT_EQ(CopyFileTree(Path("src"), dir_ + "/./src", false), 0);
-  EXPECT_EQ(CopyFileTree(Path("missing"), Path("dst"), false), -1);
+  EXPECT_EQ(CopyFileTree(Path("src"), Path("src/"), false), kCopyOK);
+  EXPECT_EQ(CopyFileTree(Path("src"), dir_ + "/./src", false), kCopyOK);
+  EXPECT_EQ(CopyFileTree(Path("missing"), Path("dst"), false), kCopyCannotOpenSource);
   EXPECT_FALSE(fs::exists(Path("dst")));
   Put(Path("file"), "x");
-  EXPECT_EQ(CopyFileTree(Path("src"), Path("file/dst"), false), -2);
+  EXPECT_EQ(CopyFileTree(Path("src"), Path("file/dst"), false), kCopyCannotCreateDest);
 }
 
 TEST_F(TreeCopy, LinksInTheDestinationAreReplacedNotWrittenThrough) {
   fs::create_directories(Path("dst/sub"));
   fs::create_symlink(Path("outside/created"), Path("dst/a.txt"));  // dangling
   fs::create_symlink(Path("outside/secret"), Path("dst/sub/b.txt"));
-  EXPECT_EQ(CopyFileTree(Path("src"), Path("dst"), false), 0);
+  EXPECT_EQ(CopyFileTree(Path("src"), Path("dst"), false), kCopyOK);
   EXPECT_FALSE(fs::is_symlink(Path("dst/a.txt")));
   EXPECT_EQ(Slurp(Path("dst/a.txt")), "A");
   EXPECT_TRUE(Slurp(Path("dst/sub/b.txt")) == Bytes(9000));
@@ -255,7 +255,7 @@ TEST_F(TreeCopy, UnreadableFileReportsNoStaleProgress) {
                                 if (f == Path("dst/sub/deep/c.txt")) seen.emplace_back(done, total);
                               });
   close(fd);
-  EXPECT_EQ(rc, -1);
+  EXPECT_EQ(rc, kCopyCannotOpenSource);
   EXPECT_EQ(seen, (std::vector<std::pair<int64_t, int64_t>>{{0, 0}}));
   EXPECT_TRUE(Slurp(Path("dst/sub/b.txt")) == Bytes(9000));  // the walk went on
 }

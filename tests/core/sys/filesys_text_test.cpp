@@ -147,7 +147,7 @@ Header ReadHeader(const std::string& text) {
 
 TEST_F(TextFiles, HeaderOfASC) {
   Header h = ReadHeader("My data\r\n12 objects\r\n3\r\ntrue\tFALSE  True falsch\r\n1 2 3\r\n");
-  EXPECT_EQ(h.rc, 0);
+  EXPECT_EQ(h.rc, kASCHeaderOK);
   EXPECT_EQ(h.title, "My data");
   EXPECT_EQ(h.n1, 12);
   EXPECT_EQ(h.n2, 3);
@@ -158,18 +158,18 @@ TEST_F(TextFiles, HeaderOfASC) {
   EXPECT_TRUE(ReadHeader("t\n1\n1\nfalse false false TRUE\n").f4);
   // A number that ends its line does not swallow the next line.
   h = ReadHeader("t\n5\n7\nTRUE TRUE TRUE TRUE\n");
-  EXPECT_EQ(h.rc, 0);
+  EXPECT_EQ(h.rc, kASCHeaderOK);
   EXPECT_EQ(h.n2, 7);
 
-  EXPECT_EQ(ReadHeader("t\n0\n1\nTRUE TRUE TRUE TRUE\n").rc, 255);
-  EXPECT_EQ(ReadHeader("t\nabc\n1\nTRUE TRUE TRUE TRUE\n").rc, 255);
-  EXPECT_EQ(ReadHeader("t\n\n1\nTRUE TRUE TRUE TRUE\n").rc, 255);
-  EXPECT_EQ(ReadHeader("t\n99999999999\n1\nTRUE TRUE TRUE TRUE\n").rc, 255);
-  EXPECT_EQ(ReadHeader("t\n4\n-1\nTRUE TRUE TRUE TRUE\n").rc, 254);
-  EXPECT_EQ(ReadHeader("t\n4\n").rc, 254);
-  EXPECT_EQ(ReadHeader("t\n4\n2\nTRUE maybe TRUE TRUE\n").rc, 253);
-  EXPECT_EQ(ReadHeader("t\n4\n2\nTRUE TRUE\n").rc, 253);
-  EXPECT_EQ(ReadHeader("").rc, 255);
+  EXPECT_EQ(ReadHeader("t\n0\n1\nTRUE TRUE TRUE TRUE\n").rc, kASCBadN1);
+  EXPECT_EQ(ReadHeader("t\nabc\n1\nTRUE TRUE TRUE TRUE\n").rc, kASCBadN1);
+  EXPECT_EQ(ReadHeader("t\n\n1\nTRUE TRUE TRUE TRUE\n").rc, kASCBadN1);
+  EXPECT_EQ(ReadHeader("t\n99999999999\n1\nTRUE TRUE TRUE TRUE\n").rc, kASCBadN1);
+  EXPECT_EQ(ReadHeader("t\n4\n-1\nTRUE TRUE TRUE TRUE\n").rc, kASCBadN2);
+  EXPECT_EQ(ReadHeader("t\n4\n").rc, kASCBadN2);
+  EXPECT_EQ(ReadHeader("t\n4\n2\nTRUE maybe TRUE TRUE\n").rc, kASCBadFlag);
+  EXPECT_EQ(ReadHeader("t\n4\n2\nTRUE TRUE\n").rc, kASCBadFlag);
+  EXPECT_EQ(ReadHeader("").rc, kASCBadN1);
 
   // The stream stays after the fourth line.
   TStringStream s("t\n1\n1\nTRUE TRUE TRUE TRUE\nrest");
@@ -180,7 +180,7 @@ TEST_F(TextFiles, HeaderOfASC) {
   EXPECT_EQ(s.ReadString(10), "rest");
 
   Put(Path("h.asc"), "File title\n2\n3\nFALSE FALSE FALSE FALSE\n");
-  EXPECT_EQ(ReadHeaderOfASC(Path("h.asc"), title, n1, n2, f1, f2, f3, f4), 0);
+  EXPECT_EQ(ReadHeaderOfASC(Path("h.asc"), title, n1, n2, f1, f2, f3, f4), kASCHeaderOK);
   EXPECT_EQ(title, "File title");
   EXPECT_THROW(ReadHeaderOfASC(Path("missing"), title, n1, n2, f1, f2, f3, f4), EInOutError);
 }

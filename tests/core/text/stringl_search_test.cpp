@@ -196,9 +196,15 @@ TEST(CharClasses, ExactMembersOverAllBytes) {
     EXPECT_EQ(IsDigit(c), code >= '0' && code <= '9') << code;
     EXPECT_EQ(IsLetter(c), (code | 32) >= 'a' && (code | 32) <= 'z') << code;
     EXPECT_EQ(IsHexChar(c), IsDigit(c) || ((code | 32) >= 'a' && (code | 32) <= 'f')) << code;
+    const std::string one(1, c);
+    EXPECT_EQ(HexCharValue(c), IsHexChar(c) ? std::stoi(one, nullptr, 16) : -1) << code;
     umlauts += IsUmlaut(c);
   }
   EXPECT_EQ(umlauts, 7);
+  for (int v = 0; v < 16; ++v) {
+    EXPECT_EQ(HexCharValue(kHexChars[v]), v);
+    EXPECT_FALSE(kHexChars[v] >= 'a' && kHexChars[v] <= 'f');
+  }
   EXPECT_TRUE(IsUmlaut('\xDF'));
   EXPECT_FALSE(IsUmlaut('\xE9'));
   EXPECT_TRUE(IsDigitLetter('z'));
