@@ -120,7 +120,8 @@ void WriteXMLFrameEnd(TTextFile& f, const std::string& Element, int Indent) {
 
 bool FindXMLElement(TTextFile& f, const std::string& Element, const std::string& Id,
                     std::string* OpeningLine) {
-  const std::string open = "<" + AnsiLowerCase(Element);
+  std::string open = "<";  // appended, not "<" + ...: GCC 12 warns falsely there
+  open += AnsiLowerCase(Element);
   const std::string wanted = AnsiLowerCase(StripLTBlanks(Id));
   std::string raw;
   while (!f.Eof()) {

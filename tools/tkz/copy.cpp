@@ -55,11 +55,11 @@ class ProgressBar {
 
 const char* Reason(int code) {
   switch (code) {
-    case -1:
+    case kCopyCannotOpenSource:
       return "the source cannot be opened";
-    case -2:
+    case kCopyCannotCreateDest:
       return "the destination cannot be created";
-    case -3:
+    case kCopyWriteError:
       return "write error";
     default:
       return "read error";
@@ -82,10 +82,10 @@ int RunCopy(const CopyOptions& options, std::ostream& err) {
                           [&](int64_t done, int64_t total) { bar.Show(done, total, "", 0); });
     }
   }
-  if (rc == 0) return 0;
+  if (rc == kCopyOK) return 0;
   err << "tkz: cannot copy \"" << options.Source << "\" to \"" << options.Dest
       << "\": " << Reason(rc) << "\n";
-  return -rc;
+  return -rc;  // the exit status is the result code negated
 }
 
 void AddCopyCommands(CLI::App& app) {

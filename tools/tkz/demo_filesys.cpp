@@ -30,7 +30,10 @@ nlohmann::json DemoFilesys(std::ostream& out, const std::string& dir) {
   FileCopyFeedBk(root + "/src/data.bin", root + "/copy.bin", true,
                  [&](int64_t done, int64_t) { steps.push_back(done); });
   std::string list;
-  for (int64_t s : steps) list += (list.empty() ? "" : " ") + std::to_string(s);
+  for (int64_t s : steps) {
+    if (!list.empty()) list += ' ';
+    list += std::to_string(s);
+  }
   out << "  FileCopyFeedBk of 20000 bytes reports: " << list << "\n";
   j["copy_progress"] = steps;
 

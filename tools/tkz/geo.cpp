@@ -125,7 +125,7 @@ bool Convert(const std::string& command, TGeoEllipsoid ell, const std::vector<st
     out = {{"status", status}};
     out.update(LatLon(lat, lon));
     out["h"] = JsonFixed(h, 3);
-    return status == 0;
+    return status == kHelmertOK;
   }
   return true;
 }
