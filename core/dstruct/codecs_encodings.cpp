@@ -32,8 +32,8 @@ struct B64DecTable {
   B64DecTable() {
     for (int c = 0; c < 256; ++c) v[c] = (c >= '+' && c <= 'z') ? kOther : kBad;
     for (int i = 0; i < 64; ++i) v[static_cast<uint8_t>(kB64[i])] = static_cast<uint8_t>(i);
-    v['='] = kPad;
-    v['\r'] = v['\n'] = kSkip;
+    v[uint8_t{'='}] = kPad;
+    v[uint8_t{'\r'}] = v[uint8_t{'\n'}] = kSkip;
   }
 };
 const B64DecTable kB64Dec;

@@ -97,7 +97,8 @@ void AddCodecCommands(CLI::App& app) {
   CLI::App* encodeCmd =
       app.add_subcommand("encode", "Encode a file as Base64, ASCII85 or run-length");
   CLI::App* decodeCmd = app.add_subcommand("decode", "Decode Base64, ASCII85 or run-length data");
-  for (auto [cmd, codec] : {std::pair{encodeCmd, encode}, std::pair{decodeCmd, decode}}) {
+  for (const auto& [cmd, shared] : {std::pair{encodeCmd, encode}, std::pair{decodeCmd, decode}}) {
+    std::shared_ptr<Codec> codec = shared;  // a structured binding cannot be captured by clang 14
     CodecOptions& opts = codec->options;
     cmd->add_option("FORMAT", opts.Format, "base64, ascii85 or rle")
         ->required()
