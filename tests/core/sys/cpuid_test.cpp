@@ -153,8 +153,8 @@ std::string CompilerBrandString() {
 #if defined(__x86_64__) || defined(__i386__)
   unsigned regs[12] = {};
   for (unsigned leaf = 0; leaf < 3; ++leaf) {
-    if (!__get_cpuid(0x80000002u + leaf, &regs[4 * leaf], &regs[4 * leaf + 1],
-                     &regs[4 * leaf + 2], &regs[4 * leaf + 3]))
+    if (!__get_cpuid(0x80000002u + leaf, &regs[4 * leaf], &regs[4 * leaf + 1], &regs[4 * leaf + 2],
+                     &regs[4 * leaf + 3]))
       return "";
   }
   char text[49] = {};
