@@ -8,13 +8,23 @@
 #   - examples/consumer builds with find_package(tkz) and runs; a missing
 #     component is named when find_package fails;
 #   - a program builds and runs with nothing but the pkg-config flags.
+function(fail what)
+  message(FATAL_ERROR "${what}")
+endfunction()
+
+# must_run(WHAT [MATCHES REGEX] COMMAND ...): runs the command, which must exit
+# with 0 (and print REGEX on standard output); else fails naming WHAT.
+function(must_run what)
+  cmake_parse_arguments(ARG "" "MATCHES" "COMMAND" ${ARGN})
+  execute_process(COMMAND ${ARG_COMMAND} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0 OR (ARG_MATCHES AND NOT out MATCHES "${ARG_MATCHES}"))
+    fail("${what} failed (${rc}):\n${out}\n${err}")
+  endif()
+endfunction()
+
 file(REMOVE_RECURSE ${TKZ_WORK_DIR})
 set(prefix ${TKZ_WORK_DIR}/prefix)
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${TKZ_BUILD_DIR} --prefix ${prefix}
-                RESULT_VARIABLE rc OUTPUT_QUIET)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "install failed: ${rc}")
-endif()
+must_run("installing" COMMAND ${CMAKE_COMMAND} --install ${TKZ_BUILD_DIR} --prefix ${prefix})
 unset(ENV{LD_LIBRARY_PATH})
 # Leak reports of the sanitizer build are the unit tests' business.
 set(ENV{ASAN_OPTIONS} "detect_leaks=0")
@@ -23,10 +33,6 @@ set(flags "")
 if(TKZ_SANITIZE)
   set(flags "-fsanitize=address,undefined")
 endif()
-
-function(fail what)
-  message(FATAL_ERROR "${what}")
-endfunction()
 
 # --- the installed tree
 file(GLOB_RECURSE internal ${prefix}/include/*_internal.h)
@@ -72,34 +78,20 @@ foreach(lib IN LISTS libraries)
 endforeach()
 
 # --- the installed tool runs from its own place
-execute_process(COMMAND ${prefix}/bin/tkz --version RESULT_VARIABLE rc OUTPUT_VARIABLE out
-                ERROR_VARIABLE err)
-if(NOT rc EQUAL 0 OR NOT out MATCHES "^tkz [0-9]+\\.[0-9]+\\.[0-9]+")
-  fail("the installed tkz does not start (${rc}):\n${out}\n${err}")
-endif()
+must_run("the installed tkz" MATCHES "^tkz [0-9]+\\.[0-9]+\\.[0-9]+"
+         COMMAND ${prefix}/bin/tkz --version)
 
 # --- CMake consumers
 function(configure_and_build src bin)
-  execute_process(COMMAND ${CMAKE_COMMAND} -S ${src} -B ${bin} -G Ninja -DCMAKE_PREFIX_PATH=${prefix}
-                    -DCMAKE_CXX_COMPILER=${TKZ_CXX_COMPILER}
-                    "-DCMAKE_CXX_FLAGS=${flags}" "-DCMAKE_EXE_LINKER_FLAGS=${flags}"
-                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    fail("configuring ${src} failed (${rc}):\n${out}\n${err}")
-  endif()
-  execute_process(COMMAND ${CMAKE_COMMAND} --build ${bin} RESULT_VARIABLE rc OUTPUT_VARIABLE out
-                  ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    fail("building ${src} failed (${rc}):\n${out}\n${err}")
-  endif()
+  must_run("configuring ${src}"
+           COMMAND ${CMAKE_COMMAND} -S ${src} -B ${bin} -G Ninja -DCMAKE_PREFIX_PATH=${prefix}
+                   -DCMAKE_CXX_COMPILER=${TKZ_CXX_COMPILER}
+                   "-DCMAKE_CXX_FLAGS=${flags}" "-DCMAKE_EXE_LINKER_FLAGS=${flags}")
+  must_run("building ${src}" COMMAND ${CMAKE_COMMAND} --build ${bin})
 endfunction()
 
 configure_and_build(${TKZ_SOURCE_DIR}/examples/consumer ${TKZ_WORK_DIR}/consumer)
-execute_process(COMMAND ${TKZ_WORK_DIR}/consumer/consumer RESULT_VARIABLE rc OUTPUT_VARIABLE out
-                ERROR_VARIABLE err)
-if(NOT rc EQUAL 0 OR NOT out MATCHES "csvSemicolon")
-  fail("the consumer did not run as expected (${rc}):\n${out}\n${err}")
-endif()
+must_run("the consumer" MATCHES "csvSemicolon" COMMAND ${TKZ_WORK_DIR}/consumer/consumer)
 
 # Every header on its own, and the numkit-only program.
 configure_and_build(${TKZ_SOURCE_DIR}/tests/install ${TKZ_WORK_DIR}/install_check)
@@ -109,11 +101,7 @@ if(READELF)
     fail("numkit_only should not need corekit itself:\n${dyn}")
   endif()
 endif()
-execute_process(COMMAND ${TKZ_WORK_DIR}/install_check/numkit_only RESULT_VARIABLE rc
-                OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  fail("the numkit-only program did not run (${rc}):\n${out}\n${err}")
-endif()
+must_run("the numkit-only program" COMMAND ${TKZ_WORK_DIR}/install_check/numkit_only)
 
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${TKZ_SOURCE_DIR}/tests/install/missing_component
                   -B ${TKZ_WORK_DIR}/missing_component -G Ninja -DCMAKE_PREFIX_PATH=${prefix}
@@ -136,16 +124,9 @@ if(PKG_CONFIG)
   endif()
   separate_arguments(pcflags UNIX_COMMAND "${pcflags}")
   separate_arguments(sanflags UNIX_COMMAND "${flags}")
-  execute_process(COMMAND ${TKZ_CXX_COMPILER} ${sanflags} ${TKZ_SOURCE_DIR}/tests/install/pkgconfig_main.cpp
-                    ${pcflags} -Wl,-rpath,${libdir} -o ${TKZ_WORK_DIR}/pkgconfig_main
-                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    fail("building with the pkg-config flags failed (${rc}):\n${out}\n${err}")
-  endif()
-  execute_process(COMMAND ${TKZ_WORK_DIR}/pkgconfig_main RESULT_VARIABLE rc OUTPUT_VARIABLE out
-                  ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    fail("the pkg-config program did not run (${rc}):\n${out}\n${err}")
-  endif()
+  must_run("building with the pkg-config flags"
+           COMMAND ${TKZ_CXX_COMPILER} ${sanflags} ${TKZ_SOURCE_DIR}/tests/install/pkgconfig_main.cpp
+                   ${pcflags} -Wl,-rpath,${libdir} -o ${TKZ_WORK_DIR}/pkgconfig_main)
+  must_run("the pkg-config program" COMMAND ${TKZ_WORK_DIR}/pkgconfig_main)
 endif()
 message(STATUS "the installed package works from ${prefix}")

@@ -147,15 +147,13 @@ void ReplaceFile(const std::string& FileName, ReplaceFallback Fallback,
   };
   try {
     Write(fd, path);
-  } catch (const EWriteError& e) {
-    discard();
-    throw EWriteError(NamingTarget(e.what(), path, FileName), e.ErrorCode);
-  } catch (const EReadError& e) {
-    discard();
-    throw EReadError(NamingTarget(e.what(), path, FileName), e.ErrorCode);
   } catch (const EInOutError& e) {
     discard();
-    throw EInOutError(NamingTarget(e.what(), path, FileName), e.ErrorCode);
+    // The same error class, telling of the target rather than the temporary file.
+    const std::string msg = NamingTarget(e.what(), path, FileName);
+    if (dynamic_cast<const EWriteError*>(&e)) throw EWriteError(msg, e.ErrorCode);
+    if (dynamic_cast<const EReadError*>(&e)) throw EReadError(msg, e.ErrorCode);
+    throw EInOutError(msg, e.ErrorCode);
   } catch (...) {
     discard();
     throw;
