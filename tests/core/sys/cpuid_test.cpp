@@ -15,6 +15,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -325,30 +326,61 @@ TEST_F(CpuIdLive, SpeedRaisesPriorityWhereAllowed) {
   probe.join();
   if (!niceAllowed && !fifoAllowed) GTEST_SKIP() << "this process may not raise its priority";
 
+  // A real-time thread that spins keeps everything else off its processor,
+  // and the scheduler may be slow to move the observer away when the other
+  // processors are busy with other tests: give each thread a processor of
+  // its own and the observer the same real-time priority.
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  ASSERT_EQ(sched_getaffinity(0, sizeof allowed, &allowed), 0);
+  std::vector<int> cpus;
+  for (int c = 0; c < CPU_SETSIZE && cpus.size() < 2; ++c)
+    if (CPU_ISSET(c, &allowed)) cpus.push_back(c);
+  if (cpus.size() < 2)
+    GTEST_SKIP() << "one processor: a spinning real-time thread starves the observer";
+  const auto pinTo = [](int cpu) {
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    return sched_setaffinity(0, sizeof one, &one) == 0;
+  };
+
   std::atomic<pid_t> tid{0};
   std::atomic<bool> done{false};
+  bool workerPinned = false;
   std::thread worker([&] {
     sched_param normal{};
     sched_setscheduler(0, SCHED_OTHER, &normal);
+    workerPinned = pinTo(cpus[0]);
     tid = gettid();
     CPU_Speed(200);
     done = true;
   });
   int lowestNice = 20;
-  bool sawFifo = false;
-  while (!done) {
-    if (tid != 0) {
-      errno = 0;
-      const int nice = getpriority(PRIO_PROCESS, tid);
-      const int policy = sched_getscheduler(tid);
-      if (!done && errno == 0) {
-        lowestNice = std::min(lowestNice, nice);
-        sawFifo = sawFifo || policy == SCHED_FIFO;
-      }
+  bool sawFifo = false, observerPinned = false;
+  std::thread observer([&] {
+    observerPinned = pinTo(cpus[1]);
+    if (fifoAllowed) {
+      sched_param p{};
+      p.sched_priority = sched_get_priority_max(SCHED_FIFO);
+      sched_setscheduler(0, SCHED_FIFO, &p);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+    while (!done) {
+      if (tid != 0) {
+        errno = 0;
+        const int nice = getpriority(PRIO_PROCESS, tid);
+        const int policy = sched_getscheduler(tid);
+        if (!done && errno == 0) {
+          lowestNice = std::min(lowestNice, nice);
+          sawFifo = sawFifo || policy == SCHED_FIFO;
+        }
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
   worker.join();
+  observer.join();
+  ASSERT_TRUE(workerPinned && observerPinned);
   if (niceAllowed) {
     EXPECT_EQ(lowestNice, -20);
   }
