@@ -1,8 +1,9 @@
 # tkz: every command group is registered, listed by --help in its order, and
 # runs its own action (a command without one would print the help and exit 0).
+# "tkz" alone prints the same help on standard error as a usage error.
 execute_process(COMMAND ${TKZ} --help RESULT_VARIABLE rc OUTPUT_VARIABLE help ERROR_VARIABLE err)
-execute_process(COMMAND ${TKZ} RESULT_VARIABLE bare_rc OUTPUT_VARIABLE bare)
-if(NOT rc EQUAL 0 OR NOT bare_rc EQUAL 0 OR NOT bare STREQUAL help)
+execute_process(COMMAND ${TKZ} RESULT_VARIABLE bare_rc OUTPUT_VARIABLE bare_out ERROR_VARIABLE bare)
+if(NOT rc EQUAL 0 OR NOT bare_rc EQUAL 2 OR NOT bare STREQUAL help OR NOT bare_out STREQUAL "")
   message(FATAL_ERROR "tkz --help gave ${rc}, tkz alone ${bare_rc}:\n${help}${err}\n---\n${bare}")
 endif()
 set(groups "")

@@ -140,14 +140,15 @@ int RunCodec(const CodecOptions& options, std::ostream& out);
 
 struct CpuOptions {
   int Milliseconds = 500;  // time over which the clock speed is measured
+  bool Pretty = false;     // indented JSON instead of one line
 };
 
 // Vendor, signature and its fields, brand name, the names of the feature
 // bits set, processor count and clock speed (measured over ms) as a JSON
 // object. Raises ETKZCpuIdError without CPUID.
 nlohmann::json ProcessorReport(int ms);
-// Prints ProcessorReport(options.Milliseconds) on one line. Returns the exit
-// code.
+// Prints ProcessorReport(options.Milliseconds) on one line (indented with
+// Pretty). Returns the exit code.
 int RunCpu(const CpuOptions& options, std::ostream& out);
 // The tour's section on the processor.
 nlohmann::json DemoProcessor(std::ostream& out);

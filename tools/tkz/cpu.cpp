@@ -33,7 +33,11 @@ nlohmann::json ProcessorReport(int ms) {
 }
 
 int RunCpu(const CpuOptions& options, std::ostream& out) {
-  WriteJsonLine(out, ProcessorReport(options.Milliseconds));
+  const nlohmann::json report = ProcessorReport(options.Milliseconds);
+  if (options.Pretty)
+    out << JsonText(report, 2) << '\n';
+  else
+    WriteJsonLine(out, report);
   return 0;
 }
 
@@ -43,6 +47,7 @@ void AddCpuCommands(CLI::App& app) {
   cmd->add_option("--ms", options->Milliseconds, "Milliseconds over which the speed is measured")
       ->check(CLI::Range(1, 10000))
       ->default_val(500);
+  cmd->add_flag("--pretty", options->Pretty, "Indented JSON over several lines");
   RunsWhenChosen(cmd, [options] { return RunCpu(*options, std::cout); });
 }
 

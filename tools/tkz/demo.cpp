@@ -1,5 +1,8 @@
 // The tour of the libraries shown by "tkz demo".
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -447,7 +450,28 @@ nlohmann::json DemoFeatureMatrix(std::ostream& out, const std::string& dir) {
 
 }  // namespace
 
+namespace {
+
+// The tour writes a dozen files: a folder that cannot take them stops it
+// before it starts, with the reason.
+void CheckOutputFolder(const std::string& dir) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  std::string probe = (std::filesystem::path(dir) / ".tkz-demo-XXXXXX").string();
+  int fd = -1;
+  if (!ec) {
+    fd = mkstemp(probe.data());
+    if (fd < 0) ec.assign(errno, std::generic_category());
+  }
+  if (ec) throw ETKZError("demo: cannot write into folder \"" + dir + "\": " + ec.message());
+  close(fd);
+  unlink(probe.c_str());
+}
+
+}  // namespace
+
 int RunDemo(const DemoOptions& options, std::ostream& out) {
+  CheckOutputFolder(options.OutDir);
   out << "TKZ " << TKZ_VERSION_STRING << " - a tour of the libraries\n";
   nlohmann::json report;
   report["version"] = TKZ_VERSION_STRING;
@@ -470,7 +494,8 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
   const std::string path = DemoFile(options.OutDir, "demo.json");
   std::ofstream f(path);
   f << JsonText(report, 2) << "\n";
-  if (!f) throw ETKZError("cannot write " + path);
+  f.close();
+  if (!f) throw ETKZError("demo: cannot write " + path);
   out << "\nSummary written to " << path << "\n";
   return 0;
 }
