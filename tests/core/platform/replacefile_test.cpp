@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -16,9 +17,11 @@
 #include <thread>
 #include <vector>
 
+#include "core/dstruct/strarray.h"
 #include "core/platform/imagefile.h"
 #include "core/platform/stream.h"
 #include "core/platform/textfile.h"
+#include "core/text/regex.h"
 #include "support/temp_dir.h"
 
 namespace tkz {
@@ -222,6 +225,48 @@ TEST_F(ReplaceFiles, InPlaceWritesReserveRoomFirst) {
   for (const std::string& next : {std::string(100, 's'), std::string(9000, 'l'), std::string()}) {
     TStringStream(next).SaveToFile(name);
     EXPECT_EQ(Slurp(name), next);
+  }
+  EXPECT_EQ(Entries(), 1);
+}
+
+// The library's writers of whole files (settings-style XML tables, the
+// matcher's token listing, pictures, streams, text) all go through the
+// replace helper: a device as the target is written, fails with the
+// device's error, and stays the device. A private node of /dev/full stands
+// in for it where the test may make one (root), so that a writer that
+// replaced its target would harm nothing outside the test's folder.
+TEST_F(ReplaceFiles, DevicesAreWrittenNeverReplaced) {
+  std::string full = Path("full.png");
+  if (::mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) {
+    if (::geteuid() == 0 || ::access("/dev/full", W_OK) != 0)
+      GTEST_SKIP() << "no device to write to";
+    full = "/dev/full";  // only root could replace it
+  }
+  TStringArray table;
+  table.Resize(2, 2);
+  table.SetString(1, 1, "cell");
+  TGrep grep;
+  grep.CompileRegExp("ab[cd]*");
+  const TBitmap bmp(4, 3);
+  const std::pair<const char*, std::function<void()>> writers[] = {
+      {"SaveAsXMLFile", [&] { table.SaveAsXMLFile(full, "t"); }},
+      {"PrintRegExp", [&] { grep.PrintRegExp(full); }},
+      {"SaveBitmapToFile", [&] { SaveBitmapToFile(bmp, full); }},
+      {"memory stream", [&] { TStringStream("x").SaveToFile(full); }},
+      {"text file", [&] { ReplaceTextFile(full, [](TTextFile& f) { f.WriteLn("x"); }); }},
+  };
+  for (const auto& [name, write] : writers) {
+    SCOPED_TRACE(name);
+    int code = 0;
+    try {
+      write();
+    } catch (const EInOutError& e) {
+      code = e.ErrorCode;
+    }
+    EXPECT_EQ(code, ENOSPC);
+    struct stat st {};
+    ASSERT_EQ(::lstat(full.c_str(), &st), 0);
+    ASSERT_TRUE(S_ISCHR(st.st_mode)) << "the device was replaced";
   }
   EXPECT_EQ(Entries(), 1);
 }
