@@ -106,11 +106,7 @@ int OpenInPlace(const std::string& FileName, int64_t Size, bool& Reserved) {
   return fd;
 }
 
-}  // namespace
-
 // ---------------------------------------------------------- replacing files
-
-namespace {
 
 // ReplaceFile, told the size of the new content when it is known (else -1).
 void Replace(const std::string& FileName, ReplaceFallback Fallback, int64_t Size,

@@ -130,8 +130,12 @@ int CopyOneFile(const std::string& source, const std::string& dest, bool clearRe
     return kCopyCannotOpenSource;
   }
   struct stat srcStat;
-  if (fstat(in.get(), &srcStat) != 0 || S_ISDIR(srcStat.st_mode)) {
-    err = S_ISDIR(srcStat.st_mode) ? EISDIR : errno;
+  if (fstat(in.get(), &srcStat) != 0) {
+    err = errno;
+    return kCopyCannotOpenSource;
+  }
+  if (S_ISDIR(srcStat.st_mode)) {
+    err = EISDIR;
     return kCopyCannotOpenSource;
   }
   // Others may read the source while it is copied, but not write it (for
