@@ -2,6 +2,9 @@
 #   MODE=roundtrip: BMP -> PNG -> BMP gives the same bytes, JPEG output works,
 #                   and the tool prints "IN (W x H) -> OUT".
 #   MODE=corrupt:   a truncated input exits with status 1 and "tkz: <message>".
+#   MODE=targets:   "image convert" and "marks" write through a link OUT, refuse
+#                   a read-only OUT (unless root), write a pipe OUT in place
+#                   and fail on a full device OUT without replacing it.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 
@@ -46,6 +49,69 @@ elseif(MODE STREQUAL "corrupt")
   if(EXISTS ${WORK}/out.bmp OR EXISTS ${WORK}/out.png OR EXISTS ${WORK}/out.gif)
     message(FATAL_ERROR "a failed conversion left a file")
   endif()
+elseif(MODE STREQUAL "targets")
+  # A full device: a private node where the test may make one (root), so
+  # that a writer that replaced it would harm nothing outside WORK; else a
+  # link to /dev/full, which only root could replace.
+  execute_process(COMMAND mknod ${WORK}/full.png c 1 7 RESULT_VARIABLE made ERROR_QUIET)
+  if(NOT made EQUAL 0)
+    file(CREATE_LINK /dev/full ${WORK}/full.png SYMBOLIC)
+  endif()
+  execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
+  set(writers "image|convert|${DATA}/sample.bmp" "marks")
+  foreach(writer IN LISTS writers)
+    string(REPLACE "|" " " name "${writer}")
+    string(REPLACE "|" ";" args "${writer}")
+    set(run ${TKZ} ${args})
+    execute_process(COMMAND ${run} ${WORK}/plain.png RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "${name}: writing a new file gave ${rc}")
+    endif()
+    file(SHA256 ${WORK}/plain.png want)
+
+    file(REMOVE ${WORK}/named.png ${WORK}/link.png)
+    file(WRITE ${WORK}/named.png "old")
+    file(CREATE_LINK named.png ${WORK}/link.png SYMBOLIC)
+    execute_process(COMMAND ${run} ${WORK}/link.png RESULT_VARIABLE rc)
+    file(SHA256 ${WORK}/named.png got)
+    if(NOT rc EQUAL 0 OR NOT IS_SYMLINK ${WORK}/link.png OR NOT got STREQUAL want)
+      message(FATAL_ERROR "${name}: a link OUT gave ${rc} and lost the link or the content")
+    endif()
+
+    if(NOT uid STREQUAL "0")
+      file(WRITE ${WORK}/ro.png "old")
+      execute_process(COMMAND chmod 444 ${WORK}/ro.png)
+      execute_process(COMMAND ${run} ${WORK}/ro.png RESULT_VARIABLE rc ERROR_VARIABLE err)
+      file(READ ${WORK}/ro.png old)
+      if(NOT rc EQUAL 1 OR NOT err MATCHES "^tkz: .*Permission denied" OR NOT old STREQUAL "old")
+        message(FATAL_ERROR "${name}: a read-only OUT gave ${rc}: ${err}")
+      endif()
+    endif()
+
+    file(REMOVE ${WORK}/pipe.png ${WORK}/through)
+    execute_process(COMMAND mkfifo ${WORK}/pipe.png RESULT_VARIABLE fifo_rc)
+    if(fifo_rc EQUAL 0)
+      execute_process(COMMAND sh -c "cat '${WORK}/pipe.png' > '${WORK}/through'"
+                      COMMAND ${run} ${WORK}/pipe.png RESULTS_VARIABLE rcs)
+      file(SHA256 ${WORK}/through got)
+      if(NOT rcs STREQUAL "0;0" OR NOT got STREQUAL want OR IS_SYMLINK ${WORK}/pipe.png)
+        message(FATAL_ERROR "${name}: a pipe OUT gave ${rcs}")
+      endif()
+      execute_process(COMMAND stat -c %F ${WORK}/pipe.png OUTPUT_VARIABLE kind)
+      if(NOT kind MATCHES "fifo")
+        message(FATAL_ERROR "${name}: the pipe OUT became ${kind}")
+      endif()
+    endif()
+
+    execute_process(COMMAND ${run} ${WORK}/full.png RESULT_VARIABLE rc ERROR_VARIABLE err)
+    execute_process(COMMAND stat -L -c %F ${WORK}/full.png /dev/full OUTPUT_VARIABLE kinds)
+    if(NOT kinds STREQUAL "character special file\ncharacter special file\n")
+      message(FATAL_ERROR "${name}: the device OUT was replaced: ${kinds}")
+    endif()
+    if(NOT rc EQUAL 1 OR NOT err MATCHES "^tkz: Cannot write file .*full.png\": No space left on device")
+      message(FATAL_ERROR "${name}: a full device OUT gave ${rc}: ${err}")
+    endif()
+  endforeach()
 else()
-  message(FATAL_ERROR "MODE must be roundtrip or corrupt")
+  message(FATAL_ERROR "MODE must be roundtrip, corrupt or targets")
 endif()

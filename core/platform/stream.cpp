@@ -75,14 +75,23 @@ std::string NamingTarget(std::string msg, const std::string& Temp, const std::st
   return msg;
 }
 
-// Opens an existing file for writing in place, truncating a regular file.
-int OpenInPlace(const std::string& FileName) {
+// Opens an existing file for writing in place. A regular file is truncated,
+// or, when the new size is known (Size >= 0), first given room for Size bytes
+// and left as it is, so that a full disk fails here and not half way through
+// the old contents; Reserved then tells the caller to cut it to Size once
+// written.
+int OpenInPlace(const std::string& FileName, int64_t Size, bool& Reserved) {
+  Reserved = false;
   const int fd = OpenRetrying(FileName.c_str(), O_WRONLY | O_CLOEXEC, 0666);
   if (fd < 0) RaiseFileError("create", FileName, errno);
   struct stat st {};
   int err = 0;
   if (::fstat(fd, &st) != 0) {
     err = errno;
+  } else if (S_ISREG(st.st_mode) && Size > 0) {
+    Reserved = true;
+    do err = ::posix_fallocate(fd, 0, Size);
+    while (err == EINTR);
   } else if (S_ISREG(st.st_mode)) {
     int r;
     do r = ::ftruncate(fd, 0);
@@ -91,17 +100,17 @@ int OpenInPlace(const std::string& FileName) {
   }
   if (err != 0) {
     ::close(fd);
+    if (Reserved) RaiseFileError<EWriteError>("write", FileName, err);
     RaiseFileError("create", FileName, err);
   }
   return fd;
 }
 
-}  // namespace
-
 // ---------------------------------------------------------- replacing files
 
-void ReplaceFile(const std::string& FileName, ReplaceFallback Fallback,
-                 const std::function<void(int Fd, const std::string& Path)>& Write) {
+// ReplaceFile, told the size of the new content when it is known (else -1).
+void Replace(const std::string& FileName, ReplaceFallback Fallback, int64_t Size,
+             const std::function<void(int Fd, const std::string& Path)>& Write) {
   std::string target = FileName;
   struct stat st {};
   if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -112,6 +121,7 @@ void ReplaceFile(const std::string& FileName, ReplaceFallback Fallback,
   }
   const bool exists = ::stat(target.c_str(), &st) == 0;
   bool in_place = false;
+  bool reserved = false;
   if (exists) {
     if (S_ISDIR(st.st_mode)) RaiseFileError("create", FileName, EISDIR);
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
@@ -139,7 +149,7 @@ void ReplaceFile(const std::string& FileName, ReplaceFallback Fallback,
       (void)::fchmod(fd, st.st_mode & 07777);  // best effort: keep the old mode
     }
   }
-  if (in_place) fd = OpenInPlace(FileName);
+  if (in_place) fd = OpenInPlace(FileName, Size, reserved);
 
   auto discard = [&] {
     if (fd >= 0) ::close(fd);
@@ -160,6 +170,8 @@ void ReplaceFile(const std::string& FileName, ReplaceFallback Fallback,
   }
 
   int err = 0;
+  // A regular file written in place over its reserved room loses the old tail.
+  if (reserved && ::ftruncate(fd, Size) != 0) err = errno;
   if (!in_place && ::fsync(fd) != 0 && errno != EINVAL) err = errno;
   if (::close(fd) != 0 && err == 0 && errno != EINTR) err = errno;
   fd = -1;
@@ -174,9 +186,16 @@ void ReplaceFile(const std::string& FileName, ReplaceFallback Fallback,
   }
 }
 
+}  // namespace
+
+void ReplaceFile(const std::string& FileName, ReplaceFallback Fallback,
+                 const std::function<void(int Fd, const std::string& Path)>& Write) {
+  Replace(FileName, Fallback, -1, Write);
+}
+
 void ReplaceFileBytes(const std::string& FileName, std::string_view Data,
                       ReplaceFallback Fallback) {
-  ReplaceFile(FileName, Fallback, [&](int Fd, const std::string&) {
+  Replace(FileName, Fallback, static_cast<int64_t>(Data.size()), [&](int Fd, const std::string&) {
     const int err = WriteAll(Fd, Data.data(), static_cast<int64_t>(Data.size()));
     if (err != 0) RaiseFileError<EWriteError>("write", FileName, err);
   });

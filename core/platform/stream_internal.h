@@ -29,8 +29,15 @@ namespace tkz {
 // limit).
 enum class ReplaceFallback : uint8_t {
   Fail,          // raise: the previous file is never touched
-  WriteInPlace,  // truncate and write the file itself
+  WriteInPlace,  // write the file itself (see below)
 };
+// Written in place, a file must not be cut short by a full disk:
+// ReplaceFileBytes first reserves room for the whole new content
+// (posix_fallocate), raising EWriteError with the old contents untouched
+// when there is none, and only then writes over the old contents and cuts
+// off what is left of them. ReplaceFile cannot know the size beforehand: it
+// truncates the file and then calls Write, so a failure there loses the old
+// contents; writers with the content in memory use ReplaceFileBytes.
 
 // Write fills the file open on Fd for writing; Path is the name it is open
 // under (the temporary file, or the target when written in place), for

@@ -177,6 +177,10 @@ using TFileCopyProgress = std::function<void(int64_t Done, int64_t Total)>;
 // name of the current file and the number of entries copied so far.
 using TFileTreeProgress =
     std::function<void(int64_t Done, int64_t Total, const std::string& CurrentFile, int FileCount)>;
+// What a tree copy could not copy: the source path of the entry, its result
+// code (kCopyCannotOpenSource ... kCopyReadError, or kCopySkipped) and the
+// system's error number (errno; 0 for a skipped entry).
+using TFileTreeIssue = std::function<void(const std::string& Source, int Code, int ErrorNumber)>;
 // Feedback of the directory walkers: the directory about to be searched and
 // the number of files found so far.
 using TFileScanFeedback = std::function<void(const std::string& Dir, int Found)>;
@@ -192,6 +196,9 @@ inline constexpr int kCopyCannotOpenSource = -1;
 inline constexpr int kCopyCannotCreateDest = -2;
 inline constexpr int kCopyWriteError = -3;
 inline constexpr int kCopyReadError = -4;
+// Told to a tree copy's TFileTreeIssue only: a pipe, socket or device, which
+// is not copied (and not a failure of the copy).
+inline constexpr int kCopySkipped = -5;
 
 // Copies the file Source to Dest, reporting progress per block of 8192
 // bytes. (The data moves in larger pieces, inside the kernel where the file
@@ -201,8 +208,15 @@ inline constexpr int kCopyReadError = -4;
 //   kCopyCannotOpenSource (-1) Source missing, unreadable, or a directory,
 //   kCopyCannotCreateDest (-2), kCopyWriteError (-3), kCopyReadError (-4).
 // - Dest naming an existing directory means Dest + "/" + name of Source.
-// - An existing Dest is overwritten. Source and Dest are the same file when
-//   both names lead to one inode (hard links, "./a" and "a"): never truncated.
+// - An existing Dest is replaced: the copy is written to a temporary file
+//   beside it (a unique name) that is renamed over Dest when complete, so a
+//   failed copy leaves Dest as it was and two copies at once never mix. As
+//   for every file the library writes whole: a symbolic link Dest is
+//   followed (the file it names is replaced), a Dest the caller may not write
+//   is refused (kCopyCannotCreateDest), and a Dest that is not a regular
+//   file (a device, a pipe) is written in place. Source and Dest are the
+//   same file when both names lead to one inode (hard links, "./a" and "a"):
+//   never truncated. LastFileCopyError() tells the errno of a failure.
 // - Progress(0, size) first; then, for each 8192-byte block,
 //   Progress(bytes copied before the block, size), the last (short, possibly
 //   empty) block included; finally Progress(bytes copied, size). A
@@ -216,7 +230,8 @@ inline constexpr int kCopyReadError = -4;
 //   umask, or the old file's).
 // - AbortAnyFileCopying (from Progress or another thread) stops the copy
 //   after the block being reported: Dest holds the blocks up to and
-//   including it, keeps the time of the copy, and the result is still 0;
+//   including it (renamed into place as a complete copy would be), keeps the
+//   time of the copy, and the result is still 0;
 //   FileCopyAborted() then tells.
 TKZ_COREKIT_EXPORT int FileCopyFeedBk(const std::string& Source, const std::string& Dest,
                                       bool ClearReadOnly, const TFileCopyProgress& Progress = {});
@@ -226,17 +241,28 @@ TKZ_COREKIT_EXPORT int FileCopyFeedBk(const std::string& Source, const std::stri
 // (progress forwarded with the destination name and the count, and one more
 // call with the final values, 0, 0 for a file that cannot be opened); a
 // symbolic link is copied as a link with the same target (one Feedback call
-// with 0, 0); other entries (pipes, sockets, devices) are skipped. A link
+// with 0, 0); other entries (pipes, sockets, devices) are skipped and told
+// to OnIssue as kCopySkipped. Each directory below DestDir gets the
+// permission bits and times of its source once its contents are copied
+// (until then a new one is the owner's alone, so that a read-only or private
+// source stays so and can still be filled); DestDir too, when this call
+// creates it. A link
 // found in DestDir where a file or link is copied is replaced, never written
 // through, so nothing outside DestDir changes. Nothing is copied when both
 // name the same directory (equal as strings after adding "/", or one
 // directory under two names). DestDir inside SourceDir is fine: the walk
 // never enters the destination. The walk stops after AbortAnyFileCopying.
 // Returns kCopyOK, or the first failure: a FileCopyFeedBk code, kCopyCannotCreateDest when a
-// directory or link cannot be created, kCopyCannotOpenSource when a source directory cannot be
-// read; the walk goes on after a failure.
+// directory or link cannot be created (or keep its source's mode and times),
+// kCopyCannotOpenSource when a source directory cannot be read; the walk goes on after a
+// failure, and OnIssue hears of each one below the top, naming the source entry. (A
+// SourceDir that cannot be opened or a DestDir that cannot be made is only returned, with
+// LastFileCopyError().)
 TKZ_COREKIT_EXPORT int CopyFileTree(const std::string& SourceDir, const std::string& DestDir,
                                     bool ClearReadOnly, const TFileTreeProgress& Feedback = {});
+TKZ_COREKIT_EXPORT int CopyFileTree(const std::string& SourceDir, const std::string& DestDir,
+                                    bool ClearReadOnly, const TFileTreeProgress& Feedback,
+                                    const TFileTreeIssue& OnIssue);
 
 // Asks a running copy to stop after its current block (callable from a
 // progress callback or another thread).
@@ -244,6 +270,9 @@ TKZ_COREKIT_EXPORT void AbortAnyFileCopying();
 // True when the last FileCopyFeedBk or CopyFileTree was stopped by
 // AbortAnyFileCopying.
 TKZ_COREKIT_EXPORT bool FileCopyAborted();
+// The system's error number (errno) behind the last failure of
+// FileCopyFeedBk or CopyFileTree; 0 when there was none.
+TKZ_COREKIT_EXPORT int LastFileCopyError();
 
 // Copies the text file Source to Dest adding a line feed after every
 // carriage return that is not followed by one (a CR at the very end gets

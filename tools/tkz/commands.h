@@ -187,10 +187,10 @@ struct CopyOptions {
 };
 
 // Copies a file (FileCopyFeedBk) or the contents of a directory tree
-// (CopyFileTree) with read-only cleared, drawing a progress bar on err when
-// standard error is a terminal. Returns 0, or the copy's result code negated
-// (1 source cannot be opened, 2 destination cannot be created, 3 write
-// error, 4 read error) after writing "tkz: " and the reason to err.
+// (CopyFileTree) with read-only cleared, drawing one progress bar for the
+// whole job on err when standard error is a terminal. Each file that failed
+// or was skipped (pipes, sockets, devices) is named on err ("tkz: ...").
+// Returns 0 when everything was copied, else 1.
 int RunCopy(const CopyOptions& options, std::ostream& err);
 
 // The tour's section on file services (copying with progress, tree walks,

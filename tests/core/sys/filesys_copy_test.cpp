@@ -1,8 +1,15 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <tuple>
 
 #include <filesystem>
 #include <string>
@@ -24,8 +31,36 @@ std::string Bytes(size_t n) {
   return s;
 }
 
+// Runs f with files limited to `limit` bytes (SIGXFSZ ignored, so that a
+// write beyond fails with EFBIG as on a full disk).
+template <typename F>
+auto WithFileSizeLimit(rlim_t limit, F f) {
+  struct rlimit saved {};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = limit;
+  setrlimit(RLIMIT_FSIZE, &small);
+  const auto result = f();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  return result;
+}
+
 class FileCopy : public TempDirTest {
  protected:
+  // A device that takes no data: a private node of /dev/full where the test
+  // may make one (root), so that a copy that replaced its target would harm
+  // nothing outside the test's folder; else /dev/full, which only root could
+  // replace. "" when neither is there.
+  std::string FullDevice() {
+    if (mknod(Path("full").c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) return Path("full");
+    return geteuid() != 0 && access("/dev/full", W_OK) == 0 ? "/dev/full" : "";
+  }
+  static bool IsCharDevice(const std::string& name) {
+    struct stat st;
+    return lstat(name.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+  }
   // Copies and records every progress value.
   int Copy(const std::string& src, const std::string& dst, bool clear = false) {
     done.clear();
@@ -103,10 +138,13 @@ TEST_F(FileCopy, ResultCodes) {
   Put(Path("a"), "abc");
   EXPECT_EQ(Copy(Path("a"), Path("nodir/x")), kCopyCannotCreateDest);
   EXPECT_EQ(done, (std::vector<int64_t>{0}));
-  if (access("/dev/full", W_OK) == 0) {
-    // The block is read and reported before its write fails.
-    EXPECT_EQ(Copy(Path("a"), "/dev/full"), kCopyWriteError);
+  if (const std::string full = FullDevice(); !full.empty()) {
+    // The block is read and reported before its write fails; the device is
+    // written, never replaced.
+    EXPECT_EQ(Copy(Path("a"), full), kCopyWriteError);
+    EXPECT_EQ(LastFileCopyError(), ENOSPC);
     EXPECT_EQ(done, (std::vector<int64_t>{0, 0, 0}));
+    EXPECT_TRUE(IsCharDevice(full));
   }
   EXPECT_EQ(Copy("/proc/self/mem", Path("x")), kCopyReadError);
 }
@@ -160,6 +198,32 @@ TEST_F(FileCopy, AbortStopsAfterCurrentBlock) {
   EXPECT_EQ(Copy(Path("a"), Path("b")), kCopyOK);
   EXPECT_FALSE(FileCopyAborted());
   EXPECT_EQ(Slurp(Path("b")), Bytes(100000));
+}
+
+// A copy onto an existing file that fails half way (a file size limit stands
+// in for a full disk) leaves the old file whole and no temporary file; a
+// read-only target is refused, a link target is followed.
+TEST_F(FileCopy, ReplacesTheTargetOnlyWhenComplete) {
+  Put(Path("a"), Bytes(50000));
+  Put(Path("b"), "old contents");
+  const int rc = WithFileSizeLimit(20000, [&] { return Copy(Path("a"), Path("b")); });
+  EXPECT_EQ(rc, kCopyWriteError);
+  EXPECT_EQ(LastFileCopyError(), EFBIG);
+  EXPECT_EQ(Slurp(Path("b")), "old contents");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+
+  fs::create_symlink("b", Path("link"));
+  EXPECT_EQ(Copy(Path("a"), Path("link")), kCopyOK);
+  EXPECT_TRUE(fs::is_symlink(Path("link")));
+  EXPECT_EQ(Slurp(Path("b")), Bytes(50000));
+
+  if (geteuid() != 0) {
+    Put(Path("ro"), "keep");
+    chmod(Path("ro").c_str(), 0444);
+    EXPECT_EQ(Copy(Path("a"), Path("ro")), kCopyCannotCreateDest);
+    EXPECT_EQ(LastFileCopyError(), EACCES);
+    EXPECT_EQ(Slurp(Path("ro")), "keep");
+  }
 }
 
 class TreeCopy : public TempDirTest {
@@ -269,6 +333,69 @@ TEST_F(TreeCopy, AbortStopsTheWalk) {
   EXPECT_TRUE(FileCopyAborted());
   EXPECT_EQ(files, 2);
   EXPECT_FALSE(fs::exists(Path("dst/sub/b.txt")));
+}
+
+// Every copied directory ends with its source's permission bits and times,
+// private and read-only ones included (the read-only one is still filled);
+// so does a destination folder the copy makes.
+TEST_F(TreeCopy, DirectoriesKeepModesAndTimes) {
+  const struct {
+    const char* dir;
+    mode_t mode;
+  } dirs[] = {{"sub/deep", 0500}, {"sub", 0700}, {"", 0750}};
+  for (const auto& d : dirs) {
+    const std::string name = Path("src/") + d.dir;
+    const struct timespec times[2] = {{1100000000, 5}, {1300000000 + d.mode, 7}};
+    ASSERT_EQ(utimensat(AT_FDCWD, name.c_str(), times, 0), 0);
+    ASSERT_EQ(chmod(name.c_str(), d.mode), 0);
+  }
+  EXPECT_EQ(CopyFileTree(Path("src"), Path("dst/new"), false), kCopyOK);
+  EXPECT_EQ(Slurp(Path("dst/new/sub/deep/c.txt")), "C");
+  for (const auto& d : dirs) {
+    SCOPED_TRACE(d.dir);
+    struct stat st;
+    ASSERT_EQ(stat((Path("dst/new/") + d.dir).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, d.mode);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1300000000 + static_cast<time_t>(d.mode));
+    EXPECT_EQ(st.st_mtim.tv_nsec, 7);
+  }
+  // Into an existing folder: that folder keeps its own mode.
+  fs::create_directory(Path("mine"));
+  chmod(Path("mine").c_str(), 0755);
+  EXPECT_EQ(CopyFileTree(Path("src"), Path("mine"), false), kCopyOK);
+  EXPECT_EQ(fs::status(Path("mine")).permissions(), fs::perms(0755));
+  EXPECT_EQ(fs::status(Path("mine/sub")).permissions(), fs::perms(0700));
+  for (const char* d : {"src/sub/deep", "dst/new/sub/deep", "mine/sub/deep"})
+    chmod(Path(d).c_str(), 0700);  // so the fixture can remove them
+}
+
+// Pipes and sockets are not copied but told as skipped, each by its source
+// name; a file that cannot be written is told by name with its error, and
+// the walk goes on.
+TEST_F(TreeCopy, SkippedAndFailedEntriesAreTold) {
+  ASSERT_EQ(mkfifo(Path("src/pipe").c_str(), 0600), 0);
+  const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  const std::string sockName = Path("src/sub/sock");
+  ASSERT_LT(sockName.size(), sizeof addr.sun_path);
+  sockName.copy(addr.sun_path, sockName.size());
+  ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  fs::create_directories(Path("dst/a.txt"));  // a folder where a file goes
+
+  std::vector<std::tuple<std::string, int, int>> issues;
+  const int rc = CopyFileTree(
+      Path("src"), Path("dst"), false, {},
+      [&](const std::string& name, int code, int err) { issues.emplace_back(name, code, err); });
+  close(sock);
+  EXPECT_EQ(rc, kCopyCannotCreateDest);
+  EXPECT_EQ(issues, (std::vector<std::tuple<std::string, int, int>>{
+                        {Path("src/a.txt"), kCopyCannotCreateDest, EISDIR},
+                        {Path("src/pipe"), kCopySkipped, 0},
+                        {Path("src/sub/sock"), kCopySkipped, 0}}));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Path("dst/pipe"))));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Path("dst/sub/sock"))));
+  EXPECT_EQ(Slurp(Path("dst/sub/deep/c.txt")), "C");
 }
 
 TEST_F(FileCopy, EnsureCRLFAddsLineFeedAfterEveryLoneCR) {
