@@ -9,6 +9,7 @@
 #include <iostream>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <numbers>
 #include <stdexcept>
 #include <string_view>
 
@@ -39,10 +40,6 @@ constexpr double kUTMSouthMin = 900e3, kUTMSouthMax = 19600e3;   // likewise
 constexpr double kUPSNorthMin = 1200e3, kUPSNorthMax = 2800e3;   // easting and northing
 constexpr double kUPSSouthMin = 700e3, kUPSSouthMax = 3300e3;
 constexpr double kUPSNorthLat = 83.5, kUPSSouthLat = -79.5;  // UPS: at or beyond
-// Heights for a datum shift (GeoConvert has none): from 1000 km down (deeper
-// points come near the axis, where the geographic form of a point turns to
-// its antipode) to 100 000 km up, beyond anything a terrestrial datum holds.
-constexpr double kMinHeight = -1e6, kMaxHeight = 1e8;
 // The UTM inverse keeps within about 1.5 mm up to this many degrees from the
 // zone's central meridian (the Transverse Mercator series of geobasics.h);
 // farther out, which GeoConvert's easting range reaches at high latitudes,
@@ -60,8 +57,7 @@ constexpr char kFooter[] =
     "  ups-inverse: easting and northing 1200..2800 km (N) or 700..3300 km (S).\n"
     "  helmert: datums 1..271 (tkz geo datums); a status other than 0 is an\n"
     "    error: -1 invalid source datum, -2 invalid target datum, -3 latitude\n"
-    "    outside -90..90, -4 longitude outside -180..180; height within\n"
-    "    -1000..100000 km.\n"
+    "    outside -90..90, -4 longitude outside -180..180.\n"
     "A bad value is reported on standard error (exit status 1); with \"-\" a bad\n"
     "line gives {\"error\": ...} (helmert: with its \"status\"), the run goes on,\n"
     "and the exit status is 1.";
@@ -207,13 +203,16 @@ void Convert(const std::string& command, TGeoEllipsoid ell, const std::vector<st
                            : InRange(f[3], "northing", kUTMNorthMin, kUTMNorthMax, " (N)");
     double lat, lon;
     UTMToLatLong(e, n, zone, south, ell, lat, lon);
-    const double fromMeridian = std::fabs(std::remainder(lon - (6.0 * zone - 183), 360.0));
+    const double fromMeridian =
+        std::fabs(std::remainder(lon - UTMCentralMeridian(zone) * (180 / std::numbers::pi), 360.0));
     if (!(fromMeridian <= kUTMMaxFromMeridian)) {
       throw BadLine("easting " + Shown(f[2]) + " at northing " + Shown(f[3]) +
                     " lies too far from the central meridian of zone " + std::to_string(zone) +
                     " (more than 7 degrees)");
     }
-    out = LatLon(lat, lon);
+    // West of zone 1 and east of zone 60 the longitude is taken across the
+    // antimeridian.
+    out = LatLon(lat, std::remainder(lon, 360.0));
   } else if (command == "ups") {
     Expect(f, 2, "LAT LON");
     const double lat = Latitude(f[0]), lon = Longitude(f[1]);
@@ -236,8 +235,7 @@ void Convert(const std::string& command, TGeoEllipsoid ell, const std::vector<st
   } else if (command == "helmert") {
     Expect(f, 5, "SRC DST LAT LON H");
     const int src = Integer(f[0], "source datum"), dst = Integer(f[1], "target datum");
-    const double lat = Latitude(f[2]), lon = Longitude(f[3]),
-                 height = InRange(f[4], "height", kMinHeight, kMaxHeight, "");
+    const double lat = Latitude(f[2]), lon = Longitude(f[3]), height = Number(f[4], "height");
     double latOut, lonOut, h;
     const int status = HelmertTransform(src, lat, lon, height, dst, latOut, lonOut, h);
     if (status != kHelmertOK) throw BadLine(HelmertError(status, f), {{"status", status}});
