@@ -371,6 +371,13 @@ void ApplyHelmert(double k, double rX, double rY, double rZ, double X, double Y,
   Z1 = k * (-rY * X + rX * Y + Z);
 }
 
+// Two rows that shift the same way on the same ellipsoid (the table holds a
+// few regional rows with one set of parameters).
+bool SameDefinition(const TDatumRow& a, const TDatumRow& b) {
+  return a.Ellipsoid == b.Ellipsoid && a.dX == b.dX && a.dY == b.dY && a.dZ == b.dZ &&
+         a.Scale == b.Scale && a.rX == b.rX && a.rY == b.rY && a.rZ == b.rZ;
+}
+
 }  // namespace
 
 int HelmertTransform(int SourceDatum, double Lat, double Long, double Height, int TargetDatum,
@@ -386,6 +393,14 @@ int HelmertTransform(int SourceDatum, double Lat, double Long, double Height, in
     LatOut = LongOut = HeightOut = std::numeric_limits<double>::quiet_NaN();
     return status;
   }
+  // A datum to itself, or to a datum of the same definition, is no shift at
+  // all: the input comes back as it is, not through two rounding round trips.
+  if (src == dst || SameDefinition(*src, *dst)) {
+    LatOut = Lat;
+    LongOut = Long;
+    HeightOut = Height;
+    return status;
+  }
   constexpr double kArcSec = kDegToRad / 3600;
   double X, Y, Z;
   GeoToCartesian(Lat, Long, Height, src->Ellipsoid, X, Y, Z);
@@ -395,14 +410,12 @@ int HelmertTransform(int SourceDatum, double Lat, double Long, double Height, in
   X1 += src->dX;
   Y1 += src->dY;
   Z1 += src->dZ;
-  // Back from WGS 84 with the target's parameters negated; the translation
-  // is taken off after scaling and rotating.
+  // Back from WGS 84 as PROJ inverts a Helmert step: the translation taken
+  // off first, then the scale divided out, then the transposed rotation
+  // matrix (the rotations negated).
   double X2, Y2, Z2;
-  ApplyHelmert(1 - dst->Scale * 1e-6, -dst->rX * kArcSec, -dst->rY * kArcSec, -dst->rZ * kArcSec,
-               X1, Y1, Z1, X2, Y2, Z2);
-  X2 -= dst->dX;
-  Y2 -= dst->dY;
-  Z2 -= dst->dZ;
+  ApplyHelmert(1 / (1 + dst->Scale * 1e-6), -dst->rX * kArcSec, -dst->rY * kArcSec,
+               -dst->rZ * kArcSec, X1 - dst->dX, Y1 - dst->dY, Z1 - dst->dZ, X2, Y2, Z2);
   CartesianToGeo(X2, Y2, Z2, dst->Ellipsoid, LatOut, LongOut, HeightOut);
   return status;
 }

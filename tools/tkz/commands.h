@@ -159,9 +159,11 @@ struct GeoOptions {
 };
 
 // Runs the parsed geo command: one line of output, or with "-" one JSON line
-// per line of in ({"error": ...} for a line that cannot be read). Returns 1
-// when a line was bad or a datum shift reported a failure status, else 0.
-// Raises on an unknown ellipsoid or, on the command line, on bad arguments.
+// per line of in ({"error": ...} for a line that cannot be read, lies outside
+// the command's ranges or fails its datum shift). Returns 1 when a line was
+// bad or out failed (a batch stops at the first failed write), else 0.
+// Raises, writing nothing, on an unknown ellipsoid or, on the command line,
+// on bad arguments and failed datum shifts.
 int RunGeo(const GeoOptions& options, std::istream& in, std::ostream& out);
 
 // The geodesy part of the tour: a UTM zone, a point to UTM and back, UPS at a

@@ -5,8 +5,11 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <iostream>
+#include <limits>
 #include <nlohmann/json.hpp>
+#include <numbers>
 #include <stdexcept>
 #include <string_view>
 
@@ -20,10 +23,54 @@ namespace tkz::tool {
 
 namespace {
 
-// A line whose fields cannot be read; its message becomes {"error": ...}.
+// A line whose fields cannot be read or lie outside the command's range; its
+// message becomes {"error": ...}, after the fields of Extra (an object or
+// null).
 struct BadLine : std::runtime_error {
-  using std::runtime_error::runtime_error;
+  explicit BadLine(const std::string& what, nlohmann::ordered_json extra = nullptr)
+      : std::runtime_error(what), Extra(std::move(extra)) {}
+  nlohmann::ordered_json Extra;
 };
+
+// The ranges each command accepts: GeographicLib's GeoConvert's (its
+// UTMUPS limits, the MGRS ranges widened by 100 km), in metres.
+constexpr double kUTMEastingMin = 0, kUTMEastingMax = 1000e3;
+constexpr double kUTMNorthMin = -9100e3, kUTMNorthMax = 9600e3;  // continued across the equator
+constexpr double kUTMSouthMin = 900e3, kUTMSouthMax = 19600e3;   // likewise
+constexpr double kUPSNorthMin = 1200e3, kUPSNorthMax = 2800e3;   // easting and northing
+constexpr double kUPSSouthMin = 700e3, kUPSSouthMax = 3300e3;
+constexpr double kUPSNorthLat = 83.5, kUPSSouthLat = -79.5;  // UPS: at or beyond
+// The UTM inverse keeps within about 1.5 mm up to this many degrees from the
+// zone's central meridian (the Transverse Mercator series of geobasics.h);
+// farther out, which GeoConvert's easting range reaches at high latitudes,
+// its error grows to metres and kilometres.
+constexpr double kUTMMaxFromMeridian = 7;
+
+constexpr char kFooter[] =
+    "Ranges (as GeographicLib's GeoConvert; anything else is refused):\n"
+    "  latitude -90..90; longitude -540..<540, taken into -180..<180.\n"
+    "  utm: the UTM area, latitude -80..84 (the standard zone; no overlap).\n"
+    "  ups: latitude >= 83.5 (north) or <= -79.5 (south).\n"
+    "  latlon: zone 1..60; easting 0..1000 km; northing -9100..9600 km (N) or\n"
+    "    900..19600 km (S); the point within 7 degrees of the zone's central\n"
+    "    meridian (beyond it the series is off by more than 1.5 mm).\n"
+    "  ups-inverse: easting and northing 1200..2800 km (N) or 700..3300 km (S).\n"
+    "  helmert: datums 1..271 (tkz geo datums); a status other than 0 is an\n"
+    "    error: -1 invalid source datum, -2 invalid target datum, -3 latitude\n"
+    "    outside -90..90, -4 longitude outside -180..180.\n"
+    "A bad value is reported on standard error (exit status 1); with \"-\" a bad\n"
+    "line gives {\"error\": ...} (helmert: with its \"status\"), the run goes on,\n"
+    "and the exit status is 1.";
+
+// A field as a message names it: cut after 40 bytes (on a character
+// boundary), so that an overlong field does not make an overlong message.
+std::string Shown(std::string_view field) {
+  constexpr size_t kMax = 40;
+  if (field.size() <= kMax) return std::string(field);
+  size_t cut = kMax;
+  while (cut > 0 && (static_cast<unsigned char>(field[cut]) & 0xC0) == 0x80) --cut;
+  return std::string(field.substr(0, cut)) + "... (" + std::to_string(field.size()) + " bytes)";
+}
 
 std::vector<std::string_view> SplitFields(std::string_view line) {
   std::vector<std::string_view> fields;
@@ -41,8 +88,15 @@ double Number(std::string_view field, const char* what) {
   double v = 0;
   const char* end = field.data() + field.size();
   auto [ptr, ec] = std::from_chars(field.data(), end, v);
+  if (ec == std::errc::result_out_of_range && ptr == end) {
+    // Too small to be told from zero is zero (or a subnormal), as strtod
+    // reads it; too large is refused below.
+    v = std::strtod(std::string(field).c_str(), nullptr);
+    if (std::fabs(v) >= 1) v = std::numeric_limits<double>::infinity();
+    ec = std::errc();
+  }
   if (ec != std::errc() || ptr != end || !std::isfinite(v)) {
-    throw BadLine(std::string(what) + " is not a finite number: " + std::string(field));
+    throw BadLine(std::string(what) + " is not a finite number: " + Shown(field));
   }
   return v;
 }
@@ -52,21 +106,58 @@ int Integer(std::string_view field, const char* what) {
   const char* end = field.data() + field.size();
   auto [ptr, ec] = std::from_chars(field.data(), end, v);
   if (ec != std::errc() || ptr != end) {
-    throw BadLine(std::string(what) + " is not an integer: " + std::string(field));
+    throw BadLine(std::string(what) + " is not an integer: " + Shown(field));
   }
   return v;
 }
 
 double Latitude(std::string_view field) {
   const double lat = Number(field, "latitude");
-  if (lat < -90 || lat > 90) throw BadLine("latitude outside -90..90: " + std::string(field));
+  if (lat < -90 || lat > 90) throw BadLine("latitude outside -90..90: " + Shown(field));
   return lat;
+}
+
+// A longitude in -540..<540 taken into -180..<180, as GeoConvert takes it.
+double Longitude(std::string_view field) {
+  const double lon = Number(field, "longitude");
+  if (lon < -540 || lon >= 540) throw BadLine("longitude outside -540..<540: " + Shown(field));
+  const double r = std::remainder(lon, 360.0);  // exact, in -180..180
+  return r == 180 ? -180.0 : r;
+}
+
+// A number of metres within lo..hi, or a BadLine naming it and the range.
+double InRange(std::string_view field, const char* what, double lo, double hi, const char* where) {
+  const double v = Number(field, what);
+  if (v < lo || v > hi) {
+    throw BadLine(std::string(what) + " outside " + std::to_string(static_cast<long long>(lo)) +
+                  ".." + std::to_string(static_cast<long long>(hi)) + " m" + where + ": " +
+                  Shown(field));
+  }
+  return v;
 }
 
 bool Southern(std::string_view field) {
   if (field == "N" || field == "n") return false;
   if (field == "S" || field == "s") return true;
-  throw BadLine("hemisphere must be N or S: " + std::string(field));
+  throw BadLine("hemisphere must be N or S: " + Shown(field));
+}
+
+// The message of a datum shift's status other than kHelmertOK.
+std::string HelmertError(int status, const std::vector<std::string_view>& f) {
+  switch (status) {
+    case kHelmertBadSourceDatum:
+      return "invalid source datum " + Shown(f[0]) + " (datums are 1.." +
+             std::to_string(kDatumCount) + ")";
+    case kHelmertBadTargetDatum:
+      return "invalid target datum " + Shown(f[1]) + " (datums are 1.." +
+             std::to_string(kDatumCount) + ")";
+    case kHelmertBadLatitude:
+      return "latitude outside -90..90: " + Shown(f[2]);
+    case kHelmertBadLongitude:
+      return "longitude outside -180..180: " + Shown(f[3]);
+    default:
+      return "datum shift failed";
+  }
 }
 
 nlohmann::ordered_json LatLon(double lat, double lon) {
@@ -81,53 +172,77 @@ void Expect(const std::vector<std::string_view>& f, size_t count, const char* us
   if (f.size() != count) throw BadLine(std::string("expected ") + usage);
 }
 
-// One conversion: fields in, its result out. Returns false when the result
-// reports a failure (a datum shift's status).
-bool Convert(const std::string& command, TGeoEllipsoid ell, const std::vector<std::string_view>& f,
+// One conversion: fields in, its result out; a BadLine for fields outside
+// the command's ranges (see kFooter) or a datum shift's failure.
+void Convert(const std::string& command, TGeoEllipsoid ell, const std::vector<std::string_view>& f,
              nlohmann::ordered_json& out) {
   if (command == "zone") {
     Expect(f, 2, "LAT LON");
-    out = {{"zone", GeoToUTMZone(Latitude(f[0]), Number(f[1], "longitude"))}};
+    out = {{"zone", GeoToUTMZone(Latitude(f[0]), Longitude(f[1]))}};
   } else if (command == "utm") {
     Expect(f, 2, "LAT LON");
-    const double lat = Latitude(f[0]), lon = Number(f[1], "longitude");
+    const double lat = Latitude(f[0]), lon = Longitude(f[1]);
     int zone;
     char band;
+    GeoToUTMZone(lat, lon, zone, band);
+    if (zone == kNoUTMZone) {
+      throw BadLine("latitude outside the UTM area -80..84: " + Shown(f[0]));
+    }
     double e, n;
     LatLongToUTM(lat, lon, ell, zone, e, n);
     GeoToUTMZone(lat, lon, zone, band);
-    out = {{"zone", zone}, {"band", band == ' ' ? std::string() : std::string(1, band)}};
+    out = {{"zone", zone}, {"band", std::string(1, band)}};
     out.update(EastNorth(e, n));
   } else if (command == "latlon") {
     Expect(f, 4, "ZONE N|S EASTING NORTHING");
     const int zone = Integer(f[0], "zone");
-    if (zone < 1 || zone > 60) throw BadLine("zone outside 1..60: " + std::string(f[0]));
+    if (zone < 1 || zone > 60) throw BadLine("zone outside 1..60: " + Shown(f[0]));
+    const bool south = Southern(f[1]);
+    const double e = InRange(f[2], "easting", kUTMEastingMin, kUTMEastingMax, "");
+    const double n = south ? InRange(f[3], "northing", kUTMSouthMin, kUTMSouthMax, " (S)")
+                           : InRange(f[3], "northing", kUTMNorthMin, kUTMNorthMax, " (N)");
     double lat, lon;
-    UTMToLatLong(Number(f[2], "easting"), Number(f[3], "northing"), zone, Southern(f[1]), ell, lat,
-                 lon);
-    out = LatLon(lat, lon);
+    UTMToLatLong(e, n, zone, south, ell, lat, lon);
+    const double fromMeridian =
+        std::fabs(std::remainder(lon - UTMCentralMeridian(zone) * (180 / std::numbers::pi), 360.0));
+    if (!(fromMeridian <= kUTMMaxFromMeridian)) {
+      throw BadLine("easting " + Shown(f[2]) + " at northing " + Shown(f[3]) +
+                    " lies too far from the central meridian of zone " + std::to_string(zone) +
+                    " (more than 7 degrees)");
+    }
+    // West of zone 1 and east of zone 60 the longitude is taken across the
+    // antimeridian.
+    out = LatLon(lat, std::remainder(lon, 360.0));
   } else if (command == "ups") {
     Expect(f, 2, "LAT LON");
+    const double lat = Latitude(f[0]), lon = Longitude(f[1]);
+    if (lat > kUPSSouthLat && lat < kUPSNorthLat) {
+      throw BadLine("latitude outside the UPS areas (>= 83.5 or <= -79.5): " + Shown(f[0]));
+    }
     double e, n;
-    LatLongToUPS(Latitude(f[0]), Number(f[1], "longitude"), ell, e, n);
+    LatLongToUPS(lat, lon, ell, e, n);
     out = EastNorth(e, n);
   } else if (command == "ups-inverse") {
     Expect(f, 3, "N|S EASTING NORTHING");
+    const bool south = Southern(f[0]);
+    const double lo = south ? kUPSSouthMin : kUPSNorthMin, hi = south ? kUPSSouthMax : kUPSNorthMax;
+    const char* where = south ? " (S)" : " (N)";
+    const double e = InRange(f[1], "easting", lo, hi, where);
+    const double n = InRange(f[2], "northing", lo, hi, where);
     double lat, lon;
-    UPSToLatLong(Number(f[1], "easting"), Number(f[2], "northing"), Southern(f[0]), ell, lat, lon);
+    UPSToLatLong(e, n, south, ell, lat, lon);
     out = LatLon(lat, lon);
   } else if (command == "helmert") {
     Expect(f, 5, "SRC DST LAT LON H");
     const int src = Integer(f[0], "source datum"), dst = Integer(f[1], "target datum");
-    double lat, lon, h;
-    const int status = HelmertTransform(src, Number(f[2], "latitude"), Number(f[3], "longitude"),
-                                        Number(f[4], "height"), dst, lat, lon, h);
+    const double lat = Latitude(f[2]), lon = Longitude(f[3]), height = Number(f[4], "height");
+    double latOut, lonOut, h;
+    const int status = HelmertTransform(src, lat, lon, height, dst, latOut, lonOut, h);
+    if (status != kHelmertOK) throw BadLine(HelmertError(status, f), {{"status", status}});
     out = {{"status", status}};
-    out.update(LatLon(lat, lon));
+    out.update(LatLon(latOut, lonOut));
     out["h"] = JsonFixed(h, 3);
-    return status == kHelmertOK;
   }
-  return true;
 }
 
 TGeoEllipsoid FindEllipsoid(const std::string& id) {
@@ -174,6 +289,7 @@ void AddGeoCommands(CLI::App& app) {
   CLI::App* geo = app.add_subcommand(
       "geo", "Geodesy: UTM zones, UTM and UPS, datum shifts (\"-\" reads lines from stdin)");
   geo->require_subcommand(1);
+  geo->footer(kFooter);
   struct Sub {
     const char* name;
     const char* help;
@@ -196,6 +312,7 @@ void AddGeoCommands(CLI::App& app) {
     // CLI11 reads "-33.9" as a value, not an option, since no option is named
     // by a digit; "--" before the fields works too.
     if (!lists) cmd->add_option("ARGS", options->Args, "The fields, or - to read lines from stdin");
+    if (!lists) cmd->footer(kFooter);
     if (s.ellipsoid) {
       cmd->add_option("--ellipsoid", options->Ellipsoid,
                       "Ellipsoid identifier, e.g. gelWGS84 (default), gelInt24");
@@ -207,38 +324,67 @@ void AddGeoCommands(CLI::App& app) {
   }
 }
 
+// Reads one line of at most kMaxLine bytes into line; false at the end of
+// the input. A longer line is read to its end and reported through tooLong.
+constexpr size_t kMaxLine = 4096;
+
+bool ReadLine(std::istream& in, std::string& line, bool& tooLong) {
+  line.clear();
+  tooLong = false;
+  std::streambuf* buf = in.rdbuf();
+  bool any = false;
+  for (;;) {
+    const int c = buf->sbumpc();
+    if (c == std::char_traits<char>::eof()) {
+      in.setstate(std::ios::eofbit);
+      return any;
+    }
+    any = true;
+    if (c == '\n') return true;
+    if (line.size() < kMaxLine)
+      line += static_cast<char>(c);
+    else
+      tooLong = true;
+  }
+}
+
 int RunGeo(const GeoOptions& options, std::istream& in, std::ostream& out) {
   if (options.Command == "ellipsoids" || options.Command == "datums") {
-    return ListTables(options.Command, out);
+    ListTables(options.Command, out);
+    out.flush();
+    return out ? 0 : 1;
   }
   const TGeoEllipsoid ell = FindEllipsoid(options.Ellipsoid);
   if (!(options.Args.size() == 1 && options.Args[0] == "-")) {
     std::vector<std::string_view> fields(options.Args.begin(), options.Args.end());
     nlohmann::ordered_json result;
     try {
-      const bool ok = Convert(options.Command, ell, fields, result);
-      // A zone alone is plain text on the command line.
-      if (options.Command == "zone")
-        out << result["zone"].get<std::string>() << '\n';
-      else
-        WriteJsonLine(out, result);
-      return ok ? 0 : 1;
+      Convert(options.Command, ell, fields, result);
     } catch (const BadLine& e) {
       throw std::runtime_error("geo " + options.Command + ": " + e.what());
     }
+    // A zone alone is plain text on the command line.
+    if (options.Command == "zone")
+      out << result["zone"].get<std::string>() << '\n';
+    else
+      WriteJsonLine(out, result);
+    out.flush();
+    return out ? 0 : 1;
   }
-  // Standard input: buffered both ways, one output line per input line.
-  in.tie(nullptr);
+  // Standard input: buffered both ways, one output line per input line; a
+  // failed write ends the run at once.
   int status = 0;
   std::string line, buffer;
   buffer.reserve(1 << 16);
   nlohmann::ordered_json result;
-  while (std::getline(in, line)) {
-    const std::vector<std::string_view> fields = SplitFields(line);
+  bool tooLong = false;
+  while (ReadLine(in, line, tooLong)) {
     try {
-      if (!Convert(options.Command, ell, fields, result)) status = 1;
+      if (tooLong) throw BadLine("line longer than " + std::to_string(kMaxLine) + " bytes");
+      Convert(options.Command, ell, SplitFields(line), result);
     } catch (const BadLine& e) {
-      result = {{"error", e.what()}};
+      result = e.Extra.is_object() ? e.Extra : nlohmann::ordered_json::object();
+      result["error"] = e.what();
       status = 1;
     }
     buffer += JsonText(result);
@@ -246,11 +392,12 @@ int RunGeo(const GeoOptions& options, std::istream& in, std::ostream& out) {
     if (buffer.size() >= (1 << 16) - 256) {
       out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
       buffer.clear();
+      if (!out) return 1;
     }
   }
   out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
   out.flush();
-  return status;
+  return out ? status : 1;
 }
 
 }  // namespace tkz::tool
