@@ -410,12 +410,14 @@ int HelmertTransform(int SourceDatum, double Lat, double Long, double Height, in
   X1 += src->dX;
   Y1 += src->dY;
   Z1 += src->dZ;
-  // Back from WGS 84 as PROJ inverts a Helmert step: the translation taken
-  // off first, then the scale divided out, then the transposed rotation
-  // matrix (the rotations negated).
+  // Back from WGS 84 with the target's parameters negated; the translation
+  // is taken off after scaling and rotating.
   double X2, Y2, Z2;
-  ApplyHelmert(1 / (1 + dst->Scale * 1e-6), -dst->rX * kArcSec, -dst->rY * kArcSec,
-               -dst->rZ * kArcSec, X1 - dst->dX, Y1 - dst->dY, Z1 - dst->dZ, X2, Y2, Z2);
+  ApplyHelmert(1 - dst->Scale * 1e-6, -dst->rX * kArcSec, -dst->rY * kArcSec, -dst->rZ * kArcSec,
+               X1, Y1, Z1, X2, Y2, Z2);
+  X2 -= dst->dX;
+  Y2 -= dst->dY;
+  Z2 -= dst->dZ;
   CartesianToGeo(X2, Y2, Z2, dst->Ellipsoid, LatOut, LongOut, HeightOut);
   return status;
 }

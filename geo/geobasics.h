@@ -217,17 +217,20 @@ inline constexpr int kHelmertBadLongitude = -4;    // longitude outside [-180, 1
 // seven parameters, returns the input exactly.
 //
 // Rotations follow the position-vector convention (as PROJ's +towgs84). The
-// way to WGS 84 applies the small-angle Helmert form, out = (1 + s) R in + d;
-// the way back from WGS 84 is PROJ's inverse of that step: the translation
-// taken off, the scale divided out, and the transposed rotation matrix.
-// Measured against PROJ's cs2cs (and cct for the height) with the same
-// parameters, on a worldwide grid for every datum with rotations or scale:
-// to WGS 84 within 0.002 mm horizontally and 0.0002 mm in height, from
-// WGS 84 within 0.002 mm and 0.0002 mm. The transposed matrix is the exact
-// inverse only to the square of the rotation angles, so a round trip through
-// WGS 84 does not come back exactly: 0.12 mm for Ordnance GB 1936, a few
-// millimetres for the datums with rotations of several arc seconds, at most
-// 17 mm horizontally and 34 mm in height (Palestine 1928).
+// way to WGS 84 applies the small-angle Helmert form, out = (1 + s) R in + d.
+// The way back from WGS 84 applies the target's parameters negated and
+// removes the translation after rotating and scaling: a first-order inverse,
+// not PROJ's exact one. Measured against PROJ's cs2cs (and cct for the
+// height) with the same parameters, on a worldwide grid for every datum with
+// rotations or scale:
+//   - to WGS 84: within 0.002 mm horizontally and 0.0002 mm in height;
+//   - from WGS 84: within 31 mm horizontally and in height (Palestine 1928,
+//     the largest rotations); about 6 mm for Ordnance GB 1936 in Britain;
+//     three-parameter datums agree to rounding;
+//   - a round trip through WGS 84 comes back within 40 mm horizontally and
+//     64 mm in height.
+// Datum shifts by seven parameters are themselves good to a metre or so;
+// national grids use finer transformations (grids such as OSTN15).
 TKZ_MAPKIT_EXPORT int HelmertTransform(int SourceDatum, double Lat, double Long, double Height,
                                        int TargetDatum, double& LatOut, double& LongOut,
                                        double& HeightOut);
