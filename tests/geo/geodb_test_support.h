@@ -35,6 +35,13 @@ inline std::string LE32(uint32_t v) {
   return s;
 }
 
+// The current local date-time as the library sees it.
+inline double ClearedNow() {
+  TgdbData d;
+  ClearGdbData(d);
+  return d.DateTime;
+}
+
 class GeoDBTest : public testing_support::TempDirTest {
  protected:
   void SetUp() override {
