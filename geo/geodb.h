@@ -372,7 +372,8 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   // included). LongLow > LongHigh is a window across the 180th meridian.
   // The indexes choose the candidates: only the records inside the most
   // selective of the four index ranges are looked at. An empty or NaN
-  // window gives no records.
+  // window gives no records; items with an inverted box (a polygon without
+  // vertices: LatLow 90, LatHigh -90) or NaN bounds never match.
   std::vector<int> FindItemsInWindow(float LatLow, float LatHigh, float LongLow,
                                      float LongHigh) const;
 

@@ -116,8 +116,9 @@ std::vector<int> TGeoDB::FindItemsInWindow(float LatLow, float LatHigh, float Lo
     const int32_t r = (*best->ix)[k].RecIx;
     if (r < 0 || r >= num_entries_) continue;
     const TgdbData& d = records_[r];
+    // An inverted box (a polygon without vertices) lies nowhere.
     if (d.LatLow <= LatHigh && d.LatHigh >= LatLow && d.LongLow <= LongHigh &&
-        d.LongHigh >= LongLow)
+        d.LongHigh >= LongLow && d.LatLow <= d.LatHigh && d.LongLow <= d.LongHigh)
       out.push_back(r + 1);
   }
   std::sort(out.begin(), out.end());

@@ -3,8 +3,8 @@
 // coordinate texts.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <cmath>
+#include <filesystem>
 #include <numeric>
 
 #include "geodb_test_support.h"
