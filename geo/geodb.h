@@ -41,7 +41,9 @@
 // indexes whose length differs from the record count, which name a record
 // that does not exist (or one twice), disagree with the records or are not
 // sorted are rebuilt from the records in memory when the database is opened
-// (and written back at the next change). A header file shorter than 260
+// (and written back at the next change). An item counter below the largest
+// ItemID in use (a header lost or damaged) is raised to it in memory, so
+// that IDs stay unique. A header file shorter than 260
 // bytes raises ETKZGeoDBError and is never overwritten. Payloads that do not
 // lie inside the data file are not read (the retrieval returns false).
 //
@@ -93,7 +95,7 @@ using TgdbName = std::string;
 inline constexpr int kGdbNameLen = 59;
 
 // A vertex: latitude and longitude in degrees.
-struct TSCoords {
+struct TKZ_MAPKIT_EXPORT TSCoords {
   float Lat = 0;
   float Long = 0;
   friend bool operator==(const TSCoords&, const TSCoords&) = default;
@@ -120,13 +122,13 @@ struct TKZ_MAPKIT_EXPORT TMetaInfo {
 
 // Index entries. RecIx is 0-based in the arrays and files; the GetIx...
 // accessors return it 1-based.
-struct TIxLLRec {
+struct TKZ_MAPKIT_EXPORT TIxLLRec {
   float Value = 0;
   int32_t RecIx = 0;
   friend bool operator==(const TIxLLRec&, const TIxLLRec&) = default;
 };
 using TIxLLRecArray = std::vector<TIxLLRec>;
-struct TIxItemIDRec {
+struct TKZ_MAPKIT_EXPORT TIxItemIDRec {
   int32_t ItemID = 0;
   int32_t RecIx = 0;
   friend bool operator==(const TIxItemIDRec&, const TIxItemIDRec&) = default;
@@ -168,7 +170,7 @@ TKZ_MAPKIT_EXPORT std::string GeoLatitude(double Lat, TDegreeFormat Fmt, int Dec
 TKZ_MAPKIT_EXPORT std::string GeoLongitude(double Long, TDegreeFormat Fmt, int Decimals);
 
 // What ReadSystemInformation finds in a database's files without opening it.
-struct TgdbSystemInfo {
+struct TKZ_MAPKIT_EXPORT TgdbSystemInfo {
   bool Valid = false;  // the header file exists and is at least 260 bytes
   int32_t ItemCounter = 0;
   int32_t DBVersion = 0;
@@ -314,7 +316,8 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   int AddBLOB(const std::string& FilePath, const TgdbName& NameSource, const std::string& ThirdText,
               double DateTime, int32_t UserInt1, float F1, float F2, float F3, float F4, float F5,
               uint8_t UserByte, int32_t UserInt2, TMetaInfo& Meta);
-  // BLOB of Size bytes at Data.
+  // BLOB of Size bytes at Data (a null Data or a negative Size stores an
+  // empty BLOB).
   int AddBLOB(const TgdbName& Name, double DateTime, int32_t UserInt1, float F1, float F2, float F3,
               float F4, float F5, uint8_t UserByte, int32_t UserInt2, const TMetaInfo& Meta,
               const void* Data, int64_t Size);
@@ -396,7 +399,8 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   // (DataPos -1, NumElems 0). 0 while closed.
   int64_t GarbageCollection();
   // Writes the header and one line per record as text (tab-separated
-  // fields) to FileName, replacing it. False while closed.
+  // fields; tabs and line breaks in names become blanks) to FileName,
+  // replacing it. False while closed.
   bool ExportDataDebug(const std::string& FileName) const;
 
  private:

@@ -355,6 +355,11 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     if (recs.size() > static_cast<size_t>(INT32_MAX / kRecSize)) {
       throw ETKZGeoDBError(Message("SetGDBName: too many records in \"" + dataf + "\"."));
     }
+    // The counter never stands below an ID in use, so that new items get
+    // fresh IDs even under a new or damaged header.
+    int32_t max_id = 0;
+    for (const TgdbData& d : recs) max_id = std::max(max_id, d.ItemID);
+    if (GetI32(header.data() + kHdrCounter) < max_id) PutI32(header.data() + kHdrCounter, max_id);
     // Indexes that do not describe the records are rebuilt from them; the
     // files follow at the next change.
     if (!IndexesValid(recs, id, ll)) BuildIndexes(recs, id, ll);

@@ -214,6 +214,7 @@ int64_t TGeoDB::GarbageCollection() {
       TFileStream rf(new_recs, fmCreate);
       const std::string bytes = EncodeRecords(recs);
       rf.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+      ::fsync(rf.GetHandle());
     }
     ::fsync(dst.GetHandle());
     if (std::rename(new_data.c_str(), header_file_.c_str()) != 0 ||
@@ -247,7 +248,10 @@ bool TGeoDB::ExportDataDebug(const std::string& FileName) const {
     const TgdbData& d = records_[r - 1];
     const std::string kind =
         d.ItemType <= gitUndefined ? GDB_ITEMNAMES[d.ItemType] : std::to_string(d.ItemType);
-    t += std::to_string(r) + "\t" + std::to_string(d.ItemID) + "\t" + d.Name + "\t" + kind + "\t" +
+    std::string name = d.Name;
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    t += std::to_string(r) + "\t" + std::to_string(d.ItemID) + "\t" + name + "\t" + kind + "\t" +
          std::to_string(d.DataPos) + "\t" + std::to_string(d.NumElems) + "\t" +
          (d.Closed ? "1" : "0") + "\t" + Num(d.LatLow) + "\t" + Num(d.LatHigh) + "\t" +
          Num(d.LongLow) + "\t" + Num(d.LongHigh) + "\t" + Num(d.DateTime) + "\t" +

@@ -300,6 +300,13 @@ TEST_F(GeoDBTest, ANewDatabaseStartsFromAClearedHeader) {
   EXPECT_EQ(AddPoly(gitCity, "N", 0, 0), 1);
   EXPECT_EQ(db_->GetSumdata(1).ItemID, 1);
   EXPECT_EQ(I32At(Slurp(Path("fresh.tkzgdd")), 0), 1);
+  // Records without their header: the counter continues after their IDs.
+  db_->SetGDBName("");
+  fs::remove(File(".tkzgdd"));
+  Open();
+  EXPECT_EQ(db_->GetItemCounter(), 2);
+  AddPoly(gitCity, "C3", 1, 2);
+  EXPECT_EQ(db_->GetSumdata(3).ItemID, 3);
 }
 
 TEST_F(GeoDBTest, TheDestructorNeverThrows) {
