@@ -207,7 +207,9 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   void SetGDBName(const std::string& Name);
   // The base name ("" while closed).
   std::string GetGDBName() const { return base_name_; }
-  bool IsOpen() const { return !base_name_.empty(); }
+  // Whether a database is named (its base name may be "": ".tkzgds" names
+  // the files of the current folder).
+  bool IsOpen() const { return !data_file_.empty(); }
 
   bool GetLazyWrite() const { return lazy_write_; }
   // Switching LazyWrite off writes all five index files.

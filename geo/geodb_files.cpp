@@ -330,6 +330,9 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     std::vector<TgdbData> recs;
     const bool data_missing = FileMissing(dataf);
     if (!data_missing) {
+      if (GetFileSize(dataf) / kRecSize > INT32_MAX / kRecSize) {
+        throw ETKZGeoDBError(Message("SetGDBName: too many records in \"" + dataf + "\"."));
+      }
       const std::string bytes = ReadWholeFile(dataf);
       const size_t n = bytes.size() / kRecSize;
       recs.reserve(n);
@@ -339,9 +342,14 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     TIxItemIDRecArray id;
     std::array<TIxLLRecArray, 4> ll;
     std::array<bool, 5> ix_missing{};
+    bool ix_bad = false;  // an index of the wrong length is not even read
     for (int i = 0; i < 5; ++i) {
       ix_missing[i] = FileMissing(ixf[i]);
       if (ix_missing[i]) continue;
+      if (static_cast<size_t>(GetFileSize(ixf[i]) / kIxRecSize) != recs.size()) {
+        ix_bad = true;
+        continue;
+      }
       const std::string bytes = ReadWholeFile(ixf[i]);
       const size_t n = bytes.size() / kIxRecSize;
       const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
@@ -352,9 +360,6 @@ void TGeoDB::SetGDBName(const std::string& Name) {
           ll[i - 1].push_back({GetF32(p), GetI32(p + 4)});
       }
     }
-    if (recs.size() > static_cast<size_t>(INT32_MAX / kRecSize)) {
-      throw ETKZGeoDBError(Message("SetGDBName: too many records in \"" + dataf + "\"."));
-    }
     // The counter never stands below an ID in use, so that new items get
     // fresh IDs even under a new or damaged header.
     int32_t max_id = 0;
@@ -362,7 +367,7 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     if (GetI32(header.data() + kHdrCounter) < max_id) PutI32(header.data() + kHdrCounter, max_id);
     // Indexes that do not describe the records are rebuilt from them; the
     // files follow at the next change.
-    if (!IndexesValid(recs, id, ll)) BuildIndexes(recs, id, ll);
+    if (ix_bad || !IndexesValid(recs, id, ll)) BuildIndexes(recs, id, ll);
 
     // Create the missing files.
     for (int i = 0; i < 5; ++i)

@@ -278,16 +278,19 @@ TEST_F(GeoDBItems, AllBlobFormsStoreAndReturnTheSameBytes) {
     EXPECT_EQ((std::array<float, 5>{d.LatLow, d.LatHigh, d.LongLow, d.LongHigh, d.UserFloat}),
               (std::array<float, 5>{1, 2, 3, 4, 5}));
     // From a file, the date is the file's; otherwise as given.
-    if (i < 3)
+    if (i < 3) {
       EXPECT_NEAR(d.DateTime, ClearedNow(), 1.0 / 24);
-    else
+    } else {
       EXPECT_EQ(d.DateTime, 1);
+    }
     TMetaInfo m;
     std::string mem(40000, '\0');
     ASSERT_TRUE(db_->RetrieveBLOB(r[i], m, mem.data(), 40000));
     EXPECT_EQ(mem, data);
     EXPECT_EQ(m.Get(miKwd), "m" + std::to_string(i + 1));
-    if (i < 3) EXPECT_EQ(m.Get(miFilePath), Path("photo.jpg"));
+    if (i < 3) {
+      EXPECT_EQ(m.Get(miFilePath), Path("photo.jpg"));
+    }
     TMemoryStream out;
     ASSERT_TRUE(db_->RetrieveBLOB(r[i], m, &out));
     EXPECT_EQ(std::string(out.Memory(), 40000), data);
