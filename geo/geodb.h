@@ -281,7 +281,8 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   // UserFloat. Polygon kinds compute their bounding box from the vertices.
   // ETKZGeoDBError "AddData: cannot open database." when the header cannot
   // be written; "AddData: data file too large." when the payload would end
-  // beyond byte 2^31-1 of the data file (checked before anything is
+  // beyond byte 2^31-1 of the data file, "AddData: no item ID left." when
+  // the counter has reached 2^31-1 (both checked before anything is
   // written).
   int AddBorder(const TgdbName& Name, const TgdbPolygon& Poly, bool Closed, double DateTime,
                 int32_t UserInt1, float F1, float F2, float F3, float F4, float F5,

@@ -59,6 +59,9 @@ int TGeoDB::StoreItem(int recnum, const ItemArgs& a) {
   if (bytes > 0 && std::max<int64_t>(GetFileSize(header_file_), 0) + bytes > kMaxDataPos) {
     throw ETKZGeoDBError(Message("AddData: data file too large."));
   }
+  if (recnum == 0 && GetItemCounter() == INT32_MAX) {
+    throw ETKZGeoDBError(Message("AddData: no item ID left."));
+  }
 
   Progress(0);
   TgdbData rec;

@@ -424,6 +424,19 @@ TEST_F(GeoDBItems, PayloadsBeyondTheLargestPositionAreRefused) {
   EXPECT_EQ(db_->GetSumdata(3).DataPos, 0x7FFFFFFF - 20);
 }
 
+TEST_F(GeoDBItems, TheLastItemIdIsNotWrappedAround) {
+  db_->SetGDBName("");
+  std::string h = Slurp(File(".tkzgdd"));
+  h.replace(0, 4, LE32(0x7FFFFFFE));
+  Put(File(".tkzgdd"), h);
+  Open();
+  EXPECT_EQ(AddPoly(gitRoad, "last", 0, 0), 1);
+  EXPECT_EQ(db_->GetSumdata(1).ItemID, 0x7FFFFFFF);
+  EXPECT_THROW(AddPoly(gitRoad, "none", 0, 0), ETKZGeoDBError);
+  EXPECT_EQ(db_->GetNumEntries(), 1);
+  EXPECT_EQ(I32At(Slurp(File(".tkzgdd")), 0), 0x7FFFFFFF);
+}
+
 TEST_F(GeoDBItems, AHeaderThatCannotBeWrittenFailsTheAdd) {
   fs::remove(File(".tkzgdd"));
   try {
