@@ -438,6 +438,13 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   std::vector<TgdbData> records_;
   TIxItemIDRecArray ix_id_;
   std::array<TIxLLRecArray, 4> ix_ll_;  // LatLow, LatHigh, LongLow, LongHigh
+  // The widest latitude and longitude extent of any item's box (never
+  // below the truth: deletions leave it as it was). Window queries use it
+  // to bound their index ranges on both sides.
+  double max_lat_extent_ = 0;
+  double max_long_extent_ = 0;
+  void WidenExtents(const TgdbData& Data);
+  void ComputeExtents();
   std::array<uint8_t, 260> header_{};
   bool lazy_write_ = false;
   bool progress_enabled_ = true;

@@ -288,6 +288,7 @@ void TGeoDB::ClearState() {
   header_file_.clear();
   for (std::string& s : ix_files_) s.clear();
   num_entries_ = 0;
+  max_lat_extent_ = max_long_extent_ = 0;
   records_.clear();
   ix_id_.clear();
   for (TIxLLRecArray& ix : ix_ll_) ix.clear();
@@ -384,6 +385,7 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     num_entries_ = static_cast<int>(records_.size());
     ix_id_ = std::move(id);
     ix_ll_ = std::move(ll);
+    ComputeExtents();
   } catch (...) {
     ClearState();
     throw;
@@ -547,7 +549,23 @@ int TGeoDB::SearchForItemID(int32_t id) const {
   return ix_id_[pos - 1].RecIx + 1;
 }
 
+void TGeoDB::WidenExtents(const TgdbData& d) {
+  // NaN and inverted boxes never meet a window; they do not count.
+  const double lat = static_cast<double>(d.LatHigh) - d.LatLow;
+  const double lon = static_cast<double>(d.LongHigh) - d.LongLow;
+  if (lat >= 0 && lon >= 0) {
+    max_lat_extent_ = std::max(max_lat_extent_, lat);
+    max_long_extent_ = std::max(max_long_extent_, lon);
+  }
+}
+
+void TGeoDB::ComputeExtents() {
+  max_lat_extent_ = max_long_extent_ = 0;
+  for (const TgdbData& d : records_) WidenExtents(d);
+}
+
 void TGeoDB::InsertIntoIndex(int recnum, const TgdbData& Data) {
+  WidenExtents(Data);
   const int32_t r = recnum - 1;
   SortIxItemIDInto(ix_id_, {Data.ItemID, r});
   for (int k = 0; k < 4; ++k) SortIxInto(ix_ll_[k], {LLKey(Data, k + 1), r});
@@ -572,6 +590,7 @@ void TGeoDB::AppendRecordIndexes(int recnum, const TgdbData& Data) {
 void TGeoDB::RecalcIndexes() {
   if (!IsOpen()) return;
   BuildIndexes(records_, ix_id_, ix_ll_);
+  ComputeExtents();
   AfterChange();
 }
 

@@ -33,11 +33,12 @@ bool NameMatches(const std::string& Upper, const std::string& Wanted, uint8_t Fl
 
 // First position in the sorted index whose value is not below v (Upper:
 // above v). Works on any order without reading out of bounds.
-size_t Bound(const TIxLLRecArray& ix, float v, bool Upper) {
+size_t Bound(const TIxLLRecArray& ix, double v, bool Upper) {
   size_t lo = 0, hi = ix.size();
   while (lo < hi) {
     const size_t mid = lo + (hi - lo) / 2;
-    const bool before = Upper ? !(v < ix[mid].Value) : ix[mid].Value < v;
+    const double e = ix[mid].Value;
+    const bool before = Upper ? !(v < e) : e < v;
     if (before)
       lo = mid + 1;
     else
@@ -45,6 +46,10 @@ size_t Bound(const TIxLLRecArray& ix, float v, bool Upper) {
   }
   return lo;
 }
+
+// Widens a bound by a relative hair, so that rounding never loses an item
+// (the records are checked exactly afterwards).
+double Widen(double v, double dir) { return v + dir * (std::fabs(v) * 1e-9 + 1e-30); }
 
 std::string Num(double v) {
   char buf[64];
@@ -96,22 +101,28 @@ std::vector<int> TGeoDB::FindItemsInWindow(float LatLow, float LatHigh, float Lo
     return out;
   }
   // An item meets the window when LatLow_i <= LatHigh, LatHigh_i >= LatLow,
-  // LongLow_i <= LongHigh and LongHigh_i >= LongLow. Each condition is a
-  // contiguous run of one index; the shortest run gives the candidates.
-  const size_t n = static_cast<size_t>(num_entries_);
+  // LongLow_i <= LongHigh and LongHigh_i >= LongLow. Since no box is wider
+  // than the largest extent E, LatLow_i also lies at or above LatLow - E,
+  // and so on: each condition is a bounded run of one index, and the
+  // shortest run gives the candidates.
+  const double lat_lo = Widen(LatLow - max_lat_extent_, -1);
+  const double lat_hi = Widen(static_cast<double>(LatHigh) + max_lat_extent_, 1);
+  const double lon_lo = Widen(LongLow - max_long_extent_, -1);
+  const double lon_hi = Widen(static_cast<double>(LongHigh) + max_long_extent_, 1);
   struct Run {
     const TIxLLRecArray* ix;
     size_t from, to;
   };
   const Run runs[4] = {
-      {&ix_ll_[0], 0, Bound(ix_ll_[0], LatHigh, true)},
-      {&ix_ll_[1], Bound(ix_ll_[1], LatLow, false), n},
-      {&ix_ll_[2], 0, Bound(ix_ll_[2], LongHigh, true)},
-      {&ix_ll_[3], Bound(ix_ll_[3], LongLow, false), n},
+      {&ix_ll_[0], Bound(ix_ll_[0], lat_lo, false), Bound(ix_ll_[0], LatHigh, true)},
+      {&ix_ll_[1], Bound(ix_ll_[1], LatLow, false), Bound(ix_ll_[1], lat_hi, true)},
+      {&ix_ll_[2], Bound(ix_ll_[2], lon_lo, false), Bound(ix_ll_[2], LongHigh, true)},
+      {&ix_ll_[3], Bound(ix_ll_[3], LongLow, false), Bound(ix_ll_[3], lon_hi, true)},
   };
+  auto length = [](const Run& r) { return r.to > r.from ? r.to - r.from : 0; };
   const Run* best = &runs[0];
   for (const Run& r : runs)
-    if (r.to - r.from < best->to - best->from) best = &r;
+    if (length(r) < length(*best)) best = &r;
   for (size_t k = best->from; k < best->to; ++k) {
     const int32_t r = (*best->ix)[k].RecIx;
     if (r < 0 || r >= num_entries_) continue;
