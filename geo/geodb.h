@@ -43,9 +43,14 @@
 // sorted are rebuilt from the records in memory when the database is opened
 // (and written back at the next change). An item counter below the largest
 // ItemID in use (a header lost or damaged) is raised to it in memory, so
-// that IDs stay unique. A header file shorter than 260
-// bytes raises ETKZGeoDBError and is never overwritten. Payloads that do not
-// lie inside the data file are not read (the retrieval returns false).
+// that IDs stay unique. A header file shorter than 260 bytes raises
+// ETKZGeoDBError and is never overwritten. Payloads that do not lie inside
+// the data file are not read (the retrieval returns false).
+//
+// Cost: lookups by ID and by bounding-box edge are binary searches; a window
+// query looks only at the records inside the shortest of four index ranges,
+// each bounded by the window and the widest item extent. Adding an item
+// appends to two files and (unless LazyWrite) rewrites the five indexes.
 //
 // Threading: one object is used from one thread. Two objects on the same
 // files see each other's changes only when a database is (re)named; keeping
