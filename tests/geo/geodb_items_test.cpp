@@ -300,6 +300,22 @@ TEST_F(GeoDBItems, AllBlobFormsStoreAndReturnTheSameBytes) {
   }
 }
 
+// The meta block holds 127 characters of the path; the file read is still
+// the one named in full.
+TEST_F(GeoDBItems, LongSourcePathsReadTheNamedFile) {
+  const std::string sub = dir_ + "/" + std::string(100, 'd');
+  fs::create_directory(sub);
+  const std::string path = sub + "/" + std::string(60, 'f');
+  Put(path, "long path content");
+  Put(path.substr(0, 127), "wrong file");
+  const int r = db_->AddBLOB(path, 0, 0, 0, 0, 0, 0, 0, 0, 0, TMetaInfo{});
+  TMetaInfo m;
+  char buf[17];
+  ASSERT_TRUE(db_->RetrieveBLOB(r, m, buf, 17));
+  EXPECT_EQ(std::string(buf, 17), "long path content");
+  EXPECT_EQ(m.Get(miFilePath), path.substr(0, 127));
+}
+
 TEST_F(GeoDBItems, BlobProgressIsCountedByBlocks) {
   const std::string data = Bytes(40000);
   progress_.clear();
