@@ -1,0 +1,597 @@
+// geodb: the file set (records, header, index files), opening, creating and
+// closing a database, and the sorted indexes.
+#include <sys/stat.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "core/sys/filesys.h"
+#include "geo/geodb.h"
+#include "geo/geodb_internal.h"
+
+namespace tkz {
+
+using namespace geodb_internal;
+
+const std::array<const char*, 9> GDB_ITEMNAMES = {"Border", "Town",  "City", "Lake",     "River",
+                                                  "Road",   "Route", "BLOB", "Undefined"};
+
+// ============================================================ meta block
+
+namespace {
+
+struct MetaField {
+  int Offset;
+  int Capacity;
+};
+constexpr MetaField kMetaFields[5] = {{0, 255}, {256, 127}, {384, 127}, {512, 255}, {768, 255}};
+
+}  // namespace
+
+int TMetaInfo::Capacity(TMetaItem Item) {
+  return Item <= miComment ? kMetaFields[Item].Capacity : 0;
+}
+
+std::string TMetaInfo::Get(TMetaItem Item) const {
+  if (Item > miComment) return "";
+  return GetShortString(Bytes.data() + kMetaFields[Item].Offset, kMetaFields[Item].Capacity);
+}
+
+void TMetaInfo::Set(TMetaItem Item, std::string_view Text) {
+  if (Item > miComment) return;
+  PutShortString(Bytes.data() + kMetaFields[Item].Offset, kMetaFields[Item].Capacity, Text, 0);
+}
+
+void ClearMetaInfo(TMetaInfo& Info) {
+  for (const MetaField& f : kMetaFields) Info.Bytes[f.Offset] = 0;
+}
+
+void ClearGdbData(TgdbData& Data) {
+  Data = TgdbData{};
+  Data.DateTime = NowDateTime();
+}
+
+// ============================================================ byte layout
+
+namespace geodb_internal {
+
+void EncodeRecord(const TgdbData& d, uint8_t* out) {
+  std::memset(out, 0, kRecSize);
+  PutI32(out + kOffItemID, d.ItemID);
+  PutShortString(out + kOffName, kGdbNameLen, d.Name, ' ');
+  PutF32(out + kOffUserFloat, d.UserFloat);
+  out[kOffUserByte] = d.UserByte;
+  PutI32(out + kOffUserInt2, d.UserInt2);
+  PutI32(out + kOffDataPos, d.DataPos);
+  PutF64(out + kOffDateTime, d.DateTime);
+  PutI32(out + kOffUserInt1, d.UserInt1);
+  PutF32(out + kOffLatLow, d.LatLow);
+  PutF32(out + kOffLatHigh, d.LatHigh);
+  PutF32(out + kOffLongLow, d.LongLow);
+  PutF32(out + kOffLongHigh, d.LongHigh);
+  out[kOffItemType] = d.ItemType;
+  PutI32(out + kOffNumElems, d.NumElems);
+  out[kOffClosed] = d.Closed ? 1 : 0;
+}
+
+TgdbData DecodeRecord(const uint8_t* in) {
+  TgdbData d;
+  d.ItemID = GetI32(in + kOffItemID);
+  d.Name = GetShortString(in + kOffName, kGdbNameLen);
+  d.UserFloat = GetF32(in + kOffUserFloat);
+  d.UserByte = in[kOffUserByte];
+  d.UserInt2 = GetI32(in + kOffUserInt2);
+  d.DataPos = GetI32(in + kOffDataPos);
+  d.DateTime = GetF64(in + kOffDateTime);
+  d.UserInt1 = GetI32(in + kOffUserInt1);
+  d.LatLow = GetF32(in + kOffLatLow);
+  d.LatHigh = GetF32(in + kOffLatHigh);
+  d.LongLow = GetF32(in + kOffLongLow);
+  d.LongHigh = GetF32(in + kOffLongHigh);
+  d.ItemType = static_cast<TgdbItem>(in[kOffItemType]);
+  d.NumElems = GetI32(in + kOffNumElems);
+  d.Closed = in[kOffClosed] != 0;
+  return d;
+}
+
+std::string EncodeRecords(const std::vector<TgdbData>& recs) {
+  std::string out(recs.size() * kRecSize, '\0');
+  for (size_t i = 0; i < recs.size(); ++i)
+    EncodeRecord(recs[i], reinterpret_cast<uint8_t*>(out.data()) + i * kRecSize);
+  return out;
+}
+
+namespace {
+
+template <typename Arr, typename PutKey>
+std::string EncodeIndex(const Arr& ix, PutKey put_key) {
+  std::string out(ix.size() * kIxRecSize, '\0');
+  auto* p = reinterpret_cast<uint8_t*>(out.data());
+  for (const auto& e : ix) {
+    put_key(p, e);
+    PutI32(p + 4, e.RecIx);
+    p += kIxRecSize;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string EncodeIdIndex(const TIxItemIDRecArray& ix) {
+  return EncodeIndex(ix, [](uint8_t* p, const TIxItemIDRec& e) { PutI32(p, e.ItemID); });
+}
+
+std::string EncodeLLIndex(const TIxLLRecArray& ix) {
+  return EncodeIndex(ix, [](uint8_t* p, const TIxLLRec& e) { PutF32(p, e.Value); });
+}
+
+float LLKey(const TgdbData& d, int Index) {
+  switch (Index) {
+    case 1:
+      return d.LatLow;
+    case 2:
+      return d.LatHigh;
+    case 3:
+      return d.LongLow;
+    default:
+      return d.LongHigh;
+  }
+}
+
+void BuildIndexes(const std::vector<TgdbData>& recs, TIxItemIDRecArray& id,
+                  std::array<TIxLLRecArray, 4>& ll) {
+  const auto n = static_cast<int32_t>(recs.size());
+  id.resize(recs.size());
+  for (int32_t r = 0; r < n; ++r) id[r] = {recs[r].ItemID, r};
+  std::stable_sort(id.begin(), id.end(), [](const TIxItemIDRec& a, const TIxItemIDRec& b) {
+    return a.ItemID < b.ItemID;
+  });
+  for (int k = 0; k < 4; ++k) {
+    TIxLLRecArray& ix = ll[k];
+    ix.resize(recs.size());
+    for (int32_t r = 0; r < n; ++r) ix[r] = {LLKey(recs[r], k + 1), r};
+    // NaN keys go last so that the order stays strict and searchable.
+    std::stable_sort(ix.begin(), ix.end(), [](const TIxLLRec& a, const TIxLLRec& b) {
+      if (std::isnan(a.Value)) return false;
+      return std::isnan(b.Value) || a.Value < b.Value;
+    });
+  }
+}
+
+bool IndexesValid(const std::vector<TgdbData>& recs, const TIxItemIDRecArray& id,
+                  const std::array<TIxLLRecArray, 4>& ll) {
+  const size_t n = recs.size();
+  std::vector<uint8_t> seen(n);
+  if (id.size() != n) return false;
+  for (size_t k = 0; k < n; ++k) {
+    const TIxItemIDRec& e = id[k];
+    if (e.RecIx < 0 || static_cast<size_t>(e.RecIx) >= n || seen[e.RecIx]) return false;
+    seen[e.RecIx] = 1;
+    if (recs[e.RecIx].ItemID != e.ItemID) return false;
+    if (k > 0 && e.ItemID < id[k - 1].ItemID) return false;
+  }
+  for (int i = 0; i < 4; ++i) {
+    const TIxLLRecArray& ix = ll[i];
+    if (ix.size() != n) return false;
+    std::fill(seen.begin(), seen.end(), 0);
+    for (size_t k = 0; k < n; ++k) {
+      const TIxLLRec& e = ix[k];
+      if (e.RecIx < 0 || static_cast<size_t>(e.RecIx) >= n || seen[e.RecIx]) return false;
+      seen[e.RecIx] = 1;
+      if (std::bit_cast<uint32_t>(LLKey(recs[e.RecIx], i + 1)) != std::bit_cast<uint32_t>(e.Value))
+        return false;
+      if (k > 0 && e.Value < ix[k - 1].Value) return false;
+    }
+  }
+  return true;
+}
+
+int64_t PayloadBytes(TgdbItem Kind, int64_t Vertices, int64_t BlobSize) {
+  if (IsPolygonKind(Kind)) return Vertices * 8;
+  if (Kind == gitBLOB) return kMetaSize + BlobSize;
+  return 0;
+}
+
+bool PayloadInside(const TgdbData& d, int64_t DataSize) {
+  if (d.DataPos < kHeaderSize || d.NumElems < 0) return false;
+  if (!IsPolygonKind(d.ItemType) && d.ItemType != gitBLOB) return false;
+  const int64_t bytes = PayloadBytes(d.ItemType, d.NumElems, d.NumElems);
+  return d.DataPos + bytes <= DataSize;
+}
+
+double NowDateTime() {
+  timespec ts{};
+  ::clock_gettime(CLOCK_REALTIME, &ts);
+  tm local{};
+  ::localtime_r(&ts.tv_sec, &local);
+  const double secs = static_cast<double>(ts.tv_sec + local.tm_gmtoff) + ts.tv_nsec * 1e-9;
+  return secs / 86400.0 + 25569.0;
+}
+
+double FileDateTime(const std::string& FileName) {
+  struct stat st {};
+  if (::stat(FileName.c_str(), &st) != 0) return 0;
+  tm local{};
+  ::localtime_r(&st.st_mtim.tv_sec, &local);
+  const double secs =
+      static_cast<double>(st.st_mtim.tv_sec + local.tm_gmtoff) + st.st_mtim.tv_nsec * 1e-9;
+  return secs / 86400.0 + 25569.0;
+}
+
+void ReplaceFileContent(const std::string& FileName, const std::string& Bytes) {
+  TMemoryStream m;
+  m.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+  m.SaveToFile(FileName);
+}
+
+int Percent(int64_t a, int64_t b) {
+  if (b <= 0) return 100;
+  const double p = std::round(static_cast<double>(a) / static_cast<double>(b) * 100.0);
+  return static_cast<int>(std::clamp(p, 0.0, 100.0));
+}
+
+}  // namespace geodb_internal
+
+// ============================================================ the object
+
+namespace {
+
+void ResetHeader(std::array<uint8_t, 260>& h) {
+  h.fill(0);
+  PutI32(h.data() + kHdrVersion, kDBVersion);
+}
+
+// The whole content of an existing file.
+std::string ReadWholeFile(const std::string& FileName) {
+  TFileStream f(FileName, fmOpenRead);
+  const int64_t size = f.GetSize();
+  std::string bytes(static_cast<size_t>(size), '\0');
+  f.ReadBuffer(bytes.data(), size);
+  return bytes;
+}
+
+bool FileMissing(const std::string& FileName) { return GetFileSize(FileName) < 0; }
+
+void CreateEmptyFile(const std::string& FileName, const void* Bytes, int64_t Size) {
+  TFileStream f(FileName, fmCreate);
+  f.WriteBuffer(Bytes, Size);
+}
+
+}  // namespace
+
+TGeoDB::TGeoDB(TComponent* AOwner) : TComponent(AOwner) { ResetHeader(header_); }
+
+TGeoDB::~TGeoDB() {
+  try {
+    if (lazy_write_) SaveAllIndexes();
+  } catch (...) {
+    // A destructor cannot report; the records themselves are already on
+    // disk and the indexes are rebuilt from them when they disagree.
+  }
+}
+
+std::string TGeoDB::Message(const std::string& Text) const {
+  return "Component \"" + GetName() + "\": " + Text;
+}
+
+void TGeoDB::Progress(int Percent) {
+  if (progress_enabled_ && OnPercentDone) OnPercentDone(this, Percent);
+}
+
+void TGeoDB::ClearState() {
+  lazy_write_ = false;
+  ResetHeader(header_);
+  base_name_.clear();
+  data_file_.clear();
+  header_file_.clear();
+  for (std::string& s : ix_files_) s.clear();
+  num_entries_ = 0;
+  max_lat_extent_ = max_long_extent_ = 0;
+  records_.clear();
+  ix_id_.clear();
+  for (TIxLLRecArray& ix : ix_ll_) ix.clear();
+}
+
+void TGeoDB::Close() {
+  if (IsOpen() && lazy_write_) SaveAllIndexes();
+  ClearState();
+}
+
+void TGeoDB::SetGDBName(const std::string& Name) {
+  // Pending indexes belong to the database now open; write them before its
+  // names are replaced.
+  if (IsOpen() && lazy_write_) SaveAllIndexes();
+  if (Name.empty()) {
+    Close();
+    return;
+  }
+  const bool lazy = lazy_write_;
+  try {
+    const std::string base = StripExtension(Name);
+    std::array<std::string, 5> ixf;
+    for (int i = 0; i < 5; ++i) ixf[i] = base + ".tkzgi" + std::to_string(i);
+    const std::string dataf = base + ".tkzgds";
+    const std::string hdrf = base + ".tkzgdd";
+
+    // Read what exists; a short header is refused before anything is
+    // created or written.
+    std::array<uint8_t, 260> header{};
+    ResetHeader(header);
+    const bool header_missing = FileMissing(hdrf);
+    if (!header_missing) {
+      TFileStream f(hdrf, fmOpenRead);
+      if (f.GetSize() < kHeaderSize) {
+        throw ETKZGeoDBError(
+            Message("SetGDBName: header of \"" + hdrf + "\" is shorter than 260 bytes."));
+      }
+      f.ReadBuffer(header.data(), kHeaderSize);
+    }
+    std::vector<TgdbData> recs;
+    const bool data_missing = FileMissing(dataf);
+    if (!data_missing) {
+      if (GetFileSize(dataf) / kRecSize > INT32_MAX / kRecSize) {
+        throw ETKZGeoDBError(Message("SetGDBName: too many records in \"" + dataf + "\"."));
+      }
+      const std::string bytes = ReadWholeFile(dataf);
+      const size_t n = bytes.size() / kRecSize;
+      recs.reserve(n);
+      for (size_t r = 0; r < n; ++r)
+        recs.push_back(DecodeRecord(reinterpret_cast<const uint8_t*>(bytes.data()) + r * kRecSize));
+    }
+    TIxItemIDRecArray id;
+    std::array<TIxLLRecArray, 4> ll;
+    std::array<bool, 5> ix_missing{};
+    bool ix_bad = false;  // an index of the wrong length is not even read
+    for (int i = 0; i < 5; ++i) {
+      ix_missing[i] = FileMissing(ixf[i]);
+      if (ix_missing[i]) continue;
+      if (static_cast<size_t>(GetFileSize(ixf[i]) / kIxRecSize) != recs.size()) {
+        ix_bad = true;
+        continue;
+      }
+      const std::string bytes = ReadWholeFile(ixf[i]);
+      const size_t n = bytes.size() / kIxRecSize;
+      const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+      for (size_t k = 0; k < n; ++k, p += kIxRecSize) {
+        if (i == 0)
+          id.push_back({GetI32(p), GetI32(p + 4)});
+        else
+          ll[i - 1].push_back({GetF32(p), GetI32(p + 4)});
+      }
+    }
+    // The counter never stands below an ID in use, so that new items get
+    // fresh IDs even under a new or damaged header.
+    int32_t max_id = 0;
+    for (const TgdbData& d : recs) max_id = std::max(max_id, d.ItemID);
+    if (GetI32(header.data() + kHdrCounter) < max_id) PutI32(header.data() + kHdrCounter, max_id);
+    // Indexes that do not describe the records are rebuilt from them; the
+    // files follow at the next change.
+    if (ix_bad || !IndexesValid(recs, id, ll)) BuildIndexes(recs, id, ll);
+
+    // Create the missing files.
+    for (int i = 0; i < 5; ++i)
+      if (ix_missing[i]) CreateEmptyFile(ixf[i], nullptr, 0);
+    if (data_missing) CreateEmptyFile(dataf, nullptr, 0);
+    if (header_missing) CreateEmptyFile(hdrf, header.data(), kHeaderSize);
+
+    base_name_ = base;
+    data_file_ = dataf;
+    header_file_ = hdrf;
+    ix_files_ = ixf;
+    header_ = header;
+    records_ = std::move(recs);
+    num_entries_ = static_cast<int>(records_.size());
+    ix_id_ = std::move(id);
+    ix_ll_ = std::move(ll);
+    ComputeExtents();
+  } catch (...) {
+    ClearState();
+    throw;
+  }
+  lazy_write_ = lazy;
+}
+
+void TGeoDB::SetLazyWrite(bool Value) {
+  if (Value == lazy_write_) return;
+  lazy_write_ = Value;
+  if (!Value) SaveAllIndexes();
+}
+
+void TGeoDB::SaveIndex(int i) {
+  if (!IsOpen() || i < 0 || i > 4) return;
+  ReplaceFileContent(ix_files_[i], i == 0 ? EncodeIdIndex(ix_id_) : EncodeLLIndex(ix_ll_[i - 1]));
+}
+
+void TGeoDB::SaveAllIndexes() {
+  for (int i = 0; i < 5; ++i) SaveIndex(i);
+}
+
+void TGeoDB::AfterChange() {
+  if (!lazy_write_) SaveAllIndexes();
+}
+
+// ================================================================ header
+
+void TGeoDB::WriteHeader(const char* Operation) {
+  try {
+    TFileStream f(header_file_, fmOpenReadWrite);
+    f.WriteBuffer(header_.data(), kHeaderSize);
+  } catch (const EInOutError&) {
+    throw ETKZGeoDBError(Message(std::string(Operation) + ": cannot open database."));
+  }
+}
+
+void TGeoDB::ChangeHeader(const char* Operation, const std::function<void()>& Change) {
+  if (!IsOpen()) return;
+  const auto old = header_;
+  Change();
+  try {
+    WriteHeader(Operation);
+  } catch (...) {
+    header_ = old;  // memory keeps what the file holds
+    throw;
+  }
+}
+
+std::string TGeoDB::GetDescription() const {
+  return GetShortString(header_.data() + kHdrDesc, kDescCapacity);
+}
+
+void TGeoDB::SetDescription(const std::string& s) {
+  ChangeHeader("SetDescription", [&] {
+    PutShortString(header_.data() + kHdrDesc, kDescCapacity,
+                   std::string_view(s).substr(0, kDescStoreLen), 0);
+  });
+}
+
+int32_t TGeoDB::GetRevision() const { return GetI32(header_.data() + kHdrRevision); }
+
+void TGeoDB::SetRevision(int32_t n) {
+  ChangeHeader("SetRevision", [&] { PutI32(header_.data() + kHdrRevision, n); });
+}
+
+int32_t TGeoDB::GetDBVersion() const { return GetI32(header_.data() + kHdrVersion); }
+int32_t TGeoDB::GetItemCounter() const { return GetI32(header_.data() + kHdrCounter); }
+
+// ============================================================== indexes
+
+namespace {
+
+// Algorithm of the closest position: the binary search stops at an equal
+// key or where the range closes; 1-based result.
+template <typename Arr, typename Key, typename V>
+int ClosestPos(const Arr& a, V v, Key key) {
+  if (a.empty()) return 1;
+  int lo = 0, hi = static_cast<int>(a.size()) - 1, mid = 0;
+  bool found = false;
+  while (lo <= hi && !found) {
+    mid = (lo + hi) / 2;
+    if (v > key(a[mid]))
+      lo = mid + 1;
+    else if (v < key(a[mid]))
+      hi = mid - 1;
+    else
+      found = true;
+  }
+  return mid + 1 + (v > key(a[mid]) ? 1 : 0);
+}
+
+// Sorted insertion into the last (free) slot's array.
+template <typename Arr, typename Rec, typename Key>
+void SortInto(Arr& ix, const Rec& rec, Key key) {
+  if (ix.empty()) ix.resize(1);
+  const int last = static_cast<int>(ix.size()) - 1;
+  int pos = 0;
+  if (last > 0) {
+    int lo = 0, hi = last - 1, mid = 0;
+    bool found = false;
+    while (lo <= hi && !found) {
+      mid = (lo + hi) / 2;
+      if (key(rec) > key(ix[mid]))
+        lo = mid + 1;
+      else if (key(rec) < key(ix[mid]))
+        hi = mid - 1;
+      else
+        found = true;
+    }
+    pos = mid + (key(rec) > key(ix[mid]) ? 1 : 0);
+  }
+  std::move_backward(ix.begin() + pos, ix.begin() + last, ix.begin() + last + 1);
+  ix[pos] = rec;
+}
+
+auto LLValue = [](const TIxLLRec& e) { return e.Value; };
+auto IdValue = [](const TIxItemIDRec& e) { return e.ItemID; };
+
+template <typename Arr>
+typename Arr::value_type EntryAt(const Arr& a, int i) {
+  if (a.empty()) return {};
+  auto e = a[std::clamp(i, 1, static_cast<int>(a.size())) - 1];
+  e.RecIx += 1;
+  return e;
+}
+
+}  // namespace
+
+void TGeoDB::SortIxInto(TIxLLRecArray& ix, const TIxLLRec& rec) { SortInto(ix, rec, LLValue); }
+
+void TGeoDB::SortIxItemIDInto(TIxItemIDRecArray& ix, const TIxItemIDRec& rec) {
+  SortInto(ix, rec, IdValue);
+}
+
+TIxItemIDRec TGeoDB::GetIxItemID(int i) const { return EntryAt(ix_id_, i); }
+TIxLLRec TGeoDB::GetIxLatLow(int i) const { return EntryAt(ix_ll_[0], i); }
+TIxLLRec TGeoDB::GetIxLatHigh(int i) const { return EntryAt(ix_ll_[1], i); }
+TIxLLRec TGeoDB::GetIxLongLow(int i) const { return EntryAt(ix_ll_[2], i); }
+TIxLLRec TGeoDB::GetIxLongHigh(int i) const { return EntryAt(ix_ll_[3], i); }
+
+TgdbData TGeoDB::GetSumdata(int i) const {
+  if (records_.empty()) {
+    TgdbData d;
+    ClearGdbData(d);
+    return d;
+  }
+  return records_[std::clamp(i, 1, num_entries_) - 1];
+}
+
+int TGeoDB::GetClosestLatLowIx(float v) const { return ClosestPos(ix_ll_[0], v, LLValue); }
+int TGeoDB::GetClosestLatHighIx(float v) const { return ClosestPos(ix_ll_[1], v, LLValue); }
+int TGeoDB::GetClosestLongLowIx(float v) const { return ClosestPos(ix_ll_[2], v, LLValue); }
+int TGeoDB::GetClosestLongHighIx(float v) const { return ClosestPos(ix_ll_[3], v, LLValue); }
+int TGeoDB::GetClosestItemIDIx(int32_t id) const { return ClosestPos(ix_id_, id, IdValue); }
+
+int TGeoDB::SearchForItemID(int32_t id) const {
+  if (ix_id_.empty()) return 0;
+  const int pos = GetClosestItemIDIx(id);
+  if (pos > static_cast<int>(ix_id_.size()) || ix_id_[pos - 1].ItemID != id) return 0;
+  return ix_id_[pos - 1].RecIx + 1;
+}
+
+void TGeoDB::WidenExtents(const TgdbData& d) {
+  // NaN and inverted boxes never meet a window; they do not count.
+  const double lat = static_cast<double>(d.LatHigh) - d.LatLow;
+  const double lon = static_cast<double>(d.LongHigh) - d.LongLow;
+  if (lat >= 0 && lon >= 0) {
+    max_lat_extent_ = std::max(max_lat_extent_, lat);
+    max_long_extent_ = std::max(max_long_extent_, lon);
+  }
+}
+
+void TGeoDB::ComputeExtents() {
+  max_lat_extent_ = max_long_extent_ = 0;
+  for (const TgdbData& d : records_) WidenExtents(d);
+}
+
+void TGeoDB::InsertIntoIndex(int recnum, const TgdbData& Data) {
+  WidenExtents(Data);
+  const int32_t r = recnum - 1;
+  SortIxItemIDInto(ix_id_, {Data.ItemID, r});
+  for (int k = 0; k < 4; ++k) SortIxInto(ix_ll_[k], {LLKey(Data, k + 1), r});
+}
+
+void TGeoDB::RemoveIndexEntries(int recnum) {
+  auto remove = [recnum](auto& ix) {
+    auto it = std::find_if(ix.begin(), ix.end(),
+                           [recnum](const auto& e) { return e.RecIx + 1 == recnum; });
+    if (it != ix.end()) std::move(it + 1, ix.end(), it);
+  };
+  remove(ix_id_);
+  for (TIxLLRecArray& ix : ix_ll_) remove(ix);
+}
+
+void TGeoDB::AppendRecordIndexes(int recnum, const TgdbData& Data) {
+  ix_id_.resize(ix_id_.size() + 1);
+  for (TIxLLRecArray& ix : ix_ll_) ix.resize(ix.size() + 1);
+  InsertIntoIndex(recnum, Data);
+}
+
+void TGeoDB::RecalcIndexes() {
+  if (!IsOpen()) return;
+  BuildIndexes(records_, ix_id_, ix_ll_);
+  ComputeExtents();
+  AfterChange();
+}
+
+}  // namespace tkz
