@@ -58,7 +58,10 @@ void WriteJsonLine(std::ostream& out, const nlohmann::ordered_json& j);
 // ("2000000.000"); null when v is not finite.
 nlohmann::ordered_json JsonFixed(double v, int decimals);
 
-// A file to read, or the whole of standard input for "" and "-".
+// A file to read, or standard input for "" and "-". Standard input is read as
+// it comes, never whole: the stream reads forward, may step back over the
+// last 64 KiB it read, and raises EInOutError (ESPIPE) on any other seek and
+// on GetSize.
 std::unique_ptr<TStream> OpenInput(const std::string& name);
 
 // The tour's parts: a section heading, and the path of a file name in the

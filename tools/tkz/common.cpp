@@ -1,10 +1,13 @@
 // What the commands of the tkz tool share: the registry of the chosen
 // command, JSON output and input from a file or standard input.
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <iostream>
-#include <iterator>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <system_error>
 #include <utility>
@@ -67,6 +70,79 @@ void Write(std::string& out, const J& j, int indent, int level) {
   out += object ? '}' : ']';
 }
 
+// Standard input read as it comes, in blocks of up to 64 KiB. The stream reads
+// forward; a seek may go back over the bytes still held (at least the last
+// 64 KiB read, so that a decoder that reads a block ahead can step back to
+// where it stopped), and any other seek raises EInOutError (ESPIPE). The
+// size is not known: GetSize raises too.
+class StdinStream final : public TStream {
+ public:
+  int64_t Read(void* Buffer, int64_t Count) override {
+    auto* out = static_cast<char*>(Buffer);
+    int64_t done = 0;
+    while (done < Count) {
+      if (pos_ == buf_.size() && !Fill()) break;
+      const auto n = static_cast<size_t>(std::min<int64_t>(Count - done, buf_.size() - pos_));
+      std::memcpy(out + done, buf_.data() + pos_, n);
+      pos_ += n;
+      done += static_cast<int64_t>(n);
+      // What a pipe has delivered so far is enough: a reader waiting for a
+      // whole block would stall an interactive source.
+      if (pos_ == buf_.size()) break;
+    }
+    return done;
+  }
+  int64_t Write(const void*, int64_t) override {
+    throw EWriteError("Cannot write to standard input", EBADF);
+  }
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
+    const int64_t here = start_ + static_cast<int64_t>(pos_);
+    const int64_t target = Origin == soBeginning ? Offset
+                           : Origin == soCurrent ? here + Offset
+                                                 : -1;
+    if (target < start_ || target > start_ + static_cast<int64_t>(buf_.size()))
+      throw EInOutError("Cannot seek in standard input: " + std::string(std::strerror(ESPIPE)),
+                        ESPIPE);
+    pos_ = static_cast<size_t>(target - start_);
+    return target;
+  }
+  int64_t GetSize() override {
+    throw EInOutError("Standard input has no size: " + std::string(std::strerror(ESPIPE)), ESPIPE);
+  }
+  void SetSize(int64_t) override {
+    throw EWriteError("Cannot change the size of standard input", ESPIPE);
+  }
+
+ private:
+  static constexpr size_t kBlock = 1 << 16;
+
+  // Reads the next block, keeping the last kBlock bytes before it. False at
+  // the end of the data; a failed read raises EReadError.
+  bool Fill() {
+    if (buf_.size() > kBlock) {
+      const size_t drop = buf_.size() - kBlock;
+      buf_.erase(0, drop);
+      start_ += static_cast<int64_t>(drop);
+      pos_ -= drop;
+    }
+    const size_t old = buf_.size();
+    buf_.resize(old + kBlock);
+    ssize_t n;
+    do {
+      n = ::read(0, buf_.data() + old, kBlock);
+    } while (n < 0 && errno == EINTR);
+    const int err = errno;
+    buf_.resize(old + static_cast<size_t>(n > 0 ? n : 0));
+    if (n < 0)
+      throw EReadError("Cannot read standard input: " + std::string(std::strerror(err)), err);
+    return n > 0;
+  }
+
+  std::string buf_;    // bytes held: up to kBlock already read, then the current block
+  size_t pos_ = 0;     // next unread byte of buf_
+  int64_t start_ = 0;  // stream position of buf_[0]
+};
+
 }  // namespace
 
 void RunsWhenChosen(CLI::App* cmd, std::function<int()> action) {
@@ -104,10 +180,7 @@ nlohmann::ordered_json JsonFixed(double v, int decimals) {
 }
 
 std::unique_ptr<TStream> OpenInput(const std::string& name) {
-  if (name.empty() || name == "-") {
-    std::string data((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-    return std::make_unique<TStringStream>(data);
-  }
+  if (name.empty() || name == "-") return std::make_unique<StdinStream>();
   return std::make_unique<TFileStream>(name, fmOpenRead | fmShareDenyWrite);
 }
 
