@@ -78,33 +78,16 @@ void Write(std::string& out, const J& j, int indent, int level) {
 class StdinStream final : public TStream {
  public:
   int64_t Read(void* Buffer, int64_t Count) override {
-    auto* out = static_cast<char*>(Buffer);
-    int64_t done = 0;
-    while (done < Count) {
-      if (pos_ == buf_.size() && !Fill()) break;
-      const auto n = static_cast<size_t>(std::min<int64_t>(Count - done, buf_.size() - pos_));
-      std::memcpy(out + done, buf_.data() + pos_, n);
-      pos_ += n;
-      done += static_cast<int64_t>(n);
-      // What a pipe has delivered so far is enough: a reader waiting for a
-      // whole block would stall an interactive source.
-      if (pos_ == buf_.size()) break;
-    }
-    return done;
+    // What a pipe has delivered so far is enough: a reader waiting for a
+    // whole block would stall an interactive source.
+    if (held_.Exhausted() && !Fill()) return 0;
+    return held_.Take(Buffer, Count);
   }
   int64_t Write(const void*, int64_t) override {
     throw EWriteError("Cannot write to standard input", EBADF);
   }
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
-    const int64_t here = start_ + static_cast<int64_t>(pos_);
-    const int64_t target = Origin == soBeginning ? Offset
-                           : Origin == soCurrent ? here + Offset
-                                                 : -1;
-    if (target < start_ || target > start_ + static_cast<int64_t>(buf_.size()))
-      throw EInOutError("Cannot seek in standard input: " + std::string(std::strerror(ESPIPE)),
-                        ESPIPE);
-    pos_ = static_cast<size_t>(target - start_);
-    return target;
+    return held_.Seek(Offset, Origin, "standard input");
   }
   int64_t GetSize() override {
     throw EInOutError("Standard input has no size: " + std::string(std::strerror(ESPIPE)), ESPIPE);
@@ -119,31 +102,49 @@ class StdinStream final : public TStream {
   // Reads the next block, keeping the last kBlock bytes before it. False at
   // the end of the data; a failed read raises EReadError.
   bool Fill() {
-    if (buf_.size() > kBlock) {
-      const size_t drop = buf_.size() - kBlock;
-      buf_.erase(0, drop);
-      start_ += static_cast<int64_t>(drop);
-      pos_ -= drop;
-    }
-    const size_t old = buf_.size();
-    buf_.resize(old + kBlock);
+    held_.KeepBehind(kBlock);
+    std::string& buf = held_.Bytes;
+    const size_t old = buf.size();
+    buf.resize(old + kBlock);
     ssize_t n;
     do {
-      n = ::read(0, buf_.data() + old, kBlock);
+      n = ::read(0, buf.data() + old, kBlock);
     } while (n < 0 && errno == EINTR);
     const int err = errno;
-    buf_.resize(old + static_cast<size_t>(n > 0 ? n : 0));
+    buf.resize(old + static_cast<size_t>(n > 0 ? n : 0));
     if (n < 0)
       throw EReadError("Cannot read standard input: " + std::string(std::strerror(err)), err);
     return n > 0;
   }
 
-  std::string buf_;    // bytes held: up to kBlock already read, then the current block
-  size_t pos_ = 0;     // next unread byte of buf_
-  int64_t start_ = 0;  // stream position of buf_[0]
+  HeldBytes held_;
 };
 
 }  // namespace
+
+void HeldBytes::KeepBehind(size_t keep) {
+  if (Pos <= keep) return;
+  const size_t drop = Pos - keep;
+  Bytes.erase(0, drop);
+  Start += static_cast<int64_t>(drop);
+  Pos -= drop;
+}
+
+int64_t HeldBytes::Take(void* dst, int64_t count) {
+  const auto n = static_cast<size_t>(std::clamp<int64_t>(count, 0, Bytes.size() - Pos));
+  std::memcpy(dst, Bytes.data() + Pos, n);
+  Pos += n;
+  return static_cast<int64_t>(n);
+}
+
+int64_t HeldBytes::Seek(int64_t offset, TSeekOrigin origin, const std::string& name) {
+  const int64_t here = Start + static_cast<int64_t>(Pos);
+  const int64_t target = origin == soBeginning ? offset : origin == soCurrent ? here + offset : -1;
+  if (target < Start || target > Start + static_cast<int64_t>(Bytes.size()))
+    throw EInOutError("Cannot seek in " + name + ": " + std::strerror(ESPIPE), ESPIPE);
+  Pos = static_cast<size_t>(target - Start);
+  return target;
+}
 
 void RunsWhenChosen(CLI::App* cmd, std::function<int()> action) {
   cmd->callback([action = std::move(action)] { Chosen() = action; });
