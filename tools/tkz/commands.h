@@ -204,7 +204,8 @@ struct HashOptions {
 };
 
 // Prints "HEX  FILE" per file (upper-case hex: 4, 4, 8 or 40 digits).
-// Returns 1 when a file could not be read (after the others), else 0.
+// Files are read in blocks, standard input too. Returns 1 when a file could
+// not be read (after the others) or, at once, when out fails; else 0.
 int RunHash(const HashOptions& options, std::ostream& out);
 
 struct CodecOptions {
@@ -215,8 +216,13 @@ struct CodecOptions {
   bool LineBreaks = true;
 };
 
-// Encodes or decodes In into Out. Returns 1 with a message when the data
-// cannot be decoded, else 0.
+// Encodes or decodes In into Out as the data comes. Standard output is
+// written as the coder goes (a failed write stops it: 1); a named Out is
+// written whole through a temporary file ("tkz: write error: OUT: reason",
+// 1, when it cannot be). Base64 ends at its padding: anything but line
+// breaks after a padded group is an error ("data after the padding at offset
+// N", counted from 0). Returns 1 with a "tkz: decode FORMAT: reason" message
+// when the data cannot be decoded, else 0.
 int RunCodec(const CodecOptions& options, std::ostream& out);
 
 struct CpuOptions {
@@ -248,14 +254,16 @@ int RunGeo(const GeoOptions& options, std::istream& in, std::ostream& out);
 // pole, a datum shift from OSGB 1936 to WGS 84.
 nlohmann::json DemoGeodesy(std::ostream& out);
 struct ColorOptions {
-  std::string Value;  // a colour name (any case) or hex text ("$FF00", "000000FF")
+  std::string Value;  // a colour name (any case), hex text ("$FF00", "000000FF"), "#RRGGBB"
 };
 
 // Prints the colour as one JSON object: {"name","hex","r","g","b","hsl",
 // "hsv","cmyk","gray"} (name: the table's name for the value, "" if none).
-// A name is looked up first; other text must be hex digits only (after an
-// optional "$") of a value 00BBGGRR: a top byte (system colours, clNone) is
-// refused. Anything else gives 1 after "tkz: <reason>" on err.
+// A name is looked up first; then "#RRGGBB" or "#RGB" (web notation, red
+// first, each digit of #RGB doubled); other text must be hex digits only
+// (after an optional "$") of the library's value 00BBGGRR, blue first: a top
+// byte (system colours, clNone) is refused. Anything else gives 1 after
+// "tkz: <reason>" on err.
 int RunColor(const ColorOptions& options, std::ostream& out, std::ostream& err);
 
 // The colour part of the tour: writes colour_arrays.png (the predefined
