@@ -25,6 +25,7 @@ class OutputStream final : public TStream {
     if (Count <= 0) return 0;
     out_.write(static_cast<const char*>(Buffer), static_cast<std::streamsize>(Count));
     if (!out_) throw EWriteError("Cannot write to standard output", EIO);
+    written_ += Count;
     return Count;
   }
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
