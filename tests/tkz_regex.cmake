@@ -56,6 +56,15 @@ run(2 "2:7:9:naïve café\n"
   "tkz: ${WORK}/utf8.txt: line 3: character U+4E2D cannot be represented in Windows-1252\n"
   "caf" ${WORK}/utf8.txt)
 run(2 "" "tkz: pattern: character U+4E2D cannot be represented in Windows-1252\n" "中" ${WORK}/utf8ok.txt)
+# Text that is not valid UTF-8 (here an encoded surrogate, or an overlong
+# "/") is Windows-1252 throughout: "é" in it is the two characters "Ã©".
+string(ASCII 237 160 128 surrogate)
+string(ASCII 192 175 overlong)
+file(WRITE ${WORK}/surrogate.txt "café ${surrogate}\n")
+file(WRITE ${WORK}/overlong.txt "café ${overlong}\n")
+run(0 "1:4:5:café ${surrogate}\n" "" "Ã©" ${WORK}/surrogate.txt)
+run(0 "1:4:5:café ${overlong}\n" "" "Ã©" ${WORK}/overlong.txt)
+run(1 "" "" "é" ${WORK}/overlong.txt)
 
 # --help states the expression language.
 execute_process(COMMAND ${TKZ} regex --help RESULT_VARIABLE rc OUTPUT_VARIABLE help)
