@@ -23,8 +23,17 @@ expect_output("000000"
 expect_output("10203"
   [[{"name":"","hex":"00010203","r":3,"g":2,"b":1,"hsl":[30.0,0.5000000000000018,0.00784313725490196],"hsv":[30.0,0.6666666666666666,0.011764705882352941],"cmyk":[0.0,0.0039215686274509665,0.007843137254901933,0.9882352941176471],"gray":2}]])
 
+# Web notation is red first, bare hex text blue first (the library's 00BBGGRR).
+expect_output("#FF0000"
+  [[{"name":"Red","hex":"000000FF","r":255,"g":0,"b":0,"hsl":[0.0,1.0,0.5],"hsv":[0.0,1.0,1.0],"cmyk":[0.0,1.0,1.0,0.0],"gray":76}]])
+expect_output(" #f00 "
+  [[{"name":"Red","hex":"000000FF","r":255,"g":0,"b":0,"hsl":[0.0,1.0,0.5],"hsv":[0.0,1.0,1.0],"cmyk":[0.0,1.0,1.0,0.0],"gray":76}]])
+expect_output("#663399"
+  [[{"name":"RebeccaPurple","hex":"00993366","r":102,"g":51,"b":153,"hsl":[270.0,0.49999999999999994,0.4],"hsv":[270.0,0.6666666666666666,0.6],"cmyk":[0.19999999999999996,0.4,0.0,0.4],"gray":78}]])
+
 # Hex texts with a top byte are system-colour references or markers, not RGB.
-foreach(value "Redd" "12G4" "" "$" "Rebecca Purple" "FF0000FF" "1FFFFFFF" "123456789")
+foreach(value "Redd" "12G4" "" "$" "Rebecca Purple" "FF0000FF" "1FFFFFFF" "123456789" "#"
+              "#12345" "#1234567" "#GG0000" "#$FF0000" "# FF0000")
   execute_process(COMMAND ${TKZ} color "${value}" RESULT_VARIABLE rc OUTPUT_VARIABLE out
                   ERROR_VARIABLE err)
   if(NOT rc EQUAL 1 OR NOT out STREQUAL "" OR NOT err MATCHES "^tkz: ")

@@ -7,7 +7,10 @@
 #include <nlohmann/json_fwd.hpp>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "core/platform/stream.h"
 
 namespace CLI {
 class App;
@@ -15,7 +18,6 @@ class App;
 
 namespace tkz {
 class TBitmap;
-class TStream;
 }  // namespace tkz
 
 namespace tkz::tool {
@@ -58,8 +60,84 @@ void WriteJsonLine(std::ostream& out, const nlohmann::ordered_json& j);
 // ("2000000.000"); null when v is not finite.
 nlohmann::ordered_json JsonFixed(double v, int decimals);
 
-// A file to read, or the whole of standard input for "" and "-".
+// A file to read, or standard input for "" and "-". Standard input is read as
+// it comes, never whole: the stream reads forward, may step back over the
+// last 64 KiB it read, and raises EInOutError (ESPIPE) on any other seek and
+// on GetSize.
 std::unique_ptr<TStream> OpenInput(const std::string& name);
+
+// Bytes read ahead from a source that only reads forward, with some kept
+// behind the position so that a reader can step back over them.
+struct HeldBytes {
+  std::string Bytes;
+  size_t Pos = 0;     // next unread byte of Bytes
+  int64_t Start = 0;  // stream position of Bytes[0]
+
+  bool Exhausted() const { return Pos == Bytes.size(); }
+  // Drops all but the last keep bytes before Pos.
+  void KeepBehind(size_t keep);
+  // Copies up to count bytes from Pos; returns how many.
+  int64_t Take(void* dst, int64_t count);
+  // TStream::Seek within the bytes held; elsewhere raises EInOutError
+  // (ESPIPE) naming name.
+  int64_t Seek(int64_t offset, TSeekOrigin origin, const std::string& name);
+};
+
+// The length of the UTF-8 sequence at the start of s (1 to 4, its code point
+// in cp); 0 when s ends inside it (or is empty); -1 when it is not UTF-8
+// (a stray byte, an overlong form, a surrogate, a value above U+10FFFF).
+int Utf8Sequence(std::string_view s, char32_t& cp);
+
+// A command-line argument as Windows-1252 text: valid UTF-8 beyond ASCII is
+// converted, anything else is kept as it is. False, with error "character
+// U+XXXX cannot be represented in Windows-1252", when a character cannot be.
+bool ArgumentToAnsi(const std::string& arg, std::string& ansi, std::string& error);
+
+// Text input (a file, or standard input for "" and "-") as the libraries
+// read text, in Windows-1252. The input is UTF-8 when it starts with a
+// byte-order mark (which is dropped) or with an XML declaration naming
+// encoding "UTF-8"; a declaration naming another encoding takes it as
+// Windows-1252; otherwise the first byte beyond ASCII decides: the input is
+// UTF-8 when the block read from there on (up to 64 KiB) is valid UTF-8.
+// UTF-8 is converted as it is read; a byte that is not part of a valid
+// sequence is taken as Windows-1252, and a character the code page lacks
+// raises ETKZError "NAME: line N: character U+XXXX cannot be represented in
+// Windows-1252" when the reader reaches it (NAME is "standard input" for
+// "-"). The stream reads forward and may step back over the last 64 bytes it
+// delivered; other seeks and GetSize raise EInOutError (ESPIPE).
+class TextInput final : public TStream {
+ public:
+  explicit TextInput(const std::string& name);
+  ~TextInput() override;
+
+  int64_t Read(void* Buffer, int64_t Count) override;
+  int64_t Write(const void* Buffer, int64_t Count) override;
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+  int64_t GetSize() override;
+  void SetSize(int64_t NewSize) override;
+
+  // Whether the input has been taken as UTF-8 so far (text read before the
+  // decision is ASCII, the same in both).
+  bool IsUtf8() const { return mode_ == Mode::Utf8; }
+  const std::string& DisplayName() const { return name_; }
+
+ private:
+  enum class Mode { Undecided, Utf8, Ansi };
+  bool Need(size_t n);  // at least n raw bytes held, unless the input ends first
+  void Start();         // a byte-order mark or an XML declaration
+  bool Decode();        // more decoded bytes; false at the end
+
+  std::unique_ptr<TStream> raw_;
+  std::string name_;
+  std::string in_;  // raw bytes; in_[ipos_] is the next to decode
+  size_t ipos_ = 0;
+  bool eof_ = false;
+  bool started_ = false;
+  Mode mode_ = Mode::Undecided;
+  long line_ = 1;      // line of in_[ipos_]
+  std::string error_;  // the character that stopped the decoding
+  HeldBytes out_;      // decoded bytes
+};
 
 // The tour's parts: a section heading, and the path of a file name in the
 // folder dir (created when missing).
@@ -108,14 +186,17 @@ int RunTags(const TagsOptions& options, std::ostream& out);
 struct RegexOptions {
   bool IgnoreCase = false;
   std::string Pattern;
-  std::string File;  // "" for standard input
+  std::string File;  // "" or "-" for standard input
 };
 
-// Prints each line of the input that matches Pattern (a TGrep expression) as
-// LINE:START:END:TEXT (1-based; END is START - 1 for an empty match). Returns
-// 0 when a line matched, 1 when none did, 2 after writing "tkz: <reason>" to
-// err (wrong expression, unreadable file).
-int RunRegex(const RegexOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
+// Prints each line of the input (TextInput: UTF-8 or Windows-1252; "" or
+// "-" for standard input) that matches Pattern (a TGrep expression, UTF-8
+// converted like the input) as LINE:START:END:TEXT (1-based character
+// positions; END is START - 1 for an empty match; TEXT in the input's
+// encoding). Returns 0 when a line matched, 1 when none did, 2 after writing
+// "tkz: <reason>" to err (wrong expression, unreadable file, a character
+// that Windows-1252 lacks), and 2 at once when out fails, like grep.
+int RunRegex(const RegexOptions& options, std::ostream& out, std::ostream& err);
 
 struct HashOptions {
   std::string Algorithm;           // crc16, crc16-ccitt, crc32 or sha1
@@ -123,7 +204,8 @@ struct HashOptions {
 };
 
 // Prints "HEX  FILE" per file (upper-case hex: 4, 4, 8 or 40 digits).
-// Returns 1 when a file could not be read (after the others), else 0.
+// Files are read in blocks, standard input too. Returns 1 when a file could
+// not be read (after the others) or, at once, when out fails; else 0.
 int RunHash(const HashOptions& options, std::ostream& out);
 
 struct CodecOptions {
@@ -134,8 +216,13 @@ struct CodecOptions {
   bool LineBreaks = true;
 };
 
-// Encodes or decodes In into Out. Returns 1 with a message when the data
-// cannot be decoded, else 0.
+// Encodes or decodes In into Out as the data comes. Standard output is
+// written as the coder goes (a failed write stops it: 1); a named Out is
+// written whole through a temporary file ("tkz: write error: OUT: reason",
+// 1, when it cannot be). Base64 ends at its padding: anything but line
+// breaks after a padded group is an error ("data after the padding at offset
+// N", counted from 0). Returns 1 with a "tkz: decode FORMAT: reason" message
+// when the data cannot be decoded, else 0.
 int RunCodec(const CodecOptions& options, std::ostream& out);
 
 struct CpuOptions {
@@ -170,14 +257,16 @@ int RunGeo(const GeoOptions& options, std::istream& in, std::ostream& out);
 // pole, a datum shift from OSGB 1936 to WGS 84.
 nlohmann::json DemoGeodesy(std::ostream& out);
 struct ColorOptions {
-  std::string Value;  // a colour name (any case) or hex text ("$FF00", "000000FF")
+  std::string Value;  // a colour name (any case), hex text ("$FF00", "000000FF"), "#RRGGBB"
 };
 
 // Prints the colour as one JSON object: {"name","hex","r","g","b","hsl",
 // "hsv","cmyk","gray"} (name: the table's name for the value, "" if none).
-// A name is looked up first; other text must be hex digits only (after an
-// optional "$") of a value 00BBGGRR: a top byte (system colours, clNone) is
-// refused. Anything else gives 1 after "tkz: <reason>" on err.
+// A name is looked up first; then "#RRGGBB" or "#RGB" (web notation, red
+// first, each digit of #RGB doubled); other text must be hex digits only
+// (after an optional "$") of the library's value 00BBGGRR, blue first: a top
+// byte (system colours, clNone) is refused. Anything else gives 1 after
+// "tkz: <reason>" on err.
 int RunColor(const ColorOptions& options, std::ostream& out, std::ostream& err);
 
 // The colour part of the tour: writes colour_arrays.png (the predefined

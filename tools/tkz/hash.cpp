@@ -42,6 +42,7 @@ int RunHash(const HashOptions& options, std::ostream& out) {
     try {
       auto in = OpenInput(file);
       out << HashOf(options.Algorithm, in.get()) << "  " << file << "\n";
+      if (!out) return 1;  // main reports the failed output
     } catch (const std::exception& e) {
       std::cerr << "tkz: " << e.what() << "\n";
       status = 1;
