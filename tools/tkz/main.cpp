@@ -103,7 +103,8 @@ int Finish(int status, StdoutBuf& buf) {
   if (buf.Error() != 0 || !std::cout) {
     const int err = buf.Error() != 0 ? buf.Error() : EIO;
     std::cerr << "tkz: write error: " << std::strerror(err) << "\n";
-    return kFailure;
+    // A command with its own failure status keeps it (regex: 2, as grep).
+    return std::max(status, kFailure);
   }
   return status;
 }
