@@ -107,7 +107,6 @@ class Reader {
     holes_ = 0;
     kind_ = gitUndefined;
     name_.clear();
-    has_pop_ = false;
     if (props && props->is_object()) {
       if (auto it = props->find("name"); it != props->end() && it->is_string())
         name_ = it->get<std::string>();
@@ -116,7 +115,6 @@ class Reader {
       if (auto it = props->find("population"); it != props->end() && it->is_number()) {
         const double p = it->get<double>();
         cur_.Population = p > 0 ? static_cast<int32_t>(std::min(p, 2147483647.0)) : 0;
-        has_pop_ = true;
       }
     }
   }
@@ -157,7 +155,6 @@ class Reader {
       cur_.Name.resize(kGdbNameLen);
       ++res_.NamesTruncated;
     }
-    if (!has_pop_) cur_.Population = 0;
     res_.HolesDropped += holes_;
     pending_.push_back(std::move(cur_));
   }
@@ -184,7 +181,6 @@ class Reader {
   int holes_ = 0;
   TgdbItem kind_ = gitUndefined;
   std::string name_;
-  bool has_pop_ = false;
 };
 
 // Restores the database's LazyWrite setting and progress handler.
@@ -562,7 +558,8 @@ std::string ExportGeometry(TGeoDB& db, int r, const TgdbData& d) {
   }
   const bool polygon = d.Closed && poly.size() >= 3;
   if (polygon) {
-    if (poly.front() == poly.back()) poly.pop_back();
+    // The import drops one repeated closing position; the export adds one,
+    // so that the two are inverse even for rings that repeat it twice.
     if (SignedArea2(poly) < 0) std::reverse(poly.begin() + 1, poly.end());
     poly.push_back(poly.front());
   } else if (poly.size() == 1) {
