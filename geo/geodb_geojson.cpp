@@ -149,7 +149,7 @@ class Reader {
     // differently under two replacement characters.
     const std::string a = Utf8ToAnsi(name_, '?');
     const std::string b = Utf8ToAnsi(name_, '*');
-    for (size_t i = 0; i < a.size(); ++i) res_.CharsReplaced += a[i] != b[i];
+    for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) res_.CharsReplaced += a[i] != b[i];
     cur_.Name = a;
     if (cur_.Name.size() > static_cast<size_t>(kGdbNameLen)) {
       cur_.Name.resize(kGdbNameLen);

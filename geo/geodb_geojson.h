@@ -28,19 +28,20 @@
 // (CharsReplaced); names longer than 59 characters are cut and counted
 // (NamesTruncated).
 //
-// Bad input. Text that is not JSON, JSON that is no GeoJSON object (no
-// known "type"), or nesting deeper than kGeoJSONMaxDepth raise
-// ETKZGeoDBError before any item is added; the message names the byte
-// offset or the problem. A feature whose geometry cannot be stored (null or
-// missing, an unknown type, coordinates that are not numbers, latitudes
-// outside -90..90 or longitudes outside -180..180, a line of fewer than 2
-// positions, a ring of fewer than 4, more than kGeoJSONMaxVertices
-// positions) is skipped as a whole; the result counts it and keeps the
-// first kGeoJSONMaxReasons reasons, each naming the feature's index
-// (0-based, in document order). With Strict set, the first such feature
-// raises ETKZGeoDBError with that text instead, before anything is added.
-// The database's own errors (a full disk, a data file beyond 2 GiB) pass
-// through; the items added before stay.
+// Bad input. Text that is not JSON (numbers beyond the range of a double
+// included), JSON that is no GeoJSON object (no known "type"), a
+// FeatureCollection without a "features" array, or nesting deeper than
+// kGeoJSONMaxDepth raise ETKZGeoDBError before any item is added; the
+// message names the byte offset or the problem. A feature whose geometry
+// cannot be stored (null or missing, an unknown type, coordinates that are
+// not numbers, latitudes outside -90..90 or longitudes outside -180..180, a
+// line of fewer than 2 positions, a ring of fewer than 4, no positions at
+// all) is skipped as a whole; the result counts it and keeps the first
+// kGeoJSONMaxReasons reasons, each naming the feature's index (0-based, in
+// document order). With Strict set, the first such feature raises
+// ETKZGeoDBError with that text instead, before anything is added. The
+// database's own errors (a full disk, a data file beyond 2 GiB) pass
+// through; the items added before them stay.
 //
 // Progress and writing: during an import the database runs with LazyWrite
 // on, and its previous setting is restored at the end (switching it off
@@ -65,8 +66,11 @@
 // decoded into GeoJSON features (arcs delta-decoded and scaled by the
 // transform when there is one, reversed for negative arc indexes, joined
 // without repeating the shared position) and imported as above. An arc
-// index outside the arcs skips the feature; a document that is no Topology
-// raises ETKZGeoDBError.
+// index outside the arcs skips the feature, and so does a feature met once
+// the decoded positions exceed 16 per byte of the text (arcs shared many
+// times could otherwise describe far more positions than memory holds); a
+// document that is no Topology, or one with a malformed transform, raises
+// ETKZGeoDBError.
 //
 // Cost: the text is parsed once; the features of a FeatureCollection are
 // converted one by one as the parser meets them, so memory grows with the
@@ -85,8 +89,7 @@
 
 namespace tkz {
 
-inline constexpr int kGeoJSONMaxDepth = 64;              // arrays and objects
-inline constexpr int64_t kGeoJSONMaxVertices = 1 << 24;  // per feature
+inline constexpr int kGeoJSONMaxDepth = 64;  // arrays and objects
 inline constexpr int kGeoJSONMaxReasons = 10;
 
 struct TKZ_MAPKIT_EXPORT TgdbImportOptions {
