@@ -105,6 +105,7 @@ class Reader {
   void Begin(const json* props) {
     cur_ = PendingFeature{};
     holes_ = 0;
+    slivers_ = 0;
     kind_ = gitUndefined;
     name_.clear();
     if (props && props->is_object()) {
@@ -124,11 +125,14 @@ class Reader {
     const bool line_kind = kind_ != gitUndefined && kind_ != gitTown && kind_ != gitBLOB;
     Add(line_kind ? kind_ : gitRoute, std::move(line), false);
   }
-  // Rings: the outer ring first.
+  // Rings: the outer ring first. A polygon whose outer ring has fewer than
+  // 4 positions (a sliver that quantised data leave behind) is dropped.
   void Polygon(std::vector<TgdbPolygon> rings) {
     if (rings.empty()) throw SkipFeature{"a polygon without rings"};
-    for (const TgdbPolygon& r : rings)
-      if (r.size() < 4) throw SkipFeature{"a ring of fewer than 4 positions"};
+    if (rings[0].size() < 4) {
+      ++slivers_;
+      return;
+    }
     const bool poly_kind = kind_ != gitUndefined && kind_ != gitTown && kind_ != gitBLOB;
     holes_ += static_cast<int>(rings.size()) - 1;
     Add(poly_kind ? kind_ : gitBorder, std::move(rings[0]), true);
@@ -137,7 +141,10 @@ class Reader {
   // Ends the feature begun last: stores it, or skips it with the reason.
   void End(const std::optional<std::string>& skip) {
     const int index = res_.Features++;
-    std::string why = skip ? *skip : cur_.Items.empty() ? "no positions" : "";
+    std::string why = skip                  ? *skip
+                      : !cur_.Items.empty() ? ""
+                      : slivers_ > 0        ? "a ring of fewer than 4 positions"
+                                            : "no positions";
     if (!why.empty()) {
       const std::string text = "feature " + std::to_string(index) + ": " + why;
       if (opt_.Strict) throw ETKZGeoDBError(std::string(op_) + ": " + text + ".");
@@ -156,6 +163,7 @@ class Reader {
       ++res_.NamesTruncated;
     }
     res_.HolesDropped += holes_;
+    res_.PolygonsDropped += slivers_;
     pending_.push_back(std::move(cur_));
   }
 
@@ -179,6 +187,7 @@ class Reader {
   std::vector<PendingFeature> pending_;
   PendingFeature cur_;
   int holes_ = 0;
+  int slivers_ = 0;
   TgdbItem kind_ = gitUndefined;
   std::string name_;
 };

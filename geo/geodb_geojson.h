@@ -11,12 +11,17 @@
 //                    the property is missing or names no line kind.
 //                    MultiLineString: one item per line.
 //   Polygon          one closed item per polygon, of the kind "kind" names
-//                    (border, city or lake), border by default. Only the
+//                    (border, city or lake; river, road and route keep the
+//                    ring as an open line), border by default. Only the
 //                    outer ring is stored: holes are dropped and counted
 //                    (HolesDropped). A ring's repeated closing position is
-//                    not stored. MultiPolygon: one item per polygon, all
-//                    under the feature's name, so that a country with
-//                    islands arrives whole as several items of one name.
+//                    not stored. A polygon whose outer ring has fewer than
+//                    4 positions (a sliver of quantised data) is dropped
+//                    and counted (PolygonsDropped); the feature is skipped
+//                    only when nothing else is left of it. MultiPolygon:
+//                    one item per polygon, all under the feature's name, so
+//                    that a country with islands arrives whole as several
+//                    items of one name.
 //   GeometryCollection  each member as above, under the feature's
 //                    properties.
 // Properties: "name" (a string; anything else gives an unnamed item),
@@ -35,9 +40,8 @@
 // message names the byte offset or the problem. A feature whose geometry
 // cannot be stored (null or missing, an unknown type, coordinates that are
 // not numbers, latitudes outside -90..90 or longitudes outside -180..180, a
-// line of fewer than 2 positions, a ring of fewer than 4, no positions at
-// all) is skipped as a whole; the result counts it and keeps the first
-// kGeoJSONMaxReasons reasons, each naming the feature's index (0-based, in
+// line of fewer than 2 positions, no positions at all) is skipped as a whole; the result counts it
+// and keeps the first kGeoJSONMaxReasons reasons, each naming the feature's index (0-based, in
 // document order). With Strict set, the first such feature raises
 // ETKZGeoDBError with that text instead, before anything is added. The
 // database's own errors (a full disk, a data file beyond 2 GiB) pass
@@ -105,6 +109,7 @@ struct TKZ_MAPKIT_EXPORT TgdbImportResult {
   int Skipped = 0;                   // features skipped as a whole
   std::vector<std::string> Reasons;  // the first kGeoJSONMaxReasons of them
   int HolesDropped = 0;              // inner polygon rings not stored
+  int PolygonsDropped = 0;           // outer rings of fewer than 4 positions
   int CharsReplaced = 0;             // name characters stored as '?'
   int NamesTruncated = 0;            // names cut to 59 characters
   int TotalAdded() const;

@@ -8,7 +8,7 @@
       The small committed extract of tests/data/geo: every 571st city, and
       a few countries of Natural Earth 1:110m decoded from TopoJSON by the
       small decoder below (independent of the library's, which the tests
-      compare with it), plus the TopoJSON file itself.
+      compare with it), plus the TopoJSON file itself, and Spain at 1:10m.
 """
 import json
 import shutil
@@ -35,7 +35,8 @@ def write(path, features):
 
 
 def decode_topology(topo):
-    """Yields (properties, GeoJSON geometry) for each country."""
+    """Yields (properties, GeoJSON geometry) for each country (rings are
+    kept as decoded, slivers of fewer than 4 positions included)."""
     t = topo.get("transform")
     arcs = []
     for arc in topo["arcs"]:
@@ -86,6 +87,12 @@ def main():
                   "properties": {"name": p["name"], "kind": "border"}}
                  for p, g in decode_topology(topo) if p.get("name") in wanted]
         write(out + "/countries-sample.geojson", feats)
+        # Spain at 1:10m: a country whose quantised islets include slivers.
+        with open(data + "/world-atlas/countries-10m.json", encoding="utf-8") as f:
+            topo = json.load(f)
+        feats = [{"type": "Feature", "geometry": g, "properties": {"name": p["name"]}}
+                 for p, g in decode_topology(topo) if p.get("name") == "Spain"]
+        write(out + "/spain-10m.geojson", feats)
     else:
         sys.exit("usage: geo_extract.py cities IN OUT | extract DATA_DIR OUT_DIR")
 

@@ -160,9 +160,12 @@ TEST_F(GeoJSON, TownsPolygonsAndNamesAreStoredAsDocumented) {
       Feat(
           R"({"type":"Polygon","coordinates":[[[0,0],[0,1],[1,1],[1,0],[0,0]],[[0.2,0.2],[0.4,0.2],[0.4,0.4],[0.2,0.2]]]})",
           R"({"name":17})") +
+      "," + Feat(R"({"type":"Polygon","coordinates":[[[7,7],[8,8],[7,7]]]})") + "," +
+      Feat(
+          R"({"type":"MultiPolygon","coordinates":[[[[7,7],[8,8],[7,7]]],[[[0,0],[1,0],[1,1],[0,0]]]]})") +
       "]}";
   const TgdbImportResult r = ImportGeoJSON(*db_, text);
-  ASSERT_EQ(db_->GetNumEntries(), 3);
+  ASSERT_EQ(db_->GetNumEntries(), 4);
   const TgdbData wien = db_->GetSumdata(1);
   // U+0141 is missing from the code page; U+00F3, U+20AC and U+017E are not.
   EXPECT_EQ(wien.Name,
@@ -181,7 +184,12 @@ TEST_F(GeoJSON, TownsPolygonsAndNamesAreStoredAsDocumented) {
   EXPECT_EQ(sq, (TgdbPolygon{{0, 0}, {0, 1}, {1, 1}, {1, 0}}));
   EXPECT_EQ(db_->GetSumdata(3).Name, "");
   EXPECT_EQ(r.HolesDropped, 1);
-  EXPECT_EQ(r.Features, 3);
+  // A sliver is dropped; a feature that has nothing else is skipped.
+  EXPECT_EQ(r.Features, 5);
+  EXPECT_EQ(r.Skipped, 1);
+  EXPECT_EQ(r.PolygonsDropped, 1);
+  ASSERT_EQ(r.Reasons.size(), 1u);
+  EXPECT_EQ(r.Reasons[0], "feature 3: a ring of fewer than 4 positions");
 }
 
 // ----------------------------------------------------------- bad input
@@ -347,6 +355,7 @@ TEST_F(GeoJSON, CommittedCitiesArriveExactlyAndSurviveARoundTrip) {
 TEST_F(GeoJSON, NaturalEarthTopologyMatchesAnIndependentDecoding) {
   const TgdbImportResult topo = ImportTopoJSON(*db_, Data("countries-110m.topojson"));
   EXPECT_EQ(topo.Skipped, 0);
+  EXPECT_EQ(topo.PolygonsDropped, 0);
   EXPECT_GT(topo.HolesDropped, 0);  // South Africa around Lesotho
   EXPECT_EQ(topo.Added[gitBorder], db_->GetNumEntries());
   auto sample = Other("sample");
@@ -371,6 +380,29 @@ TEST_F(GeoJSON, NaturalEarthTopologyMatchesAnIndependentDecoding) {
   one.Object = "land";
   auto land = Other("land");
   EXPECT_GT(ImportTopoJSON(*land, Data("countries-110m.topojson"), one).Added[gitBorder], 100);
+}
+
+TEST_F(GeoJSON, SliversOfQuantisedIsletsAreDroppedNotTheCountry) {
+  const std::string text = Data("spain-10m.geojson");
+  const TgdbImportResult r = ImportGeoJSON(*db_, text);
+  int slivers = 0, kept = 0;
+  size_t vertices = 0;
+  const json doc = json::parse(text);
+  for (const json& p : doc["features"][0]["geometry"]["coordinates"]) {
+    const size_t n = p[0].size();
+    n < 4 ? ++slivers : ++kept;
+    if (n >= 4) vertices += n - 1;  // without the closing position
+  }
+  ASSERT_GT(slivers, 0);
+  EXPECT_EQ(r.Skipped, 0);
+  EXPECT_EQ(r.PolygonsDropped, slivers);
+  EXPECT_EQ(r.Added[gitBorder], kept);
+  size_t stored = 0;
+  for (const Item& it : Items(*db_)) {
+    EXPECT_EQ(it.d.Name, "Spain");
+    stored += it.poly.size();
+  }
+  EXPECT_EQ(stored, vertices);
 }
 
 TEST_F(GeoJSON, TopologiesWithBadArcsSkipFeaturesOrRaise) {
