@@ -40,12 +40,13 @@
 // message names the byte offset or the problem. A feature whose geometry
 // cannot be stored (null or missing, an unknown type, coordinates that are
 // not numbers, latitudes outside -90..90 or longitudes outside -180..180, a
-// line of fewer than 2 positions, no positions at all) is skipped as a whole; the result counts it
-// and keeps the first kGeoJSONMaxReasons reasons, each naming the feature's index (0-based, in
-// document order). With Strict set, the first such feature raises
-// ETKZGeoDBError with that text instead, before anything is added. The
-// database's own errors (a full disk, a data file beyond 2 GiB) pass
-// through; the items added before them stay.
+// line of fewer than 2 positions, no positions at all) is skipped as a
+// whole; the result counts it and keeps the first kGeoJSONMaxReasons
+// reasons, each naming the feature's index (0-based, in document order).
+// With Strict set, the first such feature raises ETKZGeoDBError with that
+// text instead, before anything is added. The database's own errors (a
+// full disk, a data file beyond 2 GiB) pass through; the items added
+// before them stay.
 //
 // Progress and writing: during an import the database runs with LazyWrite
 // on, and its previous setting is restored at the end (switching it off
@@ -58,13 +59,14 @@
 // counter-clockwise, the right-hand rule of RFC 7946) and a LineString when
 // not; BLOBs and items whose polygon cannot be read a Feature with a null
 // geometry. Properties: "name" (UTF-8), "kind" ("Town", "Border", ... as in
-// GDB_ITEMNAMES), "id" (the ItemID), "population" for towns, and for BLOBs
-// "size" (bytes) and the non-empty meta texts ("keyword", "caption",
-// "file", "descriptor", "comment"). Coordinates are written as the shortest
+// GDB_ITEMNAMES), "id" (the ItemID, also the Feature's own "id"),
+// "population" (UserInt1) for towns, and for BLOBs "size" (bytes) and the
+// non-empty meta texts ("keyword", "caption", "file", "descriptor",
+// "comment"). Coordinates are written as the shortest
 // decimal that reads back as the stored 32-bit float, so an export imported
 // again gives the same items (BLOBs excepted: they carry no geometry and are
-// skipped on import). Longitude comes first, as RFC 7946 wants; GDAL and
-// QGIS open the result.
+// skipped on import). Longitude comes first, as RFC 7946 wants; GDAL's
+// GeoJSON driver (which QGIS uses) opens the result as one layer in WGS 84.
 //
 // TopoJSON. The objects of a Topology (all of them, or the one named) are
 // decoded into GeoJSON features (arcs delta-decoded and scaled by the
