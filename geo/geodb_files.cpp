@@ -1,7 +1,12 @@
 // geodb: the file set (records, header, index files), opening, creating and
 // closing a database, and the sorted indexes.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cmath>
@@ -259,6 +264,39 @@ void CreateEmptyFile(const std::string& FileName, const void* Bytes, int64_t Siz
   f.WriteBuffer(Bytes, Size);
 }
 
+// The header-and-data file opened (and created, empty, when it does not
+// exist: Created says so) and locked for this object alone. A file that
+// cannot be written is opened for reading, so that a read-only database can
+// still be named. Returns -1 with errno EWOULDBLOCK when another object holds
+// the lock; raises EInOutError when the file cannot be opened.
+int OpenLockedHeader(const std::string& FileName, bool& Created) {
+  Created = false;
+  int fd = -1;
+  for (int attempt = 0; fd < 0; ++attempt) {
+    fd = ::open(FileName.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && (errno == EACCES || errno == EROFS))
+      fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0 || errno != ENOENT || attempt > 8) break;
+    // O_EXCL: of two objects creating the database at once, one creates the
+    // file and the other finds it.
+    fd = ::open(FileName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) Created = true;
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) throw EInOutError("Cannot open file \"" + FileName + "\"", errno);
+  int r;
+  do r = ::flock(fd, LOCK_EX | LOCK_NB);
+  while (r != 0 && errno == EINTR);
+  if (r != 0) {
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    if (err != EWOULDBLOCK) throw EInOutError("Cannot lock file \"" + FileName + "\"", err);
+    return -1;
+  }
+  return fd;
+}
+
 }  // namespace
 
 TGeoDB::TGeoDB(TComponent* AOwner) : TComponent(AOwner) { ResetHeader(header_); }
@@ -270,6 +308,12 @@ TGeoDB::~TGeoDB() {
     // A destructor cannot report; the records themselves are already on
     // disk and the indexes are rebuilt from them when they disagree.
   }
+  ReleaseLock();
+}
+
+void TGeoDB::ReleaseLock() {
+  if (lock_fd_ >= 0) ::close(lock_fd_);  // closing the descriptor drops the lock
+  lock_fd_ = -1;
 }
 
 std::string TGeoDB::Message(const std::string& Text) const {
@@ -281,6 +325,7 @@ void TGeoDB::Progress(int Percent) {
 }
 
 void TGeoDB::ClearState() {
+  ReleaseLock();
   lazy_write_ = false;
   ResetHeader(header_);
   base_name_.clear();
@@ -308,6 +353,10 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     return;
   }
   const bool lazy = lazy_write_;
+  // The files of the previous database are free from here on (naming the
+  // same database again must not find them held by this very object).
+  ReleaseLock();
+  std::string created_header;  // removed again when the opening fails
   try {
     const std::string base = StripExtension(Name);
     std::array<std::string, 5> ixf;
@@ -315,11 +364,17 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     const std::string dataf = base + ".tkzgds";
     const std::string hdrf = base + ".tkzgdd";
 
-    // Read what exists; a short header is refused before anything is
-    // created or written.
+    // The lock comes first: nothing is read that another object may be
+    // writing. A short header is refused before anything is written.
+    bool header_missing = false;
+    lock_fd_ = OpenLockedHeader(hdrf, header_missing);
+    if (lock_fd_ < 0) {
+      throw ETKZGeoDBError(
+          Message("SetGDBName: database \"" + base + "\" is in use by another object."));
+    }
+    if (header_missing) created_header = hdrf;
     std::array<uint8_t, 260> header{};
     ResetHeader(header);
-    const bool header_missing = FileMissing(hdrf);
     if (!header_missing) {
       TFileStream f(hdrf, fmOpenRead);
       if (f.GetSize() < kHeaderSize) {
@@ -374,7 +429,10 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     for (int i = 0; i < 5; ++i)
       if (ix_missing[i]) CreateEmptyFile(ixf[i], nullptr, 0);
     if (data_missing) CreateEmptyFile(dataf, nullptr, 0);
-    if (header_missing) CreateEmptyFile(hdrf, header.data(), kHeaderSize);
+    if (header_missing) {
+      TFileStream f(hdrf, fmOpenReadWrite);
+      f.WriteBuffer(header.data(), kHeaderSize);
+    }
 
     base_name_ = base;
     data_file_ = dataf;
@@ -387,6 +445,7 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     ix_ll_ = std::move(ll);
     ComputeExtents();
   } catch (...) {
+    if (!created_header.empty()) ::unlink(created_header.c_str());
     ClearState();
     throw;
   }

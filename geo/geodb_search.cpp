@@ -1,6 +1,8 @@
 // geodb: searching items by name and by window, meta blocks, in-place
 // updates, compaction of the data file, the text export and the file
 // summary.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -194,6 +196,7 @@ int64_t TGeoDB::GarbageCollection() {
   const std::string new_recs = data_file_ + tag;
   std::vector<TgdbData> recs = records_;
   int64_t old_size = 0, new_size = 0;
+  int new_lock = -1;
   try {
     TFileStream src(header_file_, fmOpenRead);
     old_size = src.GetSize();
@@ -228,11 +231,22 @@ int64_t TGeoDB::GarbageCollection() {
       ::fsync(rf.GetHandle());
     }
     ::fsync(dst.GetHandle());
-    if (std::rename(new_data.c_str(), header_file_.c_str()) != 0 ||
-        std::rename(new_recs.c_str(), data_file_.c_str()) != 0) {
+    // The new data file is locked before it takes the name, so that the
+    // database is never free for another object.
+    new_lock = ::open(new_data.c_str(), O_RDONLY | O_CLOEXEC);
+    if (new_lock < 0 || ::flock(new_lock, LOCK_EX | LOCK_NB) != 0)
+      throw EInOutError("Cannot lock file \"" + new_data + "\"", errno);
+    if (std::rename(new_data.c_str(), header_file_.c_str()) != 0) {
       throw EInOutError("Cannot replace file \"" + header_file_ + "\"", errno);
     }
+    ::close(lock_fd_);
+    lock_fd_ = new_lock;
+    new_lock = -1;
+    if (std::rename(new_recs.c_str(), data_file_.c_str()) != 0) {
+      throw EInOutError("Cannot replace file \"" + data_file_ + "\"", errno);
+    }
   } catch (...) {
+    if (new_lock >= 0) ::close(new_lock);
     std::remove(new_data.c_str());
     std::remove(new_recs.c_str());
     throw;
