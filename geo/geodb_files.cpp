@@ -264,33 +264,58 @@ void CreateEmptyFile(const std::string& FileName, const void* Bytes, int64_t Siz
   f.WriteBuffer(Bytes, Size);
 }
 
-// The header-and-data file opened (and created, empty, when it does not
-// exist: Created says so) and locked for this object alone. A file that
-// cannot be written is opened for reading, so that a read-only database can
-// still be named. Returns -1 with errno EWOULDBLOCK when another object holds
-// the lock; raises EInOutError when the file cannot be opened.
-int OpenLockedHeader(const std::string& FileName, bool& Created) {
+// Writes all of Bytes at the start of the file open on Fd.
+bool WriteAllAt(int Fd, const uint8_t* Bytes, size_t Size) {
+  for (size_t done = 0; done < Size;) {
+    const ssize_t w = ::pwrite(Fd, Bytes + done, Size - done, static_cast<off_t>(done));
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    done += static_cast<size_t>(w);
+  }
+  return true;
+}
+
+// The header-and-data file opened and locked for this object alone. A file
+// that cannot be written is opened for reading, so that a read-only database
+// can still be named. A missing file is created holding Header: written
+// under a temporary name and linked into place, so that no one (a process
+// killed half way included) ever leaves a header file without its 260 bytes,
+// and of two objects creating the database at once one creates it and the
+// other finds it. Created tells which. Returns -1 when another object holds
+// the lock; raises EInOutError when the file cannot be opened or created.
+int OpenLockedHeader(const std::string& FileName, const std::array<uint8_t, 260>& Header,
+                     bool& Created) {
   Created = false;
   int fd = -1;
   for (int attempt = 0; fd < 0; ++attempt) {
     fd = ::open(FileName.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0 && (errno == EACCES || errno == EROFS))
       fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0 || errno != ENOENT || attempt > 8) break;
-    // O_EXCL: of two objects creating the database at once, one creates the
-    // file and the other finds it.
-    fd = ::open(FileName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0) Created = true;
-    if (fd < 0 && errno != EEXIST) break;
+    if (fd >= 0) break;
+    if (errno != ENOENT || attempt > 8)
+      throw EInOutError("Cannot open file \"" + FileName + "\"", errno);
+    const std::string tmp = FileName + ".new" + std::to_string(::getpid());
+    const int t = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (t < 0) throw EInOutError("Cannot create file \"" + FileName + "\"", errno);
+    int err = 0;
+    if (!WriteAllAt(t, Header.data(), Header.size()))
+      err = errno != 0 ? errno : EIO;
+    else if (::flock(t, LOCK_EX | LOCK_NB) != 0 || ::link(tmp.c_str(), FileName.c_str()) != 0)
+      err = errno;
+    ::unlink(tmp.c_str());
+    if (err == 0) {
+      Created = true;
+      return t;  // locked before it took the name
+    }
+    ::close(t);
+    if (err != EEXIST) throw EInOutError("Cannot create file \"" + FileName + "\"", err);
   }
-  if (fd < 0) throw EInOutError("Cannot open file \"" + FileName + "\"", errno);
   int r;
   do r = ::flock(fd, LOCK_EX | LOCK_NB);
   while (r != 0 && errno == EINTR);
   if (r != 0) {
     const int err = errno;
     ::close(fd);
-    errno = err;
     if (err != EWOULDBLOCK) throw EInOutError("Cannot lock file \"" + FileName + "\"", err);
     return -1;
   }
@@ -366,15 +391,15 @@ void TGeoDB::SetGDBName(const std::string& Name) {
 
     // The lock comes first: nothing is read that another object may be
     // writing. A short header is refused before anything is written.
+    std::array<uint8_t, 260> header{};
+    ResetHeader(header);
     bool header_missing = false;
-    lock_fd_ = OpenLockedHeader(hdrf, header_missing);
+    lock_fd_ = OpenLockedHeader(hdrf, header, header_missing);
     if (lock_fd_ < 0) {
       throw ETKZGeoDBError(
           Message("SetGDBName: database \"" + base + "\" is in use by another object."));
     }
     if (header_missing) created_header = hdrf;
-    std::array<uint8_t, 260> header{};
-    ResetHeader(header);
     if (!header_missing) {
       TFileStream f(hdrf, fmOpenRead);
       if (f.GetSize() < kHeaderSize) {
@@ -429,10 +454,6 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     for (int i = 0; i < 5; ++i)
       if (ix_missing[i]) CreateEmptyFile(ixf[i], nullptr, 0);
     if (data_missing) CreateEmptyFile(dataf, nullptr, 0);
-    if (header_missing) {
-      TFileStream f(hdrf, fmOpenReadWrite);
-      f.WriteBuffer(header.data(), kHeaderSize);
-    }
 
     base_name_ = base;
     data_file_ = dataf;
