@@ -238,6 +238,9 @@ int Get(const GdbOptions& o) {
   const int r = RecordNumber(*db, o.RecNo);
   const TgdbData d = db->GetSumdata(r);
   Json j = RecordJson(r, d);
+  const bool polygon = d.ItemType <= gitRoute && d.ItemType != gitTown;
+  if ((polygon || d.ItemType == gitBLOB) && d.DataPos == -1)
+    throw GdbFailure("record " + o.RecNo + " holds no payload");
   if (d.ItemType == gitBLOB) {
     ProgressBar bar(std::cerr, Terminal());
     ShowProgress(*db, bar);
@@ -255,7 +258,7 @@ int Get(const GdbOptions& o) {
     j["written_to"] = o.Out;
     return Emit(j) ? 0 : 1;
   }
-  if (d.ItemType <= gitRoute && d.ItemType != gitTown) {
+  if (polygon) {
     TgdbPolygon poly;
     if (!db->RetrievePolygon(r, poly))
       throw GdbFailure("record " + o.RecNo + ": polygon outside the data file");
