@@ -451,7 +451,11 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   bool UpdateBasicData(int recnum, const TgdbData& Data);
   // Rewrites the data file with the live payloads only, in record order,
   // and the record file with the new DataPos values; both are written to
-  // temporary files first and renamed into place. Returns the bytes freed.
+  // temporary files (base.tkzgdd.gc, base.tkzgds.gc), flushed to disk and
+  // renamed into place, the data file first. A process that stops between
+  // the two renames leaves the new records beside the new data file; the
+  // next SetGDBName puts them in place (and removes temporary files of a
+  // compaction stopped earlier). Returns the bytes freed.
   // Records whose payload does not lie inside the data file lose it
   // (DataPos -1, NumElems 0). 0 while closed.
   int64_t GarbageCollection();

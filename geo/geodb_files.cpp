@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include <algorithm>
 #include <cmath>
@@ -322,6 +323,24 @@ int OpenLockedHeader(const std::string& FileName, const std::array<uint8_t, 260>
   return fd;
 }
 
+// GarbageCollection writes base.tkzgdd.gc and base.tkzgds.gc whole, then
+// renames the first and then the second into place. Records left without a
+// data file beside them were cut off between the renames: the new data file
+// is in place, so its records follow it. Anything else left was never put in
+// place and is removed.
+void FinishCompaction(const std::string& DataFile, const std::string& RecordFile) {
+  const std::string new_data = DataFile + ".gc", new_recs = RecordFile + ".gc";
+  if (FileMissing(new_recs)) {
+    std::remove(new_data.c_str());
+  } else if (FileMissing(new_data)) {
+    if (std::rename(new_recs.c_str(), RecordFile.c_str()) != 0)
+      throw EInOutError("Cannot replace file \"" + RecordFile + "\"", errno);
+  } else {
+    std::remove(new_recs.c_str());
+    std::remove(new_data.c_str());
+  }
+}
+
 }  // namespace
 
 TGeoDB::TGeoDB(TComponent* AOwner) : TComponent(AOwner) { ResetHeader(header_); }
@@ -408,6 +427,7 @@ void TGeoDB::SetGDBName(const std::string& Name) {
       }
       f.ReadBuffer(header.data(), kHeaderSize);
     }
+    FinishCompaction(hdrf, dataf);
     std::vector<TgdbData> recs;
     const bool data_missing = FileMissing(dataf);
     if (!data_missing) {

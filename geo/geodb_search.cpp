@@ -191,9 +191,10 @@ bool TGeoDB::UpdateBasicData(int recnum, const TgdbData& Data) {
 int64_t TGeoDB::GarbageCollection() {
   if (!IsOpen()) return 0;
   Progress(0);
-  const std::string tag = ".gc" + std::to_string(::getpid());
-  const std::string new_data = header_file_ + tag;
-  const std::string new_recs = data_file_ + tag;
+  // Fixed names (the lock keeps other objects away): opening finishes a
+  // compaction that was cut off between its two renames.
+  const std::string new_data = header_file_ + ".gc";
+  const std::string new_recs = data_file_ + ".gc";
   std::vector<TgdbData> recs = records_;
   int64_t old_size = 0, new_size = 0;
   int new_lock = -1;
@@ -247,8 +248,10 @@ int64_t TGeoDB::GarbageCollection() {
     }
   } catch (...) {
     if (new_lock >= 0) ::close(new_lock);
-    std::remove(new_data.c_str());
+    // The records first: new records without a new data file beside them
+    // mean that the data file has taken its name.
     std::remove(new_recs.c_str());
+    std::remove(new_data.c_str());
     throw;
   }
   records_ = std::move(recs);
