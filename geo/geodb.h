@@ -71,9 +71,13 @@
 // LazyWrite: LazyWrite defers only the index files, and indexes that do not
 // match the records are rebuilt from them on opening. An interrupted add
 // leaves at most an unused item ID and unreferenced payload bytes (reclaimed
-// by GarbageCollection). Nothing is flushed to the disk (no fsync) except by
-// GarbageCollection, so after a crash of the whole system only what the
-// system had written out survives.
+// by GarbageCollection). A delete cut off after moving the last record into
+// the gap leaves that record twice; opening drops the second copy (a last
+// record equal to an earlier one with its item ID) and shortens the file.
+// An interrupted index write may leave a temporary file beside the index.
+// Records, header and payloads are not flushed to the disk (no fsync); the
+// index files and the files of GarbageCollection are. After a crash of the
+// whole system, only what the system had written out survives.
 //
 // Threading: one object is used from one thread.
 #pragma once

@@ -439,6 +439,20 @@ void TGeoDB::SetGDBName(const std::string& Name) {
       recs.reserve(n);
       for (size_t r = 0; r < n; ++r)
         recs.push_back(DecodeRecord(reinterpret_cast<const uint8_t*>(bytes.data()) + r * kRecSize));
+      // DeleteData moves the last record into the gap, then shortens the
+      // file: a last record identical to an earlier one (item IDs are
+      // unique) is such a move whose shortening never happened.
+      if (recs.size() >= 2) {
+        const TgdbData& last = recs.back();
+        if (std::any_of(recs.begin(), recs.end() - 1,
+                        [&](const TgdbData& d) { return d.ItemID == last.ItemID && d == last; })) {
+          recs.pop_back();
+          // Finished on disk where the file may be written; otherwise the
+          // next change writes over it.
+          const int cut = ::truncate(dataf.c_str(), static_cast<off_t>(recs.size()) * kRecSize);
+          (void)cut;
+        }
+      }
     }
     TIxItemIDRecArray id;
     std::array<TIxLLRecArray, 4> ll;
