@@ -160,20 +160,29 @@ TEST_P(GeoDBCrashTest, KilledWriterLeavesEveryReturnedAdd) {
 
 INSTANTIATE_TEST_SUITE_P(LazyWrite, GeoDBCrashTest, testing::Bool());
 
+class GeoDBKillTest : public GeoDBTest {
+ protected:
+  // The file name of a database in the new folder Dir holding items
+  // 0..Items-1, of which the first Deleted were deleted again (record 1 + 5k
+  // each time), leaving garbage in the data file.
+  std::string NewDatabase(const std::string& Dir, int Items, int Deleted) {
+    std::filesystem::create_directory(Path(Dir));
+    const std::string name = Path(Dir) + "/db.tkzgds";
+    TGeoDB db;
+    db.SetGDBName(name);
+    db.SetLazyWrite(true);
+    for (int i = 0; i < Items; ++i) AddItem(db, i);
+    for (int k = 0; k < Deleted; ++k) db.DeleteData(1 + k * 5);
+    return name;
+  }
+};
+
 // Deleting killed at random moments (seeded): every item not deleted is
 // still there once, whether the delete under way took effect or not.
-TEST_F(GeoDBTest, KilledDeleterLeavesEachItemOnce) {
+TEST_F(GeoDBKillTest, KilledDeleterLeavesEachItemOnce) {
   std::mt19937 rng(4242);
   for (int run = 0; run < 30; ++run) {
-    const std::string dir = Path("del" + std::to_string(run));
-    std::filesystem::create_directory(dir);
-    const std::string name = dir + "/db.tkzgds";
-    {
-      TGeoDB db;
-      db.SetGDBName(name);
-      db.SetLazyWrite(true);
-      for (int i = 0; i < 60; ++i) AddItem(db, i);
-    }
+    const std::string name = NewDatabase("del" + std::to_string(run), 60, 0);
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     const pid_t pid = ::fork();
@@ -241,19 +250,10 @@ TEST_F(GeoDBTest, DeleteStoppedBeforeShorteningKeepsEachItemOnce) {
 
 // Compaction killed at random moments (seeded): the database opens with every
 // item and payload it had, compacted or not.
-TEST_F(GeoDBTest, KilledCompactionLosesNothing) {
+TEST_F(GeoDBKillTest, KilledCompactionLosesNothing) {
   std::mt19937 rng(77);
   for (int run = 0; run < 30; ++run) {
-    const std::string dir = Path("gc" + std::to_string(run));
-    std::filesystem::create_directory(dir);
-    const std::string name = dir + "/db.tkzgds";
-    {
-      TGeoDB db;
-      db.SetGDBName(name);
-      db.SetLazyWrite(true);
-      for (int i = 0; i < 240; ++i) AddItem(db, i);
-      for (int i = 0; i < 40; ++i) db.DeleteData(1 + i * 5);  // garbage to reclaim
-    }
+    const std::string name = NewDatabase("gc" + std::to_string(run), 240, 40);
     std::vector<TgdbData> before;
     {
       TGeoDB db;
