@@ -175,3 +175,12 @@ if(NOT rc EQUAL 1 OR NOT err MATCHES "^tkz: gdb list: SetGDBName: database \"[^\
    OR NOT piped MATCHES "^${rec}5,[^\n]*\"name\":\"piped\"[^\n]*\"elements\":4,")
   message(FATAL_ERROR "a database in use: status ${rc}: ${out}${err}; the holder wrote ${piped}")
 endif()
+
+# A file name in UTF-8 becomes the item's name and the stored path, both
+# kept in Windows-1252 and shown in UTF-8 again.
+file(WRITE ${WORK}/Zürich.txt "x")
+run_cases(
+  "0|add-blob,<DB>,<WORK>/Zürich.txt|^${rec}6,[^\n]*\"name\":\"Zürich.txt\""
+  "0|get,<DB>,6,<WORK>/z.out|\"file_path\":\"[^\"]*/Zürich.txt\""
+  "0|search,<DB>,züRICH.TXT|^${rec}6,"
+)

@@ -63,7 +63,9 @@ Json Float(float v) {
   if (!std::isfinite(v)) return nullptr;
   char buf[32];
   const auto r = std::to_chars(buf, buf + sizeof buf, v);
-  return std::stod(std::string(buf, r.ptr));
+  double d = 0;
+  std::from_chars(buf, r.ptr, d);
+  return d;
 }
 
 std::string KindName(TgdbItem k) {
@@ -181,10 +183,14 @@ int AddBlob(const GdbOptions& o) {
     ClearGdbData(now);
     r = db->AddBLOB(Utf8ToAnsi(o.Name.empty() ? "stdin" : o.Name), now.DateTime, 0, 0, 0, 0, 0, 0,
                     0, 0, meta, &m);
-  } else if (o.Name.empty()) {
-    r = db->AddBLOB(o.File, 0, 0, 0, 0, 0, 0, 0, 0, 0, meta);
   } else {
-    r = db->AddBLOB(o.File, Utf8ToAnsi(o.Name), 0, 0, 0, 0, 0, 0, 0, 0, 0, meta);
+    r = db->AddBLOB(o.File, Utf8ToAnsi(o.Name.empty() ? StripPath(o.File) : o.Name), 0, 0, 0, 0, 0,
+                    0, 0, 0, 0, meta);
+    // The library keeps the path as given; the database holds Windows-1252.
+    if (db->GetMetaInfo(r, meta)) {
+      meta.Set(miFilePath, Utf8ToAnsi(o.File));
+      db->UpdateMetaInfo(r, meta);
+    }
   }
   return Emit(RecordJson(r, db->GetSumdata(r))) ? 0 : 1;
 }
