@@ -30,8 +30,9 @@
 //
 // Units: latitudes and longitudes in degrees, stored as 32-bit floats.
 //
-// Memory and files: all records and the five indexes are held in memory; no
-// file stays open between calls. Index files are rewritten whole through a
+// Memory and files: all records and the five indexes are held in memory;
+// only base.tkzgdd stays open while a database is named, to hold its lock
+// (see Sharing). Index files are rewritten whole through a
 // temporary file renamed into place after every add, replace and delete
 // (or, with LazyWrite on, when LazyWrite is switched off, the database is
 // closed or renamed, or the object is destroyed). The header is rewritten
@@ -52,9 +53,33 @@
 // each bounded by the window and the widest item extent. Adding an item
 // appends to two files and (unless LazyWrite) rewrites the five indexes.
 //
-// Threading: one object is used from one thread. Two objects on the same
-// files see each other's changes only when a database is (re)named; keeping
-// them consistent is not attempted.
+// Sharing: naming a database takes an exclusive advisory lock (flock) on
+// base.tkzgdd, held until the database is closed, another one is named, or
+// the object is destroyed (GarbageCollection locks the new data file before
+// it takes the name). A second TGeoDB, in this process or another, that names
+// the same files meanwhile is refused with ETKZGeoDBError "SetGDBName:
+// database "base" is in use by another object." and left closed. Programs
+// that do not lock (ReadSystemInformation, CheckGeoDB, other tools) are not
+// kept out. A child process made by fork shares its parent's lock and must
+// not use the parent's object.
+//
+// Crashes: every change writes what it refers to before what refers to it:
+// an add writes the header (the raised item counter), then the payload
+// (appended), then the record, then the indexes (each replaced by rename).
+// A process killed at any point therefore leaves a database that opens
+// consistently and holds every item whose Add... returned, with or without
+// LazyWrite: LazyWrite defers only the index files, and indexes that do not
+// match the records are rebuilt from them on opening. An interrupted add
+// leaves at most an unused item ID and unreferenced payload bytes (reclaimed
+// by GarbageCollection). A delete cut off after moving the last record into
+// the gap leaves that record twice; opening drops the second copy (a last
+// record equal to an earlier one with its item ID) and shortens the file.
+// An interrupted index write may leave a temporary file beside the index.
+// Records, header and payloads are not flushed to the disk (no fsync); the
+// index files and the files of GarbageCollection are. After a crash of the
+// whole system, only what the system had written out survives.
+//
+// Threading: one object is used from one thread.
 #pragma once
 
 #include <array>
@@ -187,6 +212,34 @@ struct TKZ_MAPKIT_EXPORT TgdbSystemInfo {
 // Reads the header and the record count of the database named FileName (any
 // extension). Missing or short files give Valid false; nothing is written.
 TKZ_MAPKIT_EXPORT TgdbSystemInfo ReadSystemInformation(const std::string& FileName);
+
+// A fault CheckGeoDB finds in the files of a database.
+struct TKZ_MAPKIT_EXPORT TgdbProblem {
+  std::string File;  // the file's name
+  int Record = 0;    // 1-based record or index entry concerned; 0: the whole file
+  std::string Text;  // what is wrong, in English
+};
+// Checks the files of the database named FileName (any extension) as they
+// are on disk, without opening the database, taking its lock or writing
+// anything: the header (missing, shorter than 260 bytes, a version other
+// than 4, an item counter below an item ID in use), the record file
+// (missing, a partial record at its end, unknown kinds, item IDs used twice,
+// payloads outside the data file) and each index file (missing, an entry
+// count other than the record count, entries that name no record, name one
+// twice, disagree with their record or are out of order; the first such
+// entry is named). An empty result means the database is sound. Reads the
+// whole record and index files.
+TKZ_MAPKIT_EXPORT std::vector<TgdbProblem> CheckGeoDB(const std::string& FileName);
+// Mends what CheckGeoDB finds, as far as it can be mended: a missing or
+// short header is written anew (its existing bytes kept, version 4, the item
+// counter raised to the largest item ID); the database is then named (so a
+// database in use is refused, as SetGDBName refuses it), a low item counter
+// is written back, the index files are rebuilt from the records, and when a
+// payload lies outside the data file or the record file ends in a partial
+// record, GarbageCollection rewrites both files (such items lose their
+// payload). Unknown kinds and item IDs used twice are left as they are.
+// Returns one line of text per action taken.
+TKZ_MAPKIT_EXPORT std::vector<std::string> RepairGeoDB(const std::string& FileName);
 
 // How SearchData compares names (the letter case never matters).
 inline constexpr uint8_t kGdbMatchExact = 0;     // the whole name
@@ -402,7 +455,11 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   bool UpdateBasicData(int recnum, const TgdbData& Data);
   // Rewrites the data file with the live payloads only, in record order,
   // and the record file with the new DataPos values; both are written to
-  // temporary files first and renamed into place. Returns the bytes freed.
+  // temporary files (base.tkzgdd.gc, base.tkzgds.gc), flushed to disk and
+  // renamed into place, the data file first. A process that stops between
+  // the two renames leaves the new records beside the new data file; the
+  // next SetGDBName puts them in place (and removes temporary files of a
+  // compaction stopped earlier). Returns the bytes freed.
   // Records whose payload does not lie inside the data file lose it
   // (DataPos -1, NumElems 0). 0 while closed.
   int64_t GarbageCollection();
@@ -416,6 +473,7 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   std::string Message(const std::string& Text) const;
   void Close();
   void ClearState();
+  void ReleaseLock();
   void WriteHeader(const char* Operation);
   // Applies Change to the header and writes it; restores it when the write
   // fails. Nothing while closed.
@@ -453,6 +511,8 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   std::array<uint8_t, 260> header_{};
   bool lazy_write_ = false;
   bool progress_enabled_ = true;
+  // The header-and-data file, open and flock-ed while a database is named.
+  int lock_fd_ = -1;
 };
 
 }  // namespace tkz

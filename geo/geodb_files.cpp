@@ -1,7 +1,13 @@
 // geodb: the file set (records, header, index files), opening, creating and
 // closing a database, and the sorted indexes.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 #include <algorithm>
 #include <cmath>
@@ -259,6 +265,82 @@ void CreateEmptyFile(const std::string& FileName, const void* Bytes, int64_t Siz
   f.WriteBuffer(Bytes, Size);
 }
 
+// Writes all of Bytes at the start of the file open on Fd.
+bool WriteAllAt(int Fd, const uint8_t* Bytes, size_t Size) {
+  for (size_t done = 0; done < Size;) {
+    const ssize_t w = ::pwrite(Fd, Bytes + done, Size - done, static_cast<off_t>(done));
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    done += static_cast<size_t>(w);
+  }
+  return true;
+}
+
+// The header-and-data file opened and locked for this object alone. A file
+// that cannot be written is opened for reading, so that a read-only database
+// can still be named. A missing file is created holding Header: written
+// under a temporary name and linked into place, so that no one (a process
+// killed half way included) ever leaves a header file without its 260 bytes,
+// and of two objects creating the database at once one creates it and the
+// other finds it. Created tells which. Returns -1 when another object holds
+// the lock; raises EInOutError when the file cannot be opened or created.
+int OpenLockedHeader(const std::string& FileName, const std::array<uint8_t, 260>& Header,
+                     bool& Created) {
+  Created = false;
+  int fd = -1;
+  for (int attempt = 0; fd < 0; ++attempt) {
+    fd = ::open(FileName.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && (errno == EACCES || errno == EROFS))
+      fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) break;
+    if (errno != ENOENT || attempt > 8)
+      throw EInOutError("Cannot open file \"" + FileName + "\"", errno);
+    const std::string tmp = FileName + ".new" + std::to_string(::getpid());
+    const int t = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (t < 0) throw EInOutError("Cannot create file \"" + FileName + "\"", errno);
+    int err = 0;
+    if (!WriteAllAt(t, Header.data(), Header.size()))
+      err = errno != 0 ? errno : EIO;
+    else if (::flock(t, LOCK_EX | LOCK_NB) != 0 || ::link(tmp.c_str(), FileName.c_str()) != 0)
+      err = errno;
+    ::unlink(tmp.c_str());
+    if (err == 0) {
+      Created = true;
+      return t;  // locked before it took the name
+    }
+    ::close(t);
+    if (err != EEXIST) throw EInOutError("Cannot create file \"" + FileName + "\"", err);
+  }
+  int r;
+  do r = ::flock(fd, LOCK_EX | LOCK_NB);
+  while (r != 0 && errno == EINTR);
+  if (r != 0) {
+    const int err = errno;
+    ::close(fd);
+    if (err != EWOULDBLOCK) throw EInOutError("Cannot lock file \"" + FileName + "\"", err);
+    return -1;
+  }
+  return fd;
+}
+
+// GarbageCollection writes base.tkzgdd.gc and base.tkzgds.gc whole, then
+// renames the first and then the second into place. Records left without a
+// data file beside them were cut off between the renames: the new data file
+// is in place, so its records follow it. Anything else left was never put in
+// place and is removed.
+void FinishCompaction(const std::string& DataFile, const std::string& RecordFile) {
+  const std::string new_data = DataFile + ".gc", new_recs = RecordFile + ".gc";
+  if (FileMissing(new_recs)) {
+    std::remove(new_data.c_str());
+  } else if (FileMissing(new_data)) {
+    if (std::rename(new_recs.c_str(), RecordFile.c_str()) != 0)
+      throw EInOutError("Cannot replace file \"" + RecordFile + "\"", errno);
+  } else {
+    std::remove(new_recs.c_str());
+    std::remove(new_data.c_str());
+  }
+}
+
 }  // namespace
 
 TGeoDB::TGeoDB(TComponent* AOwner) : TComponent(AOwner) { ResetHeader(header_); }
@@ -270,6 +352,12 @@ TGeoDB::~TGeoDB() {
     // A destructor cannot report; the records themselves are already on
     // disk and the indexes are rebuilt from them when they disagree.
   }
+  ReleaseLock();
+}
+
+void TGeoDB::ReleaseLock() {
+  if (lock_fd_ >= 0) ::close(lock_fd_);  // closing the descriptor drops the lock
+  lock_fd_ = -1;
 }
 
 std::string TGeoDB::Message(const std::string& Text) const {
@@ -281,6 +369,7 @@ void TGeoDB::Progress(int Percent) {
 }
 
 void TGeoDB::ClearState() {
+  ReleaseLock();
   lazy_write_ = false;
   ResetHeader(header_);
   base_name_.clear();
@@ -308,6 +397,10 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     return;
   }
   const bool lazy = lazy_write_;
+  // The files of the previous database are free from here on (naming the
+  // same database again must not find them held by this very object).
+  ReleaseLock();
+  std::string created_header;  // removed again when the opening fails
   try {
     const std::string base = StripExtension(Name);
     std::array<std::string, 5> ixf;
@@ -315,11 +408,17 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     const std::string dataf = base + ".tkzgds";
     const std::string hdrf = base + ".tkzgdd";
 
-    // Read what exists; a short header is refused before anything is
-    // created or written.
+    // The lock comes first: nothing is read that another object may be
+    // writing. A short header is refused before anything is written.
     std::array<uint8_t, 260> header{};
     ResetHeader(header);
-    const bool header_missing = FileMissing(hdrf);
+    bool header_missing = false;
+    lock_fd_ = OpenLockedHeader(hdrf, header, header_missing);
+    if (lock_fd_ < 0) {
+      throw ETKZGeoDBError(
+          Message("SetGDBName: database \"" + base + "\" is in use by another object."));
+    }
+    if (header_missing) created_header = hdrf;
     if (!header_missing) {
       TFileStream f(hdrf, fmOpenRead);
       if (f.GetSize() < kHeaderSize) {
@@ -328,6 +427,7 @@ void TGeoDB::SetGDBName(const std::string& Name) {
       }
       f.ReadBuffer(header.data(), kHeaderSize);
     }
+    FinishCompaction(hdrf, dataf);
     std::vector<TgdbData> recs;
     const bool data_missing = FileMissing(dataf);
     if (!data_missing) {
@@ -339,6 +439,20 @@ void TGeoDB::SetGDBName(const std::string& Name) {
       recs.reserve(n);
       for (size_t r = 0; r < n; ++r)
         recs.push_back(DecodeRecord(reinterpret_cast<const uint8_t*>(bytes.data()) + r * kRecSize));
+      // DeleteData moves the last record into the gap, then shortens the
+      // file: a last record identical to an earlier one (item IDs are
+      // unique) is such a move whose shortening never happened.
+      if (recs.size() >= 2) {
+        const TgdbData& last = recs.back();
+        if (std::any_of(recs.begin(), recs.end() - 1,
+                        [&](const TgdbData& d) { return d.ItemID == last.ItemID && d == last; })) {
+          recs.pop_back();
+          // Finished on disk where the file may be written; otherwise the
+          // next change writes over it.
+          const int cut = ::truncate(dataf.c_str(), static_cast<off_t>(recs.size()) * kRecSize);
+          (void)cut;
+        }
+      }
     }
     TIxItemIDRecArray id;
     std::array<TIxLLRecArray, 4> ll;
@@ -374,7 +488,6 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     for (int i = 0; i < 5; ++i)
       if (ix_missing[i]) CreateEmptyFile(ixf[i], nullptr, 0);
     if (data_missing) CreateEmptyFile(dataf, nullptr, 0);
-    if (header_missing) CreateEmptyFile(hdrf, header.data(), kHeaderSize);
 
     base_name_ = base;
     data_file_ = dataf;
@@ -387,6 +500,7 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     ix_ll_ = std::move(ll);
     ComputeExtents();
   } catch (...) {
+    if (!created_header.empty()) ::unlink(created_header.c_str());
     ClearState();
     throw;
   }

@@ -1,6 +1,8 @@
 // geodb: searching items by name and by window, meta blocks, in-place
 // updates, compaction of the data file, the text export and the file
 // summary.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -189,11 +191,13 @@ bool TGeoDB::UpdateBasicData(int recnum, const TgdbData& Data) {
 int64_t TGeoDB::GarbageCollection() {
   if (!IsOpen()) return 0;
   Progress(0);
-  const std::string tag = ".gc" + std::to_string(::getpid());
-  const std::string new_data = header_file_ + tag;
-  const std::string new_recs = data_file_ + tag;
+  // Fixed names (the lock keeps other objects away): opening finishes a
+  // compaction that was cut off between its two renames.
+  const std::string new_data = header_file_ + ".gc";
+  const std::string new_recs = data_file_ + ".gc";
   std::vector<TgdbData> recs = records_;
   int64_t old_size = 0, new_size = 0;
+  int new_lock = -1;
   try {
     TFileStream src(header_file_, fmOpenRead);
     old_size = src.GetSize();
@@ -228,13 +232,26 @@ int64_t TGeoDB::GarbageCollection() {
       ::fsync(rf.GetHandle());
     }
     ::fsync(dst.GetHandle());
-    if (std::rename(new_data.c_str(), header_file_.c_str()) != 0 ||
-        std::rename(new_recs.c_str(), data_file_.c_str()) != 0) {
+    // The new data file is locked before it takes the name, so that the
+    // database is never free for another object.
+    new_lock = ::open(new_data.c_str(), O_RDONLY | O_CLOEXEC);
+    if (new_lock < 0 || ::flock(new_lock, LOCK_EX | LOCK_NB) != 0)
+      throw EInOutError("Cannot lock file \"" + new_data + "\"", errno);
+    if (std::rename(new_data.c_str(), header_file_.c_str()) != 0) {
       throw EInOutError("Cannot replace file \"" + header_file_ + "\"", errno);
     }
+    ::close(lock_fd_);
+    lock_fd_ = new_lock;
+    new_lock = -1;
+    if (std::rename(new_recs.c_str(), data_file_.c_str()) != 0) {
+      throw EInOutError("Cannot replace file \"" + data_file_ + "\"", errno);
+    }
   } catch (...) {
-    std::remove(new_data.c_str());
+    if (new_lock >= 0) ::close(new_lock);
+    // The records first: new records without a new data file beside them
+    // mean that the data file has taken its name.
     std::remove(new_recs.c_str());
+    std::remove(new_data.c_str());
     throw;
   }
   records_ = std::move(recs);

@@ -129,8 +129,8 @@ TEST_F(GeoDBTest, HeaderFieldsAreWrittenAtOnce) {
   EXPECT_EQ(h[8], 60);
   EXPECT_EQ(h.substr(9, 60), std::string(60, 'd'));
   EXPECT_EQ(I32At(h, 72), -17);
-  TGeoDB other;
-  other.SetGDBName(Base());
+  const auto copy = OpenCopy();
+  TGeoDB& other = *copy;
   EXPECT_EQ(other.GetDescription(), std::string(60, 'd'));
   EXPECT_EQ(other.GetRevision(), -17);
 
@@ -154,8 +154,8 @@ TEST_F(GeoDBTest, ReopeningReadsTheSameRecordsAndIndexes) {
   Open();
   for (int i = 0; i < 5; ++i) AddPoly(gitLake, "L" + std::to_string(i), 5.0f - i, i * 2.0f);
   db_->AddTown("T", 40000, 1, {47.5f, 8.25f}, 0, 0, 0);
-  TGeoDB other;
-  other.SetGDBName(Base());
+  const auto copy = OpenCopy();
+  TGeoDB& other = *copy;
   ASSERT_EQ(other.GetNumEntries(), 6);
   EXPECT_EQ(other.GetItemCounter(), 6);
   for (int i = 1; i <= 6; ++i) {
@@ -431,8 +431,8 @@ TEST_F(GeoDBTest, IndexesFollowTheRecordsThroughRandomChanges) {
   }
   // The files hold the same as memory.
   db_->SetLazyWrite(false);
-  TGeoDB other;
-  other.SetGDBName(Base());
+  const auto copy = OpenCopy();
+  TGeoDB& other = *copy;
   for (int i = 1; i <= db_->GetNumEntries(); ++i) {
     EXPECT_EQ(other.GetIxLongHigh(i), db_->GetIxLongHigh(i));
     EXPECT_EQ(other.GetSumdata(i), db_->GetSumdata(i));

@@ -175,8 +175,8 @@ TEST_F(GeoDBTest, UpdatingBasicDataKeepsIdKindAndPayload) {
   t.LatLow = t.LatHigh = -30;
   ASSERT_TRUE(db_->UpdateBasicData(2, t));
   EXPECT_EQ(db_->GetIxLatLow(1), (TIxLLRec{-30, 2}));
-  TGeoDB other;
-  other.SetGDBName(Base());
+  const auto copy = OpenCopy();
+  TGeoDB& other = *copy;
   EXPECT_EQ(other.GetSumdata(2), db_->GetSumdata(2));
   EXPECT_EQ(other.GetIxLatHigh(1), (TIxLLRec{-30, 2}));
   EXPECT_FALSE(db_->UpdateBasicData(3, t));
@@ -228,8 +228,8 @@ TEST_F(GeoDBTest, GarbageCollectionDropsDeadPayloadsAndKeepsLiveOnes) {
   EXPECT_EQ(static_cast<int64_t>(fs::file_size(File(".tkzgdd"))), live);
   EXPECT_EQ(Slurp(File(".tkzgdd")).substr(0, 260), header);
   // Reopened, every record reads what it read before.
-  TGeoDB other;
-  other.SetGDBName(Base());
+  const auto copy = OpenCopy();
+  TGeoDB& other = *copy;
   ASSERT_EQ(other.GetNumEntries(), n);
   for (int r = 1; r <= n; ++r) {
     SCOPED_TRACE(r);

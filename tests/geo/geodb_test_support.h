@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +57,18 @@ class GeoDBTest : public testing_support::TempDirTest {
   std::string Base() const { return Path("world"); }
   std::string File(const char* ext) const { return Base() + ext; }
   void Open() { db_->SetGDBName(Base() + ".tkzgds"); }
+  // A second object on a copy of the seven files as they are now (the files
+  // themselves are locked while db_ has them open).
+  std::unique_ptr<TGeoDB> OpenCopy() const {
+    for (const char* ext :
+         {".tkzgdd", ".tkzgds", ".tkzgi0", ".tkzgi1", ".tkzgi2", ".tkzgi3", ".tkzgi4"}) {
+      std::filesystem::copy_file(File(ext), Path("copy") + ext,
+                                 std::filesystem::copy_options::overwrite_existing);
+    }
+    auto other = std::make_unique<TGeoDB>();
+    other->SetGDBName(Path("copy"));
+    return other;
+  }
 
   // A polygon item of the given kind with n vertices around (lat, lon).
   int AddPoly(TgdbItem kind, const std::string& name, float lat, float lon, int n = 3) {

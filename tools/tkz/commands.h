@@ -38,6 +38,10 @@ void AddCpuCommands(CLI::App& app);
 void AddGeoCommands(CLI::App& app);
 void AddColorCommands(CLI::App& app);
 void AddCopyCommands(CLI::App& app);
+void AddGdbCommands(CLI::App& app);
+// The "gdb" group (created on the first call): further gdb commands are
+// added to it as its subcommands.
+CLI::App* GdbGroup(CLI::App& app);
 
 // Makes action (it returns the exit status) the one to run when cmd is the
 // command chosen on the command line.

@@ -137,6 +137,7 @@ int main(int argc, char** argv) {
   tkz::tool::AddCodecCommands(app);
   tkz::tool::AddCpuCommands(app);
   tkz::tool::AddGeoCommands(app);
+  tkz::tool::AddGdbCommands(app);
   tkz::tool::AddColorCommands(app);
   tkz::tool::AddCopyCommands(app);
 
