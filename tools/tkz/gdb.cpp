@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 #include "core/platform/codepage.h"
 #include "core/sys/filesys.h"
@@ -177,7 +178,10 @@ int AddBlob(const GdbOptions& o) {
     // Standard input has no size beforehand: it is gathered first.
     auto in = OpenInput("-");
     TMemoryStream m;
-    m.CopyFrom(in.get(), 0);
+    std::vector<char> block(1 << 16);
+    for (int64_t n; (n = in->Read(block.data(), static_cast<int64_t>(block.size()))) > 0;)
+      m.Write(block.data(), n);
+    m.SetPosition(0);
     meta.Set(miFilePath, "-");
     TgdbData now;
     ClearGdbData(now);
