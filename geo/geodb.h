@@ -32,7 +32,8 @@
 //
 // Memory and files: all records and the five indexes are held in memory;
 // only base.tkzgdd stays open while a database is named, to hold its lock
-// (see Sharing). Index files are rewritten whole through a
+// (see Sharing), and, with LazyWrite on, base.tkzgdd and base.tkzgds stay
+// open for writing as well. Index files are rewritten whole through a
 // temporary file renamed into place after every add, replace and delete
 // (or, with LazyWrite on, when LazyWrite is switched off, the database is
 // closed or renamed, or the object is destroyed). The header is rewritten
@@ -48,10 +49,20 @@
 // ETKZGeoDBError and is never overwritten. Payloads that do not lie inside
 // the data file are not read (the retrieval returns false).
 //
+// Order: the bound indexes sort by value with NaN after every number (NaN
+// equal to NaN), the ID index by ID. An entry sorted in at once goes before
+// the equal entry its binary search meets (SortIxInto); with LazyWrite on,
+// added entries are appended and sorted in at the next read of an index
+// (any GetIx..., GetClosest..., SearchForItemID, FindItemsInWindow, change
+// or index write), after the entries of equal key already there, as
+// RecalcIndexes orders them. The two orders differ only among equal keys.
+//
 // Cost: lookups by ID and by bounding-box edge are binary searches; a window
 // query looks only at the records inside the shortest of four index ranges,
 // each bounded by the window and the widest item extent. Adding an item
-// appends to two files and (unless LazyWrite) rewrites the five indexes.
+// writes the header, appends to two files and (unless LazyWrite) rewrites
+// the five indexes; with LazyWrite on, a bulk load costs two or three
+// positioned writes per item and one sort at its end.
 //
 // Sharing: naming a database takes an exclusive advisory lock (flock) on
 // base.tkzgdd, held until the database is closed, another one is named, or
@@ -75,6 +86,8 @@
 // the gap leaves that record twice; opening drops the second copy (a last
 // record equal to an earlier one with its item ID) and shortens the file.
 // An interrupted index write may leave a temporary file beside the index.
+// Each write is handed to the system before the add returns, with LazyWrite
+// on as well (the files are held open, not written later).
 // Records, header and payloads are not flushed to the disk (no fsync); the
 // index files and the files of GarbageCollection are. After a crash of the
 // whole system, only what the system had written out survives.
@@ -340,8 +353,9 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   // ETKZGeoDBError "AddData: cannot open database." when the header cannot
   // be written; "AddData: data file too large." when the payload would end
   // beyond byte 2^31-1 of the data file, "AddData: no item ID left." when
-  // the counter has reached 2^31-1 (both checked before anything is
-  // written).
+  // the counter has reached 2^31-1, "AddData: too many records." when the
+  // database holds INT32_MAX / 120 records, the most that opening accepts
+  // (all three checked before anything is written).
   int AddBorder(const TgdbName& Name, const TgdbPolygon& Poly, bool Closed, double DateTime,
                 int32_t UserInt1, float F1, float F2, float F3, float F4, float F5,
                 uint8_t UserByte, int32_t UserInt2);
@@ -395,6 +409,7 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
               int64_t Size, bool FromFile);
   // Replaces record recnum (1-based) keeping its ItemID; the new payload is
   // appended. Nothing while closed or for recnum outside 1..NumEntries.
+  // Refusals as for AddData, named "ReplaceData: ...".
   void ReplaceData(int recnum, const TgdbName& Name, const TgdbPolygon& Poly, bool Closed,
                    TgdbItem Kind, uint8_t UserByte, double DateTime, int32_t UserInt1, float F1,
                    float F2, float F3, float F4, float F5, int32_t UserInt2, const TMetaInfo& Meta,
@@ -406,11 +421,13 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   // False while closed, for a record beyond NumEntries, for kinds without a
   // polygon, and for a payload that does not lie inside the data file.
   bool RetrievePolygon(int recnum, TgdbPolygon& Poly);
-  // A BLOB written to FileName. An empty FileName, or one ending in "/" or
-  // "\", gets the item's name (reduced to 8.3 file-name characters)
-  // appended. ETKZGeoDBError "RetrieveBLOB: invalid filename." when the
-  // result is empty or its last part is "." or "..". False (no file
-  // created) for records that hold no readable BLOB.
+  // A BLOB written to FileName. Every "\" in FileName is read as "/"; an
+  // empty FileName, or one ending in a separator, gets the item's name
+  // (reduced to 8.3 file-name characters) appended. ETKZGeoDBError
+  // "RetrieveBLOB: invalid filename." when the result is empty or its last
+  // part is "." or "..". False (no file created) for records that hold no
+  // readable BLOB. The content is copied in blocks to a temporary file
+  // beside the target, renamed into place when complete.
   bool RetrieveBLOB(int recnum, const std::string& FileName, TMetaInfo& Meta);
   // A BLOB copied to Dest; ETKZGeoDBError "RetrieveBLOB: BLOB to be
   // retrieved is larger than SizeOfBlobData." when it does not fit.
@@ -480,11 +497,25 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   void ChangeHeader(const char* Operation, const std::function<void()>& Change);
   void SaveAllIndexes();
   void AfterChange();  // writes the indexes unless LazyWrite
+  // Adds the index entries of a new last record: sorted in at once, or,
+  // with LazyWrite on, appended and sorted at the next read (EnsureSorted).
   void AppendRecordIndexes(int recnum, const TgdbData& Data);
+  // Sorts the entries appended under LazyWrite into the indexes (stable:
+  // after the entries of equal key already there). Every reader of the
+  // indexes calls it first.
+  void EnsureSorted() const;
+  // Bound index k (0 LatLow .. 3 LongHigh), sorted.
+  const TIxLLRecArray& SortedLL(int k) const;
   // The parameters shared by AddData and ReplaceData (geodb_items.cpp).
   struct ItemArgs;
   // Adds (recnum 0) or replaces record recnum; returns its record number.
-  int StoreItem(int recnum, const ItemArgs& a);
+  // Operation names the caller in messages.
+  int StoreItem(const char* Operation, int recnum, const ItemArgs& a);
+  // A descriptor open for writing on File: with LazyWrite on, the one kept
+  // in Slot (opened on first use); otherwise a fresh one that the caller
+  // closes (Owned). -1 when the file cannot be opened.
+  int WriteFd(const std::string& File, int& Slot, bool& Owned);
+  void CloseWriteFds();
   // Opens the data file at the BLOB of record recnum (clamped below to 1)
   // after its meta block was read into Meta; null when the record holds no
   // BLOB that lies inside the data file.
@@ -499,8 +530,12 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   std::array<std::string, 5> ix_files_;
   int num_entries_ = 0;
   std::vector<TgdbData> records_;
-  TIxItemIDRecArray ix_id_;
-  std::array<TIxLLRecArray, 4> ix_ll_;  // LatLow, LatHigh, LongLow, LongHigh
+  // Mutable: the const readers sort entries appended under LazyWrite.
+  mutable TIxItemIDRecArray ix_id_;
+  mutable std::array<TIxLLRecArray, 4> ix_ll_;  // LatLow, LatHigh, LongLow, LongHigh
+  // The entries at the front of every index that are in order; those after
+  // them were appended under LazyWrite and are not yet sorted in.
+  mutable size_t ix_sorted_ = 0;
   // The widest latitude and longitude extent of any item's box (never
   // below the truth: deletions leave it as it was). Window queries use it
   // to bound their index ranges on both sides.
@@ -513,6 +548,10 @@ class TKZ_MAPKIT_EXPORT TGeoDB : public TComponent {
   bool progress_enabled_ = true;
   // The header-and-data file, open and flock-ed while a database is named.
   int lock_fd_ = -1;
+  // With LazyWrite on, the data file and the record file stay open for
+  // writing between adds (-1: not open).
+  int data_fd_ = -1;
+  int rec_fd_ = -1;
 };
 
 }  // namespace tkz

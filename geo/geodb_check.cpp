@@ -60,7 +60,7 @@ std::string IndexFault(const std::string& Bytes, int i, const std::vector<TgdbDa
       const float v = GetF32(p);
       if (std::bit_cast<uint32_t>(v) != std::bit_cast<uint32_t>(LLKey(recs[r], i)))
         return "value differs from record " + std::to_string(r + 1);
-      if (k > 0 && v < prev_value) return "entries out of order";
+      if (k > 0 && KeyLess(v, prev_value)) return "entries out of order";
       prev_value = v;
     }
   }

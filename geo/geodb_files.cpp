@@ -158,10 +158,8 @@ void BuildIndexes(const std::vector<TgdbData>& recs, TIxItemIDRecArray& id,
     TIxLLRecArray& ix = ll[k];
     ix.resize(recs.size());
     for (int32_t r = 0; r < n; ++r) ix[r] = {LLKey(recs[r], k + 1), r};
-    // NaN keys go last so that the order stays strict and searchable.
     std::stable_sort(ix.begin(), ix.end(), [](const TIxLLRec& a, const TIxLLRec& b) {
-      if (std::isnan(a.Value)) return false;
-      return std::isnan(b.Value) || a.Value < b.Value;
+      return KeyLess(a.Value, b.Value);
     });
   }
 }
@@ -188,7 +186,7 @@ bool IndexesValid(const std::vector<TgdbData>& recs, const TIxItemIDRecArray& id
       seen[e.RecIx] = 1;
       if (std::bit_cast<uint32_t>(LLKey(recs[e.RecIx], i + 1)) != std::bit_cast<uint32_t>(e.Value))
         return false;
-      if (k > 0 && e.Value < ix[k - 1].Value) return false;
+      if (k > 0 && KeyLess(e.Value, ix[k - 1].Value)) return false;
     }
   }
   return true;
@@ -232,6 +230,18 @@ void ReplaceFileContent(const std::string& FileName, const std::string& Bytes) {
   m.SaveToFile(FileName);
 }
 
+bool WriteAllAt(int Fd, const void* Bytes, size_t Size, int64_t Offset) {
+  const auto* p = static_cast<const uint8_t*>(Bytes);
+  for (size_t done = 0; done < Size;) {
+    const ssize_t w = ::pwrite(Fd, p + done, Size - done, static_cast<off_t>(Offset + done));
+    if (w < 0 && errno == EINTR) continue;
+    if (w == 0) errno = EIO;
+    if (w <= 0) return false;
+    done += static_cast<size_t>(w);
+  }
+  return true;
+}
+
 int Percent(int64_t a, int64_t b) {
   if (b <= 0) return 100;
   const double p = std::round(static_cast<double>(a) / static_cast<double>(b) * 100.0);
@@ -265,17 +275,6 @@ void CreateEmptyFile(const std::string& FileName, const void* Bytes, int64_t Siz
   f.WriteBuffer(Bytes, Size);
 }
 
-// Writes all of Bytes at the start of the file open on Fd.
-bool WriteAllAt(int Fd, const uint8_t* Bytes, size_t Size) {
-  for (size_t done = 0; done < Size;) {
-    const ssize_t w = ::pwrite(Fd, Bytes + done, Size - done, static_cast<off_t>(done));
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
-    done += static_cast<size_t>(w);
-  }
-  return true;
-}
-
 // The header-and-data file opened and locked for this object alone. A file
 // that cannot be written is opened for reading, so that a read-only database
 // can still be named. A missing file is created holding Header: written
@@ -299,7 +298,7 @@ int OpenLockedHeader(const std::string& FileName, const std::array<uint8_t, 260>
     const int t = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (t < 0) throw EInOutError("Cannot create file \"" + FileName + "\"", errno);
     int err = 0;
-    if (!WriteAllAt(t, Header.data(), Header.size()))
+    if (!WriteAllAt(t, Header.data(), Header.size(), 0))
       err = errno != 0 ? errno : EIO;
     else if (::flock(t, LOCK_EX | LOCK_NB) != 0 || ::link(tmp.c_str(), FileName.c_str()) != 0)
       err = errno;
@@ -356,8 +355,25 @@ TGeoDB::~TGeoDB() {
 }
 
 void TGeoDB::ReleaseLock() {
+  CloseWriteFds();
   if (lock_fd_ >= 0) ::close(lock_fd_);  // closing the descriptor drops the lock
   lock_fd_ = -1;
+}
+
+void TGeoDB::CloseWriteFds() {
+  // Other descriptors on the locked file do not hold the lock: closing
+  // them keeps it.
+  if (data_fd_ >= 0) ::close(data_fd_);
+  if (rec_fd_ >= 0) ::close(rec_fd_);
+  data_fd_ = rec_fd_ = -1;
+}
+
+int TGeoDB::WriteFd(const std::string& File, int& Slot, bool& Owned) {
+  Owned = !lazy_write_;
+  if (!Owned && Slot >= 0) return Slot;
+  const int fd = ::open(File.c_str(), O_RDWR | O_CLOEXEC);
+  if (!Owned) Slot = fd;
+  return fd;
 }
 
 std::string TGeoDB::Message(const std::string& Text) const {
@@ -381,6 +397,7 @@ void TGeoDB::ClearState() {
   records_.clear();
   ix_id_.clear();
   for (TIxLLRecArray& ix : ix_ll_) ix.clear();
+  ix_sorted_ = 0;
 }
 
 void TGeoDB::Close() {
@@ -389,13 +406,13 @@ void TGeoDB::Close() {
 }
 
 void TGeoDB::SetGDBName(const std::string& Name) {
-  // Pending indexes belong to the database now open; write them before its
-  // names are replaced.
-  if (IsOpen() && lazy_write_) SaveAllIndexes();
   if (Name.empty()) {
     Close();
     return;
   }
+  // Pending indexes belong to the database now open; write them before its
+  // names are replaced.
+  if (IsOpen() && lazy_write_) SaveAllIndexes();
   const bool lazy = lazy_write_;
   // The files of the previous database are free from here on (naming the
   // same database again must not find them held by this very object).
@@ -498,6 +515,7 @@ void TGeoDB::SetGDBName(const std::string& Name) {
     num_entries_ = static_cast<int>(records_.size());
     ix_id_ = std::move(id);
     ix_ll_ = std::move(ll);
+    ix_sorted_ = ix_id_.size();
     ComputeExtents();
   } catch (...) {
     if (!created_header.empty()) ::unlink(created_header.c_str());
@@ -510,11 +528,15 @@ void TGeoDB::SetGDBName(const std::string& Name) {
 void TGeoDB::SetLazyWrite(bool Value) {
   if (Value == lazy_write_) return;
   lazy_write_ = Value;
-  if (!Value) SaveAllIndexes();
+  if (!Value) {
+    CloseWriteFds();
+    SaveAllIndexes();
+  }
 }
 
 void TGeoDB::SaveIndex(int i) {
   if (!IsOpen() || i < 0 || i > 4) return;
+  EnsureSorted();
   ReplaceFileContent(ix_files_[i], i == 0 ? EncodeIdIndex(ix_id_) : EncodeLLIndex(ix_ll_[i - 1]));
 }
 
@@ -529,12 +551,11 @@ void TGeoDB::AfterChange() {
 // ================================================================ header
 
 void TGeoDB::WriteHeader(const char* Operation) {
-  try {
-    TFileStream f(header_file_, fmOpenReadWrite);
-    f.WriteBuffer(header_.data(), kHeaderSize);
-  } catch (const EInOutError&) {
-    throw ETKZGeoDBError(Message(std::string(Operation) + ": cannot open database."));
-  }
+  bool owned = false;
+  const int fd = WriteFd(header_file_, data_fd_, owned);
+  const bool ok = fd >= 0 && WriteAllAt(fd, header_.data(), kHeaderSize, 0);
+  if (owned && fd >= 0) ::close(fd);
+  if (!ok) throw ETKZGeoDBError(Message(std::string(Operation) + ": cannot open database."));
 }
 
 void TGeoDB::ChangeHeader(const char* Operation, const std::function<void()>& Change) {
@@ -575,6 +596,7 @@ namespace {
 
 // Algorithm of the closest position: the binary search stops at an equal
 // key or where the range closes; 1-based result.
+// Keys compare with KeyLess (NaN last).
 template <typename Arr, typename Key, typename V>
 int ClosestPos(const Arr& a, V v, Key key) {
   if (a.empty()) return 1;
@@ -582,14 +604,14 @@ int ClosestPos(const Arr& a, V v, Key key) {
   bool found = false;
   while (lo <= hi && !found) {
     mid = (lo + hi) / 2;
-    if (v > key(a[mid]))
+    if (KeyLess(key(a[mid]), v))
       lo = mid + 1;
-    else if (v < key(a[mid]))
+    else if (KeyLess(v, key(a[mid])))
       hi = mid - 1;
     else
       found = true;
   }
-  return mid + 1 + (v > key(a[mid]) ? 1 : 0);
+  return mid + 1 + (KeyLess(key(a[mid]), v) ? 1 : 0);
 }
 
 // Sorted insertion into the last (free) slot's array.
@@ -603,14 +625,14 @@ void SortInto(Arr& ix, const Rec& rec, Key key) {
     bool found = false;
     while (lo <= hi && !found) {
       mid = (lo + hi) / 2;
-      if (key(rec) > key(ix[mid]))
+      if (KeyLess(key(ix[mid]), key(rec)))
         lo = mid + 1;
-      else if (key(rec) < key(ix[mid]))
+      else if (KeyLess(key(rec), key(ix[mid])))
         hi = mid - 1;
       else
         found = true;
     }
-    pos = mid + (key(rec) > key(ix[mid]) ? 1 : 0);
+    pos = mid + (KeyLess(key(ix[mid]), key(rec)) ? 1 : 0);
   }
   std::move_backward(ix.begin() + pos, ix.begin() + last, ix.begin() + last + 1);
   ix[pos] = rec;
@@ -618,6 +640,16 @@ void SortInto(Arr& ix, const Rec& rec, Key key) {
 
 auto LLValue = [](const TIxLLRec& e) { return e.Value; };
 auto IdValue = [](const TIxItemIDRec& e) { return e.ItemID; };
+
+// Sorts the entries from position From on and merges them behind the
+// equal keys of the sorted front.
+template <typename Arr, typename Key>
+void MergeTail(Arr& ix, size_t From, Key key) {
+  const auto less = [key](const auto& a, const auto& b) { return KeyLess(key(a), key(b)); };
+  const auto mid = ix.begin() + static_cast<std::ptrdiff_t>(std::min(From, ix.size()));
+  std::stable_sort(mid, ix.end(), less);
+  std::inplace_merge(ix.begin(), mid, ix.end(), less);
+}
 
 template <typename Arr>
 typename Arr::value_type EntryAt(const Arr& a, int i) {
@@ -635,11 +667,26 @@ void TGeoDB::SortIxItemIDInto(TIxItemIDRecArray& ix, const TIxItemIDRec& rec) {
   SortInto(ix, rec, IdValue);
 }
 
-TIxItemIDRec TGeoDB::GetIxItemID(int i) const { return EntryAt(ix_id_, i); }
-TIxLLRec TGeoDB::GetIxLatLow(int i) const { return EntryAt(ix_ll_[0], i); }
-TIxLLRec TGeoDB::GetIxLatHigh(int i) const { return EntryAt(ix_ll_[1], i); }
-TIxLLRec TGeoDB::GetIxLongLow(int i) const { return EntryAt(ix_ll_[2], i); }
-TIxLLRec TGeoDB::GetIxLongHigh(int i) const { return EntryAt(ix_ll_[3], i); }
+void TGeoDB::EnsureSorted() const {
+  if (ix_sorted_ == ix_id_.size()) return;
+  MergeTail(ix_id_, ix_sorted_, IdValue);
+  for (TIxLLRecArray& ix : ix_ll_) MergeTail(ix, ix_sorted_, LLValue);
+  ix_sorted_ = ix_id_.size();
+}
+
+const TIxLLRecArray& TGeoDB::SortedLL(int k) const {
+  EnsureSorted();
+  return ix_ll_[k];
+}
+
+TIxItemIDRec TGeoDB::GetIxItemID(int i) const {
+  EnsureSorted();
+  return EntryAt(ix_id_, i);
+}
+TIxLLRec TGeoDB::GetIxLatLow(int i) const { return EntryAt(SortedLL(0), i); }
+TIxLLRec TGeoDB::GetIxLatHigh(int i) const { return EntryAt(SortedLL(1), i); }
+TIxLLRec TGeoDB::GetIxLongLow(int i) const { return EntryAt(SortedLL(2), i); }
+TIxLLRec TGeoDB::GetIxLongHigh(int i) const { return EntryAt(SortedLL(3), i); }
 
 TgdbData TGeoDB::GetSumdata(int i) const {
   if (records_.empty()) {
@@ -650,13 +697,17 @@ TgdbData TGeoDB::GetSumdata(int i) const {
   return records_[std::clamp(i, 1, num_entries_) - 1];
 }
 
-int TGeoDB::GetClosestLatLowIx(float v) const { return ClosestPos(ix_ll_[0], v, LLValue); }
-int TGeoDB::GetClosestLatHighIx(float v) const { return ClosestPos(ix_ll_[1], v, LLValue); }
-int TGeoDB::GetClosestLongLowIx(float v) const { return ClosestPos(ix_ll_[2], v, LLValue); }
-int TGeoDB::GetClosestLongHighIx(float v) const { return ClosestPos(ix_ll_[3], v, LLValue); }
-int TGeoDB::GetClosestItemIDIx(int32_t id) const { return ClosestPos(ix_id_, id, IdValue); }
+int TGeoDB::GetClosestLatLowIx(float v) const { return ClosestPos(SortedLL(0), v, LLValue); }
+int TGeoDB::GetClosestLatHighIx(float v) const { return ClosestPos(SortedLL(1), v, LLValue); }
+int TGeoDB::GetClosestLongLowIx(float v) const { return ClosestPos(SortedLL(2), v, LLValue); }
+int TGeoDB::GetClosestLongHighIx(float v) const { return ClosestPos(SortedLL(3), v, LLValue); }
+int TGeoDB::GetClosestItemIDIx(int32_t id) const {
+  EnsureSorted();
+  return ClosestPos(ix_id_, id, IdValue);
+}
 
 int TGeoDB::SearchForItemID(int32_t id) const {
+  EnsureSorted();
   if (ix_id_.empty()) return 0;
   const int pos = GetClosestItemIDIx(id);
   if (pos > static_cast<int>(ix_id_.size()) || ix_id_[pos - 1].ItemID != id) return 0;
@@ -679,13 +730,24 @@ void TGeoDB::ComputeExtents() {
 }
 
 void TGeoDB::InsertIntoIndex(int recnum, const TgdbData& Data) {
+  // Entries appended under LazyWrite are sorted in first; the caller's free
+  // last slot stays last.
+  if (ix_sorted_ + 1 < ix_id_.size()) {
+    ix_id_.pop_back();
+    for (TIxLLRecArray& ix : ix_ll_) ix.pop_back();
+    EnsureSorted();
+    ix_id_.emplace_back();
+    for (TIxLLRecArray& ix : ix_ll_) ix.emplace_back();
+  }
   WidenExtents(Data);
   const int32_t r = recnum - 1;
   SortIxItemIDInto(ix_id_, {Data.ItemID, r});
   for (int k = 0; k < 4; ++k) SortIxInto(ix_ll_[k], {LLKey(Data, k + 1), r});
+  ix_sorted_ = ix_id_.size();
 }
 
 void TGeoDB::RemoveIndexEntries(int recnum) {
+  EnsureSorted();
   auto remove = [recnum](auto& ix) {
     auto it = std::find_if(ix.begin(), ix.end(),
                            [recnum](const auto& e) { return e.RecIx + 1 == recnum; });
@@ -696,6 +758,15 @@ void TGeoDB::RemoveIndexEntries(int recnum) {
 }
 
 void TGeoDB::AppendRecordIndexes(int recnum, const TgdbData& Data) {
+  if (lazy_write_) {
+    // A bulk load sorts once, at the next read, instead of moving the
+    // entries behind each new key.
+    WidenExtents(Data);
+    const int32_t r = recnum - 1;
+    ix_id_.push_back({Data.ItemID, r});
+    for (int k = 0; k < 4; ++k) ix_ll_[k].push_back({LLKey(Data, k + 1), r});
+    return;
+  }
   ix_id_.resize(ix_id_.size() + 1);
   for (TIxLLRecArray& ix : ix_ll_) ix.resize(ix.size() + 1);
   InsertIntoIndex(recnum, Data);
@@ -704,6 +775,7 @@ void TGeoDB::AppendRecordIndexes(int recnum, const TgdbData& Data) {
 void TGeoDB::RecalcIndexes() {
   if (!IsOpen()) return;
   BuildIndexes(records_, ix_id_, ix_ll_);
+  ix_sorted_ = ix_id_.size();
   ComputeExtents();
   AfterChange();
 }

@@ -2,7 +2,9 @@
 // entries and the header, and small helpers shared by the geodb sources.
 #pragma once
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -99,6 +101,15 @@ bool IndexesValid(const std::vector<TgdbData>& recs, const TIxItemIDRecArray& id
                   const std::array<TIxLLRecArray, 4>& ll);
 // The key of record d for index 1..4.
 float LLKey(const TgdbData& d, int Index);
+
+// The order of the bound indexes: by value, NaN after every number (and
+// equal to NaN), so that an index holding NaN stays sorted and searchable.
+inline bool KeyLess(float a, float b) { return !std::isnan(a) && (std::isnan(b) || a < b); }
+inline bool KeyLess(int32_t a, int32_t b) { return a < b; }
+
+// Writes all Size bytes at byte Offset of the file open on Fd; false (errno
+// set) when the write fails.
+bool WriteAllAt(int Fd, const void* Bytes, size_t Size, int64_t Offset);
 
 // Kinds that store a polygon.
 inline bool IsPolygonKind(TgdbItem k) {

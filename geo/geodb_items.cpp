@@ -1,7 +1,13 @@
 // geodb: adding, replacing and deleting items, reading back polygons and
 // binary objects, and the coordinate texts.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 
 #include "core/numkit/math1.h"
 #include "core/sys/filesys.h"
@@ -45,127 +51,164 @@ int RecordIndex(int recnum, int NumEntries) {
 
 // ============================================================ add, replace
 
-int TGeoDB::StoreItem(int recnum, const ItemArgs& a) {
+int TGeoDB::StoreItem(const char* Operation, int recnum, const ItemArgs& a) {
+  const std::string op = Operation;
   const TgdbPolygon& poly = a.Poly ? *a.Poly : kNoPolygon;
   // Everything that can refuse the item is checked before the first byte
-  // is written: the BLOB's source file and the size of the data file.
+  // is written: the BLOB's source file, the record count, the item counter
+  // and the size of the data file.
   std::unique_ptr<TFileStream> src;
   int64_t blob_size = std::max<int64_t>(a.Data ? a.Size : 0, 0);
   if (a.Kind == gitBLOB && a.FromFile) {
     src = std::make_unique<TFileStream>(a.SourceFile, fmOpenRead);
     blob_size = src->GetSize();
   }
-  const int64_t bytes = PayloadBytes(a.Kind, static_cast<int64_t>(poly.size()), blob_size);
-  if (bytes > 0 && std::max<int64_t>(GetFileSize(header_file_), 0) + bytes > kMaxDataPos) {
-    throw ETKZGeoDBError(Message("AddData: data file too large."));
+  // Opening refuses a record file longer than this.
+  if (recnum == 0 && num_entries_ >= INT32_MAX / kRecSize) {
+    throw ETKZGeoDBError(Message(op + ": too many records."));
   }
   if (recnum == 0 && GetItemCounter() == INT32_MAX) {
-    throw ETKZGeoDBError(Message("AddData: no item ID left."));
+    throw ETKZGeoDBError(Message(op + ": no item ID left."));
   }
-
-  Progress(0);
-  TgdbData rec;
-  if (recnum == 0) {
-    PutI32(header_.data() + kHdrCounter, GetItemCounter() + 1);
-    WriteHeader("AddData");
-    rec.ItemID = GetItemCounter();
-  } else {
-    rec.ItemID = records_[recnum - 1].ItemID;
-  }
-  rec.Name = a.Name.substr(0, kGdbNameLen);
-  rec.DataPos = -1;
-  rec.DateTime = a.DateTime;
-  rec.UserInt1 = a.UserInt1;
-  rec.UserInt2 = a.UserInt2;
-  rec.UserByte = a.UserByte;
-  rec.UserFloat = a.F5;
-  rec.LatLow = a.F1;
-  rec.LatHigh = a.F2;
-  rec.LongLow = a.F3;
-  rec.LongHigh = a.F4;
-  rec.ItemType = a.Kind;
-
-  // The payload, appended to the data file.
-  if (a.Kind == gitBLOB || IsPolygonKind(a.Kind)) {
-    TFileStream f(header_file_, fmOpenReadWrite);
-    const int64_t pos = f.Seek(0, soEnd);
-    if (pos + bytes > kMaxDataPos) throw ETKZGeoDBError(Message("AddData: data file too large."));
-    rec.DataPos = static_cast<int32_t>(pos);
-    if (a.Kind == gitBLOB) {
-      rec.Closed = false;
-      rec.NumElems = static_cast<int32_t>(blob_size);
-      f.WriteBuffer(a.Meta->Bytes.data(), kMetaSize);
-      std::vector<char> block(kBlockSize);
-      int64_t done = 0;
-      int64_t blocks = 0;
-      if (src) {
-        rec.DateTime = FileDateTime(a.SourceFile);
-        while (done < blob_size) {
-          const int64_t n = std::min<int64_t>(kBlockSize, blob_size - done);
-          src->ReadBuffer(block.data(), n);
-          f.WriteBuffer(block.data(), n);
-          done += n;
-          ++blocks;
-          Progress(Percent(blocks * kBlockSize, blob_size));
-        }
-      } else {
-        const auto* p = static_cast<const char*>(a.Data);
-        while (blob_size - done >= kBlockSize) {
-          f.WriteBuffer(p + done, kBlockSize);
-          done += kBlockSize;
-          ++blocks;
-          Progress(Percent(blocks * kBlockSize, blob_size));
-        }
-        f.WriteBuffer(p + done, blob_size - done);
-      }
-    } else {
-      rec.Closed =
-          a.Kind == gitLake ? true : (a.Kind == gitBorder || a.Kind == gitCity) && a.Closed;
-      // Two independent comparisons per axis: a single vertex sets both
-      // edges.
-      rec.LatLow = 90;
-      rec.LatHigh = -90;
-      rec.LongLow = 180;
-      rec.LongHigh = -180;
-      rec.NumElems = static_cast<int32_t>(poly.size());
-      std::string buf(poly.size() * 8, '\0');
-      auto* p = reinterpret_cast<uint8_t*>(buf.data());
-      const auto count = static_cast<int64_t>(poly.size());
-      for (int64_t g = 0; g < count; ++g) {
-        const TSCoords& v = poly[g];
-        if (v.Lat < rec.LatLow) rec.LatLow = v.Lat;
-        if (v.Lat > rec.LatHigh) rec.LatHigh = v.Lat;
-        if (v.Long < rec.LongLow) rec.LongLow = v.Long;
-        if (v.Long > rec.LongHigh) rec.LongHigh = v.Long;
-        PutF32(p + g * 8, v.Lat);
-        PutF32(p + g * 8 + 4, v.Long);
-        Progress(Percent(g, count));
-      }
-      f.WriteBuffer(buf.data(), static_cast<int64_t>(buf.size()));
+  const int64_t bytes = PayloadBytes(a.Kind, static_cast<int64_t>(poly.size()), blob_size);
+  bool data_owned = false;
+  int data_fd = -1;
+  const auto close_data = [&] {
+    if (data_owned && data_fd >= 0) ::close(data_fd);
+    data_fd = -1;
+  };
+  int64_t pos = -1;  // where the payload goes: the end of the data file
+  if (bytes > 0 || a.Kind == gitBLOB || IsPolygonKind(a.Kind)) {
+    data_fd = WriteFd(header_file_, data_fd_, data_owned);
+    struct stat st {};
+    if (data_fd < 0 || ::fstat(data_fd, &st) != 0) {
+      const int err = errno;
+      close_data();
+      if (recnum == 0) throw ETKZGeoDBError(Message(op + ": cannot open database."));
+      throw EInOutError("Cannot open file \"" + header_file_ + "\"", err);
+    }
+    pos = st.st_size;
+    if (pos + bytes > kMaxDataPos) {
+      close_data();
+      throw ETKZGeoDBError(Message(op + ": data file too large."));
     }
   }
+  try {
+    Progress(0);
+    TgdbData rec;
+    if (recnum == 0) {
+      PutI32(header_.data() + kHdrCounter, GetItemCounter() + 1);
+      WriteHeader(Operation);
+      rec.ItemID = GetItemCounter();
+    } else {
+      rec.ItemID = records_[recnum - 1].ItemID;
+    }
+    rec.Name = a.Name.substr(0, kGdbNameLen);
+    rec.DataPos = -1;
+    rec.DateTime = a.DateTime;
+    rec.UserInt1 = a.UserInt1;
+    rec.UserInt2 = a.UserInt2;
+    rec.UserByte = a.UserByte;
+    rec.UserFloat = a.F5;
+    rec.LatLow = a.F1;
+    rec.LatHigh = a.F2;
+    rec.LongLow = a.F3;
+    rec.LongHigh = a.F4;
+    rec.ItemType = a.Kind;
 
-  // The record: appended, or written over the replaced one.
-  const int target = recnum == 0 ? num_entries_ + 1 : recnum;
-  uint8_t raw[kRecSize];
-  EncodeRecord(rec, raw);
-  {
-    TFileStream f(data_file_, fmOpenReadWrite);
-    f.Seek(static_cast<int64_t>(target - 1) * kRecSize, soBeginning);
-    f.WriteBuffer(raw, kRecSize);
+    // The payload, appended to the data file.
+    const auto write = [&](const void* p, int64_t n) {
+      if (!WriteAllAt(data_fd, p, static_cast<size_t>(n), pos))
+        throw EWriteError("Cannot write file \"" + header_file_ + "\"", errno);
+      pos += n;
+    };
+    if (a.Kind == gitBLOB || IsPolygonKind(a.Kind)) {
+      rec.DataPos = static_cast<int32_t>(pos);
+      if (a.Kind == gitBLOB) {
+        rec.Closed = false;
+        rec.NumElems = static_cast<int32_t>(blob_size);
+        write(a.Meta->Bytes.data(), kMetaSize);
+        std::vector<char> block(kBlockSize);
+        int64_t done = 0;
+        int64_t blocks = 0;
+        if (src) {
+          rec.DateTime = FileDateTime(a.SourceFile);
+          while (done < blob_size) {
+            const int64_t n = std::min<int64_t>(kBlockSize, blob_size - done);
+            src->ReadBuffer(block.data(), n);
+            write(block.data(), n);
+            done += n;
+            ++blocks;
+            Progress(Percent(blocks * kBlockSize, blob_size));
+          }
+        } else {
+          const auto* p = static_cast<const char*>(a.Data);
+          while (blob_size - done >= kBlockSize) {
+            write(p + done, kBlockSize);
+            done += kBlockSize;
+            ++blocks;
+            Progress(Percent(blocks * kBlockSize, blob_size));
+          }
+          write(p + done, blob_size - done);
+        }
+      } else {
+        rec.Closed =
+            a.Kind == gitLake ? true : (a.Kind == gitBorder || a.Kind == gitCity) && a.Closed;
+        // Two independent comparisons per axis: a single vertex sets both
+        // edges.
+        rec.LatLow = 90;
+        rec.LatHigh = -90;
+        rec.LongLow = 180;
+        rec.LongHigh = -180;
+        rec.NumElems = static_cast<int32_t>(poly.size());
+        std::string buf(poly.size() * 8, '\0');
+        auto* p = reinterpret_cast<uint8_t*>(buf.data());
+        const auto count = static_cast<int64_t>(poly.size());
+        for (int64_t g = 0; g < count; ++g) {
+          const TSCoords& v = poly[g];
+          if (v.Lat < rec.LatLow) rec.LatLow = v.Lat;
+          if (v.Lat > rec.LatHigh) rec.LatHigh = v.Lat;
+          if (v.Long < rec.LongLow) rec.LongLow = v.Long;
+          if (v.Long > rec.LongHigh) rec.LongHigh = v.Long;
+          PutF32(p + g * 8, v.Lat);
+          PutF32(p + g * 8 + 4, v.Long);
+          Progress(Percent(g, count));
+        }
+        write(buf.data(), static_cast<int64_t>(buf.size()));
+      }
+    }
+    close_data();
+
+    // The record: appended, or written over the replaced one. It reaches
+    // the file (the system) before the add returns.
+    const int target = recnum == 0 ? num_entries_ + 1 : recnum;
+    uint8_t raw[kRecSize];
+    EncodeRecord(rec, raw);
+    {
+      bool owned = false;
+      const int fd = WriteFd(data_file_, rec_fd_, owned);
+      const bool ok =
+          fd >= 0 && WriteAllAt(fd, raw, kRecSize, static_cast<int64_t>(target - 1) * kRecSize);
+      const int err = errno;
+      if (owned && fd >= 0) ::close(fd);
+      if (!ok) throw EWriteError("Cannot write file \"" + data_file_ + "\"", err);
+    }
+    if (recnum == 0) {
+      records_.push_back(rec);
+      num_entries_ = static_cast<int>(records_.size());
+      AppendRecordIndexes(target, rec);
+    } else {
+      records_[recnum - 1] = rec;
+      RemoveIndexEntries(recnum);
+      InsertIntoIndex(recnum, rec);
+    }
+    AfterChange();
+    Progress(100);
+    return target;
+  } catch (...) {
+    close_data();
+    throw;
   }
-  if (recnum == 0) {
-    records_.push_back(rec);
-    num_entries_ = static_cast<int>(records_.size());
-    AppendRecordIndexes(target, rec);
-  } else {
-    records_[recnum - 1] = rec;
-    RemoveIndexEntries(recnum);
-    InsertIntoIndex(recnum, rec);
-  }
-  AfterChange();
-  Progress(100);
-  return target;
 }
 
 int TGeoDB::AddData(const TgdbName& Name, const TgdbPolygon& Poly, bool Closed, TgdbItem Kind,
@@ -176,7 +219,7 @@ int TGeoDB::AddData(const TgdbName& Name, const TgdbPolygon& Poly, bool Closed, 
   ItemArgs a{Name,     &Poly, Closed, Kind, UserByte, DateTime,
              UserInt1, F1,    F2,     F3,   F4,       F5,
              UserInt2, &Meta, Data,   Size, FromFile, Meta.Get(miFilePath)};
-  return StoreItem(0, a);
+  return StoreItem("AddData", 0, a);
 }
 
 void TGeoDB::ReplaceData(int recnum, const TgdbName& Name, const TgdbPolygon& Poly, bool Closed,
@@ -187,7 +230,7 @@ void TGeoDB::ReplaceData(int recnum, const TgdbName& Name, const TgdbPolygon& Po
   ItemArgs a{Name,     &Poly, Closed, Kind, UserByte, DateTime,
              UserInt1, F1,    F2,     F3,   F4,       F5,
              UserInt2, &Meta, Data,   Size, FromFile, Meta.Get(miFilePath)};
-  StoreItem(recnum, a);
+  StoreItem("ReplaceData", recnum, a);
 }
 
 // The polygon forms differ only in the kind and in whether the caller
@@ -239,7 +282,7 @@ int TGeoDB::AddBLOB(const std::string& FilePath, const TgdbName& NameSource, dou
   // the first 127 characters of it.
   ItemArgs a{NameSource, nullptr, false, gitBLOB,  UserByte, DateTime, UserInt1, F1,   F2,
              F3,         F4,      F5,    UserInt2, &meta,    nullptr,  0,        true, FilePath};
-  return StoreItem(0, a);
+  return StoreItem("AddData", 0, a);
 }
 
 int TGeoDB::AddBLOB(const std::string& FilePath, const TgdbName& NameSource,
@@ -294,6 +337,7 @@ void TGeoDB::DeleteData(int recnum) {
   };
   repoint(ix_id_);
   for (TIxLLRecArray& ix : ix_ll_) repoint(ix);
+  ix_sorted_ = ix_id_.size();
   num_entries_ = n - 1;
   AfterChange();
 }
@@ -356,22 +400,30 @@ bool TGeoDB::RetrieveBLOB(int recnum, const std::string& FileName, TMetaInfo& Me
   TMetaInfo meta;
   auto src = OpenBlob(recnum, rec, meta);
   if (!src) return false;
-  // A name that ends in a folder separator gets the item's name.
+  // Both "/" and "\" separate folders, throughout the name; a name that
+  // ends in a separator gets the item's name.
   std::string name = FileName;
-  if (name.empty() || name.back() == '/' || name.back() == '\\') {
-    if (!name.empty() && name.back() == '\\') name.back() = '/';
-    name += ReduceStringToFN83CompliantChars(rec.Name);
-  }
+  std::replace(name.begin(), name.end(), '\\', '/');
+  if (name.empty() || name.back() == '/') name += ReduceStringToFN83CompliantChars(rec.Name);
   const std::string last = name.substr(name.find_last_of('/') + 1);
   if (last.empty() || last == "." || last == "..") {
     throw ETKZGeoDBError(Message("RetrieveBLOB: invalid filename."));
   }
   Meta = meta;
-  TMemoryStream out;
-  out.SetSize(rec.NumElems);
-  out.SetPosition(0);
-  CopyBlob(*src, rec.NumElems, [&](const char* p, int64_t n) { out.WriteBuffer(p, n); });
-  out.SaveToFile(name);
+  // Copied in blocks to a temporary file beside the target, which takes
+  // the target's name only when complete.
+  const std::string tmp = name + ".tmp" + std::to_string(::getpid());
+  try {
+    {
+      TFileStream out(tmp, fmCreate);
+      CopyBlob(*src, rec.NumElems, [&](const char* p, int64_t n) { out.WriteBuffer(p, n); });
+    }
+    if (std::rename(tmp.c_str(), name.c_str()) != 0)
+      throw EInOutError("Cannot replace file \"" + name + "\"", errno);
+  } catch (...) {
+    std::remove(tmp.c_str());
+    throw;
+  }
   Progress(100);
   return true;
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -34,13 +35,14 @@ bool NameMatches(const std::string& Upper, const std::string& Wanted, uint8_t Fl
 }
 
 // First position in the sorted index whose value is not below v (Upper:
-// above v). Works on any order without reading out of bounds.
+// above v); v is a number, NaN entries stand after every number. Works on
+// any order without reading out of bounds.
 size_t Bound(const TIxLLRecArray& ix, double v, bool Upper) {
   size_t lo = 0, hi = ix.size();
   while (lo < hi) {
     const size_t mid = lo + (hi - lo) / 2;
     const double e = ix[mid].Value;
-    const bool before = Upper ? !(v < e) : e < v;
+    const bool before = !std::isnan(e) && (Upper ? !(v < e) : e < v);
     if (before)
       lo = mid + 1;
     else
@@ -102,6 +104,7 @@ std::vector<int> TGeoDB::FindItemsInWindow(float LatLow, float LatHigh, float Lo
     out.erase(std::unique(out.begin(), out.end()), out.end());
     return out;
   }
+  EnsureSorted();
   // An item meets the window when LatLow_i <= LatHigh, LatHigh_i >= LatLow,
   // LongLow_i <= LongHigh and LongHigh_i >= LongLow. Since no box is wider
   // than the largest extent E, LatLow_i also lies at or above LatLow - E,
@@ -191,6 +194,9 @@ bool TGeoDB::UpdateBasicData(int recnum, const TgdbData& Data) {
 int64_t TGeoDB::GarbageCollection() {
   if (!IsOpen()) return 0;
   Progress(0);
+  // Both files are replaced: descriptors kept for LazyWrite would go on
+  // writing the old ones.
+  CloseWriteFds();
   // Fixed names (the lock keeps other objects away): opening finishes a
   // compaction that was cut off between its two renames.
   const std::string new_data = header_file_ + ".gc";

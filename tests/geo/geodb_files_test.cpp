@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <limits>
 #include <random>
 
 #include "geodb_test_support.h"
@@ -346,12 +348,10 @@ TEST_F(GeoDBTest, AccessorsClampAndAnEmptyDatabaseGivesClearedValues) {
 
 // -------------------------------------------------------------- indexes
 
-TEST(GeoDBIndex, ClosestPositionFollowsTheBinarySearch) {
+TEST_F(GeoDBTest, ClosestPositionFollowsTheBinarySearch) {
   // Keys 1, 2, 2, 3 in the LatLow index (towns: low = high = latitude).
-  TGeoDB db;
-  std::string tmpl = ::testing::TempDir() + "/tkz_gdbix_XXXXXX";
-  ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-  db.SetGDBName(tmpl + "/ix");
+  Open();
+  TGeoDB& db = *db_;
   for (float lat : {2.0f, 1.0f, 3.0f, 2.0f}) db.AddTown("t", 0, 0, {lat, 0}, 0, 0, 0);
   const std::pair<float, int> cases[] = {{0.5f, 1}, {1, 1},  {1.5f, 2}, {2.5f, 4},
                                          {3, 4},    {10, 5}, {-100, 1}};
@@ -363,8 +363,66 @@ TEST(GeoDBIndex, ClosestPositionFollowsTheBinarySearch) {
   EXPECT_EQ(db.GetIxLatLow(at2).Value, 2.0f);
   EXPECT_EQ(db.GetClosestItemIDIx(3), 3);
   EXPECT_EQ(db.GetClosestItemIDIx(9), 5);
-  db.SetGDBName("");
-  std::filesystem::remove_all(tmpl);
+}
+
+// A NaN bound sorts after every number, whether sorted in at once or
+// appended under LazyWrite, so that the searches still find the numbers.
+TEST_F(GeoDBTest, NaNBoundsStayBehindTheNumbers) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (const bool lazy : {false, true}) {
+    SCOPED_TRACE(lazy ? "LazyWrite" : "at once");
+    for (const char* ext : kExts) fs::remove(File(ext));
+    Open();
+    db_->SetLazyWrite(lazy);
+    for (float lat : {1.0f, 2.0f, 3.0f, nan, 0.0f}) db_->AddTown("t", 0, 0, {lat, 5}, 0, 0, 0);
+    EXPECT_EQ(db_->FindItemsInWindow(0.5f, 1.5f, 4, 6), std::vector<int>{1});
+    EXPECT_EQ(db_->FindItemsInWindow(-10, 10, 4, 6), (std::vector<int>{1, 2, 3, 5}));
+    EXPECT_EQ(db_->GetClosestLatLowIx(1), 2);
+    EXPECT_EQ(db_->GetClosestLatHighIx(3), 4);
+    EXPECT_EQ(db_->GetClosestLatLowIx(2.5f), 4);
+    EXPECT_EQ(db_->GetClosestLatLowIx(nan), 5);
+    EXPECT_TRUE(std::isnan(db_->GetIxLatLow(5).Value));
+    db_->SetGDBName("");
+    EXPECT_TRUE(CheckGeoDB(Base()).empty());
+  }
+}
+
+// Entries appended under LazyWrite are sorted in as a rebuild orders them
+// (stable: by record among equal keys), also after earlier entries that
+// were sorted in when an index was read half way.
+TEST_F(GeoDBTest, LazyIndexesAreOrderedAsARebuildOrdersThem) {
+  Open();
+  db_->SetLazyWrite(true);
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> coord(-3, 3);  // many equal keys
+  auto add = [&](int n) {
+    for (int i = 0; i < n; ++i)
+      db_->AddTown("t", 0, 0, {static_cast<float>(coord(rng)), static_cast<float>(coord(rng))}, 0,
+                   0, 0);
+  };
+  auto entries = [&] {
+    std::vector<std::vector<std::pair<float, int>>> all(5);
+    for (int i = 1; i <= db_->GetNumEntries(); ++i) {
+      all[0].push_back({static_cast<float>(db_->GetIxItemID(i).ItemID), db_->GetIxItemID(i).RecIx});
+      const TIxLLRec ll[4] = {db_->GetIxLatLow(i), db_->GetIxLatHigh(i), db_->GetIxLongLow(i),
+                              db_->GetIxLongHigh(i)};
+      for (int k = 0; k < 4; ++k) all[k + 1].push_back({ll[k].Value, ll[k].RecIx});
+    }
+    return all;
+  };
+  add(40);
+  EXPECT_EQ(db_->SearchForItemID(17), 17);  // sorts the first 40
+  add(60);
+  const auto lazy = entries();
+  db_->RecalcIndexes();
+  EXPECT_EQ(lazy, entries());
+  // What the files receive is the same.
+  db_->SetLazyWrite(false);
+  const auto copy = OpenCopy();
+  for (int i = 1; i <= db_->GetNumEntries(); ++i) {
+    EXPECT_EQ(copy->GetIxLongLow(i), db_->GetIxLongLow(i));
+    EXPECT_EQ(copy->GetIxItemID(i), db_->GetIxItemID(i));
+  }
 }
 
 TEST(GeoDBIndex, EqualKeysGoBeforeTheEqualEntryTheSearchMeets) {

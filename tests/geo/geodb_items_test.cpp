@@ -351,6 +351,15 @@ TEST_F(GeoDBItems, RetrievingToAFolderUsesTheItemName) {
   fs::remove(Path("a_b_c.txt"));
   ASSERT_TRUE(db_->RetrieveBLOB(1, dir_ + "\\", m));
   EXPECT_EQ(Slurp(Path("a_b_c.txt")), "xyz");
+  // A backslash separates folders anywhere in the name, not only at its end.
+  fs::create_directory(Path("sub"));
+  ASSERT_TRUE(db_->RetrieveBLOB(1, dir_ + "\\sub\\", m));
+  EXPECT_EQ(Slurp(Path("sub/a_b_c.txt")), "xyz");
+  ASSERT_TRUE(db_->RetrieveBLOB(1, dir_ + "\\sub\\named", m));
+  EXPECT_EQ(Slurp(Path("sub/named")), "xyz");
+  // Nothing is left beside the files written (their temporary files are
+  // renamed into place).
+  EXPECT_EQ(std::distance(fs::directory_iterator(Path("sub")), fs::directory_iterator()), 2);
   // The name of an existing file is overwritten.
   Put(Path("old"), "previous content");
   ASSERT_TRUE(db_->RetrieveBLOB(1, Path("old"), m));
@@ -361,8 +370,9 @@ TEST_F(GeoDBItems, UnusableFileNamesAreRefused) {
   db_->AddBLOB("", 0, 0, 0, 0, 0, 0, 0, 0, 0, TMetaInfo{}, "xyz", 3);
   db_->AddBLOB("..", 0, 0, 0, 0, 0, 0, 0, 0, 0, TMetaInfo{}, "xyz", 3);
   TMetaInfo m;
-  const std::pair<int, std::string> cases[] = {{1, ""},          {1, dir_ + "/"},   {2, dir_ + "/"},
-                                               {1, dir_ + "/."}, {1, dir_ + "/.."}, {1, "."}};
+  const std::pair<int, std::string> cases[] = {
+      {1, ""},           {1, dir_ + "/"}, {2, dir_ + "/"},    {1, dir_ + "/."},
+      {1, dir_ + "/.."}, {1, "."},        {1, dir_ + "\\.."}, {2, dir_ + "\\sub\\"}};
   for (const auto& [rec, name] : cases) {
     try {
       db_->RetrieveBLOB(rec, name, m);
@@ -433,7 +443,18 @@ TEST_F(GeoDBItems, PayloadsBeyondTheLargestPositionAreRefused) {
     EXPECT_STREQ(e.what(), "Component \"GDB1\": AddData: data file too large.");
   }
   EXPECT_EQ(db_->GetItemCounter(), 1);
+  EXPECT_EQ(I32At(Slurp(File(".tkzgdd")), 0), 1);  // the header was not written either
   EXPECT_EQ(fs::file_size(File(".tkzgdd")), 0x7FFFFFFFu - 20);
+  // A replacement is refused under its own name, the record left alone.
+  const TgdbPolygon far = {{1, 1}, {2, 2}, {3, 3}};
+  try {
+    db_->ReplaceData(1, "too far", far, false, gitRoad, 0, 0, 0, 0, 0, 0, 0, 0, 0, TMetaInfo{},
+                     nullptr, 0, false);
+    FAIL() << "no exception";
+  } catch (const ETKZGeoDBError& e) {
+    EXPECT_STREQ(e.what(), "Component \"GDB1\": ReplaceData: data file too large.");
+  }
+  EXPECT_EQ(db_->GetSumdata(1).Name, "r");
   // Items without payload, and payloads that still fit, are taken.
   EXPECT_EQ(db_->AddTown("t", 0, 0, {0, 0}, 0, 0, 0), 2);
   EXPECT_EQ(AddPoly(gitRoad, "fits", 0, 0, 2), 3);

@@ -274,6 +274,31 @@ TEST_F(GeoDBTest, GarbageCollectionDropsPayloadsOutsideTheFile) {
   EXPECT_EQ(fs::file_size(File(".tkzgdd")), 260u + 24);
 }
 
+// Under LazyWrite the files stay open between adds; a compaction replaces
+// them, and later adds must reach the new files.
+TEST_F(GeoDBTest, LazyAddsAfterACompactionReachTheNewFiles) {
+  Open();
+  db_->SetLazyWrite(true);
+  AddPoly(gitRoad, "old", 1, 1);
+  AddPoly(gitRoad, "dead", 2, 2);
+  AddPoly(gitRoad, "dead", 3, 3);  // replaced below: its first payload dies
+  db_->ReplaceData(3, "new", {{4, 4}}, false, gitRoad, 0, 0, 0, 0, 0, 0, 0, 0, 0, TMetaInfo{},
+                   nullptr, 0, false);
+  EXPECT_EQ(db_->GarbageCollection(), 24);
+  AddPoly(gitRiver, "after", 5, 5, 4);
+  db_->AddTown("town", 0, 0, {6, 6}, 0, 0, 0);
+  db_->SetGDBName("");
+  Open();
+  ASSERT_EQ(db_->GetNumEntries(), 5);
+  EXPECT_EQ(db_->GetSumdata(4).Name, "after");
+  EXPECT_EQ(db_->GetSumdata(5).Name, "town");
+  TgdbPolygon p;
+  ASSERT_TRUE(db_->RetrievePolygon(4, p));
+  EXPECT_EQ(p.size(), 4u);
+  EXPECT_EQ(p[0], (TSCoords{5, 5}));
+  EXPECT_TRUE(CheckGeoDB(Base()).empty());
+}
+
 // --------------------------------------------------- export and summary
 
 TEST_F(GeoDBTest, TheDebugExportListsHeaderAndRecords) {
