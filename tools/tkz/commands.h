@@ -39,6 +39,8 @@ void AddGeoCommands(CLI::App& app);
 void AddColorCommands(CLI::App& app);
 void AddCopyCommands(CLI::App& app);
 void AddGdbCommands(CLI::App& app);
+// "gdb import" and "gdb export" (GeoJSON, TopoJSON); AddGdbCommands adds them.
+void AddGdbTransferCommands(CLI::App& app);
 // The "gdb" group (created on the first call): further gdb commands are
 // added to it as its subcommands.
 CLI::App* GdbGroup(CLI::App& app);
