@@ -46,6 +46,14 @@ std::unique_ptr<TGeoDB> Open(const std::string& Db, OpenMode mode) {
   return db;
 }
 
+std::string ReadAll(const std::string& name) {
+  auto in = OpenInput(name);
+  std::string bytes;
+  char buf[1 << 16];
+  for (int64_t n; (n = in->Read(buf, sizeof buf)) > 0;) bytes.append(buf, static_cast<size_t>(n));
+  return bytes;
+}
+
 bool Terminal() { return isatty(STDERR_FILENO) == 1; }
 
 void ShowProgress(TGeoDB& db, ProgressBar& bar) {
@@ -168,9 +176,9 @@ int AddBlob(const GdbOptions& o) {
   int r = 0;
   if (o.File == "-") {
     // Standard input has no size beforehand: it is gathered first.
-    auto in = OpenInput("-");
+    const std::string bytes = ReadAll("-");
     TMemoryStream m;
-    m.CopyFrom(in.get(), 0);
+    m.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
     meta.Set(miFilePath, "-");
     TgdbData now;
     ClearGdbData(now);

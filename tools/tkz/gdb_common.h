@@ -40,6 +40,10 @@ enum class OpenMode {
 // another program is refused by the library.
 std::unique_ptr<TGeoDB> Open(const std::string& Db, OpenMode mode);
 
+// The whole of a file, or of standard input for "-" (read in blocks: it has
+// no size beforehand).
+std::string ReadAll(const std::string& name);
+
 // Whether standard error is a terminal (the progress bar is drawn there).
 bool Terminal();
 

@@ -22,15 +22,6 @@ struct TransferOptions {
   bool Strict = false;
 };
 
-// The input whole: the library converts the text from memory.
-std::string ReadAll(const std::string& name) {
-  auto in = OpenInput(name);
-  std::string text;
-  char buf[1 << 16];
-  for (int64_t n; (n = in->Read(buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
-  return text;
-}
-
 size_t SkipBlanks(std::string_view t, size_t i) {
   while (i < t.size() && (t[i] == ' ' || t[i] == '\t' || t[i] == '\n' || t[i] == '\r')) ++i;
   return i;
