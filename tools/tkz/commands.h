@@ -39,6 +39,8 @@ void AddGeoCommands(CLI::App& app);
 void AddColorCommands(CLI::App& app);
 void AddCopyCommands(CLI::App& app);
 void AddGdbCommands(CLI::App& app);
+// "gdb import" and "gdb export" (GeoJSON, TopoJSON); AddGdbCommands adds them.
+void AddGdbTransferCommands(CLI::App& app);
 // The "gdb" group (created on the first call): further gdb commands are
 // added to it as its subcommands.
 CLI::App* GdbGroup(CLI::App& app);
@@ -150,6 +152,7 @@ std::string DemoFile(const std::string& dir, const std::string& name);
 
 struct DemoOptions {
   std::string OutDir = "out/demo";
+  bool FullCities = false;  // the fetched cities, not the committed sample
 };
 
 // Runs the tour, printing to out and writing demo.json (and any other files)
@@ -260,6 +263,11 @@ int RunGeo(const GeoOptions& options, std::istream& in, std::ostream& out);
 // The geodesy part of the tour: a UTM zone, a point to UTM and back, UPS at a
 // pole, a datum shift from OSGB 1936 to WGS 84.
 nlohmann::json DemoGeodesy(std::ostream& out);
+// The geographic database part: the countries (world-atlas TopoJSON) and
+// cities (GeoJSON) of data/external, or of the committed extract, imported
+// into dir/world and queried; skipped, with one line, when neither is found.
+// fullCities takes the fetched cities instead of the sample.
+nlohmann::json DemoGeoDatabase(std::ostream& out, const std::string& dir, bool fullCities);
 struct ColorOptions {
   std::string Value;  // a colour name (any case), hex text ("$FF00", "000000FF"), "#RRGGBB"
 };

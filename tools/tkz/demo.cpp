@@ -490,6 +490,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
   report["files"] = DemoFilesys(out, options.OutDir);
   report["processor"] = DemoProcessor(out);
   report["geodesy"] = DemoGeodesy(out);
+  report["geographic_database"] = DemoGeoDatabase(out, options.OutDir, options.FullCities);
 
   const std::string path = DemoFile(options.OutDir, "demo.json");
   std::ofstream f(path);
@@ -505,6 +506,8 @@ void AddDemoCommands(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand("demo", "A tour of what the libraries can do");
   cmd->add_option("--out", options->OutDir, "Folder for the files the tour writes")
       ->default_val("out/demo");
+  cmd->add_flag("--full-cities", options->FullCities,
+                "Geographic database: all fetched cities (data/external), not the sample");
   RunsWhenChosen(cmd, [options] { return RunDemo(*options, std::cout); });
 }
 

@@ -16,21 +16,12 @@
 #include "core/platform/codepage.h"
 #include "core/sys/filesys.h"
 #include "geo/geodb.h"
-#include "tools/tkz/commands.h"
-#include "tools/tkz/progress.h"
+#include "tools/tkz/gdb_common.h"
 
 namespace tkz::tool {
 
-namespace {
+namespace gdb {
 
-using Json = nlohmann::ordered_json;
-
-// A failure of a gdb command: "tkz: gdb COMMAND: what" and status 1.
-struct GdbFailure : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
-// The library's message without its 'Component "...": ' prefix.
 std::string Plain(const std::exception& e) {
   std::string_view m = e.what();
   if (m.starts_with("Component \"")) {
@@ -39,6 +30,42 @@ std::string Plain(const std::exception& e) {
   }
   return std::string(m);
 }
+
+bool Emit(const Json& j) {
+  WriteJsonLine(std::cout, j);
+  return static_cast<bool>(std::cout);
+}
+
+std::unique_ptr<TGeoDB> Open(const std::string& Db, OpenMode mode) {
+  const std::string base = StripExtension(Db);
+  const bool exists = GetFileSize(base + ".tkzgdd") >= 0;
+  if (mode == OpenMode::New && exists) throw GdbFailure("database \"" + base + "\" already exists");
+  if (mode == OpenMode::Existing && !exists)
+    throw GdbFailure("no database \"" + base + "\" (" + base + ".tkzgdd is missing)");
+  auto db = std::make_unique<TGeoDB>();
+  db->SetGDBName(base + ".tkzgds");
+  return db;
+}
+
+std::string ReadAll(const std::string& name) {
+  auto in = OpenInput(name);
+  std::string bytes;
+  char buf[1 << 16];
+  for (int64_t n; (n = in->Read(buf, sizeof buf)) > 0;) bytes.append(buf, static_cast<size_t>(n));
+  return bytes;
+}
+
+bool Terminal() { return isatty(STDERR_FILENO) == 1; }
+
+void ShowProgress(TGeoDB& db, ProgressBar& bar) {
+  db.OnPercentDone = [&bar](TObject*, int percent) { bar.Show(percent, 100, "", 0); };
+}
+
+}  // namespace gdb
+
+namespace {
+
+using namespace gdb;
 
 double Number(const std::string& field, const char* what) {
   double v = 0;
@@ -100,12 +127,6 @@ Json RecordJson(int recno, const TgdbData& d) {
   return j;
 }
 
-// Writes one line; a failed write ends the command (main reports it).
-bool Emit(const Json& j) {
-  WriteJsonLine(std::cout, j);
-  return static_cast<bool>(std::cout);
-}
-
 struct GdbOptions {
   std::string Db;
   std::string Name;
@@ -119,19 +140,6 @@ struct GdbOptions {
   bool Prefix = false, Contains = false, Repair = false;
 };
 
-// The database named Db, which must exist unless Create; a database held by
-// another program is refused by the library.
-std::unique_ptr<TGeoDB> Open(const std::string& Db, bool Create) {
-  const std::string base = StripExtension(Db);
-  const bool exists = GetFileSize(base + ".tkzgdd") >= 0;
-  if (Create && exists) throw GdbFailure("database \"" + base + "\" already exists");
-  if (!Create && !exists)
-    throw GdbFailure("no database \"" + base + "\" (" + base + ".tkzgdd is missing)");
-  auto db = std::make_unique<TGeoDB>();
-  db->SetGDBName(base + ".tkzgds");
-  return db;
-}
-
 int RecordNumber(const TGeoDB& db, const std::string& field) {
   int r = 0;
   const char* end = field.data() + field.size();
@@ -144,15 +152,8 @@ int RecordNumber(const TGeoDB& db, const std::string& field) {
   return r;
 }
 
-// The bar of a job whose steps the library reports as percentages.
-void ShowProgress(TGeoDB& db, ProgressBar& bar) {
-  db.OnPercentDone = [&bar](TObject*, int percent) { bar.Show(percent, 100, "", 0); };
-}
-
-bool Terminal() { return isatty(STDERR_FILENO) == 1; }
-
 int Create(const GdbOptions& o) {
-  auto db = Open(o.Db, true);
+  auto db = Open(o.Db, OpenMode::New);
   if (!o.Description.empty()) db->SetDescription(Utf8ToAnsi(o.Description));
   return Emit(Json{{"database", db->GetGDBName()}, {"records", db->GetNumEntries()}}) ? 0 : 1;
 }
@@ -160,7 +161,7 @@ int Create(const GdbOptions& o) {
 int AddTown(const GdbOptions& o) {
   const double lat = InRange(o.Lat, "latitude", 90);
   const double lon = InRange(o.Lon, "longitude", 180);
-  auto db = Open(o.Db, false);
+  auto db = Open(o.Db, OpenMode::Existing);
   TgdbData now;
   ClearGdbData(now);
   const int r = db->AddTown(Utf8ToAnsi(o.Name), now.DateTime, o.Population,
@@ -169,19 +170,16 @@ int AddTown(const GdbOptions& o) {
 }
 
 int AddBlob(const GdbOptions& o) {
-  auto db = Open(o.Db, false);
+  auto db = Open(o.Db, OpenMode::Existing);
   ProgressBar bar(std::cerr, Terminal());
   ShowProgress(*db, bar);
   TMetaInfo meta;
   int r = 0;
   if (o.File == "-") {
     // Standard input has no size beforehand: it is gathered first.
-    auto in = OpenInput("-");
+    const std::string bytes = ReadAll("-");
     TMemoryStream m;
-    std::vector<char> block(1 << 16);
-    for (int64_t n; (n = in->Read(block.data(), static_cast<int64_t>(block.size()))) > 0;)
-      m.Write(block.data(), n);
-    m.SetPosition(0);
+    m.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
     meta.Set(miFilePath, "-");
     TgdbData now;
     ClearGdbData(now);
@@ -200,7 +198,7 @@ int AddBlob(const GdbOptions& o) {
 }
 
 int List(const GdbOptions& o) {
-  auto db = Open(o.Db, false);
+  auto db = Open(o.Db, OpenMode::Existing);
   ProgressBar bar(std::cerr, Terminal());
   const int n = db->GetNumEntries();
   for (int r = 1; r <= n; ++r) {
@@ -215,7 +213,7 @@ int Query(const GdbOptions& o) {
   const double lat_hi = InRange(o.Window[1], "LATHI", 90);
   const double lon_lo = InRange(o.Window[2], "LONLO", 180);
   const double lon_hi = InRange(o.Window[3], "LONHI", 180);
-  auto db = Open(o.Db, false);
+  auto db = Open(o.Db, OpenMode::Existing);
   for (int r : db->FindItemsInWindow(static_cast<float>(lat_lo), static_cast<float>(lat_hi),
                                      static_cast<float>(lon_lo), static_cast<float>(lon_hi)))
     if (!Emit(RecordJson(r, db->GetSumdata(r)))) return 1;
@@ -223,7 +221,7 @@ int Query(const GdbOptions& o) {
 }
 
 int Search(const GdbOptions& o) {
-  auto db = Open(o.Db, false);
+  auto db = Open(o.Db, OpenMode::Existing);
   const uint8_t flag = o.Contains ? kGdbMatchContains : o.Prefix ? kGdbMatchPrefix : kGdbMatchExact;
   const std::string name = Utf8ToAnsi(o.Name);
   int found = 0;
@@ -244,7 +242,7 @@ Json MetaJson(const TMetaInfo& m) {
 }
 
 int Get(const GdbOptions& o) {
-  auto db = Open(o.Db, false);
+  auto db = Open(o.Db, OpenMode::Existing);
   const int r = RecordNumber(*db, o.RecNo);
   const TgdbData d = db->GetSumdata(r);
   Json j = RecordJson(r, d);
@@ -280,7 +278,7 @@ int Get(const GdbOptions& o) {
 }
 
 int Delete(const GdbOptions& o) {
-  auto db = Open(o.Db, false);
+  auto db = Open(o.Db, OpenMode::Existing);
   const int r = RecordNumber(*db, o.RecNo);
   const int last = db->GetNumEntries();
   const int32_t id = db->GetSumdata(r).ItemID;
@@ -292,7 +290,7 @@ int Delete(const GdbOptions& o) {
 }
 
 int Compact(const GdbOptions& o) {
-  auto db = Open(o.Db, false);
+  auto db = Open(o.Db, OpenMode::Existing);
   ProgressBar bar(std::cerr, Terminal());
   ShowProgress(*db, bar);
   const int64_t freed = db->GarbageCollection();
@@ -323,23 +321,6 @@ int Check(const GdbOptions& o) {
     if (!Emit(j)) return 1;
   }
   return left.empty() ? 0 : 1;
-}
-
-// Adds subcommand name to the group, running run with the shared options;
-// failures become "tkz: gdb NAME: ..." and status 1.
-CLI::App* Command(CLI::App* group, const char* name, const char* help,
-                  std::shared_ptr<GdbOptions> o, int (*run)(const GdbOptions&)) {
-  CLI::App* cmd = group->add_subcommand(name, help);
-  cmd->add_option("DB", o->Db, "Database (base name, any extension)")->required();
-  RunsWhenChosen(cmd, [o, run, name] {
-    try {
-      return run(*o);
-    } catch (const std::exception& e) {
-      std::cerr << "tkz: gdb " << name << ": " << Plain(e) << "\n";
-      return 1;
-    }
-  });
-  return cmd;
 }
 
 }  // namespace
@@ -390,6 +371,7 @@ void AddGdbCommands(CLI::App& app) {
   Command(gdb, "compact", "Drop unused payload bytes; prints the bytes freed", o, Compact);
   c = Command(gdb, "check", "Check records, payloads, header and index files", o, Check);
   c->add_flag("--repair", o->Repair, "Mend what can be mended (indexes, header, payloads)");
+  AddGdbTransferCommands(app);
 }
 
 }  // namespace tkz::tool
