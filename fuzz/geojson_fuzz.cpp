@@ -30,8 +30,8 @@ class TempFolder {
   }
   std::string Db(const char* base) const { return dir_ + "/" + base + ".tkzgds"; }
   void Clear(const char* base) const {
-    for (const char* ext : {".tkzgds", ".tkzgdd", ".tkzgi0", ".tkzgi1", ".tkzgi2", ".tkzgi3",
-                            ".tkzgi4"}) {
+    for (const char* ext :
+         {".tkzgds", ".tkzgdd", ".tkzgi0", ".tkzgi1", ".tkzgi2", ".tkzgi3", ".tkzgi4"}) {
       ::unlink((dir_ + "/" + base + ext).c_str());
     }
   }
