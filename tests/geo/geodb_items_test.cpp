@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <numeric>
 
 #include "geodb_test_support.h"
@@ -443,7 +444,14 @@ TEST_F(GeoDBItems, PayloadsBeyondTheLargestPositionAreRefused) {
     EXPECT_STREQ(e.what(), "Component \"GDB1\": AddData: data file too large.");
   }
   EXPECT_EQ(db_->GetItemCounter(), 1);
-  EXPECT_EQ(I32At(Slurp(File(".tkzgdd")), 0), 1);  // the header was not written either
+  {
+    // The header was not written either (only its first bytes are read: the
+    // file is 2 GiB).
+    std::ifstream f(File(".tkzgdd"), std::ios::binary);
+    std::string head(4, '\0');
+    f.read(head.data(), 4);
+    EXPECT_EQ(I32At(head, 0), 1);
+  }
   EXPECT_EQ(fs::file_size(File(".tkzgdd")), 0x7FFFFFFFu - 20);
   // A replacement is refused under its own name, the record left alone.
   const TgdbPolygon far = {{1, 1}, {2, 2}, {3, 3}};
