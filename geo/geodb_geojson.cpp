@@ -1,6 +1,6 @@
 // geodb_geojson: GeoJSON and TopoJSON import, GeoJSON export (see the
-// header for the rules). Sources: RFC 7946 (GeoJSON) and the TopoJSON
-// format specification 1.0 (arcs, quantisation transform, delta coding).
+// header for the rules). GeoJSON as RFC 7946 defines it; TopoJSON 1.0 with
+// its arcs, quantisation transform and delta coding.
 //
 // Layout: a Reader turns geometries into pending items feature by feature
 // (skipping a feature as a whole when any part of it cannot be stored);
