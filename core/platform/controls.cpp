@@ -305,6 +305,7 @@ void TControl::PaintNow() {
   needs_paint_ = false;
   if (surface_->Empty()) return;
   surface_->Fill(color_);
+  if (parent_background_) CopyParentBackground();
   TCanvas* canvas = surface_->GetCanvas();
   canvas->GetFont()->Assign(&font_);
   canvas->GetBrush()->SetColor(color_);
@@ -315,7 +316,32 @@ void TControl::PaintNow() {
     Paint();
   }
   if (alive.expired()) return;
+  // See-through children show this picture: they paint again after it.
+  if (auto* w = dynamic_cast<TWinControl*>(this)) {
+    for (TControl* c : w->children_) {
+      if (c->parent_background_) c->needs_paint_ = true;
+    }
+  }
   GetWindowBackend()->PresentControl(this);
+}
+
+void TControl::CopyParentBackground() {
+  if (parent_ == nullptr || !parent_->surface_ || parent_->surface_->Empty()) return;
+  const TBitmap& from = *parent_->surface_;
+  const int l = std::max(0, left_);
+  const int t = std::max(0, top_);
+  const int r = std::min(from.GetWidth(), left_ + surface_->GetWidth());
+  const int b = std::min(from.GetHeight(), top_ + surface_->GetHeight());
+  for (int row = t; row < b; ++row) {
+    const uint32_t* src = from.ScanLine(row);
+    std::copy(src + l, src + r, surface_->ScanLine(row - top_) + (l - left_));
+  }
+}
+
+void TControl::SetParentBackground(bool b) {
+  if (b == parent_background_) return;
+  parent_background_ = b;
+  Invalidate();
 }
 
 void TControl::PaintTo(TCanvas* dest, int x, int y) {
@@ -333,6 +359,13 @@ void TControl::Compose(TBitmap& dest, int64_t x, int64_t y, const TRect& clip) {
     needs_paint_ = true;
     PaintNow();
     if (alive.expired()) return;
+    // A Paint handler that changed the size has posted a paint at the new
+    // size; paint it now, so that the picture matches the size.
+    if (surface_ && (surface_->GetWidth() != width_ || surface_->GetHeight() != height_)) {
+      needs_paint_ = true;
+      PaintNow();
+      if (alive.expired()) return;
+    }
   }
   // The part of dest this control covers: its rectangle within the clip.
   const int64_t l = std::max<int64_t>(clip.Left, x);
@@ -343,11 +376,14 @@ void TControl::Compose(TBitmap& dest, int64_t x, int64_t y, const TRect& clip) {
   const TRect area{static_cast<int32_t>(l), static_cast<int32_t>(t), static_cast<int32_t>(r),
                    static_cast<int32_t>(b)};
   if (surface_ && !surface_->Empty()) {
+    // Within the surface too: a handler may have resized the control again.
     const int sx = static_cast<int>(l - x);
     const int sy = static_cast<int>(t - y);
-    for (int row = area.Top; row < area.Bottom; ++row) {
-      const uint32_t* src = surface_->ScanLine(sy + row - area.Top) + sx;
-      std::copy(src, src + area.Width(), dest.ScanLine(row) + area.Left);
+    const int cols = std::min(area.Width(), surface_->GetWidth() - sx);
+    const int rows = std::min(area.Height(), surface_->GetHeight() - sy);
+    for (int row = 0; row < rows && cols > 0; ++row) {
+      const uint32_t* src = surface_->ScanLine(sy + row) + sx;
+      std::copy(src, src + cols, dest.ScanLine(area.Top + row) + area.Left);
     }
   }
   auto* w = dynamic_cast<TWinControl*>(this);

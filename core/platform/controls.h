@@ -142,6 +142,12 @@ class TKZ_COREKIT_EXPORT TControl : public TComponent {
   TColor GetColor() const { return color_; }
   void SetColor(TColor c);
   TFont* GetFont() { return &font_; }
+  // A see-through control starts each paint from the picture of its parent
+  // under it instead of clearing to Color (its parent's own painting; the
+  // parts outside the parent are cleared to Color). The parent's next paint
+  // repaints it.
+  bool GetParentBackground() const { return parent_background_; }
+  void SetParentBackground(bool b);
   const std::string& GetHint() const { return hint_; }
   void SetHint(const std::string& s) { hint_ = s; }
   bool GetShowHint() const { return show_hint_; }
@@ -198,6 +204,7 @@ class TKZ_COREKIT_EXPORT TControl : public TComponent {
 
   void EnsureSurface();
   void PaintNow();  // erase, Paint, present
+  void CopyParentBackground();  // the parent's picture under this control
   void Compose(TBitmap& dest, int64_t x, int64_t y, const TRect& clip);
   void InvalidateShowing();  // after becoming visible: repost what needs paint
   void RequestParentAlign();
@@ -214,6 +221,7 @@ class TKZ_COREKIT_EXPORT TControl : public TComponent {
   std::string text_;
   std::string hint_;
   bool show_hint_ = false;
+  bool parent_background_ = false;
   TColor color_ = clWindow;
   TFont font_;
   TComponentState state_;
