@@ -38,6 +38,7 @@ void AddCpuCommands(CLI::App& app);
 void AddGeoCommands(CLI::App& app);
 void AddColorCommands(CLI::App& app);
 void AddCopyCommands(CLI::App& app);
+void AddFormulaCommands(CLI::App& app);  // formula
 void AddGdbCommands(CLI::App& app);
 // "gdb import" and "gdb export" (GeoJSON, TopoJSON); AddGdbCommands adds them.
 void AddGdbTransferCommands(CLI::App& app);
