@@ -86,11 +86,10 @@ void ExpectIndexesMatch(const TGeoDB& db) {
   for (int r = 1; r <= n; ++r) EXPECT_EQ(seen[r], 1) << "record " << r;
 }
 
-// Runs work in a child process and kills it once it has reported `reports`
-// steps (or has ended) and `delay_us` microseconds more have passed. work
-// calls report() after each step that returned. The result is the number of
-// steps reported before the kill, which must come in order; -1 if the child
-// could not run, failed by itself (status not 0) or, where `must_be_killed`,
+// Runs work in a child process, which calls report() after each step that
+// returned, and kills it `delay_us` microseconds after its first `reports`
+// reports (or its end). The result is the number of steps reported, in order;
+// -1 if the child could not run, failed by itself or, where `must_be_killed`,
 // ended before the kill.
 using ReportedWork = std::function<void(const std::function<void()>& report)>;
 int RunAndKill(const ReportedWork& work, int reports, useconds_t delay_us, bool must_be_killed) {
@@ -120,14 +119,12 @@ int RunAndKill(const ReportedWork& work, int reports, useconds_t delay_us, bool 
     EXPECT_EQ(step, reported++) << "the child's reports are out of order";
     return true;
   };
-  while (reported < reports && next()) {
-  }
+  while (reported < reports && next()) continue;
   ::usleep(delay_us);
   ::kill(pid, SIGKILL);
   int status = 0;
   ::waitpid(pid, &status, 0);
-  while (next()) {
-  }
+  while (next()) continue;
   ::close(fds[0]);
   if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return reported;
   if (must_be_killed || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
