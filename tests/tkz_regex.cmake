@@ -6,9 +6,32 @@ cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 file(WRITE ${WORK}/in.txt "color\r\nno digits here\nab12c\nthe COLOUR\n")
+string(ASCII 239 187 191 bom)
+string(ASCII 233 e1252)  # é in Windows-1252
+file(WRITE ${WORK}/utf8.txt "plain\nnaïve café\nx中\n")
+file(WRITE ${WORK}/bom.txt "${bom}café\n")
+file(WRITE ${WORK}/cp1252.txt "caf${e1252}\n")
+file(WRITE ${WORK}/utf8ok.txt "plain\nnaïve café\n")
+# Text that is not valid UTF-8 (here an encoded surrogate, or an overlong
+# "/") is Windows-1252 throughout: "é" in it is the two characters "Ã©".
+string(ASCII 237 160 128 surrogate)
+string(ASCII 192 175 overlong)
+file(WRITE ${WORK}/surrogate.txt "café ${surrogate}\n")
+file(WRITE ${WORK}/overlong.txt "café ${overlong}\n")
 
+# Runs tkz regex with the arguments after the expected status, output and
+# error text; "<" FILE among them feeds FILE to standard input.
 function(run expect_rc expect_out expect_err)
-  execute_process(COMMAND ${TKZ} regex ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+  set(args ${ARGN})
+  set(input)
+  list(FIND args "<" at)
+  if(at GREATER -1)
+    math(EXPR file_at "${at} + 1")
+    list(GET args ${file_at} file)
+    list(REMOVE_AT args ${at} ${file_at})
+    set(input INPUT_FILE ${file})
+  endif()
+  execute_process(COMMAND ${TKZ} regex ${args} ${input} RESULT_VARIABLE rc OUTPUT_VARIABLE out
                   ERROR_VARIABLE err)
   if(NOT rc STREQUAL "${expect_rc}" OR NOT out STREQUAL "${expect_out}"
      OR NOT err STREQUAL "${expect_err}")
@@ -25,27 +48,11 @@ run(1 "" "" "^x" ${WORK}/in.txt)
 run(2 "" "tkz: reg.exp. must not start with $, *, ?, or +\n" "*a" ${WORK}/in.txt)
 run(2 "" "tkz: mismatch of set brackets\n" "a]b" ${WORK}/in.txt)
 run(2 "" "tkz: cannot read ${WORK}/missing.txt: No such file or directory\n" "a" ${WORK}/missing.txt)
-execute_process(COMMAND ${TKZ} regex "[0-9]+c$" INPUT_FILE ${WORK}/in.txt RESULT_VARIABLE rc
-                OUTPUT_VARIABLE out)
-if(NOT rc EQUAL 0 OR NOT out STREQUAL "3:3:5:ab12c\n")
-  message(FATAL_ERROR "tkz regex from standard input: status ${rc}, output [${out}]")
-endif()
-
-# "-" is standard input too.
-execute_process(COMMAND ${TKZ} regex "^the" - INPUT_FILE ${WORK}/in.txt RESULT_VARIABLE rc
-                OUTPUT_VARIABLE out)
-if(NOT rc EQUAL 0 OR NOT out STREQUAL "4:1:3:the COLOUR\n")
-  message(FATAL_ERROR "tkz regex ^the -: status ${rc}, output [${out}]")
-endif()
-
+# No file, or "-", is standard input.
+run(0 "3:3:5:ab12c\n" "" "[0-9]+c$" < ${WORK}/in.txt)
+run(0 "4:1:3:the COLOUR\n" "" "^the" - < ${WORK}/in.txt)
 # Encodings: positions count characters, lines come back in the input's
 # encoding, the pattern is read like the input.
-string(ASCII 239 187 191 bom)
-string(ASCII 233 e1252)  # é in Windows-1252
-file(WRITE ${WORK}/utf8.txt "plain\nnaïve café\nx中\n")
-file(WRITE ${WORK}/bom.txt "${bom}café\n")
-file(WRITE ${WORK}/cp1252.txt "caf${e1252}\n")
-file(WRITE ${WORK}/utf8ok.txt "plain\nnaïve café\n")
 run(0 "2:10:10:naïve café\n" "" "é$" ${WORK}/utf8ok.txt)
 run(0 "2:1:5:naïve café\n" "" -i "^NAÏVE" ${WORK}/utf8ok.txt)
 run(0 "2:9:10:naïve café\n" "" "[a-z]é" ${WORK}/utf8ok.txt)
@@ -56,12 +63,6 @@ run(2 "2:7:9:naïve café\n"
   "tkz: ${WORK}/utf8.txt: line 3: character U+4E2D cannot be represented in Windows-1252\n"
   "caf" ${WORK}/utf8.txt)
 run(2 "" "tkz: pattern: character U+4E2D cannot be represented in Windows-1252\n" "中" ${WORK}/utf8ok.txt)
-# Text that is not valid UTF-8 (here an encoded surrogate, or an overlong
-# "/") is Windows-1252 throughout: "é" in it is the two characters "Ã©".
-string(ASCII 237 160 128 surrogate)
-string(ASCII 192 175 overlong)
-file(WRITE ${WORK}/surrogate.txt "café ${surrogate}\n")
-file(WRITE ${WORK}/overlong.txt "café ${overlong}\n")
 run(0 "1:4:5:café ${surrogate}\n" "" "Ã©" ${WORK}/surrogate.txt)
 run(0 "1:4:5:café ${overlong}\n" "" "Ã©" ${WORK}/overlong.txt)
 run(1 "" "" "é" ${WORK}/overlong.txt)

@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include "geo/geodb_test_support.h"
@@ -84,6 +86,54 @@ void ExpectIndexesMatch(const TGeoDB& db) {
   for (int r = 1; r <= n; ++r) EXPECT_EQ(seen[r], 1) << "record " << r;
 }
 
+// Runs work in a child process, which calls report() after each step that
+// returned, and kills it `delay_us` microseconds after its first `reports`
+// reports (or its end). The result is the number of steps reported, in order;
+// -1 if the child could not run, failed by itself or, where `must_be_killed`,
+// ended before the kill.
+using ReportedWork = std::function<void(const std::function<void()>& report)>;
+int RunAndKill(const ReportedWork& work, int reports, useconds_t delay_us, bool must_be_killed) {
+  int fds[2];
+  const pid_t pid = ::pipe(fds) == 0 ? ::fork() : -1;
+  if (pid < 0) {
+    ADD_FAILURE() << "no child process: " << std::strerror(errno);
+    return -1;
+  }
+  if (pid == 0) {
+    ::close(fds[0]);
+    int step = 0;
+    try {
+      work([&] {
+        if (::write(fds[1], &step, sizeof step) != sizeof step) ::_exit(4);
+        ++step;
+      });
+    } catch (...) {
+      ::_exit(3);
+    }
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  int reported = 0, step = 0;
+  auto next = [&] {
+    if (::read(fds[0], &step, sizeof step) != sizeof step) return false;
+    EXPECT_EQ(step, reported++) << "the child's reports are out of order";
+    return true;
+  };
+  while (reported < reports && next()) continue;
+  ::usleep(delay_us);
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  while (next()) continue;
+  ::close(fds[0]);
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return reported;
+  if (must_be_killed || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    ADD_FAILURE() << "the child ended by itself: status " << status;
+    return -1;
+  }
+  return reported;
+}
+
 class GeoDBCrashTest : public GeoDBTest, public testing::WithParamInterface<bool> {};
 
 // 50 writers killed at random moments (seeded), with LazyWrite off and on.
@@ -96,43 +146,22 @@ TEST_P(GeoDBCrashTest, KilledWriterLeavesEveryReturnedAdd) {
     const std::string dir = Path("run" + std::to_string(run));
     std::filesystem::create_directory(dir);
     const std::string name = dir + "/db.tkzgds";
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      ::close(fds[0]);
-      try {
-        TGeoDB db;
-        db.SetGDBName(name);
-        db.SetLazyWrite(lazy);
-        for (int i = 0;; ++i) {
-          AddItem(db, i);
-          if (::write(fds[1], &i, sizeof i) != sizeof i) ::_exit(4);
-        }
-      } catch (...) {
-        ::_exit(3);
-      }
-    }
-    ::close(fds[1]);
     // The kill falls after a random number of adds, a random time into the
     // next ones (fewer without LazyWrite, whose adds each replace five files).
     const int depth = std::uniform_int_distribution<int>(0, lazy ? 40 : 10)(rng);
-    int returned = 0, i = 0;
-    while (returned < depth && ::read(fds[0], &i, sizeof i) == sizeof i) {
-      ASSERT_EQ(i, returned);
-      ++returned;
-    }
-    ::usleep(std::uniform_int_distribution<useconds_t>(0, 3000)(rng));
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself: " << status;
-    while (::read(fds[0], &i, sizeof i) == sizeof i) {
-      ASSERT_EQ(i, returned);
-      ++returned;
-    }
-    ::close(fds[0]);
+    const useconds_t delay = std::uniform_int_distribution<useconds_t>(0, 3000)(rng);
+    const int returned = RunAndKill(
+        [&](const std::function<void()>& report) {
+          TGeoDB db;
+          db.SetGDBName(name);
+          db.SetLazyWrite(lazy);
+          for (int i = 0;; ++i) {
+            AddItem(db, i);
+            report();
+          }
+        },
+        depth, delay, true);
+    ASSERT_GE(returned, 0) << "run " << run;
     max_returned = std::max(max_returned, returned);
 
     // On disk, only the index files may lag behind the records (and a
@@ -183,32 +212,18 @@ TEST_F(GeoDBKillTest, KilledDeleterLeavesEachItemOnce) {
   std::mt19937 rng(4242);
   for (int run = 0; run < 30; ++run) {
     const std::string name = NewDatabase("del" + std::to_string(run), 60, 0);
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      ::close(fds[0]);
-      try {
-        TGeoDB db;
-        db.SetGDBName(name);
-        db.SetLazyWrite(true);
-        for (int k = 0; db.GetNumEntries() > 1; ++k) {
-          db.DeleteData(1);
-          if (::write(fds[1], &k, sizeof k) != sizeof k) ::_exit(4);
-        }
-      } catch (...) {
-        ::_exit(3);
-      }
-      ::_exit(0);
-    }
-    ::close(fds[1]);
-    ::usleep(std::uniform_int_distribution<useconds_t>(0, 2000)(rng));
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
-    int returned = 0, k = 0;
-    while (::read(fds[0], &k, sizeof k) == sizeof k) ++returned;
-    ::close(fds[0]);
+    const int returned = RunAndKill(
+        [&](const std::function<void()>& report) {
+          TGeoDB db;
+          db.SetGDBName(name);
+          db.SetLazyWrite(true);
+          while (db.GetNumEntries() > 1) {
+            db.DeleteData(1);
+            report();
+          }
+        },
+        0, std::uniform_int_distribution<useconds_t>(0, 2000)(rng), false);
+    ASSERT_GE(returned, 0) << "run " << run;
     TGeoDB db;
     ASSERT_NO_THROW(db.SetGDBName(name)) << "run " << run;
     const int n = db.GetNumEntries();
@@ -260,21 +275,14 @@ TEST_F(GeoDBKillTest, KilledCompactionLosesNothing) {
       db.SetGDBName(name);
       for (int r = 1; r <= db.GetNumEntries(); ++r) before.push_back(db.GetSumdata(r));
     }
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      try {
-        TGeoDB db;
-        db.SetGDBName(name);
-        db.GarbageCollection();
-      } catch (...) {
-        ::_exit(3);
-      }
-      ::_exit(0);
-    }
-    ::usleep(std::uniform_int_distribution<useconds_t>(0, 40000)(rng));
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
+    const auto compact = [&](const std::function<void()>&) {
+      TGeoDB db;
+      db.SetGDBName(name);
+      db.GarbageCollection();
+    };
+    ASSERT_GE(
+        RunAndKill(compact, 0, std::uniform_int_distribution<useconds_t>(0, 40000)(rng), false), 0)
+        << "run " << run;
     TGeoDB db;
     ASSERT_NO_THROW(db.SetGDBName(name)) << "run " << run;
     ASSERT_EQ(db.GetNumEntries(), static_cast<int>(before.size())) << "run " << run;
