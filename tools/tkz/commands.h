@@ -285,6 +285,9 @@ int RunColor(const ColorOptions& options, std::ostream& out, std::ostream& err);
 // The colour part of the tour: writes colour_arrays.png (the predefined
 // colour scales as labelled bands) into dir and shows a few look-ups.
 nlohmann::json DemoColours(std::ostream& out, const std::string& dir);
+// Element data, CAS numbers, formulas weighed, painted (formulas.png) and
+// searched by mass.
+nlohmann::json DemoChemistry(std::ostream& out, const std::string& dir);
 struct CopyOptions {
   std::string Source;  // a file or a directory
   std::string Dest;

@@ -491,6 +491,7 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
   report["processor"] = DemoProcessor(out);
   report["geodesy"] = DemoGeodesy(out);
   report["geographic_database"] = DemoGeoDatabase(out, options.OutDir, options.FullCities);
+  report["chemistry"] = DemoChemistry(out, options.OutDir);
 
   const std::string path = DemoFile(options.OutDir, "demo.json");
   std::ofstream f(path);

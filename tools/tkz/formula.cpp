@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <cctype>
 #include <cmath>
 #include <iostream>
 #include <limits>
@@ -33,8 +34,17 @@ struct FormulaOptions {
 
 constexpr size_t kMaxLine = 1 << 16;
 
-std::string Trimmed(std::string s) {
-  while (!s.empty() && s.back() == ' ') s.pop_back();
+// The entries with a count, as ChemElem writes them (Mode 0 or 1), separated
+// by blanks: AsString without its last blank and the entries of count 0 that
+// a search shows.
+std::string Text(const TMolForm& f, int Mode) {
+  std::string s;
+  for (int i = 1; i <= f.GetNumAtoms(); ++i) {
+    const std::string e = TMolForm::ChemElem(f.GetAtNum(i), f.GetAtWgt(i), f.GetAtCnt(i), Mode);
+    if (e.empty()) continue;
+    if (!s.empty()) s += ' ';
+    s += e;
+  }
   return s;
 }
 
@@ -57,8 +67,8 @@ nlohmann::ordered_json Describe(TMolForm& f, const std::string& text, std::strin
     j["error"] = error;
     return j;
   }
-  j["formula"] = Trimmed(f.AsString(0));
-  j["isotopes"] = Trimmed(f.AsString(1));
+  j["formula"] = Text(f, 0);
+  j["isotopes"] = Text(f, 1);
   nlohmann::ordered_json entries = nlohmann::ordered_json::array();
   for (int i = 1; i <= f.GetNumAtoms(); ++i) {
     entries.push_back({{"z", f.GetAtNum(i)},
@@ -107,14 +117,43 @@ int RunDescribe(const FormulaOptions& options, std::istream& in, std::ostream& o
   return out ? status : 1;
 }
 
-// A bound of the search range read from text; raises naming the bound.
-TFormulaRec ReadBound(const std::string& text, const char* which) {
+// A bound of the search range: parts as a formula reads them, without
+// parentheses, where a written count of 0 stays 0 (a formula would read it as
+// 1). Raises naming the bound.
+TFormulaRec ReadBound(const std::string& arg, const char* which) {
+  std::string text, error;
+  if (!ArgumentToAnsi(arg, text, error)) throw std::runtime_error("formula --range: " + error);
   TMolForm f;
   f.SetVisible(false);
-  std::string error;
-  Describe(f, text, error);
-  if (!error.empty()) throw std::runtime_error("formula --range: " + std::string(which) + ": " + error);
-  return f.GetFormulaRec();
+  TFormulaRec rec;
+  int pos = 1;
+  for (;;) {
+    const int start = pos;
+    int count = 0, mass = 0, z = 0;
+    if (!f.ScanNextFormPart(text, pos, count, mass, z)) {
+      const size_t rest = text.find_first_not_of(" ,.", static_cast<size_t>(start) - 1);
+      if (rest == std::string::npos && rec.NumAtoms > 0) return rec;
+      throw std::runtime_error("formula --range: " + std::string(which) + ": not a formula" +
+                               (rest == std::string::npos
+                                    ? std::string()
+                                    : " from position " + std::to_string(rest + 1) + ": \"" +
+                                          AnsiToUtf8(text.substr(rest, 20)) + "\""));
+    }
+    if (rec.NumAtoms == kMaxFormulaEntries) {
+      throw std::runtime_error("formula --range: " + std::string(which) + ": more than 20 parts");
+    }
+    // The digits that end the part are its count.
+    size_t end = static_cast<size_t>(pos) - 1;
+    while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == ',' || text[end - 1] == '.')) --end;
+    size_t digits = end;
+    while (digits > 0 && std::isdigit(static_cast<unsigned char>(text[digits - 1]))) --digits;
+    const bool zero = digits < end && digits > 0 && std::isalpha(static_cast<unsigned char>(text[digits - 1])) &&
+                      text.find_first_not_of('0', digits) >= end;
+    const int i = ++rec.NumAtoms;
+    rec.AtNum[i] = static_cast<uint8_t>(z);
+    rec.AtWgt[i] = mass;
+    rec.AtCnt[i] = zero ? 0 : count;
+  }
 }
 
 int RunFind(const FormulaOptions& options, std::ostream& out, std::ostream& err) {
@@ -148,7 +187,7 @@ int RunFind(const FormulaOptions& options, std::ostream& out, std::ostream& err)
   while ((options.Max == 0 || found < options.Max) && f.FindFormulaIntern(options.Nominal, options.Check)) {
     ++found;
     nlohmann::ordered_json j;
-    j["formula"] = Trimmed(f.AsString(0));
+    j["formula"] = Text(f, 0);
     j["nominal_mass"] = f.NominalMolWgt();
     j["exact_mass"] = JsonFixed(f.ExactMolWgt(), 6);
     j["difference"] = JsonFixed(f.ExactMolWgt() - options.Find, 6);
