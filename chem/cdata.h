@@ -12,7 +12,9 @@
 // the isotope the suite has always used (not always today's most abundant
 // one), and elements without a stable isotope composition have a chemical
 // weight of 0. Exact masses are monoisotopic masses in unified atomic mass
-// units (carbon 12 exactly); they agree with current tables to about 1e-5 u.
+// units (carbon 12 exactly); for the elements with a chemical weight they
+// agree with current tables to 5e-5 u, the others carry older, rounded
+// values (up to 0.08 u off for the heaviest).
 //
 // Units: masses in u, van der Waals radii in angstrom, X-ray line energies in
 // keV.

@@ -202,6 +202,10 @@ void TMolForm::ScanMolFormula(std::string_view Text) {
   bool ok = true;
   scan_stop_ = len + 1;
   while (ok && pos <= len) {
+    // Blanks before a parenthesis would make an empty part and end the
+    // formula ("C H3 (C H2)2 O H"): they are passed over.
+    pos = SkipSeparators(Text, pos);
+    if (pos > len) break;
     const char c = Text[pos - 1];
     if (c == '(') {
       const size_t close = Text.find(')', static_cast<size_t>(pos));

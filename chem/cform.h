@@ -10,7 +10,8 @@
 // blank: "C6H12O6" and "Na Cl" read as expected, "NaCl" is the unknown symbol
 // NACL and "CO" is cobalt. A mass number before a symbol marks an isotope
 // ("13C", "13 C"); "D" is hydrogen of mass 2. Parentheses group parts with
-// the multiplier written after ")", one level deep: "(C H3)2 C O". Reading
+// the multiplier written after ")", one level deep: "(C H3)2 C O", and
+// blanks may stand before a parenthesis: "C H3 (C H2)2 O H". Reading
 // stops quietly at the first part that cannot be read; ScanStopPos tells
 // where.
 //

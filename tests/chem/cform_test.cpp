@@ -50,6 +50,9 @@ const ParseCase kParseCases[] = {
     {"C6H6 Xx2", "C6 H6 ", nullptr, 6},
     {"Fe2+", "Fe2 ", nullptr, 0},   // other characters are skipped
     {"(O H)3 Al", "O3 H3 Al ", nullptr, 0},
+    // Blanks before and inside parentheses do not end the formula.
+    {"C H3 (C H2)2 O H", "C H3 C2 H4 O H ", nullptr, 0},
+    {"( C H3 )2", "C2 H6 ", nullptr, 0},
     {"(O H) Al", "O H Al ", nullptr, 0},  // no multiplier written: 1
     // A multiplier below 1 counts as 1 (it would remove or negate atoms).
     {"(C H3)-2 O", "C H3 O ", nullptr, 0},
@@ -68,7 +71,9 @@ TEST(MolFormRead, TextsGiveTheirEntries) {
     SCOPED_TRACE(c.text);
     auto f = Formula(c.text);
     EXPECT_EQ(f->AsString(0), c.symbols);
-    if (c.isotopes != nullptr) EXPECT_EQ(f->AsString(1), c.isotopes);
+    if (c.isotopes != nullptr) {
+      EXPECT_EQ(f->AsString(1), c.isotopes);
+    }
     const int len = static_cast<int>(std::string(c.text).size());
     EXPECT_EQ(f->ScanStopPos(), c.stop == 0 ? len + 1 : c.stop);
     EXPECT_EQ(f->GetMolFormulaText(), c.text);
@@ -375,8 +380,11 @@ TEST(MolFormPaint, AlignmentAndBackground) {
     s.form->SetAlignment(al[i]);
     const TRect ink = s.Ink();
     lefts[i] = ink.Left;
-    if (al[i] == taCenter) EXPECT_NEAR(ink.Left + ink.Right, 200, 6);
-    if (al[i] == taRightJustify) EXPECT_GE(ink.Right, 195);
+    if (al[i] == taCenter) {
+      EXPECT_NEAR(ink.Left + ink.Right, 200, 6);
+    } else if (al[i] == taRightJustify) {
+      EXPECT_GE(ink.Right, 195);
+    }
   }
   EXPECT_LT(lefts[0], lefts[1]);
   EXPECT_LT(lefts[1], lefts[2]);

@@ -45,6 +45,8 @@ void AddGdbTransferCommands(CLI::App& app);
 // The "gdb" group (created on the first call): further gdb commands are
 // added to it as its subcommands.
 CLI::App* GdbGroup(CLI::App& app);
+// "element" (the element table, X-ray lines) and "cas" (CAS numbers).
+void AddElementCommands(CLI::App& app);
 
 // Makes action (it returns the exit status) the one to run when cmd is the
 // command chosen on the command line.

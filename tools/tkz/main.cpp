@@ -140,6 +140,7 @@ int main(int argc, char** argv) {
   tkz::tool::AddGdbCommands(app);
   tkz::tool::AddColorCommands(app);
   tkz::tool::AddCopyCommands(app);
+  tkz::tool::AddElementCommands(app);
   tkz::tool::AddFormulaCommands(app);
 
   std::vector<std::string> args = Arguments(argc, argv);
