@@ -86,8 +86,8 @@ bool TMolForm::ScanNextFormPart(std::string_view Text, int& Pos, int& Count, int
   const int64_t len = static_cast<int64_t>(Text.size());
   int64_t p = std::max(Pos, 1);
   int state = 0;
-  int key = 0;        // the symbol's letters, base 27
-  int letters = 0;    // how many
+  int key = 0;      // the symbol's letters, base 27
+  int letters = 0;  // how many
   int64_t mass = 0;
   int64_t count = 0;
   bool ended = false;
@@ -195,7 +195,8 @@ int SkipSeparators(std::string_view Text, int Pos) {
 
 void TMolForm::ScanMolFormula(std::string_view Text) {
   form_ = TFormulaRec{};
-  const int len = static_cast<int>(std::min<size_t>(Text.size(), std::numeric_limits<int>::max() - 2));
+  const int len =
+      static_cast<int>(std::min<size_t>(Text.size(), std::numeric_limits<int>::max() - 2));
   Text = Text.substr(0, static_cast<size_t>(len));
   int64_t multiplier = 1;
   int pos = 1;
@@ -233,7 +234,8 @@ void TMolForm::ScanMolFormula(std::string_view Text) {
 
 void TMolForm::ReadFromString(std::string_view Text) {
   form_ = TFormulaRec{};
-  const int len = static_cast<int>(std::min<size_t>(Text.size(), std::numeric_limits<int>::max() - 2));
+  const int len =
+      static_cast<int>(std::min<size_t>(Text.size(), std::numeric_limits<int>::max() - 2));
   Text = Text.substr(0, static_cast<size_t>(len));
   int pos = 1;
   scan_stop_ = len + 1;

@@ -90,8 +90,8 @@ void TMolForm::Paint() {
       const int count = form_.AtCnt[i];
       if (count == 0) continue;
       const bool deuterium = use_deuterium_ && z == 1 && mass == 2;
-      if (!deuterium && (isotope_vis_ == ivAlways ||
-                         (isotope_vis_ == ivSpecial && mass != IntAtWeight(z)))) {
+      if (!deuterium &&
+          (isotope_vis_ == ivAlways || (isotope_vis_ == ivSpecial && mass != IntAtWeight(z)))) {
         draw(0, small, std::to_string(mass));
       }
       draw(h / 5, big, deuterium ? std::string("D") : CElemSymb(z));

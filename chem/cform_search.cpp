@@ -65,14 +65,29 @@ bool TMolForm::PassesCheck() const {
   for (int i = 1; i <= upper_.NumAtoms; ++i) {
     const int64_t k = counters_[i];
     switch (upper_.AtNum[i]) {
-      case 7: n = k; break;
-      case 6: c = k; break;
-      case 1: h = k; break;
-      case 9: f = k; break;
-      case 17: cl = k; break;
-      case 35: br = k; break;
-      case 53: io = k; break;
-      default: break;
+      case 7:
+        n = k;
+        break;
+      case 6:
+        c = k;
+        break;
+      case 1:
+        h = k;
+        break;
+      case 9:
+        f = k;
+        break;
+      case 17:
+        cl = k;
+        break;
+      case 35:
+        br = k;
+        break;
+      case 53:
+        io = k;
+        break;
+      default:
+        break;
     }
   }
   return n + 2 * c + 2 >= h + f + cl + br + io;

@@ -203,7 +203,7 @@ class TKZ_COREKIT_EXPORT TControl : public TComponent {
   friend class TApplication;
 
   void EnsureSurface();
-  void PaintNow();  // erase, Paint, present
+  void PaintNow();              // erase, Paint, present
   void CopyParentBackground();  // the parent's picture under this control
   void Compose(TBitmap& dest, int64_t x, int64_t y, const TRect& clip);
   void InvalidateShowing();  // after becoming visible: repost what needs paint

@@ -48,7 +48,7 @@ const ParseCase kParseCases[] = {
     {"C 2 H 6", "C2 H6 ", nullptr, 0},
     {"C6H6  ", "C6 H6 ", nullptr, 0},  // trailing blanks are read
     {"C6H6 Xx2", "C6 H6 ", nullptr, 6},
-    {"Fe2+", "Fe2 ", nullptr, 0},   // other characters are skipped
+    {"Fe2+", "Fe2 ", nullptr, 0},  // other characters are skipped
     {"(O H)3 Al", "O3 H3 Al ", nullptr, 0},
     // Blanks before and inside parentheses do not end the formula.
     {"C H3 (C H2)2 O H", "C H3 C2 H4 O H ", nullptr, 0},
@@ -99,7 +99,7 @@ TEST(MolFormRead, PartByPart) {
   EXPECT_EQ((std::vector{z, mass, count, pos}), (std::vector{6, 13, 6, 5}));
   ASSERT_TRUE(f.ScanNextFormPart(text, pos, count, mass, z));
   EXPECT_EQ((std::vector{z, mass, count, pos}), (std::vector{1, 2, 2, 8}));
-  EXPECT_FALSE(f.ScanNextFormPart(text, pos, count, mass, z));  // "(" ends every part
+  EXPECT_FALSE(f.ScanNextFormPart(text, pos, count, mass, z));       // "(" ends every part
   EXPECT_EQ((std::vector{z, mass, count}), (std::vector{1, 2, 2}));  // untouched
   // ReadFromString knows no parentheses and keeps MolFormula.
   f.SetMolFormula("H2O");
@@ -112,8 +112,8 @@ TEST(MolFormRead, EntryAccessorsCheckTheirIndex) {
   TMolForm f;  // H2O
   f.SetVisible(false);
   EXPECT_EQ(f.AsString(1), "1H2 16O ");
-  f.SetAtNum(3, 6);      // beyond NumAtoms
-  f.SetAtNum(2, 104);    // no such element
+  f.SetAtNum(3, 6);    // beyond NumAtoms
+  f.SetAtNum(2, 104);  // no such element
   f.SetAtCnt(0, 5);
   f.SetNumAtoms(21);
   f.SetNumAtoms(0);
@@ -152,8 +152,12 @@ TEST(MolFormCompare, ContainmentBothWays) {
     const char* b;
     int result;
   } cases[] = {
-      {"H2O", "H2O", 0},   {"H2O", "H4O2", 2},     {"H4O2", "H2O", 1},
-      {"H2O", "C O2", -1}, {"H2O", "", -2},        {"", "H2O", -2},
+      {"H2O", "H2O", 0},
+      {"H2O", "H4O2", 2},
+      {"H4O2", "H2O", 1},
+      {"H2O", "C O2", -1},
+      {"H2O", "", -2},
+      {"", "H2O", -2},
       {"H O H", "H2O", 0},  // merged per element
       {"D2O", "H2O", -1},   // another isotope is another entry
       {"C2 H6 O", "C H3 (C H2) O H", 0},
@@ -414,9 +418,9 @@ TEST(MolFormPaint, TransparentShowsTheParent) {
       white += c == clWhite;
     }
   }
-  EXPECT_EQ(white, 0);           // no background of its own
-  EXPECT_GT(red, 200 * 10);      // the parent shows through
-  EXPECT_GT(blue, 20);           // the text is drawn in its colour
+  EXPECT_EQ(white, 0);       // no background of its own
+  EXPECT_GT(red, 200 * 10);  // the parent shows through
+  EXPECT_GT(blue, 20);       // the text is drawn in its colour
   // Opaque again: the background colour is back.
   s.form->SetTransparent(false);
   EXPECT_EQ(TakeScreenshot(&s.parent)->ScanLine(0)[0], clWhite);

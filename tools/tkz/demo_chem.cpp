@@ -78,8 +78,8 @@ nlohmann::json DemoChemistry(std::ostream& out, const std::string& dir) {
   // Formulas on a panel: one TMolForm each, painted into a picture.
   TCustomControl panel;
   panel.SetColor(clWhite);
-  const char* formulas[] = {"C6H12O6", "C8 H10 N4 O2", "(C H3)2 C O", "D2O", "13C O2",
-                            "Fe2 (S O4)3"};
+  const char* formulas[] = {"C6H12O6", "C8 H10 N4 O2", "(C H3)2 C O",
+                            "D2O",     "13C O2",       "Fe2 (S O4)3"};
   const int rows = static_cast<int>(std::size(formulas));
   panel.SetBounds(0, 0, 260, 10 + rows * 40);
   nlohmann::json list = nlohmann::json::array();
@@ -124,8 +124,8 @@ nlohmann::json DemoChemistry(std::ostream& out, const std::string& dir) {
   while (search.FindFormulaExactMass(true)) {
     std::string text;
     for (int i = 1; i <= search.GetNumAtoms(); ++i) {
-      const std::string e = TMolForm::ChemElem(search.GetAtNum(i), search.GetAtWgt(i),
-                                               search.GetAtCnt(i), 0);
+      const std::string e =
+          TMolForm::ChemElem(search.GetAtNum(i), search.GetAtWgt(i), search.GetAtCnt(i), 0);
       if (!e.empty()) text += (text.empty() ? "" : " ") + e;
     }
     out << "  " << text << " (" << Fixed(search.ExactMolWgt(), 5) << ")";

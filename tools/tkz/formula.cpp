@@ -98,8 +98,9 @@ int RunDescribe(const FormulaOptions& options, std::istream& in, std::ostream& o
     while (std::getline(in, line)) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
       if (line.size() > kMaxLine) {
-        WriteJsonLine(out, nlohmann::ordered_json{
-                               {"error", "line longer than " + std::to_string(kMaxLine) + " bytes"}});
+        WriteJsonLine(out,
+                      nlohmann::ordered_json{
+                          {"error", "line longer than " + std::to_string(kMaxLine) + " bytes"}});
         status = 1;
       } else {
         one(line);
@@ -147,7 +148,8 @@ TFormulaRec ReadBound(const std::string& arg, const char* which) {
     while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == ',' || text[end - 1] == '.')) --end;
     size_t digits = end;
     while (digits > 0 && std::isdigit(static_cast<unsigned char>(text[digits - 1]))) --digits;
-    const bool zero = digits < end && digits > 0 && std::isalpha(static_cast<unsigned char>(text[digits - 1])) &&
+    const bool zero = digits < end && digits > 0 &&
+                      std::isalpha(static_cast<unsigned char>(text[digits - 1])) &&
                       text.find_first_not_of('0', digits) >= end;
     const int i = ++rec.NumAtoms;
     rec.AtNum[i] = static_cast<uint8_t>(z);
@@ -158,7 +160,8 @@ TFormulaRec ReadBound(const std::string& arg, const char* which) {
 
 int RunFind(const FormulaOptions& options, std::ostream& out, std::ostream& err) {
   if (!std::isfinite(options.Find) || !std::isfinite(options.Tolerance) || options.Tolerance < 0) {
-    throw std::runtime_error("formula --find: the mass and --tol must be finite, --tol not negative");
+    throw std::runtime_error(
+        "formula --find: the mass and --tol must be finite, --tol not negative");
   }
   const TFormulaRec lower = ReadBound(options.Range[0], "LOW");
   const TFormulaRec upper = ReadBound(options.Range[1], "HIGH");
@@ -184,7 +187,8 @@ int RunFind(const FormulaOptions& options, std::ostream& out, std::ostream& err)
   constexpr int64_t kScale = 1 << 20;  // progress in parts of the range
   const double total = f.SearchCandidatesTotal();
   int64_t found = 0;
-  while ((options.Max == 0 || found < options.Max) && f.FindFormulaIntern(options.Nominal, options.Check)) {
+  while ((options.Max == 0 || found < options.Max) &&
+         f.FindFormulaIntern(options.Nominal, options.Check)) {
     ++found;
     nlohmann::ordered_json j;
     j["formula"] = Text(f, 0);
@@ -217,8 +221,7 @@ void AddFormulaCommands(CLI::App& app) {
       ->expected(2)
       ->needs(find);
   cmd->add_flag("--nominal", options->Nominal, "Compare nominal (integer) masses")->needs(find);
-  cmd->add_flag("--check", options->Check,
-                "Only formulas with N + 2C + 2 >= H + F + Cl + Br + I")
+  cmd->add_flag("--check", options->Check, "Only formulas with N + 2C + 2 >= H + F + Cl + Br + I")
       ->needs(find);
   cmd->add_option("--max", options->Max, "Stop after this many formulas")
       ->check(CLI::NonNegativeNumber)
