@@ -166,25 +166,32 @@ void TTextFile::Read(char& c) {
   c = Fill() ? buf_[pos_++] : '\x1A';
 }
 
-void TTextFile::ReadLn(std::string& s) {
+void TTextFile::ReadLn(std::string& s) { ReadLn(s, std::string::npos); }
+
+bool TTextFile::ReadLn(std::string& s, size_t MaxLength) {
   CheckInput();
   s.clear();
+  bool cut = false;
   while (Fill()) {
     const char* first = buf_.data() + pos_;
     const char* last = buf_.data() + end_;
     const char* stop = std::find_if(first, last, IsLineEnd);
-    s.append(first, stop);
-    pos_ += static_cast<size_t>(stop - first);
+    const size_t run = static_cast<size_t>(stop - first);
+    const size_t room = MaxLength - s.size();  // MaxLength >= s.size() always
+    if (run > room) cut = true;
+    s.append(first, std::min(run, room));
+    pos_ += run;
     if (stop == last) continue;
     const char c = buf_[pos_++];
     if (c == '\r' && Fill() && buf_[pos_] == '\n') ++pos_;
-    return;
+    break;
   }
+  return cut;
 }
 
 void TTextFile::ReadLn() {
   std::string skipped;
-  ReadLn(skipped);
+  ReadLn(skipped, 0);
 }
 
 void TTextFile::Write(std::string_view s) {

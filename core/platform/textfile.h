@@ -68,7 +68,10 @@ class TKZ_COREKIT_EXPORT TTextFile {
   // Reads up to the end of the line and consumes the line end; "" at the end
   // of the file.
   void ReadLn(std::string& s);
-  // Skips the rest of the line and its line end.
+  // The same, keeping at most MaxLength bytes of the line (the rest of it is
+  // read and dropped, so memory stays bounded); true when the line was cut.
+  bool ReadLn(std::string& s, size_t MaxLength);
+  // Skips the rest of the line and its line end (holding none of it).
   void ReadLn();
   void Write(std::string_view s);
   // Writes s and CR LF.

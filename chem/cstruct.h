@@ -1,0 +1,255 @@
+// cstruct: TCTab, one chemical structure as a fixed-size connection table of
+// up to 63 atoms, each with its element, isotope, flags, charge, three
+// coordinates and up to 10 bonds; its editing, hydrogen counting, formula and
+// weight, geometry and CAS number; and its files: MDL molfiles, CTab and SD
+// files (V2000), and the library's own clear-text formats CONTAB and CTABG.
+//
+// Storage. Atoms are numbered 1..n without gaps (n <= kMaxCTAtoms). The bonds
+// of an atom occupy its connection slots 1..k without gaps; every bond is
+// entered on both atoms with the same type (1 single, 2 double, 3 triple, 4
+// aromatic; other values are kept and passed through). Entries above n are
+// kept cleared. The member functions are spread over files by concern:
+// cstruct.cpp (the table and its fields), cstruct_chem.cpp (hydrogens,
+// formula, weight, deleting atoms, fragments), cstruct_geometry.cpp,
+// cstruct_mdl.cpp (MDL files) and cstruct_text.cpp (CONTAB, CTABG and the
+// connectivity export).
+//
+// Coordinates. The readers rescale coordinates to whole numbers from 0 to
+// 32767 with y growing downwards, as the structure display draws them.
+// Molfiles have y growing upwards: the MDL readers and writers flip y, so that
+// structures from other programs are not shown mirrored and ours are not
+// mirrored in theirs.
+//
+// Bad input. Every reader checks what it reads: an atom count outside 1..63,
+// a bond naming an atom outside 1..n or an atom bonded to itself, an unknown
+// element symbol, a bond type 0 or above 4, more than 10 bonds on an atom make
+// the result false; nothing is ever written outside the table. Lines are read
+// with a bounded length, so a file of one endless line costs no memory.
+//
+// Threading: a TCTab is used by one thread at a time; distinct tables are
+// independent.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "chem/cform.h"
+#include "chem/molkit_export.h"
+#include "core/platform/classes.h"
+#include "core/platform/stream.h"
+#include "core/platform/textfile.h"
+
+namespace tkz {
+
+// Atoms a table holds, and bonds an atom holds.
+constexpr int kMaxCTAtoms = 63;
+constexpr int kMaxCTConn = 10;
+
+// Tag of an atom without a display colour of its own (bit 31 set).
+constexpr uint32_t kCTTagNoColor = 0x80000000u;
+
+// One atom. Arrays are 1-based (index 0 unused). AtWeight is the isotope mass
+// number of the atom (the element's nominal mass for the natural element); it
+// is 16 bits wide, so that the mass numbers above 255 of the heaviest
+// elements fit.
+struct CTElem {
+  uint8_t AtType = 0;     // atomic number 1..103; 0 in a cleared entry
+  uint16_t AtWeight = 0;  // isotope mass number
+  uint8_t AtFlag = 0;     // free marker; equal non-zero values join fragments
+  uint8_t Attrib = 0;     // attribute bits of the ring perception
+  int8_t Charge = 0;      // formal charge
+  std::array<uint8_t, kMaxCTConn + 1> ConnTo{};   // bonded atoms, 0 = empty slot
+  std::array<uint8_t, kMaxCTConn + 1> TypConn{};  // bond type of the same slot
+  std::array<float, 4> Coords{};                  // x, y, z in Coords[1..3]
+  // Display attributes kept for the structure display: bits 0-25 the atom's
+  // colour, bits 28-30 a visual attribute 0..7, bit 31 = no colour of its own.
+  uint32_t Tag = kCTTagNoColor;
+
+  bool operator==(const CTElem&) const = default;
+};
+
+// Resets an entry: every field 0, Tag kCTTagNoColor.
+TKZ_MOLKIT_EXPORT void ClearCTElem(CTElem& Entry);
+
+enum CoordUnitType : uint8_t { cuUnknown, cuPixel, cuNanoM, cuPicoM, cuAngstrom };
+
+// The data items of an SD record that ReadFromMDLSDFile collects: 20 slots,
+// Items[1..20] (index 0 unused); an empty Name is a free slot.
+constexpr int kMaxPropItems = 20;
+struct TPropItem {
+  std::string Name;  // at most 15 characters
+  double Value = 0;
+  bool operator==(const TPropItem&) const = default;
+};
+using TPropRec = std::array<TPropItem, kMaxPropItems + 1>;
+
+// The item names ReadFromMDLSDFile recognises, in their order (1..20), and
+// the two that carry the CAS number.
+TKZ_MOLKIT_EXPORT const std::array<const char*, kMaxPropItems>& SDPropItemNames();
+
+class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
+ public:
+  explicit TCTab(TComponent* AOwner = nullptr);
+  std::string ClassName() const override { return "TCTab"; }
+
+  TNotifyEvent OnChange;
+
+  // ------------------------------------------------------------ the table
+  // Empty table, no name, CAS number 0, unit cuUnknown; Changed.
+  void Clear();
+  // Calls OnChange.
+  void Changed();
+  int GetNAtoms() const { return n_; }
+  const std::string& GetStrucName() const { return name_; }
+  void SetStrucName(const std::string& Name);
+  CoordUnitType GetCoordUnit() const { return unit_; }
+  void SetCoordUnit(CoordUnitType u);
+
+  // Appends an atom with the entry's element, isotope, flag, attribute,
+  // charge and coordinates, and enters each of its bonds with EnterConn (on
+  // the new atom only). Tag is not taken. False when the table is full.
+  bool AddAtom(const CTElem& Entry);
+  // Removes atom a, bonding its neighbours to each other in its place; the
+  // last atom takes its number.
+  void DeleteAtom(int a);
+  // Enters the bond a -> b on atom a only: in the slot that already holds b
+  // (the type changes) or in the first empty slot. False, with nothing
+  // written, unless 1 <= a, b <= n, a != b and a slot is free.
+  bool EnterConn(int a, int b, int Type);
+  // Type != 0: bonds a and b both ways (false, with nothing written, when
+  // either side has no free slot). Type 0: removes the bond from both atoms;
+  // false when there was none. Both atoms must be in 1..n.
+  bool MakeConnection(int a, int b, int Type);
+  // Enters b -> a for every bond a -> b (with its type), where a slot is free.
+  void MakeSymmetricConnections();
+  // The type of the bond a - b as entered on a; 0 if none.
+  int CheckConnect(int a, int b) const;
+  int GetNBonds(int a) const;
+  // The largest bond count of any atom; Atom gets the first atom with it
+  // (unchanged when no atom has a bond).
+  int MaxNBonds(int& Atom) const;
+
+  // --------------------------------------------------------- atom fields
+  // Getters give 0 (a cleared entry) for atoms outside 1..n; setters ignore
+  // them, and run Changed.
+  int GetAtNum(int a) const;
+  void SetAtNum(int a, int Z);  // 1..103 only
+  int GetAtWeight(int a) const;
+  void SetAtWeight(int a, int MassNr);  // 0..65535
+  int GetAtFlag(int a) const;
+  void SetAtFlag(int a, int Flag);
+  int GetAttrib(int a) const;
+  void SetAttrib(int a, int Attrib);
+  int GetCharge(int a) const;
+  void SetCharge(int a, int Charge);  // -128..127
+  // Raw slot access, slot 1..10 (the setters do not keep bonds symmetric).
+  int GetConnTo(int a, int Slot) const;
+  void SetConnTo(int a, int Slot, int Partner);
+  int GetTypConn(int a, int Slot) const;
+  void SetTypConn(int a, int Slot, int Type);
+  // Axis 1..3 (x, y, z).
+  float GetCoords(int a, int Axis) const;
+  void SetCoords(int a, int Axis, float Value);
+  // The whole entry; a cleared entry outside 1..n.
+  CTElem GetAtomEntries(int a) const;
+  void SetAtomEntries(int a, const CTElem& Entry);
+  uint32_t GetTag(int a) const;
+  void SetTag(int a, uint32_t Tag);
+  // Atoms of element Z.
+  int AtomCount(int Z) const;
+  // Whether any coordinate is non-zero; setting false zeroes them all.
+  bool GetCoordsPresent() const;
+  void SetCoordsPresent(bool Present);
+
+  // ------------------------------------------------- chemistry (cstruct_chem)
+  // Implicit hydrogens of atom a. The element's standard valence s (H 1, B 3,
+  // C 4, N 3, O 2, F 1, Si 4, P 3, S 2, Cl 1, Ge 4, Br 1, I 1, others 0)
+  // less the bond orders (aromatic bonds count 1, plus 1 once for an atom
+  // with aromatic bonds); a charge adds to s for N, O, P and S (ammonium
+  // NH4+ 4, hydronium H3O+ 3) and takes |charge| from it for C (CH3+ and CH3-
+  // 3); never below 0. Hydrogen atoms have 0; explicit hydrogen neighbours
+  // are added.
+  int NrHAtoms(int a) const;
+  int CalcMissingH() const;
+  void RemoveHydrogen();
+  // The formula: implicit hydrogens first, then each other atom counted by
+  // element and AtWeight, in the order C, H, N, O, S, P, F, Cl, Br, I, then
+  // the others as met. False, with Formula unchanged, when more than 20
+  // entries would be needed.
+  bool CalcMolecularFormula(TFormulaRec& Formula) const;
+  double CalcChemMolWeight() const;
+  // Joins the fragment: its atoms that carry a non-zero AtFlag are mapped
+  // onto this table's (last) atom with the same flag, taking over its
+  // element, isotope and charge and adding their bonds; the others (and
+  // flagged atoms without a partner here) are appended. False, with the
+  // table unchanged, when the result would exceed 63 atoms.
+  bool JoinFragment(const TCTab& Fragment);
+  // Appends the fragment and bonds each atom of this table with a non-zero
+  // AtFlag to every appended atom with the same flag. False, with the table
+  // unchanged, when the atoms together exceed 63.
+  bool LinkFragment(const TCTab& Fragment);
+  // Copies atoms, name, unit and CAS number (not the Tags); Changed.
+  void CopyFrom(const TCTab& Other);
+
+  // ------------------------------------------------ geometry (cstruct_geometry)
+  void CalcMolCenter(double& X, double& Y, double& Z) const;
+  // Bounds and means of x and y; returns the mean bond length in the xy
+  // plane (0 without bonds). Fewer than 2 atoms give the drawing area
+  // 1..10000 x 1..7000 and 0.
+  double CalcMolExtents(double& MinX, double& MinY, double& MaxX, double& MaxY, double& MeanX,
+                        double& MeanY) const;
+  // The atom nearest to (X, Y, Z) (the first on ties); atom 0 and the largest
+  // double for an empty table.
+  void FindClosestAtom(double X, double Y, double Z, int& Atom, double& Distance) const;
+  // The highest-numbered atom within the box; -1 if none.
+  int FindAtomInBox(double X, double Y, double Z, double DX, double DY, double DZ) const;
+  // Turns the structure onto its principal axes in the xy plane (a rotation,
+  // never a mirror image); coordinates become whole numbers.
+  void RotateWithPCA();
+
+  // ------------------------------------------------------------ CAS number
+  // The CAS number as text ("7732-18-5"; "0-00-0" for none).
+  std::string GetCASNr() const;
+  // A valid CAS text replaces the number, anything else keeps it; Changed
+  // either way.
+  void SetCASNr(const std::string& Text);
+  int64_t GetCASNumber() const { return cas_; }
+  static bool CheckCASNr(int64_t CASNr);
+
+  // ------------------------------------------------ MDL files (cstruct_mdl)
+  // Each reader reads forward from where the file or stream stands and
+  // leaves it after what it consumed.
+  bool ReadFromMDLCTabFile(TTextFile& F);
+  bool ReadFromMDLCTabStream(TStream& S);
+  bool ReadFromMDLMolFile(TTextFile& F);
+  bool ReadFromMDLMolStream(TStream& S);
+  // One SD record up to and including its "$$$$" line, with its data items.
+  bool ReadFromMDLSDFile(TTextFile& F, TPropRec& Props);
+  void WriteToMDLCTabFile(TTextFile& F) const;
+  void WriteToMDLCTabStream(TStream& S) const;
+  // Header line 1 is Name (StrucName when Name is empty); line 2 names
+  // Program, the date and RegNo; line 3 is Comment.
+  void WriteToMDLMolFile(TTextFile& F, const std::string& Name, const std::string& Program,
+                         int RegNo, const std::string& Comment) const;
+  void WriteToMDLMolStream(TStream& S, const std::string& Name, const std::string& Program,
+                           int RegNo, const std::string& Comment) const;
+
+  // ------------------------------------------ clear-text files (cstruct_text)
+  bool ReadFromClearTextFile(TTextFile& F);
+  bool ReadConnTabBody(TTextFile& F);
+  bool ReadFromClearTextFileCTABG(TTextFile& F);
+  void WriteToClearTextFile(TTextFile& F) const;
+  // The structure in the connection-table input layout of a topological-index
+  // program; Mode selects the variant (see cstruct_text.cpp).
+  void WriteToMolConnXFile(int Mode, TTextFile& F) const;
+
+ private:
+  int n_ = 0;
+  std::string name_;
+  int64_t cas_ = 0;
+  CoordUnitType unit_ = cuUnknown;
+  std::array<CTElem, kMaxCTAtoms + 1> atoms_{};  // atoms_[1..63]
+};
+
+}  // namespace tkz
