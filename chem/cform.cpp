@@ -280,6 +280,13 @@ std::string TMolForm::AsString(int Mode) const {
   if (form_.NumAtoms < 1 || form_.NumAtoms > kMaxFormulaEntries) return s;
   for (int i = 1; i <= form_.NumAtoms; ++i) {
     s += ChemElem(form_.AtNum[i], form_.AtWgt[i], form_.AtCnt[i], Mode);
+    // With mass numbers, a count of 1 left out would let the next entry's
+    // mass number read as this entry's count ("23Na 35Cl" is Na35 Cl): it
+    // is written when an entry follows ("23Na1 35Cl").
+    if (Mode == 1 && form_.AtCnt[i] == 1 && i < form_.NumAtoms && form_.AtNum[i] >= 1 &&
+        form_.AtNum[i] <= kMaxAtomicNumber) {
+      s += '1';
+    }
     s += ' ';
   }
   return s;

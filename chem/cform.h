@@ -88,7 +88,9 @@ class TKZ_MOLKIT_EXPORT TMolForm : public TGraphicControl {
   // Where the last ScanMolFormula or ReadFromString stopped (1-based): past
   // the end of the text when all of it was read.
   int ScanStopPos() const { return scan_stop_; }
-  // Each entry as ChemElem writes it, followed by one blank.
+  // Each entry as ChemElem writes it, followed by one blank. Mode 1 also
+  // writes a count of 1 when another entry follows ("23Na1 35Cl "), so that
+  // the text reads back as the same formula.
   std::string AsString(int Mode) const;
   // One entry: Mode 1 writes mass number, symbol and count, other modes
   // symbol and count; the count only when above 1; hydrogen of mass 2 is
@@ -176,6 +178,7 @@ class TKZ_MOLKIT_EXPORT TMolForm : public TGraphicControl {
   bool PassesCheck() const;
   void AcceptCandidate();
   bool AdvanceOdometer();
+  double SearchPosition() const;
 
   TAlignment alignment_ = taCenter;
   TColor color_bkg_ = clBtnFace;

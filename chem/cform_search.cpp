@@ -2,13 +2,18 @@
 // bound's entries, from the upper counts down to the lower ones, the last
 // entry fastest.
 //
-// The masses of a row (all counts fixed but the last) grow with the last
-// count, so the counts of the last entry that can fit are found by one
-// division instead of trying each: the rows run in the same order and every
-// accepted formula is confirmed with the mass summed entry by entry, so the
-// answers are those of trying every count, only sooner.
+// Masses grow with every count, so whole stretches of the odometer can be
+// passed over: when the entries read so far are too light even with all
+// later entries at their upper counts, or too heavy with all of them at
+// their lower counts, no candidate of that stretch can fit. The counts of the
+// last entry that can fit are found by one division. Every candidate that is
+// judged is judged exactly as a plain enumeration judges it (the mass summed
+// entry by entry in order), and the margins of the pruning are far wider than
+// any rounding, so the formulas found and their order are those of trying
+// every candidate, only sooner.
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "chem/cdata.h"
 #include "chem/cform.h"
@@ -17,7 +22,7 @@
 namespace tkz {
 
 namespace {
-// Rows of the last entry between two steps of the progress protocol.
+// Steps of the search between two steps of the progress protocol.
 constexpr int kRowsPerProgressStep = 1 << 16;
 }  // namespace
 
@@ -117,79 +122,163 @@ bool TMolForm::AdvanceOdometer() {
   return true;
 }
 
+namespace {
+
+// One pass of the search over the odometer c[1..n] (counts falling from
+// hi[i] to lo[i], the last entry fastest) with unit masses w[i] >= 0, in the
+// numbers of the mode (int64 for nominal masses, double for exact ones).
+// Low and High bound the masses worth judging (widened by a margin for
+// doubles, so that rounding never prunes a formula the judge would accept).
+// Judge decides a candidate exactly as a plain enumeration would. Subtrees
+// of the odometer that are too light even at their heaviest, or too heavy at
+// their lightest, are passed over; the formulas found and their order are
+// those of trying every candidate. Returns 1 found, 0 exhausted, -1 aborted.
+template <typename T, typename JudgeFn, typename AdvanceFn>
+int Walk(int n, const T* w, const int32_t* lo, const int32_t* hi, int32_t* c, T Low, T High,
+         JudgeFn Judge, AdvanceFn Advance) {
+  T max_rest[kMaxFormulaEntries + 2] = {};
+  T min_rest[kMaxFormulaEntries + 2] = {};
+  for (int j = n - 1; j >= 0; --j) {
+    max_rest[j] = max_rest[j + 1] + w[j + 1] * hi[j + 1];
+    min_rest[j] = min_rest[j + 1] + w[j + 1] * lo[j + 1];
+  }
+  // Passes the rest of level j's range: its counts and all after it at their
+  // least, then one step on.
+  const auto exhaust = [&](int j) {
+    for (int i = j; i <= n; ++i) c[i] = lo[i];
+    return Advance();
+  };
+  int steps = 0;
+  for (;;) {
+    if (AbortMathProc.load(std::memory_order_relaxed)) return -1;
+    if (++steps == kRowsPerProgressStep) {
+      steps = 0;
+      if (!ProgressStep()) return -1;
+    }
+    T p = 0;
+    bool moved = false;
+    for (int j = 1; j < n && !moved; ++j) {
+      const T pj = p + w[j] * c[j];
+      if (pj + max_rest[j] < Low) {
+        if (!exhaust(j)) return 0;
+        moved = true;
+      } else if (pj + min_rest[j] > High) {
+        // The largest count of entry j that is not too heavy.
+        int64_t cj = lo[j] - 1;
+        if (w[j] > 0) {
+          const T room = High - p - min_rest[j];
+          if constexpr (std::is_integral_v<T>) {
+            cj = room >= 0 ? room / w[j] : -1;
+          } else {
+            cj = room >= 0 ? static_cast<int64_t>(std::min<T>(std::floor(room / w[j]), hi[j])) : -1;
+          }
+          cj = std::min<int64_t>(cj, c[j] - 1);
+        }
+        if (cj < lo[j]) {
+          if (!exhaust(j)) return 0;
+        } else {
+          c[j] = static_cast<int32_t>(cj);
+          for (int i = j + 1; i <= n; ++i) c[i] = hi[i];
+        }
+        moved = true;
+      }
+      p = pj;
+    }
+    if (moved) continue;
+    // The last entry: only the counts near Low..High are judged.
+    int32_t from = c[n];
+    int32_t to = lo[n];
+    if (w[n] > 0) {
+      if constexpr (std::is_integral_v<T>) {
+        const T need_hi = High - p, need_lo = Low - p;
+        const T khi = need_hi < 0 ? -1 : need_hi / w[n];
+        const T klo = need_lo <= 0 ? 0 : (need_lo + w[n] - 1) / w[n];
+        if (khi < from) from = static_cast<int32_t>(std::max<T>(khi, to - 1));
+        if (klo > to) to = static_cast<int32_t>(std::min<T>(klo, T{from} + 1));
+      } else {
+        const T khi = std::floor((High - p) / w[n]) + 1;
+        const T klo = std::ceil((Low - p) / w[n]) - 1;
+        if (khi < from) from = static_cast<int32_t>(std::max<T>(khi, to - 1));
+        if (klo > to) to = static_cast<int32_t>(std::min<T>(klo, T(from) + 1));
+      }
+    }
+    for (int32_t k = from; k >= to; --k) {
+      c[n] = k;
+      if (Judge()) return 1;
+    }
+    c[n] = lo[n];
+    if (!Advance()) return 0;
+  }
+}
+
+}  // namespace
+
+double TMolForm::SearchPosition() const {
+  // Candidates before the odometer's reading, in mixed radix.
+  double pos = 0, radix = 1;
+  for (int i = upper_.NumAtoms; i >= 1; --i) {
+    pos += (upper_.AtCnt[i] - counters_[i]) * radix;
+    radix *= upper_.AtCnt[i] - lower_.AtCnt[i] + 1;
+  }
+  return pos;
+}
+
 bool TMolForm::FindFormulaIntern(bool Nominal, bool CheckFlag) {
-  bool found = false;
   const int n = upper_.NumAtoms;
-  // The nominal target: the mass rounded half to even (the default rounding
-  // mode of nearbyint); out of the integer range nothing can match.
-  const double rounded = std::nearbyint(target_);
-  const bool nominal_possible = std::fabs(rounded) < 9.0e18;
-  const auto nominal_target = nominal_possible ? static_cast<int64_t>(rounded) : 0;
-  int rows = 0;
-  while (!search_done_ && !found) {
-    if (AbortMathProc.load(std::memory_order_relaxed)) break;
-    if (++rows == kRowsPerProgressStep) {
-      rows = 0;
-      if (!ProgressStep()) break;
-    }
-    const int last_lo = lower_.AtCnt[n];
-    const int last_hi = counters_[n];
-    // The counts of the last entry worth trying, from hi down to lo.
-    int hi = last_hi;
-    int lo = last_lo;
+  int outcome = 0;
+  if (!search_done_) {
+    const int32_t* lo = lower_.AtCnt.data();
+    const int32_t* hi = upper_.AtCnt.data();
+    int32_t* c = counters_.data();
+    const auto advance = [this] { return AdvanceOdometer(); };
     if (Nominal) {
-      int64_t rest = 0;
-      for (int i = 1; i < n; ++i) rest += int64_t{upper_.AtWgt[i]} * counters_[i];
-      const int64_t w = upper_.AtWgt[n];
-      const int64_t need = nominal_target - rest;
-      if (!nominal_possible) {
-        lo = hi + 1;
-      } else if (w == 0) {
-        if (need != 0) lo = hi + 1;
-      } else if (w > 0 && need % w == 0 && need / w >= lo && need / w <= hi) {
-        lo = hi = static_cast<int>(need / w);
-      } else if (w > 0) {
-        lo = hi + 1;
-      }
-      for (int k = hi; k >= lo && !found; --k) {
-        counters_[n] = k;
-        // Confirm with the whole sum, as every candidate is judged.
-        int64_t mass = 0;
-        for (int i = 1; i <= n; ++i) mass += int64_t{upper_.AtWgt[i]} * counters_[i];
-        found = mass == nominal_target && (!CheckFlag || PassesCheck());
+      // The target rounded half to even (nearbyint's default mode); beyond
+      // the integer range nothing can match.
+      const double rounded = std::nearbyint(target_);
+      if (!(std::fabs(rounded) < 9.0e18)) {
+        search_done_ = true;
+      } else {
+        const auto target = static_cast<int64_t>(rounded);
+        int64_t w[kMaxFormulaEntries + 1] = {};
+        for (int i = 1; i <= n; ++i) w[i] = upper_.AtWgt[i];
+        const auto judge = [&] {
+          int64_t mass = 0;
+          for (int i = 1; i <= n; ++i) mass += int64_t{upper_.AtWgt[i]} * counters_[i];
+          return mass == target && (!CheckFlag || PassesCheck());
+        };
+        outcome = Walk<int64_t>(n, w, lo, hi, c, target, target, judge, advance);
       }
     } else {
-      double rest = 0;
-      for (int i = 1; i < n; ++i) rest += ExactAtWeight(upper_.AtNum[i]) * counters_[i];
-      const double m = ExactAtWeight(upper_.AtNum[n]);
-      if (m > 0) {
-        // rest + m*k within (target - tol, target + tol), with one count of
-        // margin each way against rounding; the exact test below decides.
-        const double khi = std::floor((target_ + tolerance_ - rest) / m) + 1;
-        const double klo = std::ceil((target_ - tolerance_ - rest) / m) - 1;
-        if (khi < hi) hi = khi < lo - 1 ? lo - 1 : static_cast<int>(khi);
-        if (klo > lo) lo = klo > hi + 1 ? hi + 1 : static_cast<int>(klo);
+      double w[kMaxFormulaEntries + 1] = {};
+      double largest = 0;
+      for (int i = 1; i <= n; ++i) {
+        w[i] = ExactAtWeight(upper_.AtNum[i]);
+        largest += w[i] * hi[i];
       }
-      for (int k = hi; k >= lo && !found; --k) {
-        counters_[n] = k;
+      // Sums in another order differ by a few units in the last place of
+      // the largest sum; the margin covers that many times over.
+      const double margin = 1e-12 * largest + 1e-9;
+      const double low = target_ - tolerance_ - margin;
+      const double high = target_ + tolerance_ + margin;
+      const auto judge = [&] {
         double mass = 0;
-        for (int i = 1; i <= n; ++i) mass += ExactAtWeight(upper_.AtNum[i]) * counters_[i];
-        found = std::fabs(mass - target_) < tolerance_ && (!CheckFlag || PassesCheck());
+        for (int i = 1; i <= n; ++i) mass += w[i] * counters_[i];
+        return std::fabs(mass - target_) < tolerance_ && (!CheckFlag || PassesCheck());
+      };
+      if (std::isnan(low) || std::isnan(high) || !(tolerance_ > 0)) {
+        search_done_ = true;  // nothing is within a tolerance of 0 or NaN
+      } else {
+        outcome = Walk<double>(n, w, lo, hi, c, low, high, judge, advance);
       }
     }
-    if (found) {
+    if (outcome == 1) {
       AcceptCandidate();
-      search_passed_ += last_hi - counters_[n] + 1;
-      AdvanceOdometer();
-    } else {
-      // Nothing in this row: pass to the next one.
-      search_passed_ += last_hi - last_lo + 1;
-      counters_[n] = last_lo;
       AdvanceOdometer();
     }
   }
+  search_passed_ = search_done_ ? SearchCandidatesTotal() : SearchPosition();
   ShowIt();
-  return found;
+  return outcome == 1;
 }
 
 }  // namespace tkz

@@ -31,7 +31,7 @@ endfunction()
 # Entries, both text forms and the three weights.
 run("C6H12O6" 0 [[^{"input":"C6H12O6","formula":"C6 H12 O6","isotopes":"12C6 1H12 16O6","entries":\[{"z":6,"symbol":"C","mass_number":12,"count":6},{"z":1,"symbol":"H","mass_number":1,"count":12},{"z":8,"symbol":"O","mass_number":16,"count":6}\],"nominal_mass":180,"average_weight":180.1589,"exact_mass":180.063390}
 $]])
-run("D2O;13C O2" 0 [["formula":"D2 O","isotopes":"2D2 16O".*"nominal_mass":20,.*"formula":"C O2","isotopes":"13C 16O2".*"nominal_mass":45,.*"exact_mass":43.989830}]])
+run("D2O;13C O2" 0 [["formula":"D2 O","isotopes":"2D2 16O".*"nominal_mass":20,.*"formula":"C O2","isotopes":"13C1 16O2".*"nominal_mass":45,.*"exact_mass":43.989830}]])
 # Counts past a byte and lawrencium's mass number 256 are kept whole.
 run("Lr C300" 0 [["nominal_mass":3856,]])
 # An unreadable formula: an error line, the others still written, status 1.

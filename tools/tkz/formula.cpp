@@ -35,15 +35,20 @@ struct FormulaOptions {
 constexpr size_t kMaxLine = 1 << 16;
 
 // The entries with a count, as ChemElem writes them (Mode 0 or 1), separated
-// by blanks: AsString without its last blank and the entries of count 0 that
-// a search shows.
+// by blanks: AsString without its last blank and without the entries of
+// count 0 that a search shows. Mode 1 writes a count of 1 before another
+// entry, as AsString does, so that the text reads back as the same formula.
 std::string Text(const TMolForm& f, int Mode) {
-  std::string s;
+  std::vector<int> shown;  // the entries with a count
   for (int i = 1; i <= f.GetNumAtoms(); ++i) {
-    const std::string e = TMolForm::ChemElem(f.GetAtNum(i), f.GetAtWgt(i), f.GetAtCnt(i), Mode);
-    if (e.empty()) continue;
-    if (!s.empty()) s += ' ';
-    s += e;
+    if (f.GetAtCnt(i) > 0) shown.push_back(i);
+  }
+  std::string s;
+  for (size_t k = 0; k < shown.size(); ++k) {
+    const int i = shown[k];
+    if (k > 0) s += ' ';
+    s += TMolForm::ChemElem(f.GetAtNum(i), f.GetAtWgt(i), f.GetAtCnt(i), Mode);
+    if (Mode == 1 && f.GetAtCnt(i) == 1 && k + 1 < shown.size()) s += '1';
   }
   return s;
 }
