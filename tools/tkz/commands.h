@@ -1,6 +1,7 @@
 // The commands of the tkz tool.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <istream>
 #include <memory>
@@ -152,6 +153,9 @@ class TextInput final : public TStream {
 // folder dir (created when missing).
 void DemoHeading(std::ostream& out, const std::string& title);
 std::string DemoFile(const std::string& dir, const std::string& name);
+// The folders where the tour looks for its data: the current one and those
+// above the program (a build tree lies inside the source tree).
+std::vector<std::filesystem::path> DemoDataRoots();
 
 struct DemoOptions {
   std::string OutDir = "out/demo";

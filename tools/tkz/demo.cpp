@@ -35,6 +35,17 @@ void DemoHeading(std::ostream& out, const std::string& title) {
   out << "\n== " << title << " ==\n";
 }
 
+std::vector<std::filesystem::path> DemoDataRoots() {
+  std::vector<std::filesystem::path> roots{std::filesystem::current_path()};
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  for (int up = 0; !ec && up < 6 && exe.has_parent_path() && exe != exe.root_path(); ++up) {
+    exe = exe.parent_path();
+    roots.push_back(exe);
+  }
+  return roots;
+}
+
 std::string DemoFile(const std::string& dir, const std::string& name) {
   std::filesystem::create_directories(dir);
   return (std::filesystem::path(dir) / name).string();

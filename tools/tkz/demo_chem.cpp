@@ -1,5 +1,7 @@
 // The chemistry part of the tour: element data, CAS numbers, chemical names,
-// formulas read, weighed, searched by mass and painted.
+// structures read from an SD file, formulas read, weighed, searched by mass
+// and painted.
+#include <filesystem>
 #include <iomanip>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -7,6 +9,8 @@
 
 #include "chem/cdata.h"
 #include "chem/cform.h"
+#include "chem/cstruct.h"
+#include "core/platform/textfile.h"
 #include "core/platform/controls.h"
 #include "core/platform/imagefile.h"
 #include "tools/tkz/commands.h"
@@ -67,6 +71,55 @@ nlohmann::json CasAndNames(std::ostream& out) {
   return j;
 }
 
+// The structures of tests/data/chem/demo.sdf: name, formula, weight, CAS
+// number and data items as the SD reader gives them.
+nlohmann::json Molecules(std::ostream& out) {
+  nlohmann::json j = nlohmann::json::array();
+  std::string path;
+  for (const auto& root : DemoDataRoots()) {
+    const auto p = root / "tests" / "data" / "chem" / "demo.sdf";
+    if (std::filesystem::exists(p)) {
+      path = p.string();
+      break;
+    }
+  }
+  if (path.empty()) {
+    out << "  no structures found (tests/data/chem/demo.sdf): skipped\n";
+    return j;
+  }
+  TTextFile f;
+  f.AssignFile(path);
+  f.Reset();
+  TCTab t;
+  TPropRec props;
+  out << "  structures of " << path << ":\n";
+  while (!f.SeekEof()) {
+    const bool ok = t.ReadFromMDLSDFile(f, props);
+    TFormulaRec rec;
+    std::string formula;
+    if (ok && t.CalcMolecularFormula(rec)) {
+      for (int i = 1; i <= rec.NumAtoms; ++i) {
+        formula += TMolForm::ChemElem(rec.AtNum[i], rec.AtWgt[i], rec.AtCnt[i], 0);
+      }
+    }
+    out << "    " << std::left << std::setw(16) << t.GetStrucName() << std::setw(14) << formula
+        << std::right << std::setw(10) << Fixed(t.CalcChemMolWeight(), 3) << "  CAS "
+        << t.GetCASNr();
+    nlohmann::json m = {{"name", t.GetStrucName()}, {"read", ok}, {"atoms", t.GetNAtoms()},
+                        {"formula", formula}, {"weight", t.CalcChemMolWeight()},
+                        {"cas", t.GetCASNr()}};
+    for (int k = 1; k <= kMaxPropItems; ++k) {
+      if (props[k].Name.empty()) continue;
+      out << "  " << props[k].Name << " " << props[k].Value;
+      m["items"][props[k].Name] = props[k].Value;
+    }
+    out << "\n";
+    j.push_back(m);
+  }
+  f.CloseFile();
+  return j;
+}
+
 }  // namespace
 
 nlohmann::json DemoChemistry(std::ostream& out, const std::string& dir) {
@@ -74,6 +127,7 @@ nlohmann::json DemoChemistry(std::ostream& out, const std::string& dir) {
   nlohmann::json j;
   j["elements"] = Elements(out);
   j["names"] = CasAndNames(out);
+  j["molecules"] = Molecules(out);
 
   // Formulas on a panel: one TMolForm each, painted into a picture.
   TCustomControl panel;

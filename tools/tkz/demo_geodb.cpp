@@ -22,24 +22,11 @@ struct GeoSources {
   std::string Countries, Cities;
 };
 
-// The folders to look in: the current one and those above the program
-// (a build tree lies inside the source tree).
-std::vector<fs::path> Roots() {
-  std::vector<fs::path> roots{fs::current_path()};
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  for (int up = 0; !ec && up < 6 && exe.has_parent_path() && exe != exe.root_path(); ++up) {
-    exe = exe.parent_path();
-    roots.push_back(exe);
-  }
-  return roots;
-}
-
 // The fetched data (data/external) when present, else the committed
 // extract; the full cities only when asked for (their import takes seconds).
 GeoSources FindSources(bool fullCities) {
   GeoSources s;
-  for (const fs::path& root : Roots()) {
+  for (const fs::path& root : DemoDataRoots()) {
     const fs::path ext = root / "data" / "external", geo = root / "tests" / "data" / "geo";
     for (const char* name : {"countries-50m.json", "countries-110m.json"})
       if (s.Countries.empty() && fs::exists(ext / "world-atlas" / name))

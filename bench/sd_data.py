@@ -1,0 +1,59 @@
+#!/usr/bin/python3
+"""Writes an SD file of real records for the SD reading benchmark.
+
+The records come from Debian's rdkit-data: its SD files (PubChem, NCI,
+ChEMBL-derived sets) as they are, and the 5 000 NCI compounds of
+first_5K.smi written by RDKit with 2D coordinates. The set is repeated until
+the file holds at least the wanted number of records.
+
+usage: sd_data.py OUT.sdf [RECORDS]   (needs the rdkit module)
+"""
+import glob
+import sys
+
+from rdkit import Chem, RDLogger
+from rdkit.Chem import AllChem
+
+RDLogger.DisableLog("rdApp.*")
+ROOT = "/usr/share/RDKit"
+
+
+def records():
+    """The text of each record, as a list."""
+    out = []
+    for path in sorted(glob.glob(ROOT + "/**/*.sdf", recursive=True)):
+        with open(path, encoding="latin-1") as f:
+            text = f.read()
+        for rec in text.split("$$$$"):
+            rec = rec.strip("\r\n")
+            if rec.strip():
+                out.append(rec + "\n$$$$\n")
+    with open(ROOT + "/Data/NCI/first_5K.smi") as f:
+        for line in f:
+            fields = line.split()
+            if not fields:
+                continue
+            mol = Chem.MolFromSmiles(fields[0])
+            if mol is None:
+                continue
+            AllChem.Compute2DCoords(mol)
+            if len(fields) > 1:
+                mol.SetProp("_Name", fields[1])
+            out.append(Chem.MolToMolBlock(mol) + "$$$$\n")
+    return out
+
+
+def main():
+    target = int(sys.argv[2]) if len(sys.argv) > 2 else 12000
+    recs = records()
+    with open(sys.argv[1], "w", encoding="latin-1", newline="\n") as f:
+        written = 0
+        while written < target:
+            for rec in recs:
+                f.write(rec)
+                written += 1
+    print(written)
+
+
+if __name__ == "__main__":
+    main()
