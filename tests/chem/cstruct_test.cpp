@@ -394,6 +394,8 @@ const std::vector<MolCase> kMolecules = {
     {"phosphate", "P O- O- O- O", "1-2 1-3 1-4 1=5", "O4P", 0},
     {"phosphine", "P", "", "H3P", 3},
     {"dimethyl phosphite", "P O O C O C", "1=2 1-3 3-4 1-5 5-6", "C2H7O3P", 1},
+    {"trimethylammonium", "N+ C C C", "1-2 1-3 1-4", "C3H10N", 1},
+    {"protonated ether", "O+ C C", "1-2 1-3", "C2H7O", 1},
     {"tetramethylphosphonium", "P+ C C C C", "1-2 1-3 1-4 1-5", "C4H12P", 0},
     {"DMSO", "C S O C", "1-2 2=3 2-4", "C2H6OS", 3},
     {"sulfuric acid", "S O O O O", "1=2 1=3 1-4 1-5", "H2O4S", 0},
