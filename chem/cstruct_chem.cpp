@@ -160,8 +160,9 @@ void TCTab::DeleteAtom(int a) {
   for (int i = 1; i <= n_; ++i) DropPartner(atoms_[i], a);
 
   // Bridge: every pair of neighbours not yet bonded is bonded, in the order
-  // of a's slots, with the weaker of the two bond types so that both sides
-  // agree. A pair for which either atom has no free slot stays unbonded.
+  // of their numbers, with the lower of the two bond type numbers so that
+  // both sides agree. A pair for which either atom has no free slot stays
+  // unbonded.
   std::sort(nbrs.begin(), nbrs.end());
   for (size_t x = 0; x < nbrs.size(); ++x) {
     for (size_t y = x + 1; y < nbrs.size(); ++y) {

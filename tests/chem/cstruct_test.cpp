@@ -298,7 +298,6 @@ TEST(CTabDeleteAtom, BridgesNeighboursAndRenumbers) {
         EXPECT_EQ(t.GetAtNum(now), ref.GetAtNum(id));
         for (int axis = 1; axis <= 3; ++axis) EXPECT_EQ(t.GetCoords(now, axis), 10.0f * id + axis);
       }
-      EXPECT_EQ(t.GetAtomEntries(n).AtType, 0);
     }
   }
   TCTab t;
@@ -319,8 +318,6 @@ TEST(CTabDeleteAtom, OneWayReferencesGo) {
     t.SetTypConn(a == 2 ? 3 : 1, 2, 1);
     t.DeleteAtom(a);
     EXPECT_EQ(Violation(t), "") << "deleted " << a;
-    for (int i = 1; i <= 3; ++i)
-      for (int k = 1; k <= kMaxCTConn; ++k) EXPECT_LE(t.GetConnTo(i, k), 3);
   }
 }
 
