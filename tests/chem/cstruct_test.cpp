@@ -715,7 +715,7 @@ TEST(CTabProperty, RandomEditsKeepInvariants) {
   std::mt19937 rng(20261208);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
   const int kElems[] = {1, 6, 6, 6, 7, 8, 16};
-  auto randomTable = [&](TCTab& t, int maxAtoms, int maxFlag) {
+  auto randomTable = [&](TCTab& t, int maxAtoms, int maxFlag, int bondsPerAtom) {
     t.Clear();
     const int n = pick(1, maxAtoms);
     for (int i = 0; i < n; ++i) {
@@ -724,14 +724,14 @@ TEST(CTabProperty, RandomEditsKeepInvariants) {
       e.AtFlag = static_cast<uint8_t>(pick(0, maxFlag));
       t.AddAtom(e);
     }
-    const int bonds = pick(0, 2 * n);
+    const int bonds = pick(0, bondsPerAtom * n);
     for (int k = 0; k < bonds; ++k) t.MakeConnection(pick(1, n), pick(1, n), pick(1, 4));
   };
-  int steps = 0, modelled = 0;
+  int steps = 0, modelled = 0, saturated = 0;
   uint32_t nextTag = 1;
   for (int run = 0; run < 300; ++run) {
     TCTab t;
-    randomTable(t, 12, 3);
+    randomTable(t, 12, 3, run % 3 == 0 ? 8 : 2);  // every third dense
     for (int a = 1; a <= t.GetNAtoms(); ++a) t.SetTag(a, nextTag++);
     for (int step = 0; step < 25; ++step, ++steps) {
       const int n = t.GetNAtoms();
@@ -766,7 +766,11 @@ TEST(CTabProperty, RandomEditsKeepInvariants) {
             break;
           }
           ASSERT_EQ(t.GetNAtoms(), n - 1) << what;
-          if (!roomy) break;
+          if (!roomy) {
+            int ignored = 0;
+            saturated += t.MaxNBonds(ignored) == kMaxCTConn;
+            break;
+          }
           ++modelled;
           for (int i = 1; i <= n - 1; ++i) {
             const uint32_t id = t.GetTag(i);
@@ -785,7 +789,7 @@ TEST(CTabProperty, RandomEditsKeepInvariants) {
         case 3:
         case 4: {
           TCTab f;
-          randomTable(f, 8, 3);
+          randomTable(f, 8, 3, 2);
           const auto before = Entries(t);
           const bool ok = op == 3 ? t.JoinFragment(f) : t.LinkFragment(f);
           if (!ok) {
@@ -812,9 +816,12 @@ TEST(CTabProperty, RandomEditsKeepInvariants) {
       EXPECT_TRUE(t.CalcMolecularFormula(f)) << what;
     }
   }
-  std::printf("[ measured ] %d random edits, %d deletions checked against the graph model\n", steps,
-              modelled);
-  EXPECT_GT(modelled, 200);
+  std::printf(
+      "[ measured ] %d random edits, %d deletions checked against the graph model, %d "
+      "leaving an atom with all ten slots taken\n",
+      steps, modelled, saturated);
+  EXPECT_GT(modelled, 150);
+  EXPECT_GT(saturated, 20);
 }
 
 }  // namespace
