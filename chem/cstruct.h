@@ -112,10 +112,10 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   bool AddAtom(const CTElem& Entry);
   // Removes atom a (ignored outside 1..n). Every two neighbours of a that
   // are not yet bonded are bonded to each other in its place, with the lower
-  // of their two bond type numbers on both sides; a bridge
-  // for which either atom has no free slot is left out. The last atom, Tag
-  // and all, then takes the number a. Afterwards no atom names a or the old
-  // last number, no partner occurs twice and the slots have no gaps.
+  // of their two bond type numbers on both sides; a bridge for which either
+  // atom has no free slot is left out. The last atom, Tag and all, then
+  // takes the number a. Afterwards no atom names a or the old last number,
+  // no partner occurs twice and the slots have no gaps.
   void DeleteAtom(int a);
   // Enters the bond a -> b on atom a only: in the slot that already holds b
   // (the type changes) or in the first empty slot. False, with nothing
