@@ -110,8 +110,12 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   // charge and coordinates, and enters each of its bonds with EnterConn (on
   // the new atom only). Tag is not taken. False when the table is full.
   bool AddAtom(const CTElem& Entry);
-  // Removes atom a, bonding its neighbours to each other in its place; the
-  // last atom takes its number.
+  // Removes atom a (ignored outside 1..n). Every two neighbours of a that
+  // are not yet bonded are bonded to each other in its place, with the lower
+  // of their two bond type numbers on both sides; a bridge for which either
+  // atom has no free slot is left out. The last atom, Tag and all, then
+  // takes the number a. Afterwards no atom names a or the old last number,
+  // no partner occurs twice and the slots have no gaps.
   void DeleteAtom(int a);
   // Enters the bond a -> b on atom a only: in the slot that already holds b
   // (the type changes) or in the first empty slot. False, with nothing
@@ -163,40 +167,50 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   void SetCoordsPresent(bool Present);
 
   // ------------------------------------------------- chemistry (cstruct_chem)
-  // Implicit hydrogens of atom a. The element's standard valence s (H 1, B 3,
-  // C 4, N 3, O 2, F 1, Si 4, P 3, S 2, Cl 1, Ge 4, Br 1, I 1, others 0)
-  // less the bond orders (aromatic bonds count 1, plus 1 once for an atom
-  // with aromatic bonds); a charge adds to s for N, O, P and S (ammonium
-  // NH4+ 4, hydronium H3O+ 3) and takes |charge| from it for C (CH3+ and CH3-
-  // 3); never below 0. Hydrogen atoms have 0; explicit hydrogen neighbours
-  // are added.
+  // Implicit hydrogens of atom a, plus its explicit hydrogen neighbours e.
+  // The element's standard valence s (H 1, B 3, C 4, N 3, O 2, F 1, Si 4,
+  // P 3, S 2, Cl 1, Ge 4, Br 1, I 1, others 0) is corrected by the charge q:
+  // s + q for N, O, P, S and the halogens (NH4+ 4, H3O+ 3, OH- 1), s - |q|
+  // for C, Si and Ge (CH3+ and CH3- 3), s - q for B (BH4- 4); an element
+  // with s = 0 ignores its charge. With v the bond-order sum (types 1..3
+  // count 1..3, an aromatic bond 1) and f = 1 for an atom with aromatic
+  // bonds: v + f below the corrected s gives s - v - f + e; otherwise e,
+  // and e + 1 for an uncharged phosphorus with v = 4 (H-phosphonates). Never
+  // below 0; a hydrogen atom has 0; outside 1..n 0. HCN keeps its hydrogen.
   int NrHAtoms(int a) const;
   int CalcMissingH() const;
   void RemoveHydrogen();
-  // The formula: implicit hydrogens first, then each other atom counted by
-  // element and AtWeight, in the order C, H, N, O, S, P, F, Cl, Br, I, then
-  // the others as met. False, with Formula unchanged, when more than 20
-  // entries would be needed.
+  // The formula: the hydrogens of CalcMissingH as one entry of mass 1, then
+  // each atom other than hydrogen counted by element and AtWeight (explicit
+  // hydrogen atoms enter only through their neighbour's count), in the order
+  // C, H, N, O, S, P, F, Cl, Br, I, then the others as met. False, with
+  // Formula unchanged, when more than 20 entries would be needed.
   bool CalcMolecularFormula(TFormulaRec& Formula) const;
   double CalcChemMolWeight() const;
   // Joins the fragment: its atoms that carry a non-zero AtFlag are mapped
   // onto this table's (last) atom with the same flag, taking over its
   // element, isotope and charge and adding their bonds; the others (and
-  // flagged atoms without a partner here) are appended. False, with the
-  // table unchanged, when the result would exceed 63 atoms.
+  // flagged atoms without a partner here) are appended. Bonds are entered on
+  // both sides; one for which either atom has no free slot is left out.
+  // False, with the table unchanged, when the result would exceed 63 atoms.
+  // The fragment may be this table.
   bool JoinFragment(const TCTab& Fragment);
-  // Appends the fragment and bonds each atom of this table with a non-zero
-  // AtFlag to every appended atom with the same flag. False, with the table
-  // unchanged, when the atoms together exceed 63.
+  // Appends the fragment (its bonds and slot order kept, its Tags not) and
+  // bonds each atom of this table with a non-zero AtFlag to every appended
+  // atom with the same flag by a single bond, where both have a free slot.
+  // False, with the table unchanged, when the atoms together exceed 63.
   bool LinkFragment(const TCTab& Fragment);
-  // Copies atoms, name, unit and CAS number (not the Tags); Changed.
+  // Copies atoms, name, unit and CAS number; each atom keeps its own Tag,
+  // entries beyond the new count are cleared. Changed.
   void CopyFrom(const TCTab& Other);
 
   // ------------------------------------------------ geometry (cstruct_geometry)
+  // The mean of the atoms' coordinates; 0, 0, 0 for an empty table.
   void CalcMolCenter(double& X, double& Y, double& Z) const;
-  // Bounds and means of x and y; returns the mean bond length in the xy
-  // plane (0 without bonds). Fewer than 2 atoms give the drawing area
-  // 1..10000 x 1..7000 and 0.
+  // Bounds (from the atoms themselves, negative coordinates too) and means
+  // of x and y; returns the mean bond length in the xy plane over every
+  // occupied slot (0 without bonds). Fewer than 2 atoms give the drawing
+  // area 1..10000 x 1..7000, means 5000 and 3500, and 0.
   double CalcMolExtents(double& MinX, double& MinY, double& MaxX, double& MaxY, double& MeanX,
                         double& MeanY) const;
   // The atom nearest to (X, Y, Z) (the first on ties); atom 0 and the largest
@@ -204,8 +218,12 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   void FindClosestAtom(double X, double Y, double Z, int& Atom, double& Distance) const;
   // The highest-numbered atom within the box; -1 if none.
   int FindAtomInBox(double X, double Y, double Z, double DX, double DY, double DZ) const;
-  // Turns the structure onto its principal axes in the xy plane (a rotation,
-  // never a mirror image); coordinates become whole numbers.
+  // Turns the structure onto the principal axes of its x and y coordinates
+  // (numkit's CalcPrincComp on the covariance): x along the largest spread,
+  // y along the second, the centre at the origin, coordinates rounded to
+  // whole numbers. The second axis is reversed when needed so that the turn
+  // has determinant +1: never a mirror image. Fewer than 2 atoms, or a failed
+  // analysis, leave the coordinates as they are.
   void RotateWithPCA();
 
   // ------------------------------------------------------------ CAS number
