@@ -16,6 +16,9 @@
 // rescaled); we write them in the shortest form that reads back to the same
 // float. The writer cuts the name into lines of 72 characters and writes line
 // ends inside it as blanks; the reader keeps at most 4096 characters of name.
+// Only partners within the table are written, each once, with their types as
+// stored (a type outside 1..4, which only the raw slot setters can store, is
+// refused by the reader, as is the block of an empty table, N = 0).
 //
 // CTABG block (read by ReadFromClearTextFileCTABG): "/CTABG L N", L - N name
 // lines, then N records of element, AtWeight, Attrib, Charge, x, y, exactly 8
