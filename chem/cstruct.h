@@ -254,12 +254,33 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
                            int RegNo, const std::string& Comment) const;
 
   // ------------------------------------------ clear-text files (cstruct_text)
+  // The library's own text formats (layouts in cstruct_text.cpp). Values are
+  // blank-separated tokens across line breaks; coordinates are taken as
+  // written, not rescaled. A bond may be listed on either atom or both; it is
+  // entered on both. Bad input gives false, never an exception: a token that
+  // is not a number or does not fit its field, an element outside 1..103,
+  // more than 10 partners, a partner outside 1..N or the atom itself, a bond
+  // type outside 1..4, N outside 1..63, the end of the file inside the block.
+  // Unreadable counts, L <= 0 or N < 1 leave the table as it was; otherwise it
+  // keeps the name and the atoms read before the fault. Reading stops at the
+  // fault, so no count makes it read (or allocate) beyond the file and 63
+  // atoms.
+  //
+  // Searches "/CONTAB" from where F stands, then reads the block's body.
   bool ReadFromClearTextFile(TTextFile& F);
+  // A CONTAB body: L N, L - 2N name lines, N atom records.
   bool ReadConnTabBody(TTextFile& F);
+  // Searches "/CTABG", then reads a CTABG body: L N, L - N name lines, N
+  // records with 8 partner places each.
   bool ReadFromClearTextFileCTABG(TTextFile& F);
+  // A CONTAB block that ReadFromClearTextFile reads back into an equal table
+  // (elements, AtWeight, Attrib, Charge, coordinates, bonds in their slots,
+  // the name); AtFlag, Tag, the CAS number and the unit are not carried.
   void WriteToClearTextFile(TTextFile& F) const;
   // The structure in the connection-table input layout of a topological-index
-  // program; Mode selects the variant (see cstruct_text.cpp).
+  // program (layout in cstruct_text.cpp): the name, the counts, one line per
+  // atom, one line per bond. Mode 1 leaves out the hydrogen atoms; any other
+  // Mode writes every atom.
   void WriteToMolConnXFile(int Mode, TTextFile& F) const;
 
  private:
