@@ -277,6 +277,9 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   // (elements, AtWeight, Attrib, Charge, coordinates, bonds in their slots,
   // the name); AtFlag, Tag, the CAS number and the unit are not carried.
   void WriteToClearTextFile(TTextFile& F) const;
+  // A CTABG block (z is not in the format); false, with nothing written, when
+  // an atom has more than 8 bonds.
+  bool WriteToClearTextFileCTABG(TTextFile& F) const;
   // The structure in the connection-table input layout of a topological-index
   // program (layout in cstruct_text.cpp): the name, the counts, one line per
   // atom, one line per bond. Mode 1 leaves out the hydrogen atoms; any other

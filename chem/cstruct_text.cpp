@@ -20,10 +20,12 @@
 // stored (a type outside 1..4, which only the raw slot setters can store, is
 // refused by the reader, as is the block of an empty table, N = 0).
 //
-// CTABG block (read by ReadFromClearTextFileCTABG): "/CTABG L N", L - N name
+// CTABG block (written by WriteToClearTextFileCTABG, read by
+// ReadFromClearTextFileCTABG): "/CTABG L N", L - N name
 // lines, then N records of element, AtWeight, Attrib, Charge, x, y, exactly 8
 // partners and 8 bond types; partner 0 is an unused place (its type is not
-// looked at).
+// looked at). The writer leaves out z (the format has none) and refuses a
+// table with an atom of more than 8 bonds.
 //
 // The keyword search reads up to a "/", collects at most 8 characters after
 // it (stopping after a blank and before a line end) and looks for the keyword
@@ -62,6 +64,7 @@
 // Values are separated by one blank; lines end in CR LF. Mode 1 leaves out the
 // hydrogen atoms and their bonds and numbers the other atoms 1..A in their
 // order (the hydrogen-suppressed graph); any other Mode writes every atom.
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <climits>
@@ -321,34 +324,75 @@ bool TCTab::ReadFromClearTextFileCTABG(TTextFile& F) {
   return FindKeyword(F, "CTABG") && ReadClearText(*this, F, true);
 }
 
-void TCTab::WriteToClearTextFile(TTextFile& F) const {
-  const std::string name = NameOnOneLine(name_);
+namespace {
+// What the readers take of atom a: its partners within the table, once each,
+// with their types.
+void PartnersOf(const std::array<CTElem, kMaxCTAtoms + 1>& atoms, int n, int a,
+                std::vector<int>& partners, std::vector<int>& types) {
+  partners.clear();
+  types.clear();
+  const CTElem& e = atoms[a];
+  for (int k = 1; k <= kMaxCTConn; ++k) {
+    const int b = e.ConnTo[k];
+    if (b < 1 || b > n || b == a) continue;
+    if (std::find(partners.begin(), partners.end(), b) != partners.end()) continue;
+    partners.push_back(b);
+    types.push_back(e.TypConn[k]);
+  }
+}
+
+// The keyword line and the name lines of a block with L = PerAtom * n + name
+// lines.
+void WriteBlockHead(TTextFile& F, const char* keyword, int PerAtom, int n,
+                    const std::string& name_text) {
+  const std::string name = NameOnOneLine(name_text);
   const size_t lines = (name.size() + kNameChunk - 1) / kNameChunk;
-  F.WriteLn("/CONTAB " + std::to_string(2 * n_ + static_cast<long long>(lines)) + " " +
-            std::to_string(n_));
+  F.WriteLn(std::string("/") + keyword + " " +
+            std::to_string(int64_t{PerAtom} * n + static_cast<int64_t>(lines)) + " " +
+            std::to_string(n));
   for (size_t i = 0; i < lines; ++i) F.WriteLn(" " + name.substr(i * kNameChunk, kNameChunk));
+}
+
+std::string AtomHead(const CTElem& e) {
+  return std::to_string(e.AtType) + " " + std::to_string(e.AtWeight) + " " +
+         std::to_string(e.Attrib) + " " + std::to_string(e.Charge);
+}
+}  // namespace
+
+void TCTab::WriteToClearTextFile(TTextFile& F) const {
+  WriteBlockHead(F, "CONTAB", 2, n_, name_);
+  std::vector<int> partners, types;
   for (int a = 1; a <= n_; ++a) {
     const CTElem& e = atoms_[a];
-    // Only what the reader takes: partners within the table, once each.
-    std::vector<int> partners, types;
-    for (int k = 1; k <= kMaxCTConn; ++k) {
-      const int b = e.ConnTo[k];
-      if (b < 1 || b > n_ || b == a) continue;
-      bool seen = false;
-      for (const int p : partners) seen = seen || p == b;
-      if (seen) continue;
-      partners.push_back(b);
-      types.push_back(e.TypConn[k]);
-    }
-    std::string s = std::to_string(a) + " " + std::to_string(e.AtType) + " " +
-                    std::to_string(e.AtWeight) + " " + std::to_string(e.Attrib) + " " +
-                    std::to_string(e.Charge);
+    PartnersOf(atoms_, n_, a, partners, types);
+    std::string s = std::to_string(a) + " " + AtomHead(e);
     for (int axis = 1; axis <= 3; ++axis) s += " " + FloatText(e.Coords[axis]);
     s += " " + std::to_string(partners.size());
     for (const int p : partners) s += " " + std::to_string(p);
     for (const int t : types) s += " " + std::to_string(t);
     F.WriteLn(s);
   }
+}
+
+bool TCTab::WriteToClearTextFileCTABG(TTextFile& F) const {
+  std::vector<int> partners, types;
+  for (int a = 1; a <= n_; ++a) {
+    PartnersOf(atoms_, n_, a, partners, types);
+    if (partners.size() > 8) return false;  // a record has 8 places
+  }
+  WriteBlockHead(F, "CTABG", 1, n_, name_);
+  for (int a = 1; a <= n_; ++a) {
+    const CTElem& e = atoms_[a];
+    PartnersOf(atoms_, n_, a, partners, types);
+    partners.resize(8, 0);
+    types.resize(8, 0);
+    std::string s = AtomHead(e);
+    for (int axis = 1; axis <= 2; ++axis) s += " " + FloatText(e.Coords[axis]);
+    for (const int p : partners) s += " " + std::to_string(p);
+    for (const int t : types) s += " " + std::to_string(t);
+    F.WriteLn(s);
+  }
+  return true;
 }
 
 void TCTab::WriteToMolConnXFile(int Mode, TTextFile& F) const {

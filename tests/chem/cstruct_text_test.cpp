@@ -178,6 +178,39 @@ TEST_F(ClearTextTest, RandomStructuresReadBackEqualOneAfterAnother) {
   EXPECT_FALSE(rest.ReadFromClearTextFile(f));
 }
 
+// CTABG holds 8 bonds an atom and no z: tables within that read back equal;
+// a table with an atom of 9 bonds is refused with nothing written.
+TEST_F(ClearTextTest, CTabGWriterReadsBackEqual) {
+  std::mt19937 rng(7);
+  std::vector<std::unique_ptr<TCTab>> tables;
+  while (tables.size() < 100) {
+    auto t = std::make_unique<TCTab>();
+    RandomTable(rng, *t);
+    int atom = 0;
+    if (t->MaxNBonds(atom) > 8) continue;
+    for (int a = 1; a <= t->GetNAtoms(); ++a) t->SetCoords(a, 3, 0);
+    tables.push_back(std::move(t));
+  }
+  Write([&](TTextFile& f) {
+    for (const auto& t : tables) ASSERT_TRUE(t->WriteToClearTextFileCTABG(f));
+  });
+  TTextFile f;
+  f.AssignFile(Path("out.txt"));
+  f.Reset();
+  for (const auto& want : tables) {
+    TCTab got;
+    ASSERT_TRUE(got.ReadFromClearTextFileCTABG(f));
+    ExpectSameTable(*want, got);
+  }
+  f.CloseFile();
+  TCTab star;  // a centre with nine neighbours
+  for (int a = 1; a <= 10; ++a) ASSERT_TRUE(star.AddAtom(CTElem{.AtType = 6, .AtWeight = 12}));
+  for (int a = 2; a <= 10; ++a) ASSERT_TRUE(star.MakeConnection(1, a, 1));
+  bool written = true;
+  EXPECT_EQ(Write([&](TTextFile& g) { written = star.WriteToClearTextFileCTABG(g); }), "");
+  EXPECT_FALSE(written);
+}
+
 TEST_F(ClearTextTest, WrittenBlockLayout) {
   TCTab t;
   t.AddAtom(Atom(6, 13, 1.5f, -2, 0));
