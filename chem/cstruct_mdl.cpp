@@ -477,7 +477,9 @@ std::vector<std::string> CTabLines(const TCTab& T) {
     }
   }
   out.push_back(
-      Format("%3d%3d  0  0  0     0  0  0  0  0999 V2000", n, static_cast<int>(bondLines.size())));
+      // aaabbblllfffcccsssxxxrrrpppiiimmmvvvvvv: "V2000" in columns 35-39,
+      // where other programs look for it; sss is obsolete and left blank.
+      Format("%3d%3d  0  0  0     0  0  0  0999 V2000", n, static_cast<int>(bondLines.size())));
   std::vector<std::pair<int, int>> charges, masses;
   for (int a = 1; a <= n; ++a) {
     const CTElem e = T.GetAtomEntries(a);
