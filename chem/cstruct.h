@@ -237,17 +237,36 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
 
   // ------------------------------------------------ MDL files (cstruct_mdl)
   // Each reader reads forward from where the file or stream stands and
-  // leaves it after what it consumed.
+  // leaves it after what it consumed (a stream right after the last line
+  // read, "M  END" included). A CTab is the counts line, the atom and bond
+  // blocks read by columns, and the property block up to "M  END": "M  CHG"
+  // and "M  RAD" supersede every charge of the atom block, "M  ISO" every
+  // mass (absolute mass numbers into AtWeight); radicals are not kept. The
+  // symbols D and T are hydrogen of mass 2 and 3. A counts line that cannot
+  // be read or an atom count outside 1..63 leaves the table as it was;
+  // after any other failure the table holds what was read up to it (with
+  // all coordinates 0 when the atom or bond block is incomplete), its
+  // invariants kept. Lines are kept to at most 4096 bytes.
   bool ReadFromMDLCTabFile(TTextFile& F);
   bool ReadFromMDLCTabStream(TStream& S);
+  // Three header lines (line 1 becomes StrucName, whatever the result), then
+  // the CTab.
   bool ReadFromMDLMolFile(TTextFile& F);
   bool ReadFromMDLMolStream(TStream& S);
-  // One SD record up to and including its "$$$$" line, with its data items.
+  // One SD record up to and including its "$$$$" line (or the end of the
+  // file), with its data items: a data header names its item between "<"
+  // and ">" ("> <MELTP>", ">  <MELTP>  (1)", "> 25  <MELTP>"); a value that
+  // is not a number skips its item. Atom and bond lines not in columns are
+  // read as blank-separated fields. A record that cannot be read gives false
+  // and the file still moves on to its "$$$$", so that the next record reads.
   bool ReadFromMDLSDFile(TTextFile& F, TPropRec& Props);
+  // The counts line (V2000), atoms, bonds, "M  CHG" and "M  ISO" lines and
+  // "M  END". Coordinates are scaled by a multiple of 0.0001 so that the
+  // mean bond length is about 1.5 (0.01 without bonds), y flipped.
   void WriteToMDLCTabFile(TTextFile& F) const;
   void WriteToMDLCTabStream(TStream& S) const;
   // Header line 1 is Name (StrucName when Name is empty); line 2 names
-  // Program, the date and RegNo; line 3 is Comment.
+  // Program, the date (MMDDYYHHmm) with "2D", and RegNo; line 3 is Comment.
   void WriteToMDLMolFile(TTextFile& F, const std::string& Name, const std::string& Program,
                          int RegNo, const std::string& Comment) const;
   void WriteToMDLMolStream(TStream& S, const std::string& Name, const std::string& Program,
