@@ -5,6 +5,8 @@
 // "formula_search_*": FindFormulaExactMass over a large range against a plain
 // nested enumeration of every candidate; both must find the same formulas.
 // The search reports candidates per second as the counter "candidates".
+// "sd_read": the SD reader over the file named by TKZ_SD_FILE, in records per
+// second; bench/sd_read.sh builds a file of real records and runs RDKit on it.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -20,6 +22,8 @@
 
 #include "chem/cdata.h"
 #include "chem/cform.h"
+#include "chem/cstruct.h"
+#include "core/platform/textfile.h"
 
 namespace {
 
@@ -286,5 +290,34 @@ const bool kRegistered = [] {
   }
   return kScannersAgree && kSearchesAgree;
 }();
+
+// ------------------------------------------------------------- SD reading
+// "sd_read": every record of the SD file named by TKZ_SD_FILE (bench/sd_read.sh
+// builds one of real records and compares with RDKit); skipped without it.
+void SdRead(benchmark::State& state) {
+  const char* path = std::getenv("TKZ_SD_FILE");
+  if (path == nullptr) {
+    state.SkipWithError("TKZ_SD_FILE is not set (see bench/sd_read.sh)");
+    return;
+  }
+  int64_t records = 0, atoms = 0;
+  for (auto _ : state) {
+    tkz::TTextFile f;
+    f.AssignFile(path);
+    f.Reset();
+    tkz::TCTab t;
+    tkz::TPropRec props;
+    while (!f.SeekEof()) {
+      t.ReadFromMDLSDFile(f, props);
+      atoms += t.GetNAtoms();
+      ++records;
+    }
+    f.CloseFile();
+  }
+  benchmark::DoNotOptimize(atoms);
+  state.counters["records"] =
+      benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
+}
+BENCHMARK(SdRead)->Name("sd_read")->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -271,6 +271,10 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
                          int RegNo, const std::string& Comment) const;
   void WriteToMDLMolStream(TStream& S, const std::string& Name, const std::string& Program,
                            int RegNo, const std::string& Comment) const;
+  // One SD record: the molfile (named StrucName), the CAS number as a
+  // "CAS_RN" item when there is one, the named data items of Props, and the
+  // "$$$$" line; ReadFromMDLSDFile reads it back with the same items.
+  void WriteToMDLSDFile(TTextFile& F, const TPropRec& Props) const;
 
   // ------------------------------------------ clear-text files (cstruct_text)
   // The library's own text formats (layouts in cstruct_text.cpp). Values are

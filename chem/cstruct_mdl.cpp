@@ -36,6 +36,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <string_view>
 #include <vector>
@@ -590,6 +591,42 @@ void TCTab::WriteToMDLMolFile(TTextFile& F, const std::string& Name, const std::
 void TCTab::WriteToMDLMolStream(TStream& S, const std::string& Name, const std::string& Program,
                                 int RegNo, const std::string& Comment) const {
   Put(S, MolLines(*this, Name, Program, RegNo, Comment));
+}
+
+namespace {
+// A value as the reader reads it back: the shortest text that gives the same
+// double.
+std::string ValueText(double v) {
+  char buf[32];
+  for (int digits = 6; digits <= 17; ++digits) {
+    std::snprintf(buf, sizeof buf, "%.*g", digits, v);
+    if (std::strtod(buf, nullptr) == v) break;
+  }
+  return buf;
+}
+
+// One SD record: the molfile, the CAS number and the data items, "$$$$".
+std::vector<std::string> SDLines(const TCTab& T, const TPropRec& Props) {
+  std::vector<std::string> lines = MolLines(T, T.GetStrucName(), "tkz", 0, "");
+  if (T.GetCASNumber() != 0) {
+    lines.push_back("> <CAS_RN>");
+    lines.push_back(T.GetCASNr());
+    lines.push_back("");
+  }
+  for (int k = 1; k <= kMaxPropItems; ++k) {
+    const TPropItem& item = Props[k];
+    if (item.Name.empty() || !std::isfinite(item.Value)) continue;
+    lines.push_back("> <" + OneLine(item.Name) + ">");
+    lines.push_back(ValueText(item.Value));
+    lines.push_back("");
+  }
+  lines.push_back("$$$$");
+  return lines;
+}
+}  // namespace
+
+void TCTab::WriteToMDLSDFile(TTextFile& F, const TPropRec& Props) const {
+  Put(F, SDLines(*this, Props));
 }
 
 }  // namespace tkz

@@ -71,6 +71,7 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "chem/cdata.h"
@@ -341,21 +342,40 @@ void PartnersOf(const std::array<CTElem, kMaxCTAtoms + 1>& atoms, int n, int a,
   }
 }
 
+// Appends a blank and the value (appending piece by piece: GCC 12 warns
+// falsely on long chains of string additions).
+template <typename T>
+void Field(std::string& s, const T& v) {
+  if (!s.empty()) s += ' ';
+  if constexpr (std::is_same_v<T, std::string>) {
+    s += v;
+  } else {
+    s += std::to_string(v);
+  }
+}
+
 // The keyword line and the name lines of a block with L = PerAtom * n + name
 // lines.
 void WriteBlockHead(TTextFile& F, const char* keyword, int PerAtom, int n,
                     const std::string& name_text) {
   const std::string name = NameOnOneLine(name_text);
   const size_t lines = (name.size() + kNameChunk - 1) / kNameChunk;
-  F.WriteLn(std::string("/") + keyword + " " +
-            std::to_string(int64_t{PerAtom} * n + static_cast<int64_t>(lines)) + " " +
-            std::to_string(n));
-  for (size_t i = 0; i < lines; ++i) F.WriteLn(" " + name.substr(i * kNameChunk, kNameChunk));
+  std::string head = std::string("/") + keyword;
+  Field(head, int64_t{PerAtom} * n + static_cast<int64_t>(lines));
+  Field(head, n);
+  F.WriteLn(head);
+  for (size_t i = 0; i < lines; ++i) {
+    std::string line = " ";
+    line += name.substr(i * kNameChunk, kNameChunk);
+    F.WriteLn(line);
+  }
 }
 
-std::string AtomHead(const CTElem& e) {
-  return std::to_string(e.AtType) + " " + std::to_string(e.AtWeight) + " " +
-         std::to_string(e.Attrib) + " " + std::to_string(e.Charge);
+void AtomHead(std::string& s, const CTElem& e) {
+  Field(s, int{e.AtType});
+  Field(s, int{e.AtWeight});
+  Field(s, int{e.Attrib});
+  Field(s, int{e.Charge});
 }
 }  // namespace
 
@@ -365,11 +385,13 @@ void TCTab::WriteToClearTextFile(TTextFile& F) const {
   for (int a = 1; a <= n_; ++a) {
     const CTElem& e = atoms_[a];
     PartnersOf(atoms_, n_, a, partners, types);
-    std::string s = std::to_string(a) + " " + AtomHead(e);
-    for (int axis = 1; axis <= 3; ++axis) s += " " + FloatText(e.Coords[axis]);
-    s += " " + std::to_string(partners.size());
-    for (const int p : partners) s += " " + std::to_string(p);
-    for (const int t : types) s += " " + std::to_string(t);
+    std::string s;
+    Field(s, a);
+    AtomHead(s, e);
+    for (int axis = 1; axis <= 3; ++axis) Field(s, FloatText(e.Coords[axis]));
+    Field(s, partners.size());
+    for (const int p : partners) Field(s, p);
+    for (const int t : types) Field(s, t);
     F.WriteLn(s);
   }
 }
@@ -386,10 +408,11 @@ bool TCTab::WriteToClearTextFileCTABG(TTextFile& F) const {
     PartnersOf(atoms_, n_, a, partners, types);
     partners.resize(8, 0);
     types.resize(8, 0);
-    std::string s = AtomHead(e);
-    for (int axis = 1; axis <= 2; ++axis) s += " " + FloatText(e.Coords[axis]);
-    for (const int p : partners) s += " " + std::to_string(p);
-    for (const int t : types) s += " " + std::to_string(t);
+    std::string s;
+    AtomHead(s, e);
+    for (int axis = 1; axis <= 2; ++axis) Field(s, FloatText(e.Coords[axis]));
+    for (const int p : partners) Field(s, p);
+    for (const int t : types) Field(s, t);
     F.WriteLn(s);
   }
   return true;

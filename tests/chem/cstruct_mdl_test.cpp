@@ -452,6 +452,42 @@ TEST_F(MDLFiles, EveryWriterReadsBackIntoAnEqualTable) {
   }
 }
 
+// SD records written one after another read back with their name, CAS
+// number and data items.
+TEST_F(MDLFiles, SDRecordsReadBackWithTheirItems) {
+  std::mt19937 rng(61);
+  std::vector<std::unique_ptr<TCTab>> tables;
+  std::vector<TPropRec> items(40);
+  const auto& names = SDPropItemNames();
+  TTextFile f;
+  f.AssignFile(Path("rt.sdf"));
+  f.Rewrite();
+  for (size_t r = 0; r < items.size(); ++r) {
+    auto t = std::make_unique<TCTab>();
+    RandomTable(rng, *t);
+    t->SetStrucName("record " + std::to_string(r));
+    if (r % 3 != 0) t->SetCASNr(r % 2 ? "7732-18-5" : "2628280-40-8");
+    for (int k = 1; k <= static_cast<int>(r % 5); ++k) {
+      items[r][k] = {names[rng() % names.size()], std::ldexp(static_cast<double>(rng()), -20)};
+    }
+    t->WriteToMDLSDFile(f, items[r]);
+    tables.push_back(std::move(t));
+  }
+  f.CloseFile();
+  f.Reset();
+  for (size_t r = 0; r < items.size(); ++r) {
+    SCOPED_TRACE(r);
+    TCTab got;
+    TPropRec props;
+    ASSERT_TRUE(got.ReadFromMDLSDFile(f, props));
+    EXPECT_EQ(got.GetStrucName(), tables[r]->GetStrucName());
+    EXPECT_EQ(got.GetCASNumber(), tables[r]->GetCASNumber());
+    EXPECT_EQ(props, items[r]);
+    ExpectSameTable(*tables[r], got, false);
+  }
+  EXPECT_TRUE(f.SeekEof());
+}
+
 TEST(MDLWrite, LayoutThatOtherProgramsRead) {
   TCTab t;
   ASSERT_TRUE(ReadMolText(t, Join(Parts().All())));

@@ -40,6 +40,7 @@ void AddGeoCommands(CLI::App& app);
 void AddColorCommands(CLI::App& app);
 void AddCopyCommands(CLI::App& app);
 void AddFormulaCommands(CLI::App& app);  // formula
+void AddMolCommands(CLI::App& app);      // mol info, mol convert
 void AddGdbCommands(CLI::App& app);
 // "gdb import" and "gdb export" (GeoJSON, TopoJSON); AddGdbCommands adds them.
 void AddGdbTransferCommands(CLI::App& app);

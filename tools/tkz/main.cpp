@@ -142,6 +142,7 @@ int main(int argc, char** argv) {
   tkz::tool::AddCopyCommands(app);
   tkz::tool::AddElementCommands(app);
   tkz::tool::AddFormulaCommands(app);
+  tkz::tool::AddMolCommands(app);
 
   std::vector<std::string> args = Arguments(argc, argv);
   if (args.empty()) {
