@@ -10,9 +10,9 @@
 #include "chem/cdata.h"
 #include "chem/cform.h"
 #include "chem/cstruct.h"
-#include "core/platform/textfile.h"
 #include "core/platform/controls.h"
 #include "core/platform/imagefile.h"
+#include "core/platform/textfile.h"
 #include "tools/tkz/commands.h"
 
 namespace tkz::tool {
@@ -105,12 +105,12 @@ nlohmann::json Molecules(std::ostream& out) {
     out << "    " << std::left << std::setw(16) << t.GetStrucName() << std::setw(14) << formula
         << std::right << std::setw(10) << Fixed(t.CalcChemMolWeight(), 3) << "  CAS "
         << t.GetCASNr();
-    nlohmann::json m = {{"name", t.GetStrucName()}, {"read", ok}, {"atoms", t.GetNAtoms()},
-                        {"formula", formula}, {"weight", t.CalcChemMolWeight()},
-                        {"cas", t.GetCASNr()}};
+    nlohmann::json m = {{"name", t.GetStrucName()},        {"read", ok},
+                        {"atoms", t.GetNAtoms()},          {"formula", formula},
+                        {"weight", t.CalcChemMolWeight()}, {"cas", t.GetCASNr()}};
     for (int k = 1; k <= kMaxPropItems; ++k) {
       if (props[k].Name.empty()) continue;
-      out << "  " << props[k].Name << " " << props[k].Value;
+      out << "  " << props[k].Name << " " << Fixed(props[k].Value, 1);
       m["items"][props[k].Name] = props[k].Value;
     }
     out << "\n";
@@ -123,7 +123,7 @@ nlohmann::json Molecules(std::ostream& out) {
 }  // namespace
 
 nlohmann::json DemoChemistry(std::ostream& out, const std::string& dir) {
-  DemoHeading(out, "Elements and formulas");
+  DemoHeading(out, "Elements, structures and formulas");
   nlohmann::json j;
   j["elements"] = Elements(out);
   j["names"] = CasAndNames(out);

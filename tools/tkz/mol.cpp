@@ -94,16 +94,15 @@ nlohmann::ordered_json Describe(const TCTab& t, int record) {
   j["bonds"] = BondCount(t);
   TFormulaRec rec;
   if (t.CalcMolecularFormula(rec)) {
-    TMolForm f;
-    f.SetVisible(false);
-    f.SetFormulaRec(rec);
     std::string text;
+    double exact = 0;  // as TMolForm::ExactMolWgt weighs a formula
     for (int i = 1; i <= rec.NumAtoms; ++i) {
       text += TMolForm::ChemElem(rec.AtNum[i], rec.AtWgt[i], rec.AtCnt[i], 0);
+      exact += ExactAtWeight(rec.AtNum[i]) * rec.AtCnt[i];
     }
     j["formula"] = text;
     j["mw"] = JsonFixed(t.CalcChemMolWeight(), 4);
-    j["exact"] = JsonFixed(f.ExactMolWgt(), 6);
+    j["exact"] = JsonFixed(exact, 6);
   } else {
     j["formula"] = nullptr;  // more than 20 kinds of atom
     j["mw"] = JsonFixed(t.CalcChemMolWeight(), 4);
