@@ -115,9 +115,21 @@ bool TCTab::MakeConnection(int a, int b, int Type) {
 
 void TCTab::MakeSymmetricConnections() {
   for (int a = 1; a <= n_; ++a) {
-    for (int k = 1; k <= kMaxCTConn; ++k) {
+    for (int k = 1; k <= kMaxCTConn;) {
       const int b = atoms_[a].ConnTo[k];
-      if (b != 0) EnterConn(b, a, atoms_[a].TypConn[k]);
+      // A bond that cannot be entered on its other atom (a full atom, a
+      // partner outside the table) is taken off this one too: the table
+      // never keeps a bond on one side only.
+      if (b != 0 && !EnterConn(b, a, atoms_[a].TypConn[k])) {
+        CTElem& e = atoms_[a];
+        for (int j = k; j < kMaxCTConn; ++j) {
+          e.ConnTo[j] = e.ConnTo[j + 1];
+          e.TypConn[j] = e.TypConn[j + 1];
+        }
+        e.ConnTo[kMaxCTConn] = e.TypConn[kMaxCTConn] = 0;
+        continue;  // slot k now holds the next bond
+      }
+      ++k;
     }
   }
 }
@@ -161,7 +173,7 @@ int TCTab::GetAtWeight(int a) const { return InTable(a, n_) ? atoms_[a].AtWeight
 int TCTab::GetAtFlag(int a) const { return InTable(a, n_) ? atoms_[a].AtFlag : 0; }
 int TCTab::GetAttrib(int a) const { return InTable(a, n_) ? atoms_[a].Attrib : 0; }
 int TCTab::GetCharge(int a) const { return InTable(a, n_) ? atoms_[a].Charge : 0; }
-uint32_t TCTab::GetTag(int a) const { return InTable(a, n_) ? atoms_[a].Tag : 0; }
+uint32_t TCTab::GetTag(int a) const { return InTable(a, n_) ? atoms_[a].Tag : kCTTagNoColor; }
 
 void TCTab::SetAtNum(int a, int Z) {
   if (!InTable(a, n_) || Z < 1 || Z > kMaxAtomicNumber) return;

@@ -125,7 +125,8 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   // either side has no free slot). Type 0: removes the bond from both atoms;
   // false when there was none. Both atoms must be in 1..n.
   bool MakeConnection(int a, int b, int Type);
-  // Enters b -> a for every bond a -> b (with its type), where a slot is free.
+  // Enters b -> a for every bond a -> b (with its type); a bond whose other
+  // atom has no free slot (or lies outside the table) is removed from a too.
   void MakeSymmetricConnections();
   // The type of the bond a - b as entered on a; 0 if none.
   int CheckConnect(int a, int b) const;

@@ -198,6 +198,18 @@ TEST(CTabBonds, FullSlotsOnOneSide) {
   EXPECT_EQ(t.GetNBonds(1), 9);
   EXPECT_EQ(t.GetConnTo(1, 4), 6);
   EXPECT_EQ(Violation(t), "");
+
+  // One-way bonds made symmetric: where the other atom is full, the bond
+  // goes from both sides.
+  TCTab u;
+  Build(u, Repeat("C", 12), bonds);  // 1 holds 2..11
+  ASSERT_TRUE(u.EnterConn(12, 1, 1));
+  ASSERT_TRUE(u.EnterConn(12, 2, 2));
+  u.MakeSymmetricConnections();
+  EXPECT_EQ(u.CheckConnect(12, 1), 0);
+  EXPECT_EQ(u.CheckConnect(2, 12), 2);
+  EXPECT_EQ(u.GetConnTo(12, 1), 2);
+  EXPECT_EQ(Violation(u), "");
 }
 
 TEST(CTabBonds, SixtyFourthAtomAndTags) {
