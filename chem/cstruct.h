@@ -88,6 +88,81 @@ using TPropRec = std::array<TPropItem, kMaxPropItems + 1>;
 // the two that carry the CAS number.
 TKZ_MOLKIT_EXPORT const std::array<const char*, kMaxPropItems>& SDPropItemNames();
 
+// ------------------------------------------------------------ rings
+// One ring: its size and its atoms in path order, Atoms[1..Size]; Extra is
+// copied with the ring and means nothing here.
+struct RingType {
+  uint8_t Size = 0;
+  std::array<uint8_t, kMaxCTAtoms + 1> Atoms{};
+  uint8_t Extra = 0;
+  bool operator==(const RingType&) const = default;
+};
+// A list of at most kMaxRings rings, Rings[1..Count].
+constexpr int kMaxRings = 100;
+struct RingListType {
+  int32_t Count = 0;
+  std::array<RingType, kMaxRings + 1> Rings{};
+};
+
+// Whether every atom of Ring belongs to one single ring of List.
+TKZ_MOLKIT_EXPORT bool RingInRingList(const RingType& Ring, const RingListType& List);
+
+// Atom attribute bits (Attrib), as CalcAttributes sets them.
+constexpr uint8_t kAttrChain = 0x01;      // in no ring
+constexpr uint8_t kAttrOddRing = 0x02;    // in a ring of 2 to 4 or more than 6 atoms
+constexpr uint8_t kAttrRing5 = 0x04;      // in a five-membered ring
+constexpr uint8_t kAttrRing6 = 0x08;      // in a six-membered ring
+constexpr uint8_t kAttrBranch = 0x10;     // more than two bonds
+constexpr uint8_t kAttrRing = 0x20;       // ring member
+constexpr uint8_t kAttrChainEnd = 0x40;   // chain atom with exactly one bond
+constexpr uint8_t kAttrMultiRing = 0x80;  // member of more than one ring
+
+// The functional groups that FragmentCount counts.
+enum FrgType : uint8_t {
+  NSglBnd,
+  NCCSgl,
+  NDblBnd,
+  NCCDbl,
+  NTrplBnd,
+  NCCTrpl,
+  NAroBnd,
+  NBranch,
+  XCnt,
+  COOH,
+  COO,
+  NO2,
+  AnyCO,
+  AroCl,
+  AroBr,
+  AnyOH,
+  PhOH,
+  NH2,
+  NHR,
+  NR2,
+  NCON,
+  CN,
+  CONR2,
+  CHO,
+  COX,
+  AnySO,
+  OCH3,
+  NO,
+  NNH2
+};
+
+// The text of a fragment code: the centre element, then a bond character and
+// an element for each neighbour ("C2O1O"); "ERROR" for a negative code.
+TKZ_MOLKIT_EXPORT std::string FragmentStr(int32_t Code);
+
+// ---------------------------------------------------------- search
+// A list of atoms: Atoms[0] the count, Atoms[1..] the atom numbers.
+using AtListType = std::array<int32_t, kMaxCTAtoms + 1>;
+// Match marks of a search, [1..63]: 1 for a structure atom of the match.
+using TMatchMarks = std::array<uint8_t, kMaxCTAtoms + 1>;
+enum SSSMode : uint8_t { smSkeleton, smAtoms, smBonds, smAtomAndBonds };
+// The file the search trace is appended to, in the current folder.
+constexpr const char* kSearchTraceFile = "substrct.txt";
+
 class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
  public:
   explicit TCTab(TComponent* AOwner = nullptr);
@@ -236,6 +311,53 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   int64_t GetCASNumber() const { return cas_; }
   static bool CheckCASNr(int64_t CASNr);
 
+  // ---------------------------------------------- rings (cstruct_rings)
+  // The number of independent rings: bonds - atoms + connected parts (so a
+  // salt of two rings counts 2 and an empty table 0).
+  int RingsInMolecule() const;
+  // All rings of the smallest size through StartAtom; 0 (an empty list) for
+  // an atom in no ring or outside the table. Atom flags are not touched.
+  int FindShortestRings(int StartAtom, RingListType& Rings) const;
+  // A set of smallest rings: the smallest rings through each atom not yet
+  // covered; returns their number.
+  int FindSSSR(RingListType& Rings) const;
+  // Sets every atom's Attrib (see the kAttr... bits); returns the FindSSSR
+  // count.
+  int CalcAttributes();
+  void ClearAttributes();
+  // Deletes chain atoms until only rings (and isolated atoms) are left;
+  // returns the atoms left.
+  int StripfromChains();
+  // The first atom numbered >= Start with exactly one bond; 0 if none.
+  int FindNextEndAtom(int Start) const;
+  bool ContainsUnconnectedAtom() const;
+  // The number of occurrences of a functional group.
+  int FragmentCount(FrgType Kind) const;
+  // The neighbourhood of atom a as a number (see FragmentStr); -1 for an
+  // element without a code, -2 for more than 4 bonds. SecondSphere gets the
+  // bonds of the neighbours beyond a.
+  int32_t FragmentCode(int a, int& SecondSphere) const;
+
+  // -------------------------------------------- search (cstruct_search)
+  // What differs from Other, as bits (0 when equal).
+  uint16_t CompareWith(const TCTab& Other) const;
+  // Whether this table has at least as many atoms of every element as Query.
+  bool SumForContained(const TCTab& Query) const;
+  // Whether Query occurs in this structure: every query atom matched to a
+  // distinct atom of the same element with at least as many bonds (and the
+  // query's attribute bits, where it has any), every query bond to a bond
+  // (of the same type with CheckBonds). Marks gets 1 for the atoms of the
+  // match. With the search trace on, each step is appended to
+  // kSearchTraceFile.
+  bool SearchSubStruc(const TCTab& Query, TMatchMarks& Marks, bool CheckBonds) const;
+  // The atoms that pass a template of element, bond count and bond types
+  // (see cstruct_search.cpp for the rules).
+  void MatchAtomTemplate(int Element, int BondCount,
+                         const std::array<uint8_t, kMaxCTConn>& BondTypes, AtListType& Atoms) const;
+  // The search trace: off unless switched on.
+  bool GetSearchTrace() const { return search_trace_; }
+  void SetSearchTrace(bool On) { search_trace_ = On; }
+
   // ------------------------------------------------ MDL files (cstruct_mdl)
   // Each reader reads forward from where the file or stream stands and
   // leaves it after what it consumed (a stream right after the last line
@@ -315,6 +437,7 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   std::string name_;
   int64_t cas_ = 0;
   CoordUnitType unit_ = cuUnknown;
+  bool search_trace_ = false;
   std::array<CTElem, kMaxCTAtoms + 1> atoms_{};  // atoms_[1..63]
 };
 
