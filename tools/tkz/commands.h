@@ -41,6 +41,9 @@ void AddColorCommands(CLI::App& app);
 void AddCopyCommands(CLI::App& app);
 void AddFormulaCommands(CLI::App& app);  // formula
 void AddMolCommands(CLI::App& app);      // mol info, mol convert
+// The "mol" group (created on the first call): further mol commands are added
+// to it as its subcommands.
+CLI::App* MolGroup(CLI::App& app);
 void AddGdbCommands(CLI::App& app);
 // "gdb import" and "gdb export" (GeoJSON, TopoJSON); AddGdbCommands adds them.
 void AddGdbTransferCommands(CLI::App& app);

@@ -216,10 +216,17 @@ int RunConvert(const MolOptions& options, std::ostream& out, std::ostream& err) 
 
 }  // namespace
 
-void AddMolCommands(CLI::App& app) {
+CLI::App* MolGroup(CLI::App& app) {
+  for (CLI::App* g : app.get_subcommands([](const CLI::App* a) { return a->get_name() == "mol"; }))
+    return g;
   CLI::App* mol =
       app.add_subcommand("mol", "Molfiles, SD files, CONTAB and CTABG: records and conversion");
   mol->require_subcommand(1);
+  return mol;
+}
+
+void AddMolCommands(CLI::App& app) {
+  CLI::App* mol = MolGroup(app);
   const char* format_help = "The input's format (default: by content; standard input sdf)";
   {
     auto options = std::make_shared<MolOptions>();
