@@ -81,13 +81,58 @@ std::vector<std::string_view> Tokens(std::string_view line) {
   return out;
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
 // A whole field as a decimal integer (blanks around it allowed).
 bool ParseInt(std::string_view field, long& v) {
   field = Trim(field);
   if (!field.empty() && field.front() == '+') field.remove_prefix(1);
   if (field.empty() || field.size() > 10 || field.front() == '+') return false;
+  // The common case, a sign and up to 9 digits, without from_chars.
+  const bool negative = field.front() == '-';
+  if (field.size() > static_cast<size_t>(negative) && field.size() <= 9) {
+    long n = 0;
+    size_t i = negative ? 1 : 0;
+    while (i < field.size() && IsDigit(field[i])) n = n * 10 + (field[i++] - '0');
+    if (i == field.size()) {
+      v = negative ? -n : n;
+      return true;
+    }
+  }
   const auto [p, ec] = std::from_chars(field.data(), field.data() + field.size(), v);
   return ec == std::errc() && p == field.data() + field.size();
+}
+
+// Plain fixed-point text, an optional minus, digits, an optional point and
+// digits, at most 15 digits in all, is read exactly: the integer of its
+// digits (below 2^53) divided by a power of ten (exact up to 1e22) is the
+// correctly rounded double, the value from_chars gives. False for other text.
+bool ParseFixedPoint(std::string_view field, double& v) {
+  static constexpr std::array<double, 16> kPow10 = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  size_t i = 0;
+  const bool negative = !field.empty() && field.front() == '-';
+  if (negative) ++i;
+  uint64_t m = 0;  // wraps harmlessly on long input, refused below
+  int digits = 0, fraction = 0;
+  while (i < field.size() && IsDigit(field[i])) {
+    m = m * 10 + (field[i++] - '0');
+    ++digits;
+  }
+  if (digits == 0) return false;  // ".5", "-", "inf" and the like
+  if (i < field.size() && field[i] == '.') {
+    ++i;
+    while (i < field.size() && IsDigit(field[i])) {
+      m = m * 10 + (field[i++] - '0');
+      ++digits;
+      ++fraction;
+    }
+    if (fraction == 0) return false;  // "1." is left to from_chars
+  }
+  if (i != field.size() || digits > 15) return false;
+  const double x = static_cast<double>(m) / kPow10[fraction];
+  v = negative ? -x : x;
+  return true;
 }
 
 // A whole field as a finite decimal number of moderate size.
@@ -95,13 +140,18 @@ bool ParseReal(std::string_view field, double& v) {
   field = Trim(field);
   if (!field.empty() && field.front() == '+') field.remove_prefix(1);
   if (field.empty() || field.front() == '+') return false;
+  if (ParseFixedPoint(field, v)) return std::fabs(v) < kMaxCoordinate;
   const auto [p, ec] =
       std::from_chars(field.data(), field.data() + field.size(), v, std::chars_format::general);
   return ec == std::errc() && p == field.data() + field.size() && std::isfinite(v) &&
          std::fabs(v) < kMaxCoordinate;
 }
 
-bool IsRecordEnd(std::string_view line) { return Trim(line) == "$$$$"; }
+bool IsRecordEnd(std::string_view line) {
+  size_t i = 0;
+  while (i < line.size() && IsBlank(line[i])) ++i;
+  return i < line.size() && line[i] == '$' && Trim(line.substr(i)) == "$$$$";
+}
 
 struct MDLAtom {
   std::array<double, 3> xyz{};

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <system_error>
 #include <utility>
 
@@ -27,6 +28,15 @@ constexpr size_t kBlock = size_t{64} << 10;
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The first CR or LF of [first, last), else last. Lines end mostly at LF, so
+// LF is searched with memchr and CR only before it.
+const char* FindLineEnd(const char* first, const char* last) {
+  const void* lf = std::memchr(first, '\n', static_cast<size_t>(last - first));
+  const char* stop = lf != nullptr ? static_cast<const char*>(lf) : last;
+  const void* cr = std::memchr(first, '\r', static_cast<size_t>(stop - first));
+  return cr != nullptr ? static_cast<const char*>(cr) : stop;
+}
 
 }  // namespace
 
@@ -175,7 +185,7 @@ bool TTextFile::ReadLn(std::string& s, size_t MaxLength) {
   while (Fill()) {
     const char* first = buf_.data() + pos_;
     const char* last = buf_.data() + end_;
-    const char* stop = std::find_if(first, last, IsLineEnd);
+    const char* stop = FindLineEnd(first, last);
     const size_t run = static_cast<size_t>(stop - first);
     const size_t room = MaxLength - s.size();  // MaxLength >= s.size() always
     if (run > room) cut = true;
