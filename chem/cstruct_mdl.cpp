@@ -38,6 +38,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -241,7 +242,7 @@ bool ParseBondFree(std::string_view line, long& a, long& b, long& type) {
 
 // Applies one "M  CHG", "M  ISO" or "M  RAD" line: a count, then pairs of
 // atom number and value. False when it cannot be applied.
-bool ApplyProperty(std::string_view line, std::vector<MDLAtom>& atoms, bool& chargesReset,
+bool ApplyProperty(std::string_view line, std::span<MDLAtom> atoms, bool& chargesReset,
                    bool& massesReset) {
   const std::string_view kind = line.substr(3, 3);
   const auto t = Tokens(line.substr(6));
@@ -278,7 +279,7 @@ bool ApplyProperty(std::string_view line, std::vector<MDLAtom>& atoms, bool& cha
 
 // The rescaling of the readers: y flipped, then every axis from its minimum,
 // by the larger of 800 / x range and 600 / y range, no value beyond 32767.
-void Rescale(std::vector<MDLAtom>& atoms) {
+void Rescale(std::span<MDLAtom> atoms) {
   if (atoms.empty()) return;
   for (auto& at : atoms) at.xyz[1] = -at.xyz[1];
   std::array<double, 3> lo = atoms[0].xyz, hi = atoms[0].xyz;
@@ -306,7 +307,17 @@ void Rescale(std::vector<MDLAtom>& atoms) {
 
 struct CTabResult {
   bool ok = false;
-  bool countsValid = false;  // the table was cleared and filled
+  bool countsValid = false;  // the table is to be cleared and filled
+};
+
+// A connection table as read, before it enters the table: the atoms read
+// (their bonds empty) and the bonds to enter, none when the atom block was
+// cut short.
+struct CTabRead {
+  std::array<CTElem, kMaxCTAtoms> atoms;
+  int nAtoms = 0;
+  std::array<std::array<int, 3>, kMaxBondLines> bonds;
+  int nBonds = 0;
 };
 
 // The next line of the record; a "$$$$" line is given back and ends it.
@@ -321,10 +332,12 @@ bool NextInRecord(LineSource& in, std::string& line) {
 // Counts line, atom block, bond block and property block (up to "M  END",
 // the end of the input, a "$$$$" line or an SD data header). FreeFormat lets
 // atom and bond lines that are not in columns be read as blank-separated
-// fields.
-CTabResult ReadCTab(TCTab& T, LineSource& in, bool FreeFormat) {
+// fields. With countsValid the table is cleared and filled through Enter
+// (given the atoms and bonds read; false when a bond found no free slot).
+template <class Enter>
+CTabResult ReadCTab(LineSource& in, bool FreeFormat, std::string& line, const Enter& enter) {
+  CTabRead rd;
   CTabResult r;
-  std::string line;
   long nAtoms = 0, nBonds = 0;
   if (!NextInRecord(in, line) || !ParseInt(Column(line, 1, 3), nAtoms) ||
       !ParseInt(Column(line, 4, 3), nBonds) || nAtoms < 1 || nAtoms > kMaxCTAtoms || nBonds < 0 ||
@@ -333,10 +346,11 @@ CTabResult ReadCTab(TCTab& T, LineSource& in, bool FreeFormat) {
   }
   r.countsValid = true;
   bool ok = true, complete = true;
-  std::vector<MDLAtom> atoms;
-  std::vector<MDLBond> bonds;
-  while (static_cast<long>(atoms.size()) < nAtoms) {
-    MDLAtom at;
+  std::array<MDLAtom, kMaxCTAtoms> buf;
+  size_t count = 0;
+  while (static_cast<long>(count) < nAtoms) {
+    MDLAtom& at = buf[count];
+    at = MDLAtom{};
     if (!NextInRecord(in, line)) {
       complete = ok = false;
       break;
@@ -347,8 +361,10 @@ CTabResult ReadCTab(TCTab& T, LineSource& in, bool FreeFormat) {
       complete = ok = false;
       break;
     }
-    atoms.push_back(at);
+    ++count;
   }
+  const std::span<MDLAtom> atoms(buf.data(), count);
+  rd.nBonds = 0;
   for (long i = 0; complete && i < nBonds; ++i) {
     if (!NextInRecord(in, line)) {
       complete = ok = false;
@@ -369,7 +385,7 @@ CTabResult ReadCTab(TCTab& T, LineSource& in, bool FreeFormat) {
       ok = false;
       type = 1;
     }
-    bonds.push_back({static_cast<int>(a), static_cast<int>(b), static_cast<int>(type)});
+    rd.bonds[rd.nBonds++] = {static_cast<int>(a), static_cast<int>(b), static_cast<int>(type)};
   }
   if (complete) {
     bool chargesReset = false, massesReset = false;
@@ -387,30 +403,29 @@ CTabResult ReadCTab(TCTab& T, LineSource& in, bool FreeFormat) {
   } else {
     for (auto& at : atoms) at.xyz = {};
   }
+  if (static_cast<long>(count) != nAtoms) rd.nBonds = 0;
 
-  T.Clear();
-  for (const auto& at : atoms) {
-    CTElem e;
+  rd.nAtoms = static_cast<int>(count);
+  for (size_t i = 0; i < count; ++i) {
+    const MDLAtom& at = atoms[i];
+    CTElem& e = rd.atoms[i];
+    e = CTElem{};
     e.AtType = static_cast<uint8_t>(at.Z);
     e.AtWeight = static_cast<uint16_t>(at.mass);
     e.Charge = static_cast<int8_t>(at.charge);
-    for (int i = 0; i < 3; ++i) e.Coords[i + 1] = static_cast<float>(at.xyz[i]);
-    T.AddAtom(e);
+    for (int k = 0; k < 3; ++k) e.Coords[k + 1] = static_cast<float>(at.xyz[k]);
   }
-  if (static_cast<long>(atoms.size()) == nAtoms) {
-    for (const auto& bd : bonds) {
-      if (!T.MakeConnection(bd.a, bd.b, bd.type)) ok = false;  // an 11th bond
-    }
-  }
+  if (!enter(rd)) ok = false;
   r.ok = ok;
   return r;
 }
 
-bool ReadMol(TCTab& T, LineSource& in) {
-  std::string name, skipped;
+template <class Enter>
+bool ReadMol(TCTab& T, LineSource& in, const Enter& enter) {
+  std::string name, line;
   if (!NextInRecord(in, name)) return false;
-  const bool header = NextInRecord(in, skipped) && NextInRecord(in, skipped);
-  const bool ok = header && ReadCTab(T, in, false).ok;
+  const bool header = NextInRecord(in, line) && NextInRecord(in, line);
+  const bool ok = header && ReadCTab(in, false, line, enter).ok;
   T.SetStrucName(name);
   return ok;
 }
@@ -433,9 +448,9 @@ bool DataHeaderName(std::string_view line, std::string& name) {
 
 // The data items up to and including the "$$$$" line. A value that is not a
 // number skips its item; the CAS items go to CAS when it is given.
-void ReadDataItems(LineSource& in, TPropRec& Props, TCTab* CAS) {
+void ReadDataItems(LineSource& in, TPropRec& Props, TCTab* CAS, std::string& line) {
   const auto& names = SDPropItemNames();
-  std::string line, name, value;
+  std::string name, value;
   while (in.Next(line)) {
     if (IsRecordEnd(line)) break;
     if (!DataHeaderName(line, name)) continue;
@@ -580,16 +595,55 @@ void Put(TStream& S, const std::vector<std::string>& lines) {
 
 }  // namespace
 
+bool TCTab::EnterReadTable(const CTElem* Atoms, int NAtoms, const std::array<int, 3>* Bonds,
+                           int NBonds) {
+  Clear();
+  for (int i = 0; i < NAtoms; ++i) AddAtom(Atoms[i]);
+  // The slots of a fresh table fill without gaps, so an atom's partners are
+  // its first deg slots: the slot MakeConnection picks is the one holding
+  // the partner, else the next one.
+  std::array<int, kMaxCTAtoms + 1> deg{};
+  bool ok = true;
+  for (int i = 0; i < NBonds; ++i) {
+    const auto [a, b, type] = Bonds[i];
+    const auto slot = [&](int from, int to) {
+      const CTElem& e = atoms_[from];
+      for (int k = 1; k <= deg[from]; ++k) {
+        if (e.ConnTo[k] == to) return k;
+      }
+      return deg[from] < kMaxCTConn ? deg[from] + 1 : 0;
+    };
+    const int ka = slot(a, b), kb = slot(b, a);
+    if (ka == 0 || kb == 0) {  // an 11th bond
+      ok = false;
+      continue;
+    }
+    if (ka > deg[a]) deg[a] = ka;
+    if (kb > deg[b]) deg[b] = kb;
+    atoms_[a].ConnTo[ka] = static_cast<uint8_t>(b);
+    atoms_[a].TypConn[ka] = static_cast<uint8_t>(type);
+    atoms_[b].ConnTo[kb] = static_cast<uint8_t>(a);
+    atoms_[b].TypConn[kb] = static_cast<uint8_t>(type);
+  }
+  return ok;
+}
+
 bool TCTab::ReadFromMDLCTabFile(TTextFile& F) {
   ctab_lines::TextFileLines in(F);
-  const bool ok = ReadCTab(*this, in, false).ok;
+  std::string line;
+  const bool ok = ReadCTab(in, false, line, [this](const CTabRead& r) {
+                    return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+                  }).ok;
   Changed();
   return ok;
 }
 
 bool TCTab::ReadFromMDLCTabStream(TStream& S) {
   ctab_lines::StreamLines in(S);
-  const bool ok = ReadCTab(*this, in, false).ok;
+  std::string line;
+  const bool ok = ReadCTab(in, false, line, [this](const CTabRead& r) {
+                    return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+                  }).ok;
   in.Release();
   Changed();
   return ok;
@@ -597,14 +651,18 @@ bool TCTab::ReadFromMDLCTabStream(TStream& S) {
 
 bool TCTab::ReadFromMDLMolFile(TTextFile& F) {
   ctab_lines::TextFileLines in(F);
-  const bool ok = ReadMol(*this, in);
+  const bool ok = ReadMol(*this, in, [this](const CTabRead& r) {
+    return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+  });
   Changed();
   return ok;
 }
 
 bool TCTab::ReadFromMDLMolStream(TStream& S) {
   ctab_lines::StreamLines in(S);
-  const bool ok = ReadMol(*this, in);
+  const bool ok = ReadMol(*this, in, [this](const CTabRead& r) {
+    return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+  });
   in.Release();
   Changed();
   return ok;
@@ -613,17 +671,19 @@ bool TCTab::ReadFromMDLMolStream(TStream& S) {
 bool TCTab::ReadFromMDLSDFile(TTextFile& F, TPropRec& Props) {
   for (auto& p : Props) p = TPropItem{};
   ctab_lines::TextFileLines in(F);
-  std::string name, skipped;
+  std::string name, line;
   if (!in.Next(name)) return false;
   bool ok = false;
   if (IsRecordEnd(name)) return false;  // an empty record
-  if (NextInRecord(in, skipped) && NextInRecord(in, skipped)) {
-    const CTabResult r = ReadCTab(*this, in, true);
+  if (NextInRecord(in, line) && NextInRecord(in, line)) {
+    const CTabResult r = ReadCTab(in, true, line, [this](const CTabRead& r) {
+      return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+    });
     ok = r.ok;
     if (r.countsValid) name_ = name;
-    ReadDataItems(in, Props, r.countsValid ? this : nullptr);
+    ReadDataItems(in, Props, r.countsValid ? this : nullptr, line);
   } else {
-    ReadDataItems(in, Props, nullptr);
+    ReadDataItems(in, Props, nullptr, line);
   }
   Changed();
   return ok;
