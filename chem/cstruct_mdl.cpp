@@ -84,8 +84,14 @@ std::vector<std::string_view> Tokens(std::string_view line) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// ParseInt beyond its common case.
+[[gnu::noinline]] bool ParseIntSlow(std::string_view field, long& v) {
+  const auto [p, ec] = std::from_chars(field.data(), field.data() + field.size(), v);
+  return ec == std::errc() && p == field.data() + field.size();
+}
+
 // A whole field as a decimal integer (blanks around it allowed).
-bool ParseInt(std::string_view field, long& v) {
+inline bool ParseInt(std::string_view field, long& v) {
   field = Trim(field);
   if (!field.empty() && field.front() == '+') field.remove_prefix(1);
   if (field.empty() || field.size() > 10 || field.front() == '+') return false;
@@ -100,15 +106,14 @@ bool ParseInt(std::string_view field, long& v) {
       return true;
     }
   }
-  const auto [p, ec] = std::from_chars(field.data(), field.data() + field.size(), v);
-  return ec == std::errc() && p == field.data() + field.size();
+  return ParseIntSlow(field, v);
 }
 
 // Plain fixed-point text, an optional minus, digits, an optional point and
 // digits, at most 15 digits in all, is read exactly: the integer of its
 // digits (below 2^53) divided by a power of ten (exact up to 1e22) is the
 // correctly rounded double, the value from_chars gives. False for other text.
-bool ParseFixedPoint(std::string_view field, double& v) {
+inline bool ParseFixedPoint(std::string_view field, double& v) {
   static constexpr std::array<double, 16> kPow10 = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   size_t i = 0;
@@ -136,22 +141,28 @@ bool ParseFixedPoint(std::string_view field, double& v) {
   return true;
 }
 
-// A whole field as a finite decimal number of moderate size.
-bool ParseReal(std::string_view field, double& v) {
-  field = Trim(field);
-  if (!field.empty() && field.front() == '+') field.remove_prefix(1);
-  if (field.empty() || field.front() == '+') return false;
-  if (ParseFixedPoint(field, v)) return std::fabs(v) < kMaxCoordinate;
+// ParseReal beyond plain fixed-point text.
+[[gnu::noinline]] bool ParseRealSlow(std::string_view field, double& v) {
   const auto [p, ec] =
       std::from_chars(field.data(), field.data() + field.size(), v, std::chars_format::general);
   return ec == std::errc() && p == field.data() + field.size() && std::isfinite(v) &&
          std::fabs(v) < kMaxCoordinate;
 }
 
+// A whole field as a finite decimal number of moderate size.
+inline bool ParseReal(std::string_view field, double& v) {
+  field = Trim(field);
+  if (!field.empty() && field.front() == '+') field.remove_prefix(1);
+  if (field.empty() || field.front() == '+') return false;
+  if (ParseFixedPoint(field, v)) return std::fabs(v) < kMaxCoordinate;
+  return ParseRealSlow(field, v);
+}
+
+// Tested from the end: most lines end in a digit or a letter.
 bool IsRecordEnd(std::string_view line) {
-  size_t i = 0;
-  while (i < line.size() && IsBlank(line[i])) ++i;
-  return i < line.size() && line[i] == '$' && Trim(line.substr(i)) == "$$$$";
+  size_t e = line.size();
+  while (e > 0 && IsBlank(line[e - 1])) --e;
+  return e >= 4 && line[e - 1] == '$' && Trim(line.substr(0, e)) == "$$$$";
 }
 
 struct MDLAtom {

@@ -4,9 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
+#include <bit>
 #include <cerrno>
-#include <cstring>
 #include <system_error>
 #include <utility>
 
@@ -29,13 +33,20 @@ constexpr size_t kBlock = size_t{64} << 10;
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The first CR or LF of [first, last), else last. Lines end mostly at LF, so
-// LF is searched with memchr and CR only before it.
+// The first CR or LF of [first, last), else last: 16 bytes a step where the
+// CPU has SSE2 (lines are mostly short, so this beats a library call per
+// line end), a byte at a time for the rest.
 const char* FindLineEnd(const char* first, const char* last) {
-  const void* lf = std::memchr(first, '\n', static_cast<size_t>(last - first));
-  const char* stop = lf != nullptr ? static_cast<const char*>(lf) : last;
-  const void* cr = std::memchr(first, '\r', static_cast<size_t>(stop - first));
-  return cr != nullptr ? static_cast<const char*>(cr) : stop;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+  for (; last - first >= 16; first += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first));
+    const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)));
+    if (mask != 0) return first + std::countr_zero(static_cast<unsigned>(mask));
+  }
+#endif
+  while (first != last && !IsLineEnd(*first)) ++first;
+  return first;
 }
 
 }  // namespace
