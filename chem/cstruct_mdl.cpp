@@ -159,7 +159,7 @@ inline bool ParseReal(std::string_view field, double& v) {
 }
 
 // Tested from the end: most lines end in a digit or a letter.
-bool IsRecordEnd(std::string_view line) {
+inline bool IsRecordEnd(std::string_view line) {
   size_t e = line.size();
   while (e > 0 && IsBlank(line[e - 1])) --e;
   return e >= 4 && line[e - 1] == '$' && Trim(line.substr(0, e)) == "$$$$";
@@ -179,9 +179,9 @@ struct MDLBond {
 
 bool Element(std::string_view sym, MDLAtom& at) {
   sym = Trim(sym);
-  if (sym == "D" || sym == "T") {
+  if (sym.size() == 1 && (sym[0] == 'D' || sym[0] == 'T')) {
     at.Z = 1;
-    at.natural = sym == "D" ? 2 : 3;
+    at.natural = sym[0] == 'D' ? 2 : 3;
     return true;
   }
   at.Z = AtomicNumber(sym);
@@ -209,18 +209,67 @@ bool FinishAtom(long massDiff, long code, MDLAtom& at) {
 
 enum class LineForm { kNotColumns, kBad, kGood };
 
+// The usual forms of a few column fields, read without the general parsers;
+// each gives false for anything else, which the general parser then reads.
+// Same values: the coordinate is the same integer divided by the same power
+// of ten as in ParseFixedPoint.
+//
+// A 10-character coordinate as %10.4f writes it: blanks, an optional minus,
+// 1 to 4 digits, the point, 4 digits.
+inline bool CoordinateColumn(const char* f, double& v) {
+  if (f[5] != '.') return false;
+  int64_t m = 0;
+  size_t i = 0;
+  while (i < 5 && f[i] == ' ') ++i;
+  const bool negative = i < 5 && f[i] == '-';
+  if (negative) ++i;
+  if (i == 5) return false;
+  for (; i < 5; ++i) {
+    if (!IsDigit(f[i])) return false;
+    m = m * 10 + (f[i] - '0');
+  }
+  for (i = 6; i < 10; ++i) {
+    if (!IsDigit(f[i])) return false;
+    m = m * 10 + (f[i] - '0');
+  }
+  const double x = static_cast<double>(m) / 1e4;
+  v = negative ? -x : x;
+  return true;
+}
+
+// A 3-character integer field as %3d writes a number 0..999: "  7", " 12",
+// "123".
+inline bool SmallIntColumn(const char* f, long& v) {
+  if (!IsDigit(f[2])) return false;
+  if (f[0] == ' ' && f[1] == ' ') {
+    v = f[2] - '0';
+    return true;
+  }
+  if (!IsDigit(f[1]) || (f[0] != ' ' && !IsDigit(f[0]))) return false;
+  v = (f[0] == ' ' ? 0 : (f[0] - '0') * 100) + (f[1] - '0') * 10 + (f[2] - '0');
+  return true;
+}
+
+// Columns first..first+2 (1-based) as ParseInt reads them.
+inline bool IntColumn3(std::string_view line, size_t first, long& v) {
+  if (line.size() >= first + 2 && SmallIntColumn(line.data() + first - 1, v)) return true;
+  return ParseInt(Column(line, first, 3), v);
+}
+
 // x, y, z in columns 1-30, the symbol in 32-34, the mass difference in 35-36
 // and the charge code in 37-39 (both may be missing). A line whose first 30
 // columns hold three numbers is judged by its columns alone.
 LineForm ParseAtomColumns(std::string_view line, MDLAtom& at) {
   if (line.size() < 32 || !IsBlank(line[30])) return LineForm::kNotColumns;
   for (size_t i = 0; i < 3; ++i) {
+    if (CoordinateColumn(line.data() + 10 * i, at.xyz[i])) continue;
     if (!ParseReal(Column(line, 1 + 10 * i, 10), at.xyz[i])) return LineForm::kNotColumns;
   }
   long diff = 0, code = 0;
   const std::string_view d = Column(line, 35, 2), c = Column(line, 37, 3);
+  const bool codeRead = line.size() >= 39 && SmallIntColumn(line.data() + 36, code);
   const bool ok = Element(Column(line, 32, 3), at) && (Trim(d).empty() || ParseInt(d, diff)) &&
-                  (Trim(c).empty() || ParseInt(c, code)) && FinishAtom(diff, code, at);
+                  (codeRead || Trim(c).empty() || ParseInt(c, code)) && FinishAtom(diff, code, at);
   return ok ? LineForm::kGood : LineForm::kBad;
 }
 
@@ -240,10 +289,8 @@ bool ParseAtomFree(std::string_view line, MDLAtom& at) {
 
 // Atoms in columns 1-3 and 4-6, the type in 7-9.
 LineForm ParseBondColumns(std::string_view line, long& a, long& b, long& type) {
-  if (!ParseInt(Column(line, 1, 3), a) || !ParseInt(Column(line, 4, 3), b)) {
-    return LineForm::kNotColumns;
-  }
-  return ParseInt(Column(line, 7, 3), type) ? LineForm::kGood : LineForm::kBad;
+  if (!IntColumn3(line, 1, a) || !IntColumn3(line, 4, b)) return LineForm::kNotColumns;
+  return IntColumn3(line, 7, type) ? LineForm::kGood : LineForm::kBad;
 }
 
 bool ParseBondFree(std::string_view line, long& a, long& b, long& type) {
@@ -332,7 +379,7 @@ struct CTabRead {
 };
 
 // The next line of the record; a "$$$$" line is given back and ends it.
-bool NextInRecord(LineSource& in, std::string& line) {
+inline bool NextInRecord(LineSource& in, std::string& line) {
   if (!in.Next(line)) return false;
   if (!IsRecordEnd(line)) return true;
   in.PushBack(std::move(line));
