@@ -173,10 +173,6 @@ struct MDLAtom {
   int charge = 0;
 };
 
-struct MDLBond {
-  int a = 0, b = 0, type = 0;
-};
-
 bool Element(std::string_view sym, MDLAtom& at) {
   sym = Trim(sym);
   if (sym.size() == 1 && (sym[0] == 'D' || sym[0] == 'T')) {
