@@ -433,6 +433,12 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   void WriteToMolConnXFile(int Mode, TTextFile& F) const;
 
  private:
+  // The last step of the MDL readers (cstruct_mdl.cpp): clears the table,
+  // appends the atoms (their bonds are not taken) and enters each bond
+  // (a, b, type; partners in 1..NAtoms, a != b, type != 0) both ways as
+  // MakeConnection does. False when a bond found no free slot.
+  bool EnterReadTable(const CTElem* Atoms, int NAtoms, const std::array<int, 3>* Bonds, int NBonds);
+
   int n_ = 0;
   std::string name_;
   int64_t cas_ = 0;

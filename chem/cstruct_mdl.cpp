@@ -38,6 +38,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -81,27 +82,88 @@ std::vector<std::string_view> Tokens(std::string_view line) {
   return out;
 }
 
-// A whole field as a decimal integer (blanks around it allowed).
-bool ParseInt(std::string_view field, long& v) {
-  field = Trim(field);
-  if (!field.empty() && field.front() == '+') field.remove_prefix(1);
-  if (field.empty() || field.size() > 10 || field.front() == '+') return false;
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// ParseInt beyond its common case.
+[[gnu::noinline]] bool ParseIntSlow(std::string_view field, long& v) {
   const auto [p, ec] = std::from_chars(field.data(), field.data() + field.size(), v);
   return ec == std::errc() && p == field.data() + field.size();
 }
 
-// A whole field as a finite decimal number of moderate size.
-bool ParseReal(std::string_view field, double& v) {
+// A whole field as a decimal integer (blanks around it allowed).
+inline bool ParseInt(std::string_view field, long& v) {
   field = Trim(field);
   if (!field.empty() && field.front() == '+') field.remove_prefix(1);
-  if (field.empty() || field.front() == '+') return false;
+  if (field.empty() || field.size() > 10 || field.front() == '+') return false;
+  // The common case, a sign and up to 9 digits, without from_chars.
+  const bool negative = field.front() == '-';
+  if (field.size() > static_cast<size_t>(negative) && field.size() <= 9) {
+    long n = 0;
+    size_t i = negative ? 1 : 0;
+    while (i < field.size() && IsDigit(field[i])) n = n * 10 + (field[i++] - '0');
+    if (i == field.size()) {
+      v = negative ? -n : n;
+      return true;
+    }
+  }
+  return ParseIntSlow(field, v);
+}
+
+// Plain fixed-point text, an optional minus, digits, an optional point and
+// digits, at most 15 digits in all, is read exactly: the integer of its
+// digits (below 2^53) divided by a power of ten (exact up to 1e22) is the
+// correctly rounded double, the value from_chars gives. False for other text.
+inline bool ParseFixedPoint(std::string_view field, double& v) {
+  static constexpr std::array<double, 16> kPow10 = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  size_t i = 0;
+  const bool negative = !field.empty() && field.front() == '-';
+  if (negative) ++i;
+  uint64_t m = 0;  // wraps harmlessly on long input, refused below
+  int digits = 0, fraction = 0;
+  while (i < field.size() && IsDigit(field[i])) {
+    m = m * 10 + (field[i++] - '0');
+    ++digits;
+  }
+  if (digits == 0) return false;  // ".5", "-", "inf" and the like
+  if (i < field.size() && field[i] == '.') {
+    ++i;
+    while (i < field.size() && IsDigit(field[i])) {
+      m = m * 10 + (field[i++] - '0');
+      ++digits;
+      ++fraction;
+    }
+    if (fraction == 0) return false;  // "1." is left to from_chars
+  }
+  if (i != field.size() || digits > 15) return false;
+  const double x = static_cast<double>(m) / kPow10[fraction];
+  v = negative ? -x : x;
+  return true;
+}
+
+// ParseReal beyond plain fixed-point text.
+[[gnu::noinline]] bool ParseRealSlow(std::string_view field, double& v) {
   const auto [p, ec] =
       std::from_chars(field.data(), field.data() + field.size(), v, std::chars_format::general);
   return ec == std::errc() && p == field.data() + field.size() && std::isfinite(v) &&
          std::fabs(v) < kMaxCoordinate;
 }
 
-bool IsRecordEnd(std::string_view line) { return Trim(line) == "$$$$"; }
+// A whole field as a finite decimal number of moderate size.
+inline bool ParseReal(std::string_view field, double& v) {
+  field = Trim(field);
+  if (!field.empty() && field.front() == '+') field.remove_prefix(1);
+  if (field.empty() || field.front() == '+') return false;
+  if (ParseFixedPoint(field, v)) return std::fabs(v) < kMaxCoordinate;
+  return ParseRealSlow(field, v);
+}
+
+// Tested from the end: most lines end in a digit or a letter.
+inline bool IsRecordEnd(std::string_view line) {
+  size_t e = line.size();
+  while (e > 0 && IsBlank(line[e - 1])) --e;
+  return e >= 4 && line[e - 1] == '$' && Trim(line.substr(0, e)) == "$$$$";
+}
 
 struct MDLAtom {
   std::array<double, 3> xyz{};
@@ -111,15 +173,11 @@ struct MDLAtom {
   int charge = 0;
 };
 
-struct MDLBond {
-  int a = 0, b = 0, type = 0;
-};
-
 bool Element(std::string_view sym, MDLAtom& at) {
   sym = Trim(sym);
-  if (sym == "D" || sym == "T") {
+  if (sym.size() == 1 && (sym[0] == 'D' || sym[0] == 'T')) {
     at.Z = 1;
-    at.natural = sym == "D" ? 2 : 3;
+    at.natural = sym[0] == 'D' ? 2 : 3;
     return true;
   }
   at.Z = AtomicNumber(sym);
@@ -147,18 +205,67 @@ bool FinishAtom(long massDiff, long code, MDLAtom& at) {
 
 enum class LineForm { kNotColumns, kBad, kGood };
 
+// The usual forms of a few column fields, read without the general parsers;
+// each gives false for anything else, which the general parser then reads.
+// Same values: the coordinate is the same integer divided by the same power
+// of ten as in ParseFixedPoint.
+//
+// A 10-character coordinate as %10.4f writes it: blanks, an optional minus,
+// 1 to 4 digits, the point, 4 digits.
+inline bool CoordinateColumn(const char* f, double& v) {
+  if (f[5] != '.') return false;
+  int64_t m = 0;
+  size_t i = 0;
+  while (i < 5 && f[i] == ' ') ++i;
+  const bool negative = i < 5 && f[i] == '-';
+  if (negative) ++i;
+  if (i == 5) return false;
+  for (; i < 5; ++i) {
+    if (!IsDigit(f[i])) return false;
+    m = m * 10 + (f[i] - '0');
+  }
+  for (i = 6; i < 10; ++i) {
+    if (!IsDigit(f[i])) return false;
+    m = m * 10 + (f[i] - '0');
+  }
+  const double x = static_cast<double>(m) / 1e4;
+  v = negative ? -x : x;
+  return true;
+}
+
+// A 3-character integer field as %3d writes a number 0..999: "  7", " 12",
+// "123".
+inline bool SmallIntColumn(const char* f, long& v) {
+  if (!IsDigit(f[2])) return false;
+  if (f[0] == ' ' && f[1] == ' ') {
+    v = f[2] - '0';
+    return true;
+  }
+  if (!IsDigit(f[1]) || (f[0] != ' ' && !IsDigit(f[0]))) return false;
+  v = (f[0] == ' ' ? 0 : (f[0] - '0') * 100) + (f[1] - '0') * 10 + (f[2] - '0');
+  return true;
+}
+
+// Columns first..first+2 (1-based) as ParseInt reads them.
+inline bool IntColumn3(std::string_view line, size_t first, long& v) {
+  if (line.size() >= first + 2 && SmallIntColumn(line.data() + first - 1, v)) return true;
+  return ParseInt(Column(line, first, 3), v);
+}
+
 // x, y, z in columns 1-30, the symbol in 32-34, the mass difference in 35-36
 // and the charge code in 37-39 (both may be missing). A line whose first 30
 // columns hold three numbers is judged by its columns alone.
 LineForm ParseAtomColumns(std::string_view line, MDLAtom& at) {
   if (line.size() < 32 || !IsBlank(line[30])) return LineForm::kNotColumns;
   for (size_t i = 0; i < 3; ++i) {
+    if (CoordinateColumn(line.data() + 10 * i, at.xyz[i])) continue;
     if (!ParseReal(Column(line, 1 + 10 * i, 10), at.xyz[i])) return LineForm::kNotColumns;
   }
   long diff = 0, code = 0;
   const std::string_view d = Column(line, 35, 2), c = Column(line, 37, 3);
+  const bool codeRead = line.size() >= 39 && SmallIntColumn(line.data() + 36, code);
   const bool ok = Element(Column(line, 32, 3), at) && (Trim(d).empty() || ParseInt(d, diff)) &&
-                  (Trim(c).empty() || ParseInt(c, code)) && FinishAtom(diff, code, at);
+                  (codeRead || Trim(c).empty() || ParseInt(c, code)) && FinishAtom(diff, code, at);
   return ok ? LineForm::kGood : LineForm::kBad;
 }
 
@@ -178,10 +285,8 @@ bool ParseAtomFree(std::string_view line, MDLAtom& at) {
 
 // Atoms in columns 1-3 and 4-6, the type in 7-9.
 LineForm ParseBondColumns(std::string_view line, long& a, long& b, long& type) {
-  if (!ParseInt(Column(line, 1, 3), a) || !ParseInt(Column(line, 4, 3), b)) {
-    return LineForm::kNotColumns;
-  }
-  return ParseInt(Column(line, 7, 3), type) ? LineForm::kGood : LineForm::kBad;
+  if (!IntColumn3(line, 1, a) || !IntColumn3(line, 4, b)) return LineForm::kNotColumns;
+  return IntColumn3(line, 7, type) ? LineForm::kGood : LineForm::kBad;
 }
 
 bool ParseBondFree(std::string_view line, long& a, long& b, long& type) {
@@ -191,7 +296,7 @@ bool ParseBondFree(std::string_view line, long& a, long& b, long& type) {
 
 // Applies one "M  CHG", "M  ISO" or "M  RAD" line: a count, then pairs of
 // atom number and value. False when it cannot be applied.
-bool ApplyProperty(std::string_view line, std::vector<MDLAtom>& atoms, bool& chargesReset,
+bool ApplyProperty(std::string_view line, std::span<MDLAtom> atoms, bool& chargesReset,
                    bool& massesReset) {
   const std::string_view kind = line.substr(3, 3);
   const auto t = Tokens(line.substr(6));
@@ -228,7 +333,7 @@ bool ApplyProperty(std::string_view line, std::vector<MDLAtom>& atoms, bool& cha
 
 // The rescaling of the readers: y flipped, then every axis from its minimum,
 // by the larger of 800 / x range and 600 / y range, no value beyond 32767.
-void Rescale(std::vector<MDLAtom>& atoms) {
+void Rescale(std::span<MDLAtom> atoms) {
   if (atoms.empty()) return;
   for (auto& at : atoms) at.xyz[1] = -at.xyz[1];
   std::array<double, 3> lo = atoms[0].xyz, hi = atoms[0].xyz;
@@ -256,11 +361,21 @@ void Rescale(std::vector<MDLAtom>& atoms) {
 
 struct CTabResult {
   bool ok = false;
-  bool countsValid = false;  // the table was cleared and filled
+  bool countsValid = false;  // the table is to be cleared and filled
+};
+
+// A connection table as read, before it enters the table: the atoms read
+// (their bonds empty) and the bonds to enter, none when the atom block was
+// cut short.
+struct CTabRead {
+  std::array<CTElem, kMaxCTAtoms> atoms;
+  int nAtoms = 0;
+  std::array<std::array<int, 3>, kMaxBondLines> bonds;
+  int nBonds = 0;
 };
 
 // The next line of the record; a "$$$$" line is given back and ends it.
-bool NextInRecord(LineSource& in, std::string& line) {
+inline bool NextInRecord(LineSource& in, std::string& line) {
   if (!in.Next(line)) return false;
   if (!IsRecordEnd(line)) return true;
   in.PushBack(std::move(line));
@@ -271,10 +386,12 @@ bool NextInRecord(LineSource& in, std::string& line) {
 // Counts line, atom block, bond block and property block (up to "M  END",
 // the end of the input, a "$$$$" line or an SD data header). FreeFormat lets
 // atom and bond lines that are not in columns be read as blank-separated
-// fields.
-CTabResult ReadCTab(TCTab& T, LineSource& in, bool FreeFormat) {
+// fields. With countsValid the table is cleared and filled through Enter
+// (given the atoms and bonds read; false when a bond found no free slot).
+template <class Enter>
+CTabResult ReadCTab(LineSource& in, bool FreeFormat, std::string& line, const Enter& enter) {
+  CTabRead rd;
   CTabResult r;
-  std::string line;
   long nAtoms = 0, nBonds = 0;
   if (!NextInRecord(in, line) || !ParseInt(Column(line, 1, 3), nAtoms) ||
       !ParseInt(Column(line, 4, 3), nBonds) || nAtoms < 1 || nAtoms > kMaxCTAtoms || nBonds < 0 ||
@@ -283,10 +400,11 @@ CTabResult ReadCTab(TCTab& T, LineSource& in, bool FreeFormat) {
   }
   r.countsValid = true;
   bool ok = true, complete = true;
-  std::vector<MDLAtom> atoms;
-  std::vector<MDLBond> bonds;
-  while (static_cast<long>(atoms.size()) < nAtoms) {
-    MDLAtom at;
+  std::array<MDLAtom, kMaxCTAtoms> buf;
+  size_t count = 0;
+  while (static_cast<long>(count) < nAtoms) {
+    MDLAtom& at = buf[count];
+    at = MDLAtom{};
     if (!NextInRecord(in, line)) {
       complete = ok = false;
       break;
@@ -297,8 +415,10 @@ CTabResult ReadCTab(TCTab& T, LineSource& in, bool FreeFormat) {
       complete = ok = false;
       break;
     }
-    atoms.push_back(at);
+    ++count;
   }
+  const std::span<MDLAtom> atoms(buf.data(), count);
+  rd.nBonds = 0;
   for (long i = 0; complete && i < nBonds; ++i) {
     if (!NextInRecord(in, line)) {
       complete = ok = false;
@@ -319,7 +439,7 @@ CTabResult ReadCTab(TCTab& T, LineSource& in, bool FreeFormat) {
       ok = false;
       type = 1;
     }
-    bonds.push_back({static_cast<int>(a), static_cast<int>(b), static_cast<int>(type)});
+    rd.bonds[rd.nBonds++] = {static_cast<int>(a), static_cast<int>(b), static_cast<int>(type)};
   }
   if (complete) {
     bool chargesReset = false, massesReset = false;
@@ -337,30 +457,29 @@ CTabResult ReadCTab(TCTab& T, LineSource& in, bool FreeFormat) {
   } else {
     for (auto& at : atoms) at.xyz = {};
   }
+  if (static_cast<long>(count) != nAtoms) rd.nBonds = 0;
 
-  T.Clear();
-  for (const auto& at : atoms) {
-    CTElem e;
+  rd.nAtoms = static_cast<int>(count);
+  for (size_t i = 0; i < count; ++i) {
+    const MDLAtom& at = atoms[i];
+    CTElem& e = rd.atoms[i];
+    e = CTElem{};
     e.AtType = static_cast<uint8_t>(at.Z);
     e.AtWeight = static_cast<uint16_t>(at.mass);
     e.Charge = static_cast<int8_t>(at.charge);
-    for (int i = 0; i < 3; ++i) e.Coords[i + 1] = static_cast<float>(at.xyz[i]);
-    T.AddAtom(e);
+    for (int k = 0; k < 3; ++k) e.Coords[k + 1] = static_cast<float>(at.xyz[k]);
   }
-  if (static_cast<long>(atoms.size()) == nAtoms) {
-    for (const auto& bd : bonds) {
-      if (!T.MakeConnection(bd.a, bd.b, bd.type)) ok = false;  // an 11th bond
-    }
-  }
+  if (!enter(rd)) ok = false;
   r.ok = ok;
   return r;
 }
 
-bool ReadMol(TCTab& T, LineSource& in) {
-  std::string name, skipped;
+template <class Enter>
+bool ReadMol(TCTab& T, LineSource& in, const Enter& enter) {
+  std::string name, line;
   if (!NextInRecord(in, name)) return false;
-  const bool header = NextInRecord(in, skipped) && NextInRecord(in, skipped);
-  const bool ok = header && ReadCTab(T, in, false).ok;
+  const bool header = NextInRecord(in, line) && NextInRecord(in, line);
+  const bool ok = header && ReadCTab(in, false, line, enter).ok;
   T.SetStrucName(name);
   return ok;
 }
@@ -383,9 +502,9 @@ bool DataHeaderName(std::string_view line, std::string& name) {
 
 // The data items up to and including the "$$$$" line. A value that is not a
 // number skips its item; the CAS items go to CAS when it is given.
-void ReadDataItems(LineSource& in, TPropRec& Props, TCTab* CAS) {
+void ReadDataItems(LineSource& in, TPropRec& Props, TCTab* CAS, std::string& line) {
   const auto& names = SDPropItemNames();
-  std::string line, name, value;
+  std::string name, value;
   while (in.Next(line)) {
     if (IsRecordEnd(line)) break;
     if (!DataHeaderName(line, name)) continue;
@@ -530,16 +649,55 @@ void Put(TStream& S, const std::vector<std::string>& lines) {
 
 }  // namespace
 
+bool TCTab::EnterReadTable(const CTElem* Atoms, int NAtoms, const std::array<int, 3>* Bonds,
+                           int NBonds) {
+  Clear();
+  for (int i = 0; i < NAtoms; ++i) AddAtom(Atoms[i]);
+  // The slots of a fresh table fill without gaps, so an atom's partners are
+  // its first deg slots: the slot MakeConnection picks is the one holding
+  // the partner, else the next one.
+  std::array<int, kMaxCTAtoms + 1> deg{};
+  bool ok = true;
+  for (int i = 0; i < NBonds; ++i) {
+    const auto [a, b, type] = Bonds[i];
+    const auto slot = [&](int from, int to) {
+      const CTElem& e = atoms_[from];
+      for (int k = 1; k <= deg[from]; ++k) {
+        if (e.ConnTo[k] == to) return k;
+      }
+      return deg[from] < kMaxCTConn ? deg[from] + 1 : 0;
+    };
+    const int ka = slot(a, b), kb = slot(b, a);
+    if (ka == 0 || kb == 0) {  // an 11th bond
+      ok = false;
+      continue;
+    }
+    if (ka > deg[a]) deg[a] = ka;
+    if (kb > deg[b]) deg[b] = kb;
+    atoms_[a].ConnTo[ka] = static_cast<uint8_t>(b);
+    atoms_[a].TypConn[ka] = static_cast<uint8_t>(type);
+    atoms_[b].ConnTo[kb] = static_cast<uint8_t>(a);
+    atoms_[b].TypConn[kb] = static_cast<uint8_t>(type);
+  }
+  return ok;
+}
+
 bool TCTab::ReadFromMDLCTabFile(TTextFile& F) {
   ctab_lines::TextFileLines in(F);
-  const bool ok = ReadCTab(*this, in, false).ok;
+  std::string line;
+  const bool ok = ReadCTab(in, false, line, [this](const CTabRead& r) {
+                    return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+                  }).ok;
   Changed();
   return ok;
 }
 
 bool TCTab::ReadFromMDLCTabStream(TStream& S) {
   ctab_lines::StreamLines in(S);
-  const bool ok = ReadCTab(*this, in, false).ok;
+  std::string line;
+  const bool ok = ReadCTab(in, false, line, [this](const CTabRead& r) {
+                    return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+                  }).ok;
   in.Release();
   Changed();
   return ok;
@@ -547,14 +705,18 @@ bool TCTab::ReadFromMDLCTabStream(TStream& S) {
 
 bool TCTab::ReadFromMDLMolFile(TTextFile& F) {
   ctab_lines::TextFileLines in(F);
-  const bool ok = ReadMol(*this, in);
+  const bool ok = ReadMol(*this, in, [this](const CTabRead& r) {
+    return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+  });
   Changed();
   return ok;
 }
 
 bool TCTab::ReadFromMDLMolStream(TStream& S) {
   ctab_lines::StreamLines in(S);
-  const bool ok = ReadMol(*this, in);
+  const bool ok = ReadMol(*this, in, [this](const CTabRead& r) {
+    return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+  });
   in.Release();
   Changed();
   return ok;
@@ -563,17 +725,19 @@ bool TCTab::ReadFromMDLMolStream(TStream& S) {
 bool TCTab::ReadFromMDLSDFile(TTextFile& F, TPropRec& Props) {
   for (auto& p : Props) p = TPropItem{};
   ctab_lines::TextFileLines in(F);
-  std::string name, skipped;
+  std::string name, line;
   if (!in.Next(name)) return false;
   bool ok = false;
   if (IsRecordEnd(name)) return false;  // an empty record
-  if (NextInRecord(in, skipped) && NextInRecord(in, skipped)) {
-    const CTabResult r = ReadCTab(*this, in, true);
+  if (NextInRecord(in, line) && NextInRecord(in, line)) {
+    const CTabResult r = ReadCTab(in, true, line, [this](const CTabRead& r) {
+      return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+    });
     ok = r.ok;
     if (r.countsValid) name_ = name;
-    ReadDataItems(in, Props, r.countsValid ? this : nullptr);
+    ReadDataItems(in, Props, r.countsValid ? this : nullptr, line);
   } else {
-    ReadDataItems(in, Props, nullptr);
+    ReadDataItems(in, Props, nullptr, line);
   }
   Changed();
   return ok;

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -486,6 +488,123 @@ TEST_F(MDLFiles, SDRecordsReadBackWithTheirItems) {
     ExpectSameTable(*tables[r], got, false);
   }
   EXPECT_TRUE(f.SeekEof());
+}
+
+// Numbers in the forms writers use read as the same numbers in other forms
+// that mean the same: a tab among the leading blanks, a plus sign, a trailing
+// zero digit, blanks around short integers. Each record is read in both and
+// must give the same table and result, duplicate bonds and 11th bonds
+// included.
+TEST(MDLRead, UsualAndOtherFormsOfNumbersReadAlike) {
+  std::mt19937 rng(29);
+  const char* const kSyms[] = {"C", "N", "O", "Cl", "D", "T", "Xx"};
+  // A multiple of 0.0001 below 1000 in magnitude (so that a fifth decimal
+  // still fits ten columns); -0.0000 and 0.0000 included.
+  const auto value = [&] {
+    const long m = static_cast<long>(rng() % 19999999) - 9999999;
+    return rng() % 40 == 0 ? -0.0 : m / 1e4;
+  };
+  const auto coord = [&](double v, bool other) {
+    char usual[16];
+    std::snprintf(usual, sizeof usual, "%10.4f", v);
+    std::string s = usual;
+    if (!other) return s;
+    switch (rng() % 3) {
+      case 0:
+        s[s.find_first_not_of(' ') - 1] = '\t';
+        break;  // tab
+      case 1:
+        if (s.find('-') == std::string::npos) s[s.find_first_not_of(' ') - 1] = '+';
+        break;
+      default:
+        s = s.substr(1) + "0";  // 1.23450
+    }
+    return s;
+  };
+  const auto int3 = [&](int v, bool other) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, other ? "%-3d" : "%3d", v);
+    std::string s = buf;
+    if (other && v < 100) s[2] = '\t';  // "7 \t", "12\t"
+    return s;
+  };
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    const int n = 1 + static_cast<int>(rng() % 30);
+    const int nb = static_cast<int>(rng() % (2 * n + 1));
+    std::string usual = "rec\n\n\n", other = usual;
+    usual += Counts(n, nb) + "\n";
+    other += Counts(n, nb) + "\n";
+    for (int a = 0; a < n; ++a) {
+      const char* sym = kSyms[rng() % (round % 10 == 0 ? 7 : 6)];  // now and then unknown
+      const int code = static_cast<int>(rng() % 8);
+      std::string tail = " ";
+      tail += sym;
+      tail.resize(4, ' ');
+      tail += " 0";
+      const double xyz[3] = {value(), value(), value()};
+      for (const bool o : {false, true}) {
+        std::string line;
+        for (const double v : xyz) line += coord(v, o);
+        (o ? other : usual) += line + tail + int3(code, o) + "  0  0  0\n";
+      }
+    }
+    for (int b = 0; b < nb; ++b) {
+      const int a1 = 1 + static_cast<int>(rng() % n), a2 = 1 + static_cast<int>(rng() % n);
+      const int type = static_cast<int>(rng() % 6);
+      usual += int3(a1, false) + int3(a2, false) + int3(type, false) + "  0\n";
+      other += int3(a1, true) + int3(a2, true) + int3(type, true) + "  0\n";
+    }
+    usual += "M  END\n";
+    other += "M  END\n";
+    TCTab t1, t2;
+    EXPECT_EQ(ReadMolText(t1, usual), ReadMolText(t2, other)) << usual << other;
+    ASSERT_EQ(t1.GetNAtoms(), t2.GetNAtoms());
+    for (int a = 1; a <= t1.GetNAtoms(); ++a) {
+      EXPECT_EQ(t1.GetAtomEntries(a), t2.GetAtomEntries(a)) << a << "\n" << usual << other;
+    }
+    ExpectInvariants(t1);
+  }
+}
+
+// Data item values are read as from_chars reads them, whether the fast
+// fixed-point reading takes them or not: up to 17 digits, signs, a point
+// at either end, exponents.
+TEST_F(MDLFiles, DataItemValuesReadAsFromChars) {
+  std::mt19937 rng(5);
+  std::vector<std::string> texts = {"-0.0",
+                                    "0.",
+                                    ".5",
+                                    "-.5",
+                                    "1e3",
+                                    "123456789012345.6",
+                                    "99999999.99999999",
+                                    "0.1",
+                                    "-0.30000000000000004"};
+  for (int i = 0; i < 900; ++i) {
+    std::string digits;
+    const int count = 1 + static_cast<int>(rng() % 17);
+    for (int k = 0; k < count; ++k) digits += static_cast<char>('0' + rng() % 10);
+    const size_t point = rng() % (digits.size() + 1);
+    std::string t = (rng() % 2 ? "-" : "") + digits.substr(0, point);
+    if (point < digits.size() || rng() % 4 == 0) t += "." + digits.substr(point);
+    texts.push_back(t);
+  }
+  std::string text;
+  for (const auto& t : texts) text += Join(Parts().All()) + "> <MELTP>\n" + t + "\n\n$$$$\n";
+  const auto recs = ReadSD(text);
+  ASSERT_EQ(recs.size(), texts.size());
+  for (size_t i = 0; i < texts.size(); ++i) {
+    SCOPED_TRACE(texts[i]);
+    double want = 0;
+    const auto [p, ec] = std::from_chars(texts[i].data(), texts[i].data() + texts[i].size(), want);
+    const bool readable =
+        ec == std::errc() && p == texts[i].data() + texts[i].size() && std::fabs(want) < 1e9;
+    EXPECT_EQ(recs[i].props[1].Name, readable ? "MELTP" : "");
+    if (readable) {
+      EXPECT_EQ(std::bit_cast<uint64_t>(recs[i].props[1].Value), std::bit_cast<uint64_t>(want));
+    }
+  }
 }
 
 TEST(MDLWrite, LayoutThatOtherProgramsRead) {

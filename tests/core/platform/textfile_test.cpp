@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -167,6 +168,65 @@ TEST_F(TextFiles, CrLfSplitAcrossBlocksIsOneLineEnd) {
   EXPECT_EQ(lines[0], std::string(65535, 'x'));
   EXPECT_EQ(lines[1], "next");
   EXPECT_EQ(lines[2], std::string(70000, 'y'));
+}
+
+// Random bytes rich in line ends, lines of every length around the 16-byte
+// steps of the line-end search and around the block size, read with and
+// without a length limit, against a byte-at-a-time splitter.
+TEST_F(TextFiles, ReadLnAgreesWithASimpleSplitter) {
+  struct Line {
+    std::string text;
+    bool cut;
+  };
+  const auto split = [](const std::string& bytes, size_t maxLength) {
+    std::vector<Line> out;
+    size_t i = 0;
+    while (i < bytes.size()) {
+      Line l{"", false};
+      while (i < bytes.size() && bytes[i] != '\r' && bytes[i] != '\n') {
+        if (l.text.size() < maxLength)
+          l.text += bytes[i];
+        else
+          l.cut = true;
+        ++i;
+      }
+      if (i < bytes.size() && bytes[i++] == '\r' && i < bytes.size() && bytes[i] == '\n') ++i;
+      out.push_back(l);
+    }
+    return out;
+  };
+  std::mt19937 rng(7);
+  for (int round = 0; round < 24; ++round) {
+    SCOPED_TRACE(round);
+    std::string bytes;
+    const size_t size = round % 3 == 0 ? 200000 : 3000;
+    while (bytes.size() < size) {
+      // a run of 0..40 plain bytes (sometimes much longer), then a line end
+      size_t run = rng() % 41;
+      if (rng() % 50 == 0) run = rng() % 70000;
+      // bytes that differ from CR and LF only in the high bit or a low one
+      static const std::string kBytes = "ab \t\x8D\x8A\x0C\x0B\xE9z";
+      for (size_t k = 0; k < run; ++k) bytes += kBytes[rng() % kBytes.size()];
+      static const char* const kEnds[] = {"\n", "\r\n", "\r", "\r\r\n", "\n\r"};
+      bytes += kEnds[rng() % 5];
+    }
+    if (round % 2 == 1) bytes.pop_back();  // sometimes no final line end
+    for (const size_t maxLength : {std::string::npos, size_t{17}, size_t{0}}) {
+      TTextFile f = Open(bytes);
+      std::vector<Line> got;
+      std::string s;
+      while (!f.Eof()) {
+        const bool cut = f.ReadLn(s, maxLength);
+        got.push_back({s, cut});
+      }
+      const auto want = split(bytes, maxLength);
+      ASSERT_EQ(got.size(), want.size()) << maxLength;
+      for (size_t k = 0; k < want.size(); ++k) {
+        ASSERT_EQ(got[k].text, want[k].text) << "line " << k << ", limit " << maxLength;
+        ASSERT_EQ(got[k].cut, want[k].cut) << "line " << k << ", limit " << maxLength;
+      }
+    }
+  }
 }
 
 TEST_F(TextFiles, SeekEofAndSeekEolnSkipBlanks) {
