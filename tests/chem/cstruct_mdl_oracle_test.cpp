@@ -3,6 +3,8 @@
 // and RDKit over the SD files our writer makes from those records. Both sides
 // are compared record by record. Skips without /usr/bin/python3 and RDKit.
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -170,7 +172,8 @@ class MDLOracle : public ::testing::Test {
   void SetUp() override {
     if (!HaveRDKit()) GTEST_SKIP() << "no RDKit for " << kPython;
     if (!fs::exists(kRDKitData / kRealFiles[0])) GTEST_SKIP() << "no rdkit-data";
-    work_ = fs::current_path() / "chem_oracle_tmp";
+    // Beside the other temporary files, never in the source tree.
+    work_ = fs::temp_directory_path() / "tkz-chem-oracle";
     fs::create_directories(work_);
   }
 
@@ -178,7 +181,8 @@ class MDLOracle : public ::testing::Test {
   fs::path NCIFile() {
     const fs::path target = work_ / "nci_first_5K_2d.sdf";
     if (!fs::exists(target) || fs::file_size(target) == 0) {
-      const fs::path part = work_ / "nci_first_5K_2d.part";
+      // Each process writes its own part: tests run side by side.
+      const fs::path part = work_ / ("nci_first_5K_2d.part" + std::to_string(getpid()));
       RunLines(std::string(kPython) + " " + kHelper.string() + " gen '" +
                (kRDKitData / "Data/NCI/first_5K.smi").string() + "' '" + part.string() + "'");
       fs::rename(part, target);
