@@ -94,14 +94,17 @@ nlohmann::ordered_json Describe(const TCTab& t, int record) {
   j["bonds"] = BondCount(t);
   TFormulaRec rec;
   if (t.CalcMolecularFormula(rec)) {
+    // The weights from the formula: its hydrogen entry holds the implicit
+    // hydrogens, so this is CalcChemMolWeight without counting them again.
     std::string text;
-    double exact = 0;  // as TMolForm::ExactMolWgt weighs a formula
+    double exact = 0, average = 0;  // as TMolForm weighs a formula
     for (int i = 1; i <= rec.NumAtoms; ++i) {
       text += TMolForm::ChemElem(rec.AtNum[i], rec.AtWgt[i], rec.AtCnt[i], 0);
       exact += ExactAtWeight(rec.AtNum[i]) * rec.AtCnt[i];
+      average += ChemAtWeight(rec.AtNum[i]) * rec.AtCnt[i];
     }
     j["formula"] = text;
-    j["mw"] = JsonFixed(t.CalcChemMolWeight(), 4);
+    j["mw"] = JsonFixed(average, 4);
     j["exact"] = JsonFixed(exact, 6);
   } else {
     j["formula"] = nullptr;  // more than 20 kinds of atom
