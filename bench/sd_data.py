@@ -9,13 +9,14 @@ the file holds at least the wanted number of records.
 usage: sd_data.py OUT.sdf [RECORDS]   (needs the rdkit module)
 """
 import glob
+import os
+import subprocess
 import sys
+import tempfile
 
-from rdkit import Chem, RDLogger
-from rdkit.Chem import AllChem
-
-RDLogger.DisableLog("rdApp.*")
 ROOT = "/usr/share/RDKit"
+HELPER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "chem",
+                      "rdkit_mdl.py")
 
 
 def records():
@@ -28,18 +29,14 @@ def records():
             rec = rec.strip("\r\n")
             if rec.strip():
                 out.append(rec + "\n$$$$\n")
-    with open(ROOT + "/Data/NCI/first_5K.smi") as f:
-        for line in f:
-            fields = line.split()
-            if not fields:
-                continue
-            mol = Chem.MolFromSmiles(fields[0])
-            if mol is None:
-                continue
-            AllChem.Compute2DCoords(mol)
-            if len(fields) > 1:
-                mol.SetProp("_Name", fields[1])
-            out.append(Chem.MolToMolBlock(mol) + "$$$$\n")
+    # The NCI compounds as RDKit writes them, by the tests' own helper.
+    with tempfile.TemporaryDirectory() as tmp:
+        nci = os.path.join(tmp, "nci.sdf")
+        subprocess.run([sys.executable, HELPER, "gen", ROOT + "/Data/NCI/first_5K.smi", nci],
+                       check=True)
+        with open(nci, encoding="latin-1") as f:
+            out.extend(rec.strip("\r\n") + "\n$$$$\n"
+                       for rec in f.read().split("$$$$") if rec.strip())
     return out
 
 
