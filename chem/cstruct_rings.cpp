@@ -60,8 +60,7 @@ struct Neighbours {
       for (int k = 1; k <= kMaxCTConn; ++k) {
         const int b = t.GetConnTo(a, k);
         if (b < 1 || b > N || b == a) continue;
-        if (std::find(Of[a].begin(), Of[a].begin() + Deg[a], b) != Of[a].begin() + Deg[a])
-          continue;
+        if (std::find(Of[a].begin(), Of[a].begin() + Deg[a], b) != Of[a].begin() + Deg[a]) continue;
         Of[a][Deg[a]++] = static_cast<uint8_t>(b);
       }
     }
@@ -224,7 +223,8 @@ int TCTab::CalcAttributes() {
   }
   for (int a = 1; a <= n_; ++a) {
     const int bonds = GetNBonds(a);
-    if (atoms_[a].Attrib == 0) atoms_[a].Attrib = bonds == 1 ? kAttrChain | kAttrChainEnd : kAttrChain;
+    if (atoms_[a].Attrib == 0)
+      atoms_[a].Attrib = bonds == 1 ? kAttrChain | kAttrChainEnd : kAttrChain;
     if (bonds > 2) atoms_[a].Attrib |= kAttrBranch;
   }
   return count;
@@ -348,8 +348,8 @@ int TCTab::FragmentCount(FrgType Kind) const {
         count += z == kZO && bonds == 1 && v.Type(1) == 1;
         break;
       case PhOH:
-        count += z == kZO && bonds == 1 && v.Type(1) == 1 && v.PartnerZ(1) == kZC &&
-                 v.At(1).HasBond(4);
+        count +=
+            z == kZO && bonds == 1 && v.Type(1) == 1 && v.PartnerZ(1) == kZC && v.At(1).HasBond(4);
         break;
       case NH2:
         count += z == kZN && bonds == 1 && v.Type(1) == 1 && plain_partners();
@@ -362,8 +362,8 @@ int TCTab::FragmentCount(FrgType Kind) const {
         break;
       case NCON:
       case CONR2:
-        count += z == kZC && bonds == 3 && v.DoubleO() == 1 &&
-                 v.Count(kZN, 1) == (Kind == NCON ? 2 : 1);
+        count +=
+            z == kZC && bonds == 3 && v.DoubleO() == 1 && v.Count(kZN, 1) == (Kind == NCON ? 2 : 1);
         break;
       case CN:
         count += z == kZC && bonds == 2 && v.Count(kZN, 3) > 0;
@@ -372,14 +372,13 @@ int TCTab::FragmentCount(FrgType Kind) const {
         count += z == kZC && bonds <= 2 && !(v.Type(1) == 2 && v.Type(2) == 2) && v.DoubleO() > 0;
         break;
       case COX:
-        count += z == kZC && bonds <= 3 && v.DoubleO() > 0 &&
-                 [&] {
-                   for (int k = 1; k <= bonds; ++k) {
-                     const int pz = v.PartnerZ(k);
-                     if (pz == kZCl || pz == kZBr || pz == kZI) return true;
-                   }
-                   return false;
-                 }();
+        count += z == kZC && bonds <= 3 && v.DoubleO() > 0 && [&] {
+          for (int k = 1; k <= bonds; ++k) {
+            const int pz = v.PartnerZ(k);
+            if (pz == kZCl || pz == kZBr || pz == kZI) return true;
+          }
+          return false;
+        }();
         break;
       case AnySO:
         count += z == kZS && bonds <= 3 && v.DoubleO() > 0;
@@ -415,26 +414,42 @@ namespace {
 // Element index of the fragment code (0: none) and the texts of 1..15.
 int FragmentIndex(int z) {
   switch (z) {
-    case 0: return 15;
-    case 1: return 1;
-    case 5: return 2;
-    case 6: return 3;
-    case 7: return 4;
-    case 8: return 5;
-    case 9: return 6;
-    case 14: return 7;
-    case 15: return 8;
-    case 16: return 9;
-    case 17: return 10;
-    case 33: return 11;
-    case 35: return 12;
-    case 50: return 13;
-    case 53: return 14;
-    default: return 0;
+    case 0:
+      return 15;
+    case 1:
+      return 1;
+    case 5:
+      return 2;
+    case 6:
+      return 3;
+    case 7:
+      return 4;
+    case 8:
+      return 5;
+    case 9:
+      return 6;
+    case 14:
+      return 7;
+    case 15:
+      return 8;
+    case 16:
+      return 9;
+    case 17:
+      return 10;
+    case 33:
+      return 11;
+    case 35:
+      return 12;
+    case 50:
+      return 13;
+    case 53:
+      return 14;
+    default:
+      return 0;
   }
 }
-constexpr std::array<const char*, 16> kFragmentText{
-    "", "H", "B", "C", "N", "O", "F", "Si", "P", "S", "Cl", "As", "Br", "Sn", "I", "RR"};
+constexpr std::array<const char*, 16> kFragmentText{"",  "H", "B",  "C",  "N",  "O",  "F", "Si",
+                                                    "P", "S", "Cl", "As", "Br", "Sn", "I", "RR"};
 
 }  // namespace
 
