@@ -55,15 +55,36 @@ struct Neighbours {
   std::array<int, kMaxCTAtoms + 1> Deg{};
   std::array<std::array<uint8_t, kMaxCTConn>, kMaxCTAtoms + 1> Of{};
 
-  explicit Neighbours(const TCTab& t) : N(t.GetNAtoms()) {
+  Neighbours(const std::array<CTElem, kMaxCTAtoms + 1>& atoms, int n) : N(n) {
     for (int a = 1; a <= N; ++a) {
       for (int k = 1; k <= kMaxCTConn; ++k) {
-        const int b = t.GetConnTo(a, k);
+        const int b = atoms[a].ConnTo[k];
         if (b < 1 || b > N || b == a) continue;
         if (std::find(Of[a].begin(), Of[a].begin() + Deg[a], b) != Of[a].begin() + Deg[a]) continue;
         Of[a][Deg[a]++] = static_cast<uint8_t>(b);
       }
     }
+  }
+
+  // The atoms that can lie in a ring: what is left after taking off atoms
+  // with at most one bond, again and again.
+  AtomMask Core() const {
+    std::array<int, kMaxCTAtoms + 1> deg = Deg;
+    std::array<int, kMaxCTAtoms + 1> queue{};
+    AtomMask gone = 0;
+    int top = 0;
+    for (int a = 1; a <= N; ++a)
+      if (deg[a] <= 1) queue[top++] = a, gone |= AtomMask{1} << a;
+    while (top > 0) {
+      const int a = queue[--top];
+      for (int i = 0; i < Deg[a]; ++i) {
+        const int b = Of[a][i];
+        if ((gone >> b & 1) == 0 && --deg[b] <= 1) queue[top++] = b, gone |= AtomMask{1} << b;
+      }
+    }
+    AtomMask all = 0;
+    for (int a = 1; a <= N; ++a) all |= AtomMask{1} << a;
+    return all & ~gone;
   }
 };
 
@@ -157,7 +178,7 @@ class RingSearch {
   std::array<int, kMaxCTAtoms + 1> dist_{};
   std::array<uint8_t, kMaxCTAtoms + 1> path_{};
   AtomMask on_path_ = 0;
-  std::array<AtomMask, kMaxRings + 1> masks_{};
+  std::array<AtomMask, kMaxRings + 1> masks_;  // of the rings listed
 };
 
 }  // namespace
@@ -171,15 +192,16 @@ bool RingInRingList(const RingType& Ring, const RingListType& List) {
 }
 
 int TCTab::FindShortestRings(int StartAtom, RingListType& Rings) const {
-  const Neighbours g(*this);
+  const Neighbours g(atoms_, n_);
   return RingSearch(g, StartAtom, Rings).Run();
 }
 
 int TCTab::FindSSSR(RingListType& Rings) const {
   Rings.Count = 0;
-  const Neighbours g(*this);
-  std::array<AtomMask, kMaxRings + 1> masks{};
-  AtomMask covered = 0;
+  const Neighbours g(atoms_, n_);
+  std::array<AtomMask, kMaxRings + 1> masks;
+  // Atoms outside the rings' core have no ring to search for.
+  AtomMask covered = ~g.Core();
   RingListType found;
   for (int a = 1; a <= n_; ++a) {
     if ((covered >> a & 1) != 0) continue;
@@ -468,7 +490,7 @@ int32_t TCTab::FragmentCode(int a, int& SecondSphere) const {
     if (idx == 0) return -1;
     groups[k - 1] = idx * 4 + atoms_[a].TypConn[k] % 4;
   }
-  std::sort(groups.begin(), groups.begin() + bonds, std::greater<>());
+  std::sort(groups.begin(), groups.end(), std::greater<>());  // unused groups (0) go last
   int32_t code = centre;
   for (int i = 1; i <= bonds; ++i) code += groups[i - 1] << (6 * i - 2);
   return code;
