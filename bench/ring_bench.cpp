@@ -1,8 +1,8 @@
 // Ring perception over real records: "ring_sssr" runs FindSSSR over every
 // record of the SD file named by TKZ_SD_FILE (bench/sd_read.sh builds one of
 // real records), read once before the timing, and reports records per second
-// as the counter "records" (and the records read, "read"). Skipped with a message without the
-// variable.
+// as the counter "records" and the records read as "read". Skipped with a
+// message without the variable.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
