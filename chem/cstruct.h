@@ -151,7 +151,8 @@ enum FrgType : uint8_t {
 };
 
 // The text of a fragment code: the centre element, then a bond character and
-// an element for each neighbour ("C2O1O"); "ERROR" for a negative code.
+// an element for each neighbour ("C2O1O"); "ERROR" for a negative code or
+// one without a centre element.
 TKZ_MOLKIT_EXPORT std::string FragmentStr(int32_t Code);
 
 // ---------------------------------------------------------- search
@@ -315,27 +316,38 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   // The number of independent rings: bonds - atoms + connected parts (so a
   // salt of two rings counts 2 and an empty table 0).
   int RingsInMolecule() const;
-  // All rings of the smallest size through StartAtom; 0 (an empty list) for
-  // an atom in no ring or outside the table. Atom flags are not touched.
+  // All rings of the smallest size through StartAtom, each atom set once, in
+  // path order from StartAtom; 0 (an empty list) for an atom in no ring or
+  // outside the table. Atom flags are not touched. A list holds at most
+  // kMaxRings rings: where there are more, the search stops collecting and
+  // returns kMaxRings.
   int FindShortestRings(int StartAtom, RingListType& Rings) const;
-  // A set of smallest rings: the smallest rings through each atom not yet
-  // covered; returns their number.
+  // A set of smallest rings: for each atom not yet covered, its smallest
+  // rings that no listed ring contains; the atoms of at most two bonds of a
+  // ring taken are covered (fusion atoms never are, so a cage can give more
+  // or fewer rings than RingsInMolecule). Returns their number; at most
+  // kMaxRings, the rest not collected.
   int FindSSSR(RingListType& Rings) const;
-  // Sets every atom's Attrib (see the kAttr... bits); returns the FindSSSR
-  // count.
+  // Sets every atom's Attrib (see the kAttr... bits) from the FindSSSR set;
+  // returns its count. Atom flags are not touched.
   int CalcAttributes();
   void ClearAttributes();
-  // Deletes chain atoms until only rings (and isolated atoms) are left;
-  // returns the atoms left.
+  // Deletes atoms with one bond, pass after pass, until only rings, the
+  // chains between them and isolated atoms are left; a single atom left is
+  // deleted too. Returns the atoms left.
   int StripfromChains();
   // The first atom numbered >= Start with exactly one bond; 0 if none.
   int FindNextEndAtom(int Start) const;
   bool ContainsUnconnectedAtom() const;
-  // The number of occurrences of a functional group.
+  // The number of occurrences of a functional group (0 for a value outside
+  // FrgType); hydrogens are implicit. A nitro group is N+(=O)O- with charges
+  // +1 and -1, as the readers store it, or the uncharged N(=O)=O.
   int FragmentCount(FrgType Kind) const;
   // The neighbourhood of atom a as a number (see FragmentStr); -1 for an
-  // element without a code, -2 for more than 4 bonds. SecondSphere gets the
-  // bonds of the neighbours beyond a.
+  // atom outside the table, an unknown (element 0) atom or an element
+  // without a code, the atom's or a partner's (an unknown partner is "RR");
+  // -2 for more than 4 bonds. SecondSphere gets the bonds of the neighbours
+  // beyond a.
   int32_t FragmentCode(int a, int& SecondSphere) const;
 
   // -------------------------------------------- search (cstruct_search)

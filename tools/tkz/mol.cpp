@@ -3,11 +3,13 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -32,7 +34,16 @@ struct MolOptions {
   std::vector<std::string> Files;  // info
   std::string In, Out, To;         // convert
   std::string Format;              // "", "sdf", "contab", "ctabg"
+  bool Rings = false;              // info --rings
 };
+
+// The names of the functional groups, in FrgType order.
+constexpr const char* kGroupNames[] = {
+    "NSglBnd", "NCCSgl", "NDblBnd", "NCCDbl", "NTrplBnd", "NCCTrpl", "NAroBnd", "NBranch",
+    "XCnt",    "COOH",   "COO",     "NO2",    "AnyCO",    "AroCl",   "AroBr",   "AnyOH",
+    "PhOH",    "NH2",    "NHR",     "NR2",    "NCON",     "CN",      "CONR2",   "CHO",
+    "COX",     "AnySO",  "OCH3",    "NO",     "NNH2"};
+static_assert(std::size(kGroupNames) == NNH2 + 1);
 
 MolFormat ParseFormat(const std::string& name) {
   if (name == "contab") return MolFormat::Contab;
@@ -115,7 +126,41 @@ nlohmann::ordered_json Describe(const TCTab& t, int record) {
   return j;
 }
 
-int RunInfo(const MolOptions& options, std::ostream& out) {
+// The ring set's sizes (ascending) and each atom's attribute bits.
+void AddRings(TCTab& t, nlohmann::ordered_json& j) {
+  RingListType rings;
+  t.FindSSSR(rings);
+  std::vector<int> sizes;
+  for (int i = 1; i <= rings.Count; ++i) sizes.push_back(rings.Rings[i].Size);
+  std::sort(sizes.begin(), sizes.end());
+  j["sssr"] = sizes;
+  t.CalcAttributes();
+  std::vector<int> attributes;
+  for (int a = 1; a <= t.GetNAtoms(); ++a) attributes.push_back(t.GetAttrib(a));
+  j["attributes"] = attributes;
+}
+
+// The fragment code and text of every atom and the functional-group counts.
+nlohmann::ordered_json Fragments(const TCTab& t, int record) {
+  nlohmann::ordered_json j;
+  j["record"] = record;
+  j["name"] = AnsiToUtf8(t.GetStrucName());
+  nlohmann::ordered_json atoms = nlohmann::ordered_json::array();
+  for (int a = 1; a <= t.GetNAtoms(); ++a) {
+    int second = 0;
+    const int32_t code = t.FragmentCode(a, second);
+    atoms.push_back({{"code", code}, {"text", FragmentStr(code)}});
+  }
+  j["atoms"] = atoms;
+  nlohmann::ordered_json groups = nlohmann::ordered_json::object();
+  for (int k = 0; k <= NNH2; ++k) groups[kGroupNames[k]] = t.FragmentCount(static_cast<FrgType>(k));
+  j["groups"] = groups;
+  return j;
+}
+
+// Runs Describe (one JSON line per record) over the records of every file.
+template <typename Describe>
+int RunInfo(const MolOptions& options, std::ostream& out, Describe describe) {
   int status = 0;
   for (const std::string& file : options.Files) {
     const MolFormat format = Sniff(file, options.Format);
@@ -129,7 +174,7 @@ int RunInfo(const MolOptions& options, std::ostream& out) {
       ++record;
       nlohmann::ordered_json j;
       if (ok) {
-        j = Describe(t, record);
+        j = describe(t, record);
       } else {
         j["record"] = record;
         if (options.Files.size() > 1) j["file"] = file;
@@ -240,7 +285,27 @@ void AddMolCommands(CLI::App& app) {
         ->required();
     cmd->add_option("--format", options->Format, format_help)
         ->check(CLI::IsMember({"sdf", "contab", "ctabg"}));
-    RunsWhenChosen(cmd, [options] { return RunInfo(*options, std::cout); });
+    cmd->add_flag("--rings", options->Rings,
+                  "Add the ring set's sizes (\"sssr\") and each atom's ring attribute bits");
+    RunsWhenChosen(cmd, [options] {
+      return RunInfo(*options, std::cout, [&](TCTab& t, int record) {
+        nlohmann::ordered_json j = Describe(t, record);
+        if (options->Rings) AddRings(t, j);
+        return j;
+      });
+    });
+  }
+  {
+    auto options = std::make_shared<MolOptions>();
+    CLI::App* cmd = mol->add_subcommand(
+        "fragments",
+        "One JSON line per record: each atom's fragment code and text, the functional groups");
+    cmd->add_option("FILE", options->Files,
+                    "Molfiles, SD, CONTAB or CTABG files (- standard input)")
+        ->required();
+    cmd->add_option("--format", options->Format, format_help)
+        ->check(CLI::IsMember({"sdf", "contab", "ctabg"}));
+    RunsWhenChosen(cmd, [options] { return RunInfo(*options, std::cout, Fragments); });
   }
   {
     auto options = std::make_shared<MolOptions>();
