@@ -4,6 +4,8 @@
 // our ring set are compared with RDKit's symmetrised SSSR. Skips without
 // /usr/bin/python3 and RDKit.
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -88,11 +90,11 @@ class RingOracle : public ::testing::Test {
   // RDKit's SD file of the NCI SMILES, made once (shared with the MDL
   // oracle test, which writes the same file).
   static fs::path NCIFile() {
-    const fs::path work = fs::current_path() / "chem_oracle_tmp";
+    const fs::path work = fs::temp_directory_path() / "tkz-chem-oracle";
     fs::create_directories(work);
     const fs::path target = work / "nci_first_5K_2d.sdf";
     if (!fs::exists(target) || fs::file_size(target) == 0) {
-      const fs::path part = work / "nci_first_5K_2d.rings.part";
+      const fs::path part = work / ("nci_first_5K_2d.rings.part" + std::to_string(getpid()));
       OutputLines(std::string(kPython) + " " + (kTests / "rdkit_mdl.py").string() + " gen '" +
                   (kRDKitData / "Data/NCI/first_5K.smi").string() + "' '" + part.string() + "'");
       fs::rename(part, target);
