@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -37,32 +38,28 @@ const char* const kRealFiles[] = {
     "Projects/DbCLI/testData/bzr.sdf",
 };
 
-bool HaveRDKit() {
-  const std::string cmd = std::string(kPython) + " -c 'import rdkit' >/dev/null 2>&1";
-  return fs::exists(kPython) && std::system(cmd.c_str()) == 0;
-}
-
-std::vector<std::string> RunLines(const std::string& cmd) {
+// The helper's output lines for its arguments, through a file in dir;
+// empty when it fails.
+std::vector<std::string> Helper(const fs::path& script, const std::string& args,
+                                const fs::path& dir) {
+  const fs::path out = dir / "helper.out";
+  const std::string cmd = std::string(kPython) + " '" + script.string() + "' " + args + " > '" +
+                          out.string() + "' 2>/dev/null";
   std::vector<std::string> lines;
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (p == nullptr) return lines;
-  std::string line;
-  for (int c; (c = std::fgetc(p)) != EOF;) {
-    if (c != '\n') {
-      line += static_cast<char>(c);
-      continue;
-    }
-    lines.push_back(line);
-    line.clear();
-  }
-  EXPECT_EQ(::pclose(p), 0) << cmd;
+  const int status = std::system(cmd.c_str());
+  EXPECT_EQ(status, 0) << cmd;
+  std::ifstream in(out);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
 
 class SearchOracle : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!HaveRDKit()) GTEST_SKIP() << "no RDKit for " << kPython;
+    const std::string probe = std::string(kPython) + " -c 'import rdkit' >/dev/null 2>&1";
+    if (!fs::exists(kPython) || std::system(probe.c_str()) != 0) {
+      GTEST_SKIP() << "no RDKit for " << kPython;
+    }
     if (!fs::exists(kRDKitData / kRealFiles[0])) GTEST_SKIP() << "no rdkit-data";
     work_ = fs::current_path() / "chem_oracle_tmp";
     fs::create_directories(work_ / "queries");
@@ -74,8 +71,10 @@ class SearchOracle : public ::testing::Test {
     const fs::path target = work_ / "nci_first_5K_2d.sdf";
     if (!fs::exists(target) || fs::file_size(target) == 0) {
       const fs::path part = work_ / "nci_first_5K_2d.search.part";
-      RunLines(std::string(kPython) + " " + kMDLHelper.string() + " gen '" +
-               (kRDKitData / "Data/NCI/first_5K.smi").string() + "' '" + part.string() + "'");
+      Helper(
+          kMDLHelper,
+          "gen '" + (kRDKitData / "Data/NCI/first_5K.smi").string() + "' '" + part.string() + "'",
+          work_);
       fs::rename(part, target);
     }
     return target;
@@ -93,8 +92,7 @@ struct Query {
 TEST_F(SearchOracle, HitsAgreeWithRDKitOnRealRecords) {
   std::vector<Query> queries;
   const fs::path qdir = work_ / "queries";
-  for (const std::string& name : RunLines(std::string(kPython) + " " + kHelper.string() +
-                                          " queries '" + qdir.string() + "'")) {
+  for (const std::string& name : Helper(kHelper, "queries '" + qdir.string() + "'", work_)) {
     Query q;
     q.name = name;
     TTextFile f;
@@ -114,8 +112,7 @@ TEST_F(SearchOracle, HitsAgreeWithRDKitOnRealRecords) {
   files.push_back(NCIFile());
   int records = 0, skipped = 0;
   for (const fs::path& file : files) {
-    const auto rd =
-        RunLines(std::string(kPython) + " " + kHelper.string() + " match '" + file.string() + "'");
+    const auto rd = Helper(kHelper, "match '" + file.string() + "'", work_);
     TTextFile f;
     f.AssignFile(file.string());
     f.Reset();
