@@ -90,15 +90,61 @@ class SubstructureMatcher {
   // Whether the query is found with start query atom q tried against
   // structure atom s (the top of the search).
   bool Top(int s, int q) {
-    marks_.fill(0);
-    map_.fill(0);
-    used_.fill(false);
-    placed_.fill(false);
-    matched_.fill(false);
-    depth_ = 0;
-    pending_.clear();
+    Reset();
     placed_[q] = true;
     return Step(0, 0, s, q);
+  }
+
+  // Numbers the query's parts of more than one atom, largest first (their
+  // order in the search after the start atom's), and tells whether each
+  // such part is found on its own when there are several: a part that is
+  // nowhere in the structure fails the search before the parts are
+  // combined (which would otherwise try every placement of the others).
+  bool PrepareParts() {
+    const int nq = q_.GetNAtoms();
+    std::array<int, kMaxCTAtoms + 1> size{};
+    int parts = 0;
+    for (int a = 1; a <= nq; ++a) {
+      if (part_[a] != 0 || q_.GetNBonds(a) == 0) continue;
+      ++parts;
+      std::array<int, kMaxCTAtoms> stack{};
+      int top = 0;
+      stack[top++] = a;
+      part_[a] = parts;
+      while (top > 0) {
+        const int c = stack[--top];
+        ++size[parts];
+        for (int k = 1; k <= q_.GetNBonds(c); ++k) {
+          const int b = q_.GetConnTo(c, k);
+          if (part_[b] != 0) continue;
+          part_[b] = parts;
+          stack[top++] = b;
+        }
+      }
+    }
+    for (int p = 1; p <= parts; ++p) partOrder_[p - 1] = p;
+    std::stable_sort(partOrder_.begin(), partOrder_.begin() + parts,
+                     [&](int x, int y) { return size[x] > size[y]; });
+    parts_ = parts;
+    if (parts < 2) return true;
+    std::ofstream* trace = trace_;
+    trace_ = nullptr;
+    bool ok = true;
+    for (int p = 1; p <= parts && ok; ++p) {
+      int first = 0;
+      for (int a = nq; a >= 1; --a) {
+        if (part_[a] == p) first = a;
+      }
+      ok = false;
+      for (int s = 1; s <= s_.GetNAtoms() && !ok; ++s) {
+        Reset();
+        for (int a = 1; a <= nq; ++a) placed_[a] = part_[a] != p || a == first;
+        ok = Step(0, 0, s, first);
+      }
+    }
+    trace_ = trace;
+    Reset();
+    return ok;
   }
 
  private:
@@ -246,20 +292,49 @@ class SubstructureMatcher {
   }
 
   // Every pair matched: the next part of the query, if any, starts at its
-  // lowest unplaced atom against every free structure atom.
+  // lowest unplaced atom against every free structure atom; the parts of
+  // more than one atom come largest first, then the single atoms. Of two
+  // single atoms alike in element and attributes the later takes a higher
+  // structure atom than the earlier, so that they are not tried in every
+  // order.
   bool NextPart() {
     int q = 0;
+    for (int i = 0; i < parts_ && q == 0; ++i) {
+      for (int a = 1; a <= q_.GetNAtoms() && q == 0; ++a) {
+        if (!placed_[a] && part_[a] == partOrder_[i]) q = a;
+      }
+    }
     for (int a = 1; a <= q_.GetNAtoms() && q == 0; ++a) {
       if (!placed_[a]) q = a;
     }
     if (q == 0) return true;
+    int from = 1;
+    if (part_[q] == 0) {
+      for (int a = q - 1; a >= 1; --a) {
+        if (part_[a] == 0 && map_[a] != 0 && q_.GetAtNum(a) == q_.GetAtNum(q) &&
+            q_.GetAttrib(a) == q_.GetAttrib(q)) {
+          from = map_[a] + 1;
+          break;
+        }
+      }
+    }
     placed_[q] = true;
     bool ok = false;
-    for (int s = 1; s <= s_.GetNAtoms() && !ok; ++s) {
+    for (int s = from; s <= s_.GetNAtoms() && !ok; ++s) {
       if (Fits(s, q)) ok = Step(0, 0, s, q);
     }
     placed_[q] = false;
     return ok;
+  }
+
+  void Reset() {
+    marks_.fill(0);
+    map_.fill(0);
+    used_.fill(false);
+    placed_.fill(false);
+    matched_.fill(false);
+    depth_ = 0;
+    pending_.clear();
   }
 
   const TCTab& s_;
@@ -274,6 +349,9 @@ class SubstructureMatcher {
   std::array<bool, kMaxCTAtoms + 1> placed_{};
   std::vector<Pair> pending_;
   int depth_ = 0;
+  std::array<int, kMaxCTAtoms + 1> part_{};  // part of each query atom; 0 alone
+  std::array<int, kMaxCTAtoms> partOrder_{};
+  int parts_ = 0;
 };
 
 }  // namespace
@@ -297,6 +375,7 @@ bool TCTab::SearchSubStruc(const TCTab& Query, TMatchMarks& Marks, bool CheckBon
   if (search_trace_) trace.open(kSearchTraceFile, std::ios::app | std::ios::binary);
   SubstructureMatcher matcher(*this, Query, Marks, CheckBonds,
                               search_trace_ && trace.is_open() ? &trace : nullptr);
+  if (!matcher.PrepareParts()) return false;
   const bool anyAtom = Query.atoms_[start].AtType == 6;
   for (int s = 1; s <= n_; ++s) {
     if (!anyAtom && atoms_[s].AtType != Query.atoms_[start].AtType) continue;
