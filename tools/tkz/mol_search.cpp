@@ -151,12 +151,16 @@ void ReadRecords(TStream& in, Pipeline& pipe) {
   for (;;) {
     const int64_t got = in.Read(buf.data(), static_cast<int64_t>(buf.size()));
     if (got <= 0) break;
-    for (int64_t i = 0; i < got; ++i) {
-      const char c = buf[static_cast<size_t>(i)];
-      if (c != '\n') {
-        if (line.size() < kMaxRecordBytes) line += c;
-        continue;
-      }
+    const char* p = buf.data();
+    const char* end = p + got;
+    while (p < end) {
+      const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+      const char* stop = nl != nullptr ? nl : end;
+      const size_t room = kMaxRecordBytes - std::min(kMaxRecordBytes, line.size());
+      line.append(p, std::min(room, static_cast<size_t>(stop - p)));
+      p = stop;
+      if (nl == nullptr) break;
+      ++p;
       if (IsRecordEnd(line)) {
         if (!endRecord()) return;
       } else if (record.size() + line.size() < kMaxRecordBytes) {
