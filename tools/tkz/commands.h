@@ -44,6 +44,8 @@ void AddMolCommands(CLI::App& app);      // mol info, mol convert
 // The "mol" group (created on the first call): further mol commands are added
 // to it as its subcommands.
 CLI::App* MolGroup(CLI::App& app);
+// "mol search": the records of an SD file that contain a query structure.
+void AddMolSearchCommands(CLI::App& app);
 void AddGdbCommands(CLI::App& app);
 // "gdb import" and "gdb export" (GeoJSON, TopoJSON); AddGdbCommands adds them.
 void AddGdbTransferCommands(CLI::App& app);

@@ -143,6 +143,7 @@ int main(int argc, char** argv) {
   tkz::tool::AddElementCommands(app);
   tkz::tool::AddFormulaCommands(app);
   tkz::tool::AddMolCommands(app);
+  tkz::tool::AddMolSearchCommands(app);
 
   std::vector<std::string> args = Arguments(argc, argv);
   if (args.empty()) {

@@ -1,0 +1,416 @@
+// TCTab: comparison of two tables, element containment, substructure search
+// and the atom template filter.
+//
+// The search maps every query atom to a distinct structure atom of the same
+// element with at least as many bonds (and the query's attribute bits, where
+// it has any), so that every query bond lies on a structure bond (of the same
+// type with CheckBonds). It is a backtracking search over the query's
+// spanning tree, grown from the start atom: each matched pair (s, q) hands
+// q's neighbours that are not yet placed to s's neighbours, trying the
+// injective assignments in lexicographic order with wrap-around (the
+// successor of (1, 2, ..., m) first, (1, 2, ..., m) last), and the pairs
+// waiting for their turn are kept on one stack, so that a failure anywhere
+// below takes back the assignment that led to it. A query bond is checked
+// when its second atom is matched: ring closures, with their bond types,
+// like tree bonds. A query of several parts starts each further part at its
+// lowest unplaced atom, tried against every free structure atom.
+//
+// Bounds. Before an assignment is accepted each of its pairs must pass the
+// element, bond count, attribute and bond checks against q, against every
+// placed query neighbour and against the siblings assigned before it, so a
+// dense structure (complete graphs, 63 atoms with 10 bonds each) cuts most
+// branches at once instead of enumerating all 10·9·...·(10-m+1) tuples
+// below every atom. Marks and used flags are taken back on every return.
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "chem/cstruct.h"
+#include "core/text/charcase.h"
+#include "core/text/stringl.h"
+
+namespace tkz {
+
+uint16_t TCTab::CompareWith(const TCTab& Other) const {
+  uint16_t diff = 0;
+  if (n_ != Other.n_) diff |= 0x0001;
+  if (AnsiUpperCase(name_) != AnsiUpperCase(Other.name_)) diff |= 0x0002;
+  if (unit_ != Other.unit_) diff |= 0x0004;
+  if (cas_ != Other.cas_) diff |= 0x0008;
+  for (int a = 1; a <= kMaxCTAtoms; ++a) {
+    const CTElem& x = atoms_[a];
+    const CTElem& y = Other.atoms_[a];
+    if (x.AtType != y.AtType) diff |= 0x0010;
+    if (x.AtWeight != y.AtWeight) diff |= 0x0020;
+    if (x.AtFlag != y.AtFlag) diff |= 0x0040;
+    if (x.Attrib != y.Attrib) diff |= 0x0080;
+    if (x.Charge != y.Charge) diff |= 0x0100;
+    if (x.Coords[1] != y.Coords[1]) diff |= 0x0200;
+    if (x.Coords[2] != y.Coords[2]) diff |= 0x0400;
+    if (x.Coords[3] != y.Coords[3]) diff |= 0x0800;
+    if (x.ConnTo != y.ConnTo) diff |= 0x1000;
+    if (x.TypConn != y.TypConn) diff |= 0x2000;
+  }
+  return diff;
+}
+
+bool TCTab::SumForContained(const TCTab& Query) const {
+  if (n_ < Query.n_) return false;
+  // A tally of at most 30 distinct elements; further ones are not counted.
+  constexpr int kTally = 30;
+  std::array<int, kTally> element{}, count{};
+  int kinds = 0;
+  const auto tally = [&](int Z, int delta) {
+    for (int i = 0; i < kinds; ++i) {
+      if (element[i] == Z) {
+        count[i] += delta;
+        return;
+      }
+    }
+    if (kinds == kTally) return;
+    element[kinds] = Z;
+    count[kinds++] = delta;
+  };
+  for (int a = 1; a <= n_; ++a) tally(atoms_[a].AtType, 1);
+  for (int a = 1; a <= Query.n_; ++a) tally(Query.atoms_[a].AtType, -1);
+  return std::all_of(count.begin(), count.begin() + kinds, [](int c) { return c >= 0; });
+}
+
+namespace {
+
+// The state of one search of a query in a structure.
+class SubstructureMatcher {
+ public:
+  SubstructureMatcher(const TCTab& S, const TCTab& Q, TMatchMarks& Marks, bool CheckBonds,
+                      std::ofstream* Trace)
+      : s_(S), q_(Q), marks_(Marks), bonds_(CheckBonds), trace_(Trace) {}
+
+  // Whether the query is found with start query atom q tried against
+  // structure atom s (the top of the search).
+  bool Top(int s, int q) {
+    Reset();
+    placed_[q] = true;
+    return Step(0, 0, s, q);
+  }
+
+  // Numbers the query's parts of more than one atom, largest first (their
+  // order in the search after the start atom's), and tells whether each
+  // such part is found on its own when there are several: a part that is
+  // nowhere in the structure fails the search before the parts are
+  // combined (which would otherwise try every placement of the others).
+  bool PrepareParts() {
+    const int nq = q_.GetNAtoms();
+    std::array<int, kMaxCTAtoms + 1> size{};
+    int parts = 0;
+    for (int a = 1; a <= nq; ++a) {
+      if (part_[a] != 0 || q_.GetNBonds(a) == 0) continue;
+      ++parts;
+      std::array<int, kMaxCTAtoms> stack{};
+      int top = 0;
+      stack[top++] = a;
+      part_[a] = parts;
+      while (top > 0) {
+        const int c = stack[--top];
+        ++size[parts];
+        for (int k = 1; k <= q_.GetNBonds(c); ++k) {
+          const int b = q_.GetConnTo(c, k);
+          if (part_[b] != 0) continue;
+          part_[b] = parts;
+          stack[top++] = b;
+        }
+      }
+    }
+    for (int p = 1; p <= parts; ++p) partOrder_[p - 1] = p;
+    std::stable_sort(partOrder_.begin(), partOrder_.begin() + parts,
+                     [&](int x, int y) { return size[x] > size[y]; });
+    parts_ = parts;
+    if (parts < 2) return true;
+    std::ofstream* trace = trace_;
+    trace_ = nullptr;
+    bool ok = true;
+    for (int p = 1; p <= parts && ok; ++p) {
+      int first = 0;
+      for (int a = nq; a >= 1; --a) {
+        if (part_[a] == p) first = a;
+      }
+      ok = false;
+      for (int s = 1; s <= s_.GetNAtoms() && !ok; ++s) {
+        Reset();
+        for (int a = 1; a <= nq; ++a) placed_[a] = part_[a] != p || a == first;
+        ok = Step(0, 0, s, first);
+      }
+    }
+    trace_ = trace;
+    Reset();
+    return ok;
+  }
+
+ private:
+  struct Pair {
+    int prevS, prevQ, s, q;
+  };
+
+  // The checks of a pair that need nothing but the atoms themselves and
+  // the query atoms matched so far: element, attributes, bond count, and a
+  // structure bond (of the same type with bond checking) for every bond
+  // from q to a matched query atom. A free structure atom only.
+  bool Fits(int s, int q) const {
+    if (s < 1 || used_[s]) return false;
+    if (s_.GetAtNum(s) != q_.GetAtNum(q)) return false;
+    const int attrib = q_.GetAttrib(q);
+    if ((s_.GetAttrib(s) & attrib) != attrib) return false;
+    if (s_.GetNBonds(s) < q_.GetNBonds(q)) return false;
+    for (int k = 1; k <= kMaxCTConn; ++k) {
+      const int c = q_.GetConnTo(q, k);
+      if (c == 0) break;
+      if (map_[c] == 0) continue;
+      const int t = s_.CheckConnect(s, map_[c]);
+      if (t == 0 || (bonds_ && t != q_.GetTypConn(q, k))) return false;
+    }
+    return true;
+  }
+
+  // Matches the pairs on the stack, last first; true when every query atom
+  // has been matched.
+  bool Run() {
+    if (pending_.empty()) return NextPart();
+    const Pair p = pending_.back();
+    pending_.pop_back();
+    const bool ok = Step(p.prevS, p.prevQ, p.s, p.q);
+    pending_.push_back(p);
+    return ok;
+  }
+
+  // One pair: checks it, matches it, hands on q's unplaced neighbours and
+  // goes on with the rest; everything is taken back when it fails. A pair
+  // from an assignment arrives with s already taken for q.
+  bool Step(int prevS, int prevQ, int s, int q) {
+    if (trace_ != nullptr) {
+      *trace_ << "level=" << depth_ << "  " << prevS << " " << prevQ << " " << s << " " << q
+              << "\n";
+    }
+    bool closure = false;
+    for (int k = 1; k <= kMaxCTConn; ++k) {
+      const int c = q_.GetConnTo(q, k);
+      if (c == 0) break;
+      if (c != prevQ && matched_[c]) closure = true;
+    }
+    const bool assigned = map_[q] == s;
+    map_[q] = 0;
+    used_[s] = false;
+    const bool fits = Fits(s, q);
+    if (trace_ != nullptr) *trace_ << BoolToStr(fits, 1) << " " << BoolToStr(closure, 1) << "\n";
+    bool ok = false;
+    if (fits) {
+      used_[s] = true;
+      map_[q] = s;
+      matched_[q] = true;
+      marks_[s] = 1;
+      ++depth_;
+      ok = Expand(s, q);
+      --depth_;
+      matched_[q] = false;
+      if (!ok) marks_[s] = 0;
+    }
+    map_[q] = assigned || ok ? s : 0;  // the accepted match stays readable
+    used_[s] = assigned;
+    if (trace_ != nullptr) *trace_ << "final: " << BoolToStr(ok, 1) << "\n--------------\n";
+    return ok;
+  }
+
+  // The assignments of q's unplaced neighbours to s's free neighbours, in
+  // lexicographic order with wrap-around: every tuple after (1, 2, ..., m)
+  // first, that one last.
+  bool Expand(int s, int q) {
+    Group g;
+    for (int i = 1; i <= kMaxCTConn; ++i) {
+      const int c = q_.GetConnTo(q, i);
+      if (c == 0) break;
+      if (!placed_[c]) g.qn[g.m++] = c;
+    }
+    for (int i = 1; i <= kMaxCTConn; ++i) {
+      const int c = s_.GetConnTo(s, i);
+      if (c == 0) break;
+      if (!used_[c]) g.sn[g.k++] = c;
+    }
+    if (g.m == 0) return Run();
+    if (g.m > g.k) return false;
+    g.s = s;
+    g.q = q;
+    for (int i = 0; i < g.m; ++i) placed_[g.qn[i]] = true;
+    bool identity = false;  // (1, 2, ..., m) fits: tried last
+    const bool ok = Assign(g, 0, false, identity) || (identity && Assign(g, 0, true, identity));
+    for (int i = 0; i < g.m; ++i) placed_[g.qn[i]] = false;
+    return ok;
+  }
+
+  // The query neighbours of a matched pair and the structure atoms they
+  // may take.
+  struct Group {
+    int s = 0, q = 0, m = 0, k = 0;
+    std::array<int, kMaxCTConn> qn{}, sn{}, pick{};
+  };
+
+  // The tuples of distinct indices into sn from position i on, each atom
+  // taken for its query neighbour as soon as it fits (so that the later
+  // siblings and everything below are checked against it). The identity
+  // tuple is only noted, unless Identity asks for it alone.
+  bool Assign(Group& g, int i, bool Identity, bool& identitySeen) {
+    if (i == g.m) {
+      bool isIdentity = true;
+      for (int j = 0; j < g.m; ++j) isIdentity = isIdentity && g.pick[j] == j;
+      if (isIdentity && !Identity) {
+        identitySeen = true;
+        return false;
+      }
+      return TryAssignment(g);
+    }
+    for (int j = Identity ? i : 0; j < (Identity ? i + 1 : g.k); ++j) {
+      const int t = g.sn[j];
+      if (!Fits(t, g.qn[i])) continue;
+      used_[t] = true;
+      map_[g.qn[i]] = t;
+      g.pick[i] = j;
+      const bool ok = Assign(g, i + 1, Identity, identitySeen);
+      used_[t] = false;
+      map_[g.qn[i]] = 0;
+      if (ok) return true;
+    }
+    return false;
+  }
+
+  // Puts the pairs of an assignment on the stack (the first on top) and
+  // goes on.
+  bool TryAssignment(const Group& g) {
+    const size_t base = pending_.size();
+    for (int i = g.m - 1; i >= 0; --i) pending_.push_back({g.s, g.q, g.sn[g.pick[i]], g.qn[i]});
+    const bool ok = Run();
+    pending_.resize(base);
+    return ok;
+  }
+
+  // Every pair matched: the next part of the query, if any, starts at its
+  // lowest unplaced atom against every free structure atom; the parts of
+  // more than one atom come largest first, then the single atoms. Of two
+  // single atoms alike in element and attributes the later takes a higher
+  // structure atom than the earlier, so that they are not tried in every
+  // order.
+  bool NextPart() {
+    int q = 0;
+    for (int i = 0; i < parts_ && q == 0; ++i) {
+      for (int a = 1; a <= q_.GetNAtoms() && q == 0; ++a) {
+        if (!placed_[a] && part_[a] == partOrder_[i]) q = a;
+      }
+    }
+    for (int a = 1; a <= q_.GetNAtoms() && q == 0; ++a) {
+      if (!placed_[a]) q = a;
+    }
+    if (q == 0) return true;
+    int from = 1;
+    if (part_[q] == 0) {
+      for (int a = q - 1; a >= 1; --a) {
+        if (part_[a] == 0 && map_[a] != 0 && q_.GetAtNum(a) == q_.GetAtNum(q) &&
+            q_.GetAttrib(a) == q_.GetAttrib(q)) {
+          from = map_[a] + 1;
+          break;
+        }
+      }
+    }
+    placed_[q] = true;
+    bool ok = false;
+    for (int s = from; s <= s_.GetNAtoms() && !ok; ++s) {
+      if (Fits(s, q)) ok = Step(0, 0, s, q);
+    }
+    placed_[q] = false;
+    return ok;
+  }
+
+  void Reset() {
+    marks_.fill(0);
+    map_.fill(0);
+    used_.fill(false);
+    placed_.fill(false);
+    matched_.fill(false);
+    depth_ = 0;
+    pending_.clear();
+  }
+
+  const TCTab& s_;
+  const TCTab& q_;
+  TMatchMarks& marks_;
+  bool bonds_;
+  std::ofstream* trace_;
+  std::array<int, kMaxCTAtoms + 1> map_{};       // query atom -> structure atom
+  std::array<bool, kMaxCTAtoms + 1> used_{};     // structure atoms taken
+  std::array<bool, kMaxCTAtoms + 1> matched_{};  // query atoms past their check
+  // Query atoms matched or waiting on the stack for their turn.
+  std::array<bool, kMaxCTAtoms + 1> placed_{};
+  std::vector<Pair> pending_;
+  int depth_ = 0;
+  std::array<int, kMaxCTAtoms + 1> part_{};  // part of each query atom; 0 alone
+  std::array<int, kMaxCTAtoms> partOrder_{};
+  int parts_ = 0;
+};
+
+}  // namespace
+
+bool TCTab::SearchSubStruc(const TCTab& Query, TMatchMarks& Marks, bool CheckBonds) const {
+  Marks.fill(0);
+  const int nq = Query.n_;
+  if (nq == 0 || !SumForContained(Query)) return false;
+  if (RingsInMolecule() < Query.RingsInMolecule()) return false;
+  // The start atom: the first query atom that is not carbon, else the last,
+  // and query atom 1 when that is carbon too.
+  int start = nq;
+  for (int a = 1; a < nq; ++a) {
+    if (Query.atoms_[a].AtType != 6) {
+      start = a;
+      break;
+    }
+  }
+  if (Query.atoms_[start].AtType == 6) start = 1;
+  std::ofstream trace;
+  if (search_trace_) trace.open(kSearchTraceFile, std::ios::app | std::ios::binary);
+  SubstructureMatcher matcher(*this, Query, Marks, CheckBonds,
+                              search_trace_ && trace.is_open() ? &trace : nullptr);
+  if (!matcher.PrepareParts()) return false;
+  const bool anyAtom = Query.atoms_[start].AtType == 6;
+  for (int s = 1; s <= n_; ++s) {
+    if (!anyAtom && atoms_[s].AtType != Query.atoms_[start].AtType) continue;
+    if (matcher.Top(s, start)) return true;
+  }
+  Marks.fill(0);
+  return false;
+}
+
+// The pairing rule of the bond-type template: its non-zero entries are a
+// multiset that the atom's bonds must supply, each bond used once. A
+// template of {1, 1, 2} keeps an atom with two single bonds and a double
+// bond (and perhaps more bonds), not one with a single and a double bond.
+void TCTab::MatchAtomTemplate(int Element, int BondCount,
+                              const std::array<uint8_t, kMaxCTConn>& BondTypes,
+                              AtListType& Atoms) const {
+  Atoms.fill(0);
+  std::array<int, 256> wanted{};
+  for (const uint8_t t : BondTypes) {
+    if (t != 0) ++wanted[t];
+  }
+  for (int a = 1; a <= n_; ++a) {
+    const CTElem& e = atoms_[a];
+    if (Element > 0 && e.AtType != Element) continue;
+    if (Element < 0 && e.AtType == -Element) continue;
+    const int nb = GetNBonds(a);
+    if (BondCount > 0 && nb != BondCount) continue;
+    if (BondCount < 0 && nb == -BondCount) continue;
+    std::array<int, 256> have{};
+    for (int k = 1; k <= nb; ++k) ++have[e.TypConn[k]];
+    bool supplied = true;
+    for (int t = 1; t < 256 && supplied; ++t) supplied = have[t] >= wanted[t];
+    if (!supplied) continue;
+    Atoms[++Atoms[0]] = a;
+  }
+}
+
+}  // namespace tkz

@@ -1,0 +1,297 @@
+// tkz mol search: the records of an SD file that contain a query structure.
+//
+// The file is read once, as it comes: a reader thread cuts it into records
+// at their "$$$$" lines and hands them out in batches; each worker thread
+// reads its records into its own table and searches the query in them; the
+// main thread prints the numbers of the records that hold the query in
+// record order, as the batches come back. At most a few batches per worker
+// are in flight, so memory stays bounded on files of any size.
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <exception>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "chem/cstruct.h"
+#include "core/platform/stream.h"
+#include "core/platform/textfile.h"
+#include "tools/tkz/commands.h"
+
+namespace tkz::tool {
+
+namespace {
+
+struct SearchOptions {
+  std::string Query, File;
+  bool Bonds = false;
+  bool Trace = false;
+  int Threads = 0;  // 0: every core
+};
+
+constexpr size_t kBatch = 64;                 // records handed out at once
+constexpr size_t kMaxRecordBytes = 1u << 20;  // a longer record is not read
+
+struct Batch {
+  long First = 0;                    // number of the first record
+  std::vector<std::string> Records;  // their text; "" for one too long
+  std::vector<long> Hits;            // record numbers holding the query
+  std::vector<long> Unread;          // record numbers that cannot be read
+};
+
+// The batches between the reader, the workers and the printer.
+class Pipeline {
+ public:
+  explicit Pipeline(size_t maxInFlight) : max_(maxInFlight) {}
+
+  // Reader: waits for room, then queues the batch; false when stopped.
+  bool Put(Batch b) {
+    std::unique_lock lock(mu_);
+    room_.wait(lock, [&] { return inFlight_ < max_ || stop_; });
+    if (stop_) return false;
+    ++inFlight_;
+    todo_.push_back(std::move(b));
+    work_.notify_one();
+    return true;
+  }
+  // No more batches will come.
+  void Close() { Raise(closed_); }
+  // Worker: the next batch; false when there are no more.
+  bool Take(Batch& b, long& index) {
+    std::unique_lock lock(mu_);
+    work_.wait(lock, [&] { return !todo_.empty() || closed_ || stop_; });
+    if (todo_.empty() || stop_) return false;
+    b = std::move(todo_.front());
+    todo_.pop_front();
+    index = taken_++;
+    return true;
+  }
+  void Finish(long index, Batch b) {
+    std::lock_guard lock(mu_);
+    finished_.emplace(index, std::move(b));
+    done_.notify_all();
+  }
+  // Printer: the batch with the given index, once done; false after the
+  // last.
+  bool Next(long index, Batch& b) {
+    std::unique_lock lock(mu_);
+    done_.wait(lock, [&] {
+      return finished_.count(index) != 0 || (closed_ && index >= taken_ && todo_.empty()) || stop_;
+    });
+    const auto it = finished_.find(index);
+    if (it == finished_.end()) return false;
+    b = std::move(it->second);
+    finished_.erase(it);
+    --inFlight_;
+    room_.notify_one();
+    return true;
+  }
+  // Everyone stops at once (the output failed).
+  void Stop() { Raise(stop_); }
+
+ private:
+  void Raise(bool& flag) {
+    std::lock_guard lock(mu_);
+    flag = true;
+    room_.notify_all();
+    work_.notify_all();
+    done_.notify_all();
+  }
+
+  std::mutex mu_;
+  std::condition_variable room_, work_, done_;
+  std::deque<Batch> todo_;
+  std::map<long, Batch> finished_;
+  size_t max_, inFlight_ = 0;
+  long taken_ = 0;
+  bool closed_ = false, stop_ = false;
+};
+
+bool IsRecordEnd(const std::string& line) {
+  size_t a = 0, b = line.size();
+  while (a < b && (line[a] == ' ' || line[a] == '\t')) ++a;
+  while (b > a && (line[b - 1] == ' ' || line[b - 1] == '\t' || line[b - 1] == '\r')) --b;
+  return line.compare(a, b - a, "$$$$") == 0;
+}
+
+bool IsBlankText(const std::string& s) {
+  return std::all_of(s.begin(), s.end(),
+                     [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+}
+
+// Cuts the input into records and queues them in batches.
+void ReadRecords(TStream& in, Pipeline& pipe) {
+  Batch batch;
+  long number = 0;
+  std::string record, line;
+  bool tooLong = false;
+  const auto endRecord = [&]() -> bool {
+    if (IsBlankText(record) && !tooLong) {
+      record.clear();
+      return true;
+    }
+    if (batch.Records.empty()) batch.First = number + 1;
+    ++number;
+    batch.Records.push_back(tooLong ? std::string() : std::move(record));
+    record.clear();
+    tooLong = false;
+    if (batch.Records.size() < kBatch) return true;
+    const bool ok = pipe.Put(std::move(batch));
+    batch = Batch{};
+    return ok;
+  };
+  std::vector<char> buf(1 << 16);
+  for (;;) {
+    const int64_t got = in.Read(buf.data(), static_cast<int64_t>(buf.size()));
+    if (got <= 0) break;
+    const char* p = buf.data();
+    const char* end = p + got;
+    while (p < end) {
+      const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+      const char* stop = nl != nullptr ? nl : end;
+      const size_t room = kMaxRecordBytes - std::min(kMaxRecordBytes, line.size());
+      line.append(p, std::min(room, static_cast<size_t>(stop - p)));
+      p = stop;
+      if (nl == nullptr) break;
+      ++p;
+      if (IsRecordEnd(line)) {
+        if (!endRecord()) return;
+      } else if (record.size() + line.size() < kMaxRecordBytes) {
+        record += line;
+        record += '\n';
+      } else {
+        tooLong = true;
+      }
+      line.clear();
+    }
+  }
+  if (!line.empty()) record += line;
+  if (!IsBlankText(record) || tooLong) {
+    if (!endRecord()) return;
+  }
+  if (!batch.Records.empty()) pipe.Put(std::move(batch));
+}
+
+void Work(const TCTab& query, const SearchOptions& options, Pipeline& pipe) {
+  TCTab t;
+  t.SetSearchTrace(options.Trace);
+  Batch b;
+  long index = 0;
+  while (pipe.Take(b, index)) {
+    for (size_t i = 0; i < b.Records.size(); ++i) {
+      const long number = b.First + static_cast<long>(i);
+      TStringStream text(b.Records[i]);
+      if (b.Records[i].empty() || !t.ReadFromMDLMolStream(text)) {
+        b.Unread.push_back(number);
+        continue;
+      }
+      TMatchMarks marks{};
+      if (t.SearchSubStruc(query, marks, options.Bonds)) b.Hits.push_back(number);
+    }
+    b.Records.clear();
+    pipe.Finish(index, std::move(b));
+    b = Batch{};
+  }
+}
+
+int RunSearch(const SearchOptions& options, std::ostream& out, std::ostream& err) {
+  TCTab query;
+  {
+    TTextFile f;
+    TPropRec props;
+    try {
+      f.AssignFile(options.Query == "-" ? "/dev/stdin" : options.Query);
+      f.Reset();
+    } catch (const std::exception& e) {
+      err << "tkz: mol search: " << options.Query << ": " << e.what() << "\n";
+      return 2;
+    }
+    if (!query.ReadFromMDLSDFile(f, props) || query.GetNAtoms() == 0) {
+      err << "tkz: mol search: " << options.Query
+          << ": not a structure of 1 to 63 atoms that can be read whole\n";
+      return 2;
+    }
+  }
+  std::unique_ptr<TStream> in;
+  try {
+    in = OpenInput(options.File);
+  } catch (const std::exception& e) {
+    err << "tkz: mol search: " << options.File << ": " << e.what() << "\n";
+    return 2;
+  }
+  int workers =
+      options.Threads > 0 ? options.Threads : static_cast<int>(std::thread::hardware_concurrency());
+  if (workers < 1 || options.Trace) workers = 1;  // one trace file, written in order
+  Pipeline pipe(static_cast<size_t>(4 * workers));
+  std::string readError;
+  std::thread reader([&] {
+    try {
+      ReadRecords(*in, pipe);
+    } catch (const std::exception& e) {
+      readError = e.what();
+    }
+    pipe.Close();
+  });
+  std::vector<std::thread> pool;
+  for (int w = 0; w < workers; ++w)
+    pool.emplace_back(Work, std::cref(query), std::cref(options), std::ref(pipe));
+  long hits = 0;
+  bool written = true;
+  Batch b;
+  for (long index = 0; pipe.Next(index, b); ++index) {
+    for (const long n : b.Unread) {
+      err << "tkz: mol search: " << options.File << ": record " << n
+          << ": not a structure of 1 to 63 atoms that can be read whole; skipped\n";
+    }
+    for (const long n : b.Hits) out << n << "\n";
+    hits += static_cast<long>(b.Hits.size());
+    if (!out) {
+      written = false;
+      pipe.Stop();
+      break;
+    }
+  }
+  reader.join();
+  for (std::thread& w : pool) w.join();
+  out.flush();
+  if (!readError.empty()) {
+    err << "tkz: mol search: " << options.File << ": " << readError << "\n";
+    return 2;
+  }
+  if (!written || !out) {
+    err << "tkz: mol search: write error\n";
+    return 2;
+  }
+  return hits > 0 ? 0 : 1;
+}
+
+}  // namespace
+
+void AddMolSearchCommands(CLI::App& app) {
+  CLI::App* mol = MolGroup(app);
+  auto options = std::make_shared<SearchOptions>();
+  CLI::App* cmd = mol->add_subcommand(
+      "search",
+      "The numbers of the records of FILE that contain QUERY, one per line, in record order; "
+      "status 0 when some do, 1 when none does, 2 on trouble. Records are searched on every "
+      "core; records that cannot be read are named on standard error and skipped");
+  cmd->add_option("QUERY", options->Query, "The query: a molfile (or SD file: its first record)")
+      ->required();
+  cmd->add_option("FILE", options->File, "The SD file to search (- standard input)")->required();
+  cmd->add_flag("--bonds", options->Bonds, "Bond types must match too (single, double, ...)");
+  cmd->add_flag("--trace", options->Trace,
+                "Append each step of the search to substrct.txt in the current folder (runs "
+                "one worker)");
+  cmd->add_option("--threads", options->Threads, "Worker threads (default: one per core)")
+      ->check(CLI::Range(1, 1024));
+  RunsWhenChosen(cmd, [options] { return RunSearch(*options, std::cout, std::cerr); });
+}
+
+}  // namespace tkz::tool
