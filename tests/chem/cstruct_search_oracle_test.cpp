@@ -8,6 +8,8 @@
 // and the records where the charge alone decides are counted and printed.
 // Skips without /usr/bin/python3 and RDKit.
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -61,7 +63,7 @@ class SearchOracle : public ::testing::Test {
       GTEST_SKIP() << "no RDKit for " << kPython;
     }
     if (!fs::exists(kRDKitData / kRealFiles[0])) GTEST_SKIP() << "no rdkit-data";
-    work_ = fs::current_path() / "chem_oracle_tmp";
+    work_ = fs::temp_directory_path() / "tkz-chem-oracle";
     fs::create_directories(work_ / "queries");
   }
 
@@ -70,7 +72,7 @@ class SearchOracle : public ::testing::Test {
   fs::path NCIFile() {
     const fs::path target = work_ / "nci_first_5K_2d.sdf";
     if (!fs::exists(target) || fs::file_size(target) == 0) {
-      const fs::path part = work_ / "nci_first_5K_2d.search.part";
+      const fs::path part = work_ / ("nci_first_5K_2d.search.part" + std::to_string(getpid()));
       Helper(
           kMDLHelper,
           "gen '" + (kRDKitData / "Data/NCI/first_5K.smi").string() + "' '" + part.string() + "'",
