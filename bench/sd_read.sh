@@ -4,7 +4,8 @@
 # against RDKit's SDMolSupplier reading the same file, as it is used
 # (sanitized) and without sanitizing; and the smallest set of smallest rings
 # (ring_bench) against RDKit's GetSymmSSSR on the same molecules, each pass on
-# molecules freshly read (RDKit keeps ring data once found). Prints CPU seconds (user + system, best of three) and
+# molecules freshly read (RDKit keeps ring data once found); then the
+# substructure screening of bench/search_bench.sh. Prints CPU seconds (user + system, best of three) and
 # the ratios; needs /usr/bin/python3 with rdkit. (tkz exits 1 on this file:
 # some records have more than 63 atoms, and it says so for each.)
 set -euo pipefail
@@ -84,3 +85,7 @@ awk -v a="$ring_rate" -v b="$rd_ring_rate" 'BEGIN {
   printf "RDKit GetSymmSSSR     %9.0f records/s\n", b
   printf "ratio rings / RDKit: %.1f\n", a / b
 }'
+
+# Substructure screening: 20 queries against RDKit, and tkz mol search on one
+# worker and on every core.
+bash bench/search_bench.sh
