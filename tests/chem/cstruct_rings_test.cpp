@@ -388,9 +388,12 @@ TEST(CTabChains, StripEndsAndUnconnectedAtoms) {
     int left;  // StripfromChains
     int first_end, unconnected;
   } cases[] = {
-      {"Cc1ccccc1", 6, 1, 0},         {"CCCCCC", 0, 1, 0},       {"C", 0, 0, 1},
-      {"c1ccccc1.[Na+]", 7, 0, 1},    {"C1CC1CCC1CC1", 8, 0, 0},  // the chain between two rings
-                                                                  // stays
+      {"Cc1ccccc1", 6, 1, 0},
+      {"CCCCCC", 0, 1, 0},
+      {"C", 0, 0, 1},
+      {"c1ccccc1.[Na+]", 7, 0, 1},
+      {"C1CC1CCC1CC1", 8, 0, 0},  // the chain between two rings
+                                  // stays
       {"c1ccccc1CCC(C)CC", 6, 10, 0},
   };
   for (const auto& c : cases) {
