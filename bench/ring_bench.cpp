@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/sd_records.h"
 #include "chem/cstruct.h"
 #include "core/platform/textfile.h"
 
@@ -17,19 +18,7 @@ namespace {
 
 // The records of the file that read whole (at most 63 atoms).
 const std::vector<std::unique_ptr<tkz::TCTab>>& Records(const char* path) {
-  static const std::vector<std::unique_ptr<tkz::TCTab>> records = [path] {
-    std::vector<std::unique_ptr<tkz::TCTab>> out;
-    tkz::TTextFile f;
-    f.AssignFile(path);
-    f.Reset();
-    tkz::TPropRec props;
-    while (!f.SeekEof()) {
-      auto t = std::make_unique<tkz::TCTab>();
-      if (t->ReadFromMDLSDFile(f, props)) out.push_back(std::move(t));
-    }
-    f.CloseFile();
-    return out;
-  }();
+  static const auto records = ReadSDRecords(path);
   return records;
 }
 

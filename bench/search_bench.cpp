@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/sd_records.h"
 #include "chem/cstruct.h"
 #include "core/platform/textfile.h"
 
@@ -20,19 +21,7 @@ namespace {
 
 using Tables = std::vector<std::unique_ptr<tkz::TCTab>>;
 
-Tables ReadRecords(const std::string& path) {
-  Tables out;
-  tkz::TTextFile f;
-  f.AssignFile(path);
-  f.Reset();
-  tkz::TPropRec props;
-  while (!f.SeekEof()) {
-    auto t = std::make_unique<tkz::TCTab>();
-    if (t->ReadFromMDLSDFile(f, props)) out.push_back(std::move(t));
-  }
-  f.CloseFile();
-  return out;
-}
+Tables ReadRecords(const std::string& path) { return ReadSDRecords(path); }
 
 Tables ReadQueries(const std::string& dir) {
   Tables out;

@@ -5,14 +5,7 @@ file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 set(SDF ${DATA}/chem/demo.sdf)
 
-function(run args status pattern)
-  execute_process(COMMAND ${TKZ} mol ${args} RESULT_VARIABLE rc OUTPUT_VARIABLE out
-                  ERROR_VARIABLE err)
-  if(NOT rc EQUAL ${status} OR NOT "${out}${err}" MATCHES "${pattern}")
-    message(FATAL_ERROR "tkz mol ${args} gave ${rc}:\n${out}${err}\nexpected ${status}, ${pattern}")
-  endif()
-  set(OUT "${out}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/tkz_mol_run.cmake)
 
 # The line of record NR of the last output.
 function(record_line nr var)
