@@ -18,19 +18,11 @@
 #include "geo/geobasics.h"
 #include "geo/geobasics_datums.h"
 #include "tools/tkz/commands.h"
+#include "tools/tkz/fields.h"
 
 namespace tkz::tool {
 
 namespace {
-
-// A line whose fields cannot be read or lie outside the command's range; its
-// message becomes {"error": ...}, after the fields of Extra (an object or
-// null).
-struct BadLine : std::runtime_error {
-  explicit BadLine(const std::string& what, nlohmann::ordered_json extra = nullptr)
-      : std::runtime_error(what), Extra(std::move(extra)) {}
-  nlohmann::ordered_json Extra;
-};
 
 // The ranges each command accepts: GeographicLib's GeoConvert's (its
 // UTMUPS limits, the MGRS ranges widened by 100 km), in metres.
@@ -61,86 +53,6 @@ constexpr char kFooter[] =
     "A bad value is reported on standard error (exit status 1); with \"-\" a bad\n"
     "line gives {\"error\": ...} (helmert: with its \"status\"), the run goes on,\n"
     "and the exit status is 1.";
-
-// A field as a message names it: cut after 40 bytes (on a character
-// boundary), so that an overlong field does not make an overlong message.
-std::string Shown(std::string_view field) {
-  constexpr size_t kMax = 40;
-  if (field.size() <= kMax) return std::string(field);
-  size_t cut = kMax;
-  while (cut > 0 && (static_cast<unsigned char>(field[cut]) & 0xC0) == 0x80) --cut;
-  return std::string(field.substr(0, cut)) + "... (" + std::to_string(field.size()) + " bytes)";
-}
-
-std::vector<std::string_view> SplitFields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
-    const size_t start = i;
-    while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') ++i;
-    if (i > start) fields.push_back(line.substr(start, i - start));
-  }
-  return fields;
-}
-
-double Number(std::string_view field, const char* what) {
-  double v = 0;
-  const char* end = field.data() + field.size();
-  auto [ptr, ec] = std::from_chars(field.data(), end, v);
-  if (ec == std::errc::result_out_of_range && ptr == end) {
-    // Too small to be told from zero is zero (or a subnormal), as strtod
-    // reads it; too large is refused below.
-    v = std::strtod(std::string(field).c_str(), nullptr);
-    if (std::fabs(v) >= 1) v = std::numeric_limits<double>::infinity();
-    ec = std::errc();
-  }
-  if (ec != std::errc() || ptr != end || !std::isfinite(v)) {
-    throw BadLine(std::string(what) + " is not a finite number: " + Shown(field));
-  }
-  return v;
-}
-
-int Integer(std::string_view field, const char* what) {
-  int v = 0;
-  const char* end = field.data() + field.size();
-  auto [ptr, ec] = std::from_chars(field.data(), end, v);
-  if (ec != std::errc() || ptr != end) {
-    throw BadLine(std::string(what) + " is not an integer: " + Shown(field));
-  }
-  return v;
-}
-
-double Latitude(std::string_view field) {
-  const double lat = Number(field, "latitude");
-  if (lat < -90 || lat > 90) throw BadLine("latitude outside -90..90: " + Shown(field));
-  return lat;
-}
-
-// A longitude in -540..<540 taken into -180..<180, as GeoConvert takes it.
-double Longitude(std::string_view field) {
-  const double lon = Number(field, "longitude");
-  if (lon < -540 || lon >= 540) throw BadLine("longitude outside -540..<540: " + Shown(field));
-  const double r = std::remainder(lon, 360.0);  // exact, in -180..180
-  return r == 180 ? -180.0 : r;
-}
-
-// A number of metres within lo..hi, or a BadLine naming it and the range.
-double InRange(std::string_view field, const char* what, double lo, double hi, const char* where) {
-  const double v = Number(field, what);
-  if (v < lo || v > hi) {
-    throw BadLine(std::string(what) + " outside " + std::to_string(static_cast<long long>(lo)) +
-                  ".." + std::to_string(static_cast<long long>(hi)) + " m" + where + ": " +
-                  Shown(field));
-  }
-  return v;
-}
-
-bool Southern(std::string_view field) {
-  if (field == "N" || field == "n") return false;
-  if (field == "S" || field == "s") return true;
-  throw BadLine("hemisphere must be N or S: " + Shown(field));
-}
 
 // The message of a datum shift's status other than kHelmertOK.
 std::string HelmertError(int status, const std::vector<std::string_view>& f) {
@@ -321,30 +233,6 @@ void AddGeoCommands(CLI::App& app) {
       options->Command = name;
       return RunGeo(*options, std::cin, std::cout);
     });
-  }
-}
-
-// Reads one line of at most kMaxLine bytes into line; false at the end of
-// the input. A longer line is read to its end and reported through tooLong.
-constexpr size_t kMaxLine = 4096;
-
-bool ReadLine(std::istream& in, std::string& line, bool& tooLong) {
-  line.clear();
-  tooLong = false;
-  std::streambuf* buf = in.rdbuf();
-  bool any = false;
-  for (;;) {
-    const int c = buf->sbumpc();
-    if (c == std::char_traits<char>::eof()) {
-      in.setstate(std::ios::eofbit);
-      return any;
-    }
-    any = true;
-    if (c == '\n') return true;
-    if (line.size() < kMaxLine)
-      line += static_cast<char>(c);
-    else
-      tooLong = true;
   }
 }
 
