@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "tools/tkz/commands.h"
+
 namespace tkz::tool {
 
 std::string Shown(std::string_view field) {
@@ -103,6 +105,36 @@ bool ReadLine(std::istream& in, std::string& line, bool& tooLong) {
     else
       tooLong = true;
   }
+}
+
+int ConvertLines(std::istream& in, std::ostream& out, const LineConverter& convert) {
+  // Buffered both ways, one output line per input line; a failed write ends
+  // the run at once.
+  int status = 0;
+  std::string line, buffer;
+  buffer.reserve(1 << 16);
+  nlohmann::ordered_json result;
+  bool tooLong = false;
+  while (ReadLine(in, line, tooLong)) {
+    try {
+      if (tooLong) throw BadLine("line longer than " + std::to_string(kMaxLine) + " bytes");
+      convert(SplitFields(line), result);
+    } catch (const BadLine& e) {
+      result = e.Extra.is_object() ? e.Extra : nlohmann::ordered_json::object();
+      result["error"] = e.what();
+      status = 1;
+    }
+    buffer += JsonText(result);
+    buffer += '\n';
+    if (buffer.size() >= (1 << 16) - 256) {
+      out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+      buffer.clear();
+      if (!out) return 1;
+    }
+  }
+  out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+  out.flush();
+  return out ? status : 1;
 }
 
 }  // namespace tkz::tool

@@ -2,6 +2,7 @@
 // numbers, coordinates and bounded lines, with messages that name the field.
 #pragma once
 
+#include <functional>
 #include <istream>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
@@ -40,5 +41,13 @@ bool Southern(std::string_view field);
 // the input. A longer line is read to its end and reported through tooLong.
 constexpr size_t kMaxLine = 4096;
 bool ReadLine(std::istream& in, std::string& line, bool& tooLong);
+
+// Standard-input mode of a conversion: convert turns the fields of each line
+// of in into one JSON line of out, or throws BadLine, which becomes an
+// {"error": ...} line (after its Extra fields) and makes the status 1. The
+// run ends at once with 1 when out fails.
+using LineConverter = std::function<void(const std::vector<std::string_view>& fields,
+                                         nlohmann::ordered_json& result)>;
+int ConvertLines(std::istream& in, std::ostream& out, const LineConverter& convert);
 
 }  // namespace tkz::tool

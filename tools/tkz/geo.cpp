@@ -259,33 +259,10 @@ int RunGeo(const GeoOptions& options, std::istream& in, std::ostream& out) {
     out.flush();
     return out ? 0 : 1;
   }
-  // Standard input: buffered both ways, one output line per input line; a
-  // failed write ends the run at once.
-  int status = 0;
-  std::string line, buffer;
-  buffer.reserve(1 << 16);
-  nlohmann::ordered_json result;
-  bool tooLong = false;
-  while (ReadLine(in, line, tooLong)) {
-    try {
-      if (tooLong) throw BadLine("line longer than " + std::to_string(kMaxLine) + " bytes");
-      Convert(options.Command, ell, SplitFields(line), result);
-    } catch (const BadLine& e) {
-      result = e.Extra.is_object() ? e.Extra : nlohmann::ordered_json::object();
-      result["error"] = e.what();
-      status = 1;
-    }
-    buffer += JsonText(result);
-    buffer += '\n';
-    if (buffer.size() >= (1 << 16) - 256) {
-      out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-      buffer.clear();
-      if (!out) return 1;
-    }
-  }
-  out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-  out.flush();
-  return out ? status : 1;
+  return ConvertLines(in, out,
+                      [&](const std::vector<std::string_view>& f, nlohmann::ordered_json& result) {
+                        Convert(options.Command, ell, f, result);
+                      });
 }
 
 }  // namespace tkz::tool
