@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "core/text/charcase.h"
-#include "core/text/stringl.h"
 #include "core/text/streams.h"
+#include "core/text/stringl.h"
 #include "geo/geomap.h"
 #include "geo/geomap_internal.h"
 
@@ -64,11 +64,12 @@ std::vector<std::string> CalBlockLines(bool WriteHeader, bool FileForm, const st
   out.emplace_back("<!-- TGeoMap Calibration / TKZ Component Suite -->");
   const std::string& model = CalibModelNames[Model <= cmUndefined ? Model : cmUndefined];
   out.push_back("<geomap sig=\"Quorvatin\" vers=\"1.0\" id=\"" + AttrText(ID) + "\" model=\"" +
-                model + "\" map=\"" + AttrText(D.MapName) + "\" caption=\"" +
-                AttrText(D.Caption) + "\">");
+                model + "\" map=\"" + AttrText(D.MapName) + "\" caption=\"" + AttrText(D.Caption) +
+                "\">");
   out.emplace_back("<corners>");
   std::string corners;
-  for (const TLatLong& c : D.Corners) corners += "[" + Fixed(c.Lat, 5) + "," + Fixed(c.Long, 5) + "] ";
+  for (const TLatLong& c : D.Corners)
+    corners += "[" + Fixed(c.Lat, 5) + "," + Fixed(c.Long, 5) + "] ";
   out.push_back(corners);
   out.emplace_back("</corners>");
   if (!FileForm || D.Resolution > 0)
@@ -113,8 +114,8 @@ std::vector<std::string> CalBlockLines(bool WriteHeader, bool FileForm, const st
 // ---------------------------------------------------------------- reading
 
 std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' ||
-                        s.front() == '\n'))
+  while (!s.empty() &&
+         (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n'))
     s.remove_prefix(1);
   while (!s.empty() &&
          (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
@@ -129,8 +130,8 @@ bool ParseNumber(std::string_view s, bool AllowComma, double& Out) {
   if (AllowComma)
     for (char& c : t)
       if (c == ',') c = '.';
-  if (t.empty() || !(std::isdigit(static_cast<unsigned char>(t[0])) || t[0] == '-' ||
-                     t[0] == '+' || t[0] == '.'))
+  if (t.empty() || !(std::isdigit(static_cast<unsigned char>(t[0])) || t[0] == '-' || t[0] == '+' ||
+                     t[0] == '.'))
     return false;
   const char* b = t.data() + (t[0] == '+' ? 1 : 0);
   double v = 0;

@@ -307,10 +307,9 @@ bool TGeoMap::RestoreLastDeletedCalPoint() {
   // The point goes back only into a model of the same kind of points: a
   // line point into the parabolic model, a northing and easting into the UTM
   // model, a latitude and longitude into any geographic one.
-  const bool compatible =
-      (deletedModel_ == cmParabolicIp && calibModel_ == cmParabolicIp) ||
-      (deletedModel_ == cmUTM && calibModel_ == cmUTM) ||
-      (IsGeographicModel(deletedModel_) && IsGeographicModel(calibModel_));
+  const bool compatible = (deletedModel_ == cmParabolicIp && calibModel_ == cmParabolicIp) ||
+                          (deletedModel_ == cmUTM && calibModel_ == cmUTM) ||
+                          (IsGeographicModel(deletedModel_) && IsGeographicModel(calibModel_));
   if (!compatible) return false;
   haveDeleted_ = false;
   if (calibModel_ == cmParabolicIp) {
@@ -386,13 +385,13 @@ void TGeoMap::FitModel() {
   const int n = calData_.NumCalQuads;
   switch (calibModel_) {
     case cmBiquadraticPn:
-      if (n >= 1) FitPolynomial(calData_, 6, biquad_.A, biquad_.B, biquad_.C, biquad_.E,
-                                biquad_.Valid);
+      if (n >= 1)
+        FitPolynomial(calData_, 6, biquad_.A, biquad_.B, biquad_.C, biquad_.E, biquad_.Valid);
       break;
     case cmEquiRect:
     case cmUTM:
-      if (n >= 1) FitPolynomial(calData_, 3, affine_.A, affine_.B, affine_.C, affine_.E,
-                                affine_.Valid);
+      if (n >= 1)
+        FitPolynomial(calData_, 3, affine_.A, affine_.B, affine_.C, affine_.E, affine_.Valid);
       break;
     case cmMillerCylindrical: {
       if (n < 3) break;  // the coefficients stay as they were
@@ -556,7 +555,8 @@ double TGeoMap::CalcLatitude(double X, double Y, bool& Valid) const {
     case cmMillerCylindrical:
       ok = havePoints && miller_.Sy != 0;
       if (ok)
-        r = (std::atan(std::exp((Y - miller_.Iy) / miller_.Sy)) - std::numbers::pi / 4) / 0.4 * kDeg;
+        r = (std::atan(std::exp((Y - miller_.Iy) / miller_.Sy)) - std::numbers::pi / 4) / 0.4 *
+            kDeg;
       break;
     case cmEquiRect:
       ok = ModelNorthEast(X, Y, r, dummy);
@@ -632,7 +632,8 @@ bool TGeoMap::CalcPixelCoords(double Latitude, double Longitude, int& X, int& Y)
       break;
     }
     case cmMillerCylindrical:
-      if (!havePoints || miller_.Sx == 0 || miller_.Sy == 0 || std::fabs(Latitude) >= 90) return false;
+      if (!havePoints || miller_.Sx == 0 || miller_.Sy == 0 || std::fabs(Latitude) >= 90)
+        return false;
       x = miller_.Sx * Longitude * kRad + miller_.Ix;
       y = miller_.Sy * std::log(std::tan(0.4 * Latitude * kRad + std::numbers::pi / 4)) +
           miller_.Iy;

@@ -47,7 +47,9 @@ TProjection EquiRect() {
   return p;
 }
 
-double MillerY(double lat) { return 1.25 * std::log(std::tan(std::numbers::pi / 4 + 0.4 * lat * kRad)); }
+double MillerY(double lat) {
+  return 1.25 * std::log(std::tan(std::numbers::pi / 4 + 0.4 * lat * kRad));
+}
 
 TProjection Miller() {
   TProjection p{"Miller", 47, 49, 9, 13};
@@ -63,7 +65,9 @@ TProjection Miller() {
 // 48 N 11 E (Snyder's ellipsoidal formulas).
 void LambertConic(double lat, double lon, double& x, double& y) {
   const double a = 6378137, f = 1 / 298.257223563, e = std::sqrt(f * (2 - f));
-  auto m = [&](double phi) { return std::cos(phi) / std::sqrt(1 - e * e * std::sin(phi) * std::sin(phi)); };
+  auto m = [&](double phi) {
+    return std::cos(phi) / std::sqrt(1 - e * e * std::sin(phi) * std::sin(phi));
+  };
   auto t = [&](double phi) {
     const double s = e * std::sin(phi);
     return std::tan(std::numbers::pi / 4 - phi / 2) / std::pow((1 - s) / (1 + s), e / 2);
@@ -202,7 +206,8 @@ TErrors Measure(const TGeoMap& Map, const TProjection& P) {
         ADD_FAILURE() << P.Name << ": no position for " << x << " " << y;
         return worst;
       }
-      const double dn = (clat - lat) * 111320, de = std::remainder(clon - lon, 360.0) * 111320 * std::cos(lat * kRad);
+      const double dn = (clat - lat) * 111320,
+                   de = std::remainder(clon - lon, 360.0) * 111320 * std::cos(lat * kRad);
       worst.Metres = std::max(worst.Metres, std::hypot(dn, de));
     }
   }
@@ -272,7 +277,9 @@ TEST(GeoMapCalibAccuracy, UTMMaps) {
   RunCases(UTM("UTM 60S Fiji", -18, -16, 177, 180, 60, true), {{cmUTM, 5, 6, 0.8, 12}});
 }
 #else
-TEST(GeoMapCalibAccuracy, UTMNeedsGeographicLib) { GTEST_SKIP() << "GeographicLib is not installed"; }
+TEST(GeoMapCalibAccuracy, UTMNeedsGeographicLib) {
+  GTEST_SKIP() << "GeographicLib is not installed";
+}
 #endif
 
 }  // namespace

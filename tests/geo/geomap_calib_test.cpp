@@ -37,20 +37,31 @@ std::string Message(const std::function<void()>& F) {
 }
 
 TEST(GeoMapCalib, WrongPointFormForTheModelRaises) {
-  const std::string add = "Component \"Map\": current calibration model does not support this "
-                          "version of AddCalibPoint";
-  const std::string remove = "Component \"Map\": current calibration model does not support this "
-                             "version of RemoveCalibPoint";
+  const std::string add =
+      "Component \"Map\": current calibration model does not support this "
+      "version of AddCalibPoint";
+  const std::string remove =
+      "Component \"Map\": current calibration model does not support this "
+      "version of RemoveCalibPoint";
   struct {
     TCalibModel Model;
     int Form;  // 0 line, 1 geographic, 2 UTM, 3 line removal
     bool Raises;
   } const cases[] = {
-      {cmParabolicIp, 0, false},      {cmBiquadraticPn, 0, true},     {cmUndefined, 0, true},
-      {cmParabolicIp, 1, true},       {cmBiquadraticPn, 1, false},    {cmConicConformal, 1, false},
-      {cmMillerCylindrical, 1, false}, {cmEquiRect, 1, false},        {cmUTM, 1, true},
-      {cmUndefined, 1, true},         {cmEquiRect, 2, true},          {cmUTM, 2, false},
-      {cmParabolicIp, 3, false},      {cmUTM, 3, true},
+      {cmParabolicIp, 0, false},
+      {cmBiquadraticPn, 0, true},
+      {cmUndefined, 0, true},
+      {cmParabolicIp, 1, true},
+      {cmBiquadraticPn, 1, false},
+      {cmConicConformal, 1, false},
+      {cmMillerCylindrical, 1, false},
+      {cmEquiRect, 1, false},
+      {cmUTM, 1, true},
+      {cmUndefined, 1, true},
+      {cmEquiRect, 2, true},
+      {cmUTM, 2, false},
+      {cmParabolicIp, 3, false},
+      {cmUTM, 3, true},
   };
   for (const auto& c : cases) {
     TGeoMap map;
@@ -58,10 +69,18 @@ TEST(GeoMapCalib, WrongPointFormForTheModelRaises) {
     map.SetCalibModel(c.Model);
     const std::string msg = Message([&] {
       switch (c.Form) {
-        case 0: map.AddCalibPoint(gtlMeridian, 10, 1, 2); break;
-        case 1: map.AddCalibPoint(48.0, 10.0, 1, 2); break;
-        case 2: map.AddCalibPoint(5300000.0, 500000.0, 0, hemiNorth, 1, 2); break;
-        default: map.RemoveCalibPoint(gtlMeridian, 10, 1, 2); break;
+        case 0:
+          map.AddCalibPoint(gtlMeridian, 10, 1, 2);
+          break;
+        case 1:
+          map.AddCalibPoint(48.0, 10.0, 1, 2);
+          break;
+        case 2:
+          map.AddCalibPoint(5300000.0, 500000.0, 0, hemiNorth, 1, 2);
+          break;
+        default:
+          map.RemoveCalibPoint(gtlMeridian, 10, 1, 2);
+          break;
       }
     });
     const std::string want = c.Raises ? (c.Form == 3 ? remove : add) : "(nothing raised)";
@@ -87,7 +106,8 @@ TEST(GeoMapCalib, PointLimits) {
   // The 201st geographic point is refused and nothing changes.
   TGeoMap map;
   map.SetCalibModel(cmEquiRect);
-  for (int i = 0; i < kMaxCalQuads; ++i) ASSERT_TRUE(map.AddCalibPoint(47 + i * 0.01, 9 + (i % 7) * 0.3, i, i % 7 * 40));
+  for (int i = 0; i < kMaxCalQuads; ++i)
+    ASSERT_TRUE(map.AddCalibPoint(47 + i * 0.01, 9 + (i % 7) * 0.3, i, i % 7 * 40));
   const TCalibData before = map.GetCalibData();
   EXPECT_FALSE(map.AddCalibPoint(48.0, 10.0, 5, 5));
   EXPECT_EQ(map.GetCalibData(), before);
@@ -204,7 +224,8 @@ TEST(GeoMapCalib, ConversionsReportInvalid) {
       {"biquadratic, 5 points (underdetermined)",
        [](TGeoMap& m) {
          m.SetCalibModel(cmBiquadraticPn);
-         for (int i = 0; i < 5; ++i) m.AddCalibPoint(47.0 + i * 0.3, 9.0 + i * i * 0.2, i * 100, i * i * 50);
+         for (int i = 0; i < 5; ++i)
+           m.AddCalibPoint(47.0 + i * 0.3, 9.0 + i * i * 0.2, i * 100, i * i * 50);
        }},
       {"equirect, no points", [](TGeoMap& m) { m.SetCalibModel(cmEquiRect); }},
       {"equirect, collinear points",
@@ -237,7 +258,8 @@ TEST(GeoMapCalib, ConversionsReportInvalid) {
            for (int p = 0; p < 3; ++p) m.AddCalibPoint(gtlMeridian, 9 + k, k * 100 + p, p * 100);
          }
        }},
-      {"UTM, no points", [](TGeoMap& m) {
+      {"UTM, no points",
+       [](TGeoMap& m) {
          m.SetUTMZone(32);
          m.SetCalibModel(cmUTM);
        }},
@@ -332,11 +354,11 @@ TEST(GeoMapCalib, UTMUsesTheCalibrationsZone) {
     THemisphere Hemi;
     double Lat, Long;  // probe position
   } const cases[] = {
-      {32, hemiNorth, 48.0, 12.8},   // zone 33 by the rules
-      {31, hemiNorth, 60.0, 4.0},    // zone 32 by the Norway rule
-      {33, hemiNorth, 78.0, 8.5},    // zone 31 or 33 by the Svalbard rule
-      {37, hemiSouth, 0.3, 38.0},    // north of the equator
-      {37, hemiNorth, -0.3, 38.0},   // south of the equator
+      {32, hemiNorth, 48.0, 12.8},     // zone 33 by the rules
+      {31, hemiNorth, 60.0, 4.0},      // zone 32 by the Norway rule
+      {33, hemiNorth, 78.0, 8.5},      // zone 31 or 33 by the Svalbard rule
+      {37, hemiSouth, 0.3, 38.0},      // north of the equator
+      {37, hemiNorth, -0.3, 38.0},     // south of the equator
       {60, hemiSouth, -17.0, -179.7},  // across the antimeridian
   };
   for (const auto& c : cases) {
@@ -372,7 +394,8 @@ TEST(GeoMapCalib, UTMUsesTheCalibrationsZone) {
     TGeoMap map;
     map.SetCalibModel(cmUTM);
     map.SetUTMZone(0);
-    for (int i = 0; i < 3; ++i) map.AddCalibPoint(5e6 + i * 1000.0, 5e5 + i * i * 1000.0, 0, hemiNorth, i * 10, i * i * 10);
+    for (int i = 0; i < 3; ++i)
+      map.AddCalibPoint(5e6 + i * 1000.0, 5e5 + i * i * 1000.0, 0, hemiNorth, i * 10, i * i * 10);
     map.SetUTMZone(zone);
     bool v;
     map.CalcLatitude(5, 5, v);
