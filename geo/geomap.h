@@ -383,10 +383,18 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
     std::array<double, 6> A{}, B{}, C{}, E{};           // forward (lat, long), inverse (X, Y)
     double Sx = 0, Ix = 0, Sy = 0, Iy = 0;              // Miller
     double X0 = 0, Y0 = 0, K = 0, M = 0, S = 0, T = 0;  // conic
+    bool Valid = false;  // the last fit determined every coefficient (full rank)
   };
 
   void RecalcGratMat();
   void FitModel();
+  void FitConic();
+  bool GratTableValid() const;
+  bool ParabolicGeo(double X, double Y, TGratLineKind Kind, double& Result) const;
+  bool ParabolicPixel(double Lat, double Long, int& X, int& Y) const;
+  bool ModelNorthEast(double X, double Y, double& N, double& E) const;
+  bool UTMLatLong(double X, double Y, double& Lat, double& Long) const;
+  bool AddQuad(double A, double B, int X, int Y);
   void AddLandMarkRecord(const TLandMark& Data);
   int RemoveMarked(const std::vector<int>& Candidates);
 
