@@ -387,8 +387,15 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
 
   void RecalcGratMat();
   void FitModel();
+  // Asks OnLandMarkAction, then appends (the landmark readers append
+  // without asking through StoreLandMark).
   void AddLandMarkRecord(const TLandMark& Data);
+  void StoreLandMark(const TLandMark& Data);
+  // Offers the candidates (0-based, ascending) for removal, drops the allowed
+  // ones by filling their places from the end; the number removed.
   int RemoveMarked(const std::vector<int>& Candidates);
+  // Count 0, capacity back to one block.
+  void ResetLandMarkTable();
 
   int mapWidth_ = 0;
   int mapHeight_ = 0;
