@@ -395,8 +395,15 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
   bool ModelNorthEast(double X, double Y, double& N, double& E) const;
   bool UTMLatLong(double X, double Y, double& Lat, double& Long) const;
   bool AddQuad(double A, double B, int X, int Y);
+  // Asks OnLandMarkAction, then appends (the landmark readers append
+  // without asking through StoreLandMark).
   void AddLandMarkRecord(const TLandMark& Data);
+  void StoreLandMark(const TLandMark& Data);
+  // Offers the candidates (0-based, ascending) for removal, drops the allowed
+  // ones by filling their places from the end; the number removed.
   int RemoveMarked(const std::vector<int>& Candidates);
+  // Count 0, capacity back to one block.
+  void ResetLandMarkTable();
 
   int mapWidth_ = 0;
   int mapHeight_ = 0;

@@ -59,6 +59,18 @@ int XMLNameIndex(const std::array<std::string, N>& table, std::string_view text)
   return -1;
 }
 
+// ------------------------------------------------ character references
+// The one codec for the text and attribute values of the suite's files.
+// Text between tags: "&", "<", ">" become &amp; &lt; &gt;, control bytes
+// (below 32, and 127) &#N;, every other byte stays (quotes too).
+TKZ_COREKIT_EXPORT std::string EscapeXMLText(std::string_view s);
+// A value between double quotes: as EscapeXMLText, and '"' becomes &quot;.
+TKZ_COREKIT_EXPORT std::string EscapeXMLAttribute(std::string_view s);
+// Resolves &amp; &lt; &gt; &quot; and decimal references &#N; up to 255 with
+// at most four digits. Anything else after a "&" (unknown names, hex or
+// larger numbers, no ";") is kept as it stands.
+TKZ_COREKIT_EXPORT std::string UnescapeXMLText(std::string_view s);
+
 // ---------------------------------------------------------- value codecs
 // "$" and six upper-case hexadecimal digits of the low 24 bits (0x00BBGGRR).
 TKZ_COREKIT_EXPORT std::string XMLColorStr(TColor c);
