@@ -41,11 +41,13 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/platform/controls.h"
 #include "core/platform/graphics.h"
+#include "core/platform/imagefile.h"
 #include "core/platform/stream.h"
 #include "core/platform/textfile.h"
 #include "core/types/tkzbase.h"
@@ -266,6 +268,63 @@ class TKZ_MAPKIT_EXPORT TSymbolRepository : public TComponent {
 
 // ================================================================= TGeoMap
 
+enum TShowGrat : uint8_t {
+  sgNone,
+  sgPoints,
+  sgLines,
+  sgPointsAndLines,
+  sgUTMGrid,
+  sgPointsAndUTMGrid
+};
+
+// A point of the mouse trace: image coordinates, colour, flags (kMTraceEnd:
+// the stroke ends here; kMTraceXor: drawn in XOR mode). GetMTracePoint adds
+// its position; its Color is -1 for an invalid index or position.
+inline constexpr uint8_t kMTraceEnd = 1;
+inline constexpr uint8_t kMTraceXor = 2;
+inline constexpr int kMaxMTracePoints = 5000;
+struct TKZ_MAPKIT_EXPORT TMTracePoint {
+  double X = 0;
+  double Y = 0;
+  TColor Color = 0;
+  uint8_t Flags = 0;
+  double Lat = 0;
+  double Long = 0;
+};
+
+// One state of the zoom history: view origin and magnification.
+struct TKZ_MAPKIT_EXPORT TZoomStackEntry {
+  int Left = 0;
+  int Top = 0;
+  double Magnification = 0;
+  friend bool operator==(const TZoomStackEntry&, const TZoomStackEntry&) = default;
+};
+inline constexpr int kZoomHistorySize = 16;
+
+// Bounds of the magnification (a factor; 1 shows one image pixel per
+// control pixel).
+inline constexpr double kMinMagnification = 1.0 / 1024;
+inline constexpr double kMaxMagnification = 1024;
+
+// Whether (Lat, Long) lies strictly inside the quadrilateral of the four
+// corners (in the order of TCorners).
+TKZ_MAPKIT_EXPORT bool PositionInMap(double Lat, double Long,
+                                     const std::array<TLatLong, 4>& Corners);
+
+using TCanvasEvent = std::function<void(TObject* Sender, TCanvas* Canvas)>;
+// The drawing callback of CreateEmptyMapInMemory: the canvas of the new
+// image, then the latitude bounds (low, high), the longitude bounds (low,
+// high) and the image width and height.
+using TEmptyMapDrawEvent =
+    std::function<void(TObject* Sender, TCanvas* Canvas, double LatLow, double LatHigh,
+                       double LongLow, double LongHigh, int Width, int Height)>;
+
+// The largest map image a map takes, in pixels.
+inline constexpr int64_t kMaxMapPixels = 3000000;
+
+// OnMapImageRequest: may replace the name of the image about to be loaded.
+using TMapImageRequestEvent = std::function<void(TObject* Sender, std::string& FileName)>;
+
 class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
  public:
   explicit TGeoMap(TComponent* AOwner = nullptr);
@@ -279,6 +338,13 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
   // Sets the image size without an image (headless calibration): corners
   // and resolution are recomputed.
   void SetMapImageSize(int Width, int Height);
+  // Loads the map image (JPEG, BMP or PNG, by content) after asking
+  // OnMapImageRequest; nothing when the file does not exist. An image of
+  // more than kMaxMapPixels pixels is refused with ETKZGeoMapError and the
+  // map keeps its image. The name becomes the calibration's MapName.
+  void SetMapImgName(const std::string& Name);
+  const std::string& GetMapImgName() const { return calData_.MapName; }
+  const TBitmap* GetMapImage() const { return mapImage_.get(); }
 
   // --------------------------------------------------------- calibration
   TCalibModel GetCalibModel() const { return calibModel_; }
@@ -367,11 +433,115 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
   void SaveLandmarks(const std::string& FileName, const std::string& ID) const;
   void WriteLandMarksToOpenXMLFile(TTextFile& F, bool WriteHeader, const std::string& ID) const;
 
+  // --------------------------------------------------------------- view
+  // See geomap_view*.cpp. Pixel positions of the control are "control"
+  // pixels; the view origin (GetTopLeft) is the image pixel shown at the
+  // control's top-left corner.
+  void SetMapBitMap(const TBitmap& Bitmap);
+  void SaveMap(const std::string& FileName, const std::string& ID);
+  bool RenameMapImg(const std::string& NewName);
+  void ResizeMap(double Factor);
+  void ResizeMapTo(int MaxSize);  // factor MaxSize / the longer side
+  void CreateEmptyMapInMemory(double LatLow, double LatHigh, double LongLow, double LongHigh,
+                              double LatStep, double LongStep, int Width, int Height, bool DrawGrid,
+                              const TEmptyMapDrawEvent& Draw = {});
+  void CreateAndLoadEmptyMap(const std::string& FileName, double LatLow, double LatHigh,
+                             double LongLow, double LongHigh, double LatStep, double LongStep,
+                             int Width, int Height, bool DrawGrid,
+                             const TEmptyMapDrawEvent& Draw = {});
+  void Clear();
+
+  double GetMagnification() const { return magnification_; }
+  void SetMagnification(double m);  // clamped to the magnification bounds
+  void ZoomFitPage();
+  void ZoomHistory(int n);  // n in -15..0; 0 is the latest stored state
+  void ClearZoomHistory();
+  void ZoomStateOnStack();
+  TZoomStackEntry GetZoomStackEntry(int n) const;  // slot 1..16
+  TPoint GetTopLeft() const { return {viewLeft_, viewTop_}; }
+  void SetTopLeft(const TPoint& P);
+  void PanMapToFillWindow();
+  void BringMapPixelToCenter(const TPoint& P);
+  void BringLocationToCenter(double Lat, double Long);
+  bool GetSuppressPaint() const { return suppressPaint_; }
+  void SetSuppressPaint(bool b);
+  int GetRandSampleLimit() const { return randSampleLimit_; }
+  void SetRandSampleLimit(int n);
+  double GetCacheMagLimit() const { return cacheMagLimit_; }
+  void SetCacheMagLimit(double x);
+
+  bool IsPositionWithinMap(double Lat, double Long) const;
+  // UTM northing and easting of a position in the calibration's own zone,
+  // hemisphere and ellipsoid (false without a zone 1..60).
+  bool CalcUTMCoords(double Lat, double Long, double& Northing, double& Easting) const;
+  double GetLastMClickLatitude() const;
+  double GetLastMClickLongitude() const;
+  TPoint ControlToMapImage(int Xc, int Yc) const;
+  TPoint MapImageToControl(double X, double Y) const;
+
+  bool MouseBox(int& x1, int& y1, int& x2, int& y2);
+  void MouseBoxAbort();
+  void ClearMouseTrace();
+  int GetMTraceCount() const { return static_cast<int>(mtrace_.size()); }
+  TMTracePoint GetMTracePoint(int i) const;
+  void DrawMouseTrace(int x, int y, TBitmap* Bitmap) const;
+
+  void ConstructInternalMapImg();
+  const TBitmap* GetRenderBitmap() const { return renderBmp_.get(); }
+  void CopyToClipboard();
+  void CopyEntireMapToClipboard();
+  std::unique_ptr<TBitmap> CopyToBMP();  // the whole image with everything drawn on it
+
+  // Properties of the view.
+  bool GetAllowPan() const { return mouseAction_ == maPan; }
+  void SetAllowPan(bool b) { mouseAction_ = b ? maPan : maNone; }
+  bool GetAntiAlias() const { return antiAlias_; }
+  void SetAntiAlias(bool b);
+  TColor GetColorBackGnd() const { return colorBackGnd_; }
+  void SetColorBakGnd(TColor c);
+  TColor GetColorGraticule() const { return colorGraticule_; }
+  void SetColorGratLine(TColor c);
+  TColor GetColorCalibPoints() const { return colorCalibPoints_; }
+  void SetColorGratPoints(TColor c);
+  TColor GetColorFrame() const { return colorFrame_; }
+  void SetColorFrame(TColor c);
+  bool GetConfinePanToMapImage() const { return confinePan_; }
+  void SetConfinePan(bool b);
+  const std::string& GetEmptyMsg() const { return emptyMsg_; }
+  void SetEmptyMsg(const std::string& s);
+  TFrameStyle GetFrameStyle() const { return frameStyle_; }
+  void SetFrameStyle(TFrameStyle s);
+  double GetGratLineDist() const { return gratLineDist_; }
+  void SetGratLineDist(double d);  // degrees, clamped to [0, 60]; 0 automatic
+  int GetUTMGridDist() const { return utmGridDist_; }
+  void SetUTMGridDist(int d);  // metres, clamped to [0, 10000000]; 0 automatic
+  TShowGrat GetShowGraticule() const { return showGrat_; }
+  void SetShowGrat(TShowGrat g);
+  TMouseActMode GetMouseAction() const { return mouseAction_; }
+  void SetMouseAction(TMouseActMode m) { mouseAction_ = m; }
+  TColor MouseTraceColor = 0xFFFFFF;
+  bool MouseTraceInvert = true;
+
+  TCanvasEvent OnBeforeRenderData;
+  TCanvasEvent OnDataRendered;
+  TZoomPanEvent OnZoomPan;
+  TSelectRectEvent OnSelectRect;
+  TOnRubberBandActionEvent OnBeginRubberBand;
+  TOnRubberBandActionEvent OnContinueRubberBand;
+  TOnRubberBandActionEvent OnEndRubberBand;
+  TMapImageRequestEvent OnMapImageRequest;
+  TProgressEvent OnDataLoading;  // image reading progress
   TLandMarkActionEvent OnLandMarkAction;
   TDrawLandmarkEvent OnDrawLandmark;
 
   // The text "Component \"NAME\": " + Text as an ETKZGeoMapError.
   [[noreturn]] void Error(const std::string& Text) const;
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 
  private:
   // Coefficients of the fitted models, kept beside the record.
@@ -407,6 +577,56 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
 
   int mapWidth_ = 0;
   int mapHeight_ = 0;
+  std::unique_ptr<TBitmap> mapImage_;
+
+  // The view (geomap_view*.cpp).
+  void DrawGraticule(TCanvas* C);
+  void DrawLandMarks(TCanvas* C);
+  void DrawOneLandMark(TCanvas* C, const TLandMark& L);
+  void DrawFrameAndTrace(TCanvas* C);
+  void InvalidateCache() { cacheMag_ = -1; }
+  void TakeImage(std::unique_ptr<TBitmap> Image, const std::string& Name);
+  void DrawXorRect(int x1, int y1, int x2, int y2, bool Dotted);
+  void DrawXorLine(int x1, int y1, int x2, int y2);
+  void PresentOverlay();
+  double magnification_ = 1.0;
+  int viewLeft_ = 0;
+  int viewTop_ = 0;
+  std::unique_ptr<TBitmap> renderBmp_;
+  std::unique_ptr<TBitmap> cacheBmp_;
+  double cacheMag_ = -1;
+  bool cacheAA_ = false;
+  double cacheMagLimit_ = 2.0 / 3.0;
+  int randSampleLimit_ = 20000;
+  std::array<TZoomStackEntry, kZoomHistorySize + 1> zoomRing_{};  // 1-based
+  int zoomIx_ = 1;
+  std::vector<TMTracePoint> mtrace_;
+  bool suppressPaint_ = false;
+  bool antiAlias_ = true;
+  TColor colorBackGnd_ = 0xC0C0C0;
+  TColor colorGraticule_ = 0xFF0000;
+  TColor colorCalibPoints_ = 0x0000FF;
+  TColor colorFrame_ = 0;
+  bool confinePan_ = true;
+  std::string emptyMsg_ = "GeoMap: empty";
+  TFrameStyle frameStyle_ = fsSimple;
+  double gratLineDist_ = 0;
+  int utmGridDist_ = 0;
+  TShowGrat showGrat_ = sgNone;
+  TMouseActMode mouseAction_ = maPan;
+  // Mouse interaction.
+  TPoint lastClick_{};     // image pixel of the last mouse-down
+  bool dragging_ = false;  // pan, zoom drag, trace
+  TPoint dragStart_{};     // control pixel where the drag started
+  TZoomStackEntry dragStartState_{};
+  bool rectOpen_ = false;  // zoom window or selection rectangle
+  TPoint rectStart_{}, rectEnd_{};
+  bool bandOpen_ = false;     // rubber band
+  std::vector<TPoint> band_;  // vertices of the open rubber band
+  TPoint bandEnd_{};
+  enum class TBoxState : uint8_t { Idle, Armed, Open, Completed, Aborted };
+  TBoxState boxState_ = TBoxState::Idle;
+  TMouseActMode boxSavedAction_ = maNone;
 
   TCalibModel calibModel_ = cmUndefined;
   TCalibData calData_;

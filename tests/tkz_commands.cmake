@@ -7,7 +7,7 @@ if(NOT rc EQUAL 0 OR NOT bare_rc EQUAL 2 OR NOT bare STREQUAL help OR NOT bare_o
   message(FATAL_ERROR "tkz --help gave ${rc}, tkz alone ${bare_rc}:\n${help}${err}\n---\n${bare}")
 endif()
 set(groups "")
-foreach(name demo image marks tags regex hash encode decode cpu geo gdb color copy element cas formula mol)
+foreach(name demo image marks tags regex hash encode decode cpu geo gdb map landmarks color copy element cas formula mol)
   string(APPEND groups "\n  ${name} +[A-Z][^\n]*")
 endforeach()
 if(NOT help MATCHES "Subcommands:${groups}\n")

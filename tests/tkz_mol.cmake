@@ -4,7 +4,7 @@ file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 set(SDF ${DATA}/chem/demo.sdf)
 
-include(${CMAKE_CURRENT_LIST_DIR}/tkz_mol_run.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/tkz_run.cmake)
 
 # Each record of the SD file: name, counts, formula, weights, CAS number.
 run("info;${SDF}" 0 [[^{"record":1,"name":"caffeine","atoms":14,"bonds":15,"formula":"C8H10N4O2","mw":194.1945,"exact":194.080376,"cas":"58-08-2"}

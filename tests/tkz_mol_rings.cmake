@@ -5,7 +5,7 @@ file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 set(SDF ${DATA}/chem/demo.sdf)
 
-include(${CMAKE_CURRENT_LIST_DIR}/tkz_mol_run.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/tkz_run.cmake)
 
 # The line of record NR of the last output.
 function(record_line nr var)

@@ -52,6 +52,10 @@ void AddGdbTransferCommands(CLI::App& app);
 // The "gdb" group (created on the first call): further gdb commands are
 // added to it as its subcommands.
 CLI::App* GdbGroup(CLI::App& app);
+// "map": pix2geo, geo2pix, calibrate, info (calibrated maps).
+void AddMapCommands(CLI::App& app);
+// "landmarks" (a landmark file as JSON lines) and "landmarks import-gdb".
+void AddLandmarkCommands(CLI::App& app);
 // "element" (the element table, X-ray lines) and "cas" (CAS numbers).
 void AddElementCommands(CLI::App& app);
 

@@ -138,6 +138,8 @@ int main(int argc, char** argv) {
   tkz::tool::AddCpuCommands(app);
   tkz::tool::AddGeoCommands(app);
   tkz::tool::AddGdbCommands(app);
+  tkz::tool::AddMapCommands(app);
+  tkz::tool::AddLandmarkCommands(app);
   tkz::tool::AddColorCommands(app);
   tkz::tool::AddCopyCommands(app);
   tkz::tool::AddElementCommands(app);

@@ -1,0 +1,186 @@
+// "tkz map blank" (a blank map with a graticule and its calibration) and
+// "tkz map render" (a calibrated map drawn as the map view shows it, with a
+// graticule, landmarks and the items of a geographic database).
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "core/platform/imagefile.h"
+#include "geo/geodb.h"
+#include "geo/geomap.h"
+#include "tools/tkz/commands.h"
+#include "tools/tkz/gdb_common.h"
+#include "tools/tkz/map_common.h"
+
+namespace tkz::tool {
+
+namespace {
+
+// "WxH" within 1..limit each.
+void ParseSize(const std::string& text, int limit, int& w, int& h) {
+  const size_t x = text.find_first_of("xX");
+  try {
+    size_t a = 0, b = 0;
+    if (x == std::string::npos) throw std::invalid_argument("x");
+    w = std::stoi(text.substr(0, x), &a);
+    h = std::stoi(text.substr(x + 1), &b);
+    if (a != x || b != text.size() - x - 1) throw std::invalid_argument("x");
+  } catch (const std::exception&) {
+    throw MapUsage("--size must be WIDTHxHEIGHT: " + text);
+  }
+  if (w < 1 || h < 1 || w > limit || h > limit)
+    throw MapUsage("--size: width and height must be 1.." + std::to_string(limit) + ": " + text);
+}
+
+int RunBlank(const MapOptions& o) {
+  if (o.Args.size() != 1) throw MapUsage("expected OUT");
+  if (o.Lat.size() != 2 || o.Lon.size() != 2)
+    throw MapUsage("--lat LO HI and --lon LO HI are required");
+  for (double v : {o.Lat[0], o.Lat[1]})
+    if (!(v >= -90 && v <= 90)) throw MapUsage("--lat: latitudes must be -90..90");
+  for (double v : {o.Lon[0], o.Lon[1]})
+    if (!(v >= -180 && v <= 180)) throw MapUsage("--lon: longitudes must be -180..180");
+  if (o.Lat[0] == o.Lat[1] || o.Lon[0] == o.Lon[1]) throw MapUsage("the bounds must span an area");
+  int w = 1000, h = 800;
+  if (!o.Size.empty()) ParseSize(o.Size, 10000, w, h);
+  if (int64_t{w} * h > kMaxMapPixels)
+    throw MapUsage("--size: at most " + std::to_string(kMaxMapPixels) + " pixels");
+  TGeoMap map;
+  map.CreateAndLoadEmptyMap(o.Args[0], o.Lat[0], o.Lat[1], o.Lon[0], o.Lon[1], o.Step, o.Step, w, h,
+                            true);
+  WriteJsonLine(std::cout, Describe(map, "TKZ_geomap_caldata"));
+  std::cout.flush();
+  return std::cout ? 0 : 1;
+}
+
+// Draws the polygons of the database's items that lie in the map's box, and
+// adds its towns there as landmarks.
+class GdbLayer {
+ public:
+  GdbLayer(TGeoMap& map, const std::string& db)
+      : map_(map), db_(gdb::Open(db, gdb::OpenMode::Existing)) {
+    const auto& k = map.GetCalibData().Corners;
+    double latLo = 90, latHi = -90, lonLo = 180, lonHi = -180;
+    for (const TLatLong& c : k) {
+      latLo = std::min(latLo, c.Lat), latHi = std::max(latHi, c.Lat);
+      lonLo = std::min(lonLo, c.Long), lonHi = std::max(lonHi, c.Long);
+    }
+    for (int r = 1; r <= db_->GetNumEntries(); ++r) {
+      const TgdbData d = db_->GetSumdata(r);
+      if (d.LatHigh < latLo || d.LatLow > latHi || d.LongHigh < lonLo || d.LongLow > lonHi)
+        continue;
+      if (d.ItemType == gitTown) {
+        map.AddLandMark(d.LatLow, d.LongLow, 0, d.Name, 8, 0x000000);
+      } else if (d.ItemType <= gitRoute) {
+        TgdbPolygon poly;
+        if (db_->RetrievePolygon(r, poly))
+          polygons_.push_back({d.ItemType, d.Closed, std::move(poly)});
+      }
+    }
+    map.OnBeforeRenderData = [this](TObject*, TCanvas* C) { Draw(C); };
+  }
+
+ private:
+  struct Item {
+    TgdbItem Kind;
+    bool Closed;
+    TgdbPolygon Poly;
+  };
+
+  void Draw(TCanvas* C) {
+    C->GetPen()->SetMode(pmCopy);
+    C->GetPen()->SetStyle(psSolid);
+    C->GetBrush()->SetStyle(bsClear);
+    for (const Item& it : polygons_) {
+      C->GetPen()->SetColor(it.Kind == gitLake || it.Kind == gitRiver ? 0xC08040 : 0x303030);
+      std::vector<TPoint> pts;
+      pts.reserve(it.Poly.size() + 1);
+      for (const TSCoords& v : it.Poly) {
+        int x, y;
+        if (!map_.CalcPixelCoords(v.Lat, v.Long, x, y)) continue;
+        pts.push_back(map_.MapImageToControl(x, y));
+      }
+      if (it.Closed && !pts.empty()) pts.push_back(pts.front());
+      if (pts.size() >= 2) C->Polyline(pts);
+    }
+  }
+
+  TGeoMap& map_;
+  std::unique_ptr<TGeoDB> db_;
+  std::vector<Item> polygons_;
+};
+
+int RunRender(const MapOptions& o) {
+  if (o.Args.size() < 2 || o.Args.size() > 3) throw MapUsage("expected CAL [ID] OUT.png");
+  const std::string& file = o.Args[0];
+  const std::string id = o.Args.size() == 3 ? o.Args[1] : "";
+  const std::string& out = o.Args.back();
+  int w = 800, h = 600;
+  if (!o.Size.empty()) ParseSize(o.Size, 8000, w, h);
+  TShowGrat grat = sgNone;
+  if (o.Grat == "points")
+    grat = sgPoints;
+  else if (o.Grat == "lines")
+    grat = sgPointsAndLines;
+  else if (o.Grat == "utm")
+    grat = sgPointsAndUTMGrid;
+  else if (!o.Grat.empty())
+    throw MapUsage("--grat must be points, lines or utm: " + o.Grat);
+  if (!o.Center.empty() && o.Center.size() != 2) throw MapUsage("--center takes LAT LON");
+  if (o.Mag != 0 && !(o.Mag >= kMinMagnification && o.Mag <= kMaxMagnification))
+    throw MapUsage("--mag must be a factor within 1/1024..1024");
+  TGeoMap map;
+  map.SetBounds(0, 0, w, h);
+  LoadCalibration(map, file, id);
+  if (file == "-" || !LoadMapImage(map, file))
+    throw MapFailure("cannot find the map image \"" + map.GetMapImgName() + "\"");
+  map.SetShowGrat(grat);
+  if (!o.Landmarks.empty()) map.LoadLandMarks(o.Landmarks, "");
+  std::unique_ptr<GdbLayer> layer;
+  if (!o.Gdb.empty()) layer = std::make_unique<GdbLayer>(map, o.Gdb);
+  map.ZoomFitPage();
+  if (o.Mag != 0) map.SetMagnification(o.Mag);
+  if (!o.Center.empty()) map.BringLocationToCenter(o.Center[0], o.Center[1]);
+  map.ConstructInternalMapImg();
+  TBitmap picture(w, h);
+  picture.GetCanvas()->Draw(0, 0, map.GetRenderBitmap());
+  SaveBitmapToFile(picture, out);
+  gdb::Emit({{"file", out},
+             {"width", w},
+             {"height", h},
+             {"magnification", map.GetMagnification()},
+             {"left", map.GetTopLeft().X},
+             {"top", map.GetTopLeft().Y},
+             {"landmarks", map.GetNumLandMarks()}});
+  return std::cout ? 0 : 1;
+}
+
+}  // namespace
+
+void AddMapRenderCommands(CLI::App* map, std::shared_ptr<MapOptions> o) {
+  CLI::App* cmd = nullptr;
+  MapCommand(map, "blank",
+             "OUT --lat LO HI --lon LO HI: a blank map with a graticule (OUT.bmp) and its "
+             "calibration (OUT.xml)",
+             o, RunBlank, cmd);
+  cmd->add_option("OUT", o->Args, "The file name (its extension is replaced)")->required();
+  cmd->add_option("--lat", o->Lat, "Latitude bounds")->expected(2)->required();
+  cmd->add_option("--lon", o->Lon, "Longitude bounds")->expected(2)->required();
+  cmd->add_option("--step", o->Step, "Grid step in degrees (default 1)");
+  cmd->add_option("--size", o->Size, "Image size WxH (default 1000x800)");
+  MapCommand(map, "render", "CAL [ID] OUT.png: the calibrated map drawn as the map view shows it",
+             o, RunRender, cmd);
+  cmd->add_option("ARGS", o->Args, "The calibration file, its id and the picture to write")
+      ->required();
+  cmd->add_option("--size", o->Size, "View size WxH (default 800x600)");
+  cmd->add_option("--grat", o->Grat, "points, lines (with points) or utm (grid with points)");
+  cmd->add_option("--landmarks", o->Landmarks, "A landmark file to draw");
+  cmd->add_option("--gdb", o->Gdb, "A geographic database whose polygons and towns are drawn");
+  cmd->add_option("--center", o->Center, "LAT LON brought to the centre")->expected(2);
+  cmd->add_option("--mag", o->Mag, "Magnification (default: the whole map fits the view)");
+}
+
+}  // namespace tkz::tool
