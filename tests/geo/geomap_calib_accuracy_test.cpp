@@ -31,15 +31,22 @@ constexpr double kRes = 100;  // metres per pixel of the synthetic maps
 // geographic position, and the region it covers.
 struct TProjection {
   std::string Name;
-  double Lat0, Lat1, Long0, Long1;
+  double Lat0 = 0, Lat1 = 0, Long0 = 0, Long1 = 0;
   std::function<void(double Lat, double Long, double& X, double& Y)> Pixel;
   std::function<void(double Lat, double Long, double& N, double& E)> NorthEast;
   int Zone = 0;
   bool South = false;
 };
 
+TProjection Region(std::string name, double lat0, double lat1, double long0, double long1) {
+  TProjection p;
+  p.Name = std::move(name);
+  p.Lat0 = lat0, p.Lat1 = lat1, p.Long0 = long0, p.Long1 = long1;
+  return p;
+}
+
 TProjection EquiRect() {
-  TProjection p{"equirectangular", 47, 49, 9, 13};
+  TProjection p = Region("equirectangular", 47, 49, 9, 13);
   p.Pixel = [](double lat, double lon, double& x, double& y) {
     x = (lon - 9) * 800;
     y = (49 - lat) * 1100;
@@ -52,7 +59,7 @@ double MillerY(double lat) {
 }
 
 TProjection Miller() {
-  TProjection p{"Miller", 47, 49, 9, 13};
+  TProjection p = Region("Miller", 47, 49, 9, 13);
   p.Pixel = [](double lat, double lon, double& x, double& y) {
     constexpr double r = 6371000;
     x = (lon - 9) * kRad * r / kRes;
@@ -82,7 +89,7 @@ void LambertConic(double lat, double lon, double& x, double& y) {
 }
 
 TProjection Lambert() {
-  TProjection p{"Lambert conformal conic", 47, 49, 9, 13};
+  TProjection p = Region("Lambert conformal conic", 47, 49, 9, 13);
   double xmin, ymax, dummy;
   LambertConic(47, 9, xmin, dummy);
   LambertConic(49, 11, dummy, ymax);
@@ -122,7 +129,7 @@ TEST(GeoMapCalibAccuracy, LambertFormulasAgreeWithProj) {
 // turned by 1.5 degrees against the grid.
 TProjection UTM(const std::string& name, double lat0, double lat1, double long0, double long1,
                 int zone, bool south) {
-  TProjection p{name, lat0, lat1, long0, long1};
+  TProjection p = Region(name, lat0, lat1, long0, long1);
   p.Zone = zone;
   p.South = south;
   const double lon0 = 6.0 * zone - 183;

@@ -144,14 +144,17 @@ void AddLandmarkCommands(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand(
       "landmarks", "FILE [ID]: the landmarks of a landmark file (JSON lines; - for stdin)");
   cmd->add_option("ARGS", o->Args, "The landmark file and the id of its block");
-  RunsWhenChosen(cmd, Guarded("landmarks", [o] { return RunList(*o); }));
   CLI::App* imp = cmd->add_subcommand(
       "import-gdb", "DB FILE: the towns of a geographic database as a landmark file");
   imp->add_option("DB", o->Db, "Database (base name, any extension)")->required();
   imp->add_option("FILE", o->Out, "The landmark file to write")->required();
   imp->add_option("--id", o->Id, "The id of the landmark block");
   imp->add_option("--class", o->Class, "The landmarks' class 0..255 (default 0)");
-  RunsWhenChosen(imp, Guarded("landmarks import-gdb", [o] { return RunImport(*o); }));
+  // CLI11 calls the group's callback after its subcommand's: one action
+  // for both, chosen by whether import-gdb was given.
+  const auto list = Guarded("landmarks", [o] { return RunList(*o); });
+  const auto import = Guarded("landmarks import-gdb", [o] { return RunImport(*o); });
+  RunsWhenChosen(cmd, [imp, list, import] { return imp->parsed() ? import() : list(); });
 }
 
 }  // namespace tkz::tool
