@@ -99,26 +99,26 @@ int TChemGraph::FindChainNexttoCursor(float X, float Y, AtListType& Atoms) const
     }
   }
   if (seed == 0) return 0;
-  std::array<bool, kMaxCTAtoms + 1> seen{};
-  seen[seed] = true;
   // Walks from the seed through one of its partners while the atoms reached
-  // have exactly two bonds; stops at an atom already on the chain (a ring of
-  // two-bond atoms).
+  // have exactly two bonds. Only a ring of two-bond atoms leads back to the
+  // seed; the walk ends there (closed). An end atom of another bond count
+  // may end both walks (a ring hanging on one branch atom).
+  bool closed = false;
   const auto walk = [&](int first) {
     std::vector<int> path;
     int prev = seed, cur = first;
-    while (cur != 0 && !seen[cur]) {
-      seen[cur] = true;
+    while (cur != 0 && cur != seed && path.size() < static_cast<size_t>(n)) {
       path.push_back(cur);
       if (t.GetNBonds(cur) != 2) break;
       const int next = t.GetConnTo(cur, 1) == prev ? t.GetConnTo(cur, 2) : t.GetConnTo(cur, 1);
       prev = cur;
       cur = next;
     }
+    if (cur == seed && !path.empty()) closed = true;
     return path;
   };
   const std::vector<int> one = walk(t.GetConnTo(seed, 1));
-  const std::vector<int> two = walk(t.GetConnTo(seed, 2));
+  const std::vector<int> two = closed ? std::vector<int>{} : walk(t.GetConnTo(seed, 2));
   std::vector<int> chain(one.rbegin(), one.rend());
   chain.push_back(seed);
   chain.insert(chain.end(), two.begin(), two.end());
