@@ -426,7 +426,7 @@ std::vector<std::unique_ptr<TChemGraph>> DemoGraphs() {
   f.AssignFile(std::string(TKZ_TEST_DATA_DIR) + "/chem/demo.sdf");
   f.Reset();
   TPropRec props;
-  while (!f.SeekEof()) {
+  while (!f.Eof()) {
     auto g = std::make_unique<TChemGraph>();
     if (g->GetStructure()->ReadFromMDLSDFile(f, props)) out.push_back(std::move(g));
   }

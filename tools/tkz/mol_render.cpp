@@ -60,7 +60,8 @@ bool ReadRecord(const RenderOptions& o, TCTab& t, std::ostream& err) {
   }
   TPropRec props;
   for (int r = 1; r <= o.Record; ++r) {
-    if (f.SeekEof()) {
+    // Eof, not SeekEof: a record's first line (its name) may be blank.
+    if (f.Eof()) {
       err << "tkz: " << o.File << ": no record " << o.Record << " (" << r - 1 << " records)\n";
       return false;
     }
