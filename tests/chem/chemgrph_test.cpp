@@ -13,6 +13,7 @@
 
 #include "chem/cdata.h"
 #include "core/platform/application.h"
+#include "core/platform/printer.h"
 #include "core/platform/textfile.h"
 #include "core/text/stringl.h"
 
@@ -340,6 +341,20 @@ TEST(ChemGraphLabels, DisplayModesChooseTheLabelledAtoms) {
 
 // --------------------------------------------------------- painting the control
 
+// The records of the demo file, each with its rings.
+std::vector<std::unique_ptr<TChemGraph>> DemoGraphs() {
+  std::vector<std::unique_ptr<TChemGraph>> out;
+  TTextFile f;
+  f.AssignFile(std::string(TKZ_TEST_DATA_DIR) + "/chem/demo.sdf");
+  f.Reset();
+  TPropRec props;
+  while (!f.Eof()) {
+    auto g = std::make_unique<TChemGraph>();
+    if (g->GetStructure()->ReadFromMDLSDFile(f, props)) out.push_back(std::move(g));
+  }
+  return out;
+}
+
 TEST(ChemGraphPaint, EmptyStructureFrameAndScale) {
   TChemGraph g;
   g.SetColorBakG(clWhite);
@@ -417,21 +432,60 @@ TEST(ChemGraphPaint, ScaleFollowsTheControlAndMaxBondLength) {
   EXPECT_DOUBLE_EQ(g.GetDrawScale(), 0.03);
 }
 
-// ------------------------------------------------------------------- picking
+TEST(ChemGraphPaint, PrintingScalesLabelsToThePrinter) {
+  auto graphs = DemoGraphs();
+  ASSERT_FALSE(graphs.empty());
+  TChemGraph& g = *graphs[0];  // caffeine
+  g.SetDispMode(dmHeteroOnly);
+  const TCTab& t = *g.GetStructure();
+  for (int a = 1; a <= t.GetNAtoms(); ++a)
+    if (t.GetAtNum(a) == 8) g.SetAtColor(a, clRed);
+  EXPECT_FALSE(g.PrintMolecule(0, 0, 100, 100));  // no document
 
-// The records of the demo file, each with its rings.
-std::vector<std::unique_ptr<TChemGraph>> DemoGraphs() {
-  std::vector<std::unique_ptr<TChemGraph>> out;
-  TTextFile f;
-  f.AssignFile(std::string(TKZ_TEST_DATA_DIR) + "/chem/demo.sdf");
-  f.Reset();
-  TPropRec props;
-  while (!f.Eof()) {
-    auto g = std::make_unique<TChemGraph>();
-    if (g->GetStructure()->ReadFromMDLSDFile(f, props)) out.push_back(std::move(g));
-  }
-  return out;
+  int oxygen = 0;
+  for (int a = t.GetNAtoms(); a >= 1; --a)
+    if (t.GetAtNum(a) == 8) oxygen = a;
+  // Non-white pixels outside the box (with a margin for labels), and the
+  // height of the reddish ink (an antialiased red label) around the oxygen.
+  const auto measure = [&](const TBitmap& b, TRect box, int reach, int& outside) {
+    const TPoint o = g.AtomToScreen(oxygen);
+    int top = 1 << 20, bottom = -1;
+    for (int y = 0; y < b.GetHeight(); ++y)
+      for (int x = 0; x < b.GetWidth(); ++x) {
+        const TColor c = static_cast<TColor>(b.ScanLine(y)[x]);
+        if (c == clWhite) continue;
+        if (x < box.Left || x >= box.Right || y < box.Top || y >= box.Bottom) ++outside;
+        const bool reddish = GetRValue(c) > GetGValue(c) + 60 && GetGValue(c) == GetBValue(c);
+        if (reddish && std::abs(x - o.X) <= reach && std::abs(y - o.Y) <= reach) {
+          top = std::min(top, y);
+          bottom = std::max(bottom, y);
+        }
+      }
+    return bottom - top + 1;
+  };
+  TBitmap screen(300, 220);
+  screen.Fill(clWhite);
+  g.ShowMoleculeInABox(screen.GetCanvas(), dmHeteroOnly, 20, 20, 280, 200, 30);
+  const double screen_scale = g.GetDrawScale();
+  int outside = 0;
+  const int screen_label = measure(screen, {0, 0, 300, 220}, 12, outside);
+
+  TPrinter& p = Printer();
+  p.SetPaperSize(80, 60);  // 945 x 709 pixels at 300 dpi
+  p.BeginDoc();
+  EXPECT_TRUE(g.PrintMolecule(60, 60, 880, 650));
+  p.EndDoc();
+  outside = 0;
+  const int paper_label = measure(p.GetPage(0), {20, 20, 920, 690}, 40, outside);
+  p.SetPaperSize(210, 297);
+  EXPECT_EQ(outside, 0);
+  // Bonds at most 30 screen pixels long are 30 * 300 / 96 printer pixels.
+  EXPECT_NEAR(g.GetDrawScale() / screen_scale, 300.0 / 96, 0.01);
+  EXPECT_NEAR(paper_label / double(screen_label), 300.0 / 96, 0.8)
+      << paper_label << " " << screen_label;
 }
+
+// ------------------------------------------------------------------- picking
 
 std::set<int> AtomsOf(const RingType& r) {
   std::set<int> s;
