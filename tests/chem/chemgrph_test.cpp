@@ -228,6 +228,29 @@ TEST(ChemGraphBonds, BondsStopAtLabelBoxes) {
   EXPECT_EQ(s.At(119, 60), kStructure);
 }
 
+TEST(ChemGraphBonds, ClippingKeepsBondsAndLabelsInsideTheBoundary) {
+  TChemGraph g;
+  Build(*g.GetStructure(), {{"C", 50, 60}, {"C", 190, 60}, {"Na", 60, 20, 1}, {"Cl", 150, 100, -1}},
+        {{1, 2, 1}});
+  g.SetClipBoundary(diLeft, 0);
+  g.SetClipBoundary(diTop, 0);
+  g.SetClipBoundary(diRight, 120);
+  g.SetClipBoundary(diBottom, 120);
+  EXPECT_EQ(g.GetClipBoundary(diRight), 120);
+  Sheet s;
+  g.DrawMolRaw(dmSkeleton, true, s.bmp.GetCanvas(), 0, 0, 1);
+  // The bond ends at the boundary less 4 pixels.
+  EXPECT_EQ(s.At(115, 60), kStructure);
+  EXPECT_EQ(s.Count(kStructure, 116, 0, 199, 119), 0);
+  // A label is drawn only more than 40 pixels inside every side: the
+  // sodium at y 20 is too near the top, the chloride beyond the right.
+  EXPECT_EQ(s.Count(kStructure, 40, 5, 80, 35), 0);
+  Sheet free;
+  g.DrawMolRaw(dmSkeleton, false, free.bmp.GetCanvas(), 0, 0, 1);
+  EXPECT_GT(free.Count(kStructure, 40, 5, 80, 35), 10);
+  EXPECT_GT(free.Count(kStructure, 130, 90, 170, 110), 10);
+}
+
 // ------------------------------------------------------------------ labels
 
 // The box of the pixels that differ from white.
