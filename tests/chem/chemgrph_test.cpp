@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <set>
@@ -409,6 +410,39 @@ TEST(ChemGraphPaint, EmptyStructureFrameAndScale) {
     EXPECT_EQ(c->GetPixel(299, 100), f.bottom_right) << int(f.style);
     EXPECT_EQ(c->GetPixel(150, 199), f.bottom_right) << int(f.style);
   }
+  // The system scheme takes the platform's shadow and highlight colours.
+  g.SetColorScheme(csSystem);
+  g.SetFrameStyle(fsEmbossed);
+  auto sys = TakeScreenshot(&g);
+  EXPECT_EQ(sys->GetCanvas()->GetPixel(1, 50), ColorToRGB(static_cast<TColor>(0xFF000010u)));
+  g.SetFrameStyle(fsEngraved);
+  sys = TakeScreenshot(&g);
+  EXPECT_EQ(sys->GetCanvas()->GetPixel(1, 50), ColorToRGB(static_cast<TColor>(0xFF000014u)));
+}
+
+TEST(ChemGraphPaint, ChangesToTheTableRepaint) {
+  TChemGraph g;
+  g.SetColorBakG(clWhite);
+  Build(*g.GetStructure(), {{"O", 0, 0}, {"C", 100, 0}}, {{1, 2, 1}});
+  Application().ProcessMessages();
+  const auto before = TakeScreenshot(&g);
+  g.GetStructure()->SetCharge(1, -1);  // the oxygen gets a label "O-"
+  Application().ProcessMessages();
+  const auto after = TakeScreenshot(&g);
+  int differ = 0;
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 300; ++x) differ += before->ScanLine(y)[x] != after->ScanLine(y)[x];
+  EXPECT_GT(differ, 20);
+  // Suppressed, the table's changes wait; switching it off paints them.
+  g.SetSuppressPaint(true);
+  g.GetStructure()->SetCharge(1, 0);
+  Application().ProcessMessages();
+  const auto held = TakeScreenshot(&g);
+  EXPECT_TRUE(std::equal(held->Bits(), held->Bits() + 300 * 200, after->Bits()));
+  g.SetSuppressPaint(false);
+  Application().ProcessMessages();
+  const auto back = TakeScreenshot(&g);
+  EXPECT_TRUE(std::equal(back->Bits(), back->Bits() + 300 * 200, before->Bits()));
 }
 
 TEST(ChemGraphPaint, TinyControlsKeepAPositiveScale) {
