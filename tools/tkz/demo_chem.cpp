@@ -1,14 +1,16 @@
 // The chemistry part of the tour: element data, CAS numbers, chemical names,
-// structures read from an SD file, formulas read, weighed, searched by mass
-// and painted.
+// structures read from an SD file and drawn on one sheet, formulas read,
+// weighed, searched by mass and painted.
 #include <filesystem>
 #include <iomanip>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <vector>
 
 #include "chem/cdata.h"
 #include "chem/cform.h"
+#include "chem/chemgrph.h"
 #include "chem/cstruct.h"
 #include "core/platform/controls.h"
 #include "core/platform/imagefile.h"
@@ -71,18 +73,20 @@ nlohmann::json CasAndNames(std::ostream& out) {
   return j;
 }
 
+// tests/data/chem/demo.sdf where the tour finds it; "" when it does not.
+std::string DemoSdfPath() {
+  for (const auto& root : DemoDataRoots()) {
+    const auto p = root / "tests" / "data" / "chem" / "demo.sdf";
+    if (std::filesystem::exists(p)) return p.string();
+  }
+  return "";
+}
+
 // The structures of tests/data/chem/demo.sdf: name, formula, weight, CAS
 // number and data items as the SD reader gives them.
 nlohmann::json Molecules(std::ostream& out) {
   nlohmann::json j = nlohmann::json::array();
-  std::string path;
-  for (const auto& root : DemoDataRoots()) {
-    const auto p = root / "tests" / "data" / "chem" / "demo.sdf";
-    if (std::filesystem::exists(p)) {
-      path = p.string();
-      break;
-    }
-  }
+  const std::string path = DemoSdfPath();
   if (path.empty()) {
     out << "  no structures found (tests/data/chem/demo.sdf): skipped\n";
     return j;
@@ -120,6 +124,59 @@ nlohmann::json Molecules(std::ostream& out) {
   return j;
 }
 
+// The structures of the demo file drawn side by side, one TChemGraph each
+// on a white panel, three to a row, into one picture.
+nlohmann::json StructureSheet(std::ostream& out, const std::string& dir) {
+  nlohmann::json j = nlohmann::json::array();
+  const std::string path = DemoSdfPath();
+  if (path.empty()) return j;
+  constexpr int kCellW = 260, kCellH = 190, kPerRow = 3;
+  TCustomControl panel;
+  panel.SetColor(clWhite);
+  TTextFile f;
+  f.AssignFile(path);
+  f.Reset();
+  TPropRec props;
+  std::vector<TChemGraph*> cells;
+  while (!f.Eof()) {
+    auto* g = new TChemGraph(&panel);
+    g->SetSuppressPaint(true);
+    if (!g->GetStructure()->ReadFromMDLSDFile(f, props)) {
+      delete g;
+      continue;
+    }
+    const int k = static_cast<int>(cells.size());
+    g->SetParent(&panel);
+    g->SetBounds(5 + (k % kPerRow) * kCellW, 5 + (k / kPerRow) * kCellH, kCellW - 10, kCellH - 10);
+    g->SetColorBakG(clWhite);
+    g->SetFrameStyle(fsSimple);
+    g->SetDispMode(dmHeteroOnly);
+    // Oxygen red and nitrogen blue, the rest in the structure's colour.
+    const TCTab& t = *g->GetStructure();
+    for (int a = 1; a <= t.GetNAtoms(); ++a) {
+      if (t.GetAtNum(a) == 8) g->SetAtColor(a, clRed);
+      if (t.GetAtNum(a) == 7) g->SetAtColor(a, clBlue);
+    }
+    g->SetSuppressPaint(false);
+    cells.push_back(g);
+  }
+  f.CloseFile();
+  if (cells.empty()) return j;
+  const int rows = (static_cast<int>(cells.size()) + kPerRow - 1) / kPerRow;
+  panel.SetBounds(0, 0, kPerRow * kCellW + 10, rows * kCellH + 10);
+  const std::string png = DemoFile(dir, "structures.png");
+  SaveBitmapToFile(*TakeScreenshot(&panel), png);
+  out << "  structures drawn:";
+  for (TChemGraph* g : cells) {
+    out << " " << g->GetStructure()->GetStrucName();
+    j.push_back({{"name", g->GetStructure()->GetStrucName()},
+                 {"atoms", g->GetStructure()->GetNAtoms()},
+                 {"scale", g->GetDrawScale()}});
+  }
+  out << "\n  drawn into " << png << "\n";
+  return j;
+}
+
 }  // namespace
 
 nlohmann::json DemoChemistry(std::ostream& out, const std::string& dir) {
@@ -128,6 +185,7 @@ nlohmann::json DemoChemistry(std::ostream& out, const std::string& dir) {
   j["elements"] = Elements(out);
   j["names"] = CasAndNames(out);
   j["molecules"] = Molecules(out);
+  j["structures"] = StructureSheet(out, dir);
 
   // Formulas on a panel: one TMolForm each, painted into a picture.
   TCustomControl panel;

@@ -22,6 +22,7 @@
 #include "core/platform/stream.h"
 #include "core/platform/textfile.h"
 #include "tools/tkz/commands.h"
+#include "tools/tkz/mol_render.h"
 #include "tools/tkz/progress.h"
 
 namespace tkz::tool {
@@ -320,6 +321,7 @@ void AddMolCommands(CLI::App& app) {
         ->check(CLI::IsMember({"sdf", "contab", "ctabg"}));
     RunsWhenChosen(cmd, [options] { return RunConvert(*options, std::cout, std::cerr); });
   }
+  AddMolRenderCommands(app);
 }
 
 }  // namespace tkz::tool
