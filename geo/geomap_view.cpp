@@ -111,8 +111,14 @@ void TGeoMap::ConstructInternalMapImg() {
   C->GetBrush()->SetStyle(bsSolid);
   C->GetBrush()->SetColor(colorBackGnd_);
   C->GetPen()->SetColor(colorBackGnd_);
-  C->FillRect({0, 0, W, H});
-  if (GetComponentState().Contains(csDesigning) || !mapImage_ || calData_.MapName.empty()) {
+  const bool empty =
+      GetComponentState().Contains(csDesigning) || !mapImage_ || calData_.MapName.empty();
+  // The background shows only where the image does not cover the view.
+  if (empty || viewLeft_ < 0 || viewTop_ < 0 ||
+      viewLeft_ + W / magnification_ > mapImage_->GetWidth() ||
+      viewTop_ + H / magnification_ > mapImage_->GetHeight())
+    C->FillRect({0, 0, W, H});
+  if (empty) {
     C->GetFont()->SetColor(colorFrame_);
     C->GetBrush()->SetStyle(bsClear);
     C->TextOut(10, 10, emptyMsg_);
@@ -333,8 +339,23 @@ void TGeoMap::DrawOneLandMark(TCanvas* C, const TLandMark& L) {
   if (!CalcPixelCoords(L.Latitude, L.Longitude, x, y)) return;
   const TPoint p = MapImageToControl(x, y);
   bool handled = false;
-  if (OnDrawLandmark) OnDrawLandmark(this, handled, C, p, L);
-  if (handled) return;
+  if (OnDrawLandmark) {
+    OnDrawLandmark(this, handled, C, p, L);
+    if (handled) return;
+  } else {
+    // A landmark whose symbol and caption cannot reach the view is skipped:
+    // the bound covers the symbol (size and arrow length) and the caption
+    // (its offset and a generous cell for its characters, turned any way).
+    const TLMTextProperties& t = L.Caption;
+    const double cell = std::clamp(t.FontSize, 1, 200) * 2.0;
+    const double reach =
+        std::max<double>(std::abs(L.Size), 0) + std::abs(L.Length) + 2 +
+        (t.Text.empty() ? 0 : std::abs(t.Dx) + std::abs(t.Dy) + cell * (t.Text.size() + 1));
+    const TRect clip = C->GetClipRect();
+    if (p.X + reach < clip.Left || p.X - reach > clip.Right || p.Y + reach < clip.Top ||
+        p.Y - reach > clip.Bottom)
+      return;
+  }
   DrawLandMarkSymbolOnCanvas(C, p.X, p.Y, L.Element, L.ColorFg, L.ColorBg, L.Size, L.Direction,
                              L.Length, L.Transparent);
   const TLMTextProperties& t = L.Caption;

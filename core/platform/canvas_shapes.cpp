@@ -38,23 +38,34 @@ struct Span {
   bool Empty() const { return a >= b; }
 };
 
-Span EllipseRow(int64_t x1, int64_t y1, int64_t x2, int64_t y2, int64_t y) {
+// The row's span in integer type I, which must hold rx^2 * ry^2 * 4.
+template <class I, class F>
+Span EllipseRowIn(int64_t x1, int64_t y1, int64_t x2, int64_t y2, int64_t y) {
   const int64_t rx = x2 - x1, ry = y2 - y1;
-  if (rx <= 0 || ry <= 0 || y < y1 || y >= y2) return {};
-  const __int128 Y2 = 2 * y - (y1 + y2 - 1);
-  const __int128 RX2 = static_cast<__int128>(rx) * rx, RY2 = static_cast<__int128>(ry) * ry;
-  const __int128 rest = RX2 * RY2 - Y2 * Y2 * RX2;  // X2^2 * RY^2 must not exceed this
+  const I Y2 = 2 * y - (y1 + y2 - 1);
+  const I RX2 = static_cast<I>(rx) * rx, RY2 = static_cast<I>(ry) * ry;
+  const I rest = RX2 * RY2 - Y2 * Y2 * RX2;  // X2^2 * RY^2 must not exceed this
   if (rest < 0) return {};
   // Largest X2 >= 0 with the parity of (x1 + x2 - 1) and X2^2 RY^2 <= rest.
   const int64_t parity = (x1 + x2 - 1) & 1;
-  int64_t m = static_cast<int64_t>(std::sqrt(static_cast<long double>(rest) / RY2));
-  while (m > 0 && static_cast<__int128>(m) * m * RY2 > rest) --m;
-  while (static_cast<__int128>(m + 1) * (m + 1) * RY2 <= rest) ++m;
+  int64_t m = static_cast<int64_t>(std::sqrt(static_cast<F>(rest) / static_cast<F>(RY2)));
+  while (m > 0 && static_cast<I>(m) * m * RY2 > rest) --m;
+  while (static_cast<I>(m + 1) * (m + 1) * RY2 <= rest) ++m;
   if ((m & 1) != parity) --m;
   if (m < 0) return {};
   // X2 = 2x - (x1 + x2 - 1) in [-m, m].
   const int64_t c = x1 + x2 - 1;
   return {(c - m) / 2, (c + m) / 2 + 1};
+}
+
+Span EllipseRow(int64_t x1, int64_t y1, int64_t x2, int64_t y2, int64_t y) {
+  const int64_t rx = x2 - x1, ry = y2 - y1;
+  if (rx <= 0 || ry <= 0 || y < y1 || y >= y2) return {};
+  // Ellipses of up to 2^14 pixels each way (all that bitmaps hold, nearly)
+  // fit 64-bit products; larger ones need 128 bits.
+  constexpr int64_t kSmall = int64_t{1} << 14;
+  if (rx < kSmall && ry < kSmall) return EllipseRowIn<int64_t, double>(x1, y1, x2, y2, y);
+  return EllipseRowIn<__int128, long double>(x1, y1, x2, y2, y);
 }
 
 Span Intersect(Span s, Span t) { return {std::max(s.a, t.a), std::min(s.b, t.b)}; }
