@@ -301,6 +301,10 @@ int RunColor(const ColorOptions& options, std::ostream& out, std::ostream& err);
 // The colour part of the tour: writes colour_arrays.png (the predefined
 // colour scales as labelled bands) into dir and shows a few look-ups.
 nlohmann::json DemoColours(std::ostream& out, const std::string& dir);
+// Calibrated maps: blank maps of the world and of Spain with the database's
+// countries and towns (database: its base name, "" for none), and an atlas
+// zooming, panning and stepping back.
+nlohmann::json DemoMaps(std::ostream& out, const std::string& dir, const std::string& database);
 // Element data, CAS numbers, formulas weighed, painted (formulas.png) and
 // searched by mass.
 nlohmann::json DemoChemistry(std::ostream& out, const std::string& dir);

@@ -502,6 +502,8 @@ int RunDemo(const DemoOptions& options, std::ostream& out) {
   report["processor"] = DemoProcessor(out);
   report["geodesy"] = DemoGeodesy(out);
   report["geographic_database"] = DemoGeoDatabase(out, options.OutDir, options.FullCities);
+  report["maps"] =
+      DemoMaps(out, options.OutDir, report["geographic_database"].value("database", std::string()));
   report["chemistry"] = DemoChemistry(out, options.OutDir);
 
   const std::string path = DemoFile(options.OutDir, "demo.json");

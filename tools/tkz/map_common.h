@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "geo/geodb.h"
 #include "geo/geomap.h"
 
 namespace tkz::tool {
@@ -48,6 +49,27 @@ nlohmann::ordered_json Describe(const TGeoMap& map, const std::string& id);
 // options; MapFailure and the library's errors give status 1, MapUsage 2.
 void MapCommand(CLI::App* group, const char* name, const char* help, std::shared_ptr<MapOptions> o,
                 int (*run)(const MapOptions&), CLI::App*& cmd);
+// The items of a geographic database that lie in a map's box drawn on the
+// map: polygons before the landmarks (OnBeforeRenderData), towns added as
+// landmarks with their names. The map and the overlay must outlive renders.
+class GdbOverlay {
+ public:
+  GdbOverlay(TGeoMap& map, TGeoDB& db);
+  int Towns() const { return towns_; }
+  int Polygons() const { return static_cast<int>(items_.size()); }
+
+ private:
+  struct Item {
+    TgdbItem Kind;
+    bool Closed;
+    TgdbPolygon Poly;
+  };
+  void Draw(TCanvas* C);
+  TGeoMap& map_;
+  std::vector<Item> items_;
+  int towns_ = 0;
+};
+
 // "map blank" and "map render".
 void AddMapRenderCommands(CLI::App* map, std::shared_ptr<MapOptions> o);
 

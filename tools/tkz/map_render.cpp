@@ -56,63 +56,6 @@ int RunBlank(const MapOptions& o) {
   return std::cout ? 0 : 1;
 }
 
-// Draws the polygons of the database's items that lie in the map's box, and
-// adds its towns there as landmarks.
-class GdbLayer {
- public:
-  GdbLayer(TGeoMap& map, const std::string& db)
-      : map_(map), db_(gdb::Open(db, gdb::OpenMode::Existing)) {
-    const auto& k = map.GetCalibData().Corners;
-    double latLo = 90, latHi = -90, lonLo = 180, lonHi = -180;
-    for (const TLatLong& c : k) {
-      latLo = std::min(latLo, c.Lat), latHi = std::max(latHi, c.Lat);
-      lonLo = std::min(lonLo, c.Long), lonHi = std::max(lonHi, c.Long);
-    }
-    for (int r = 1; r <= db_->GetNumEntries(); ++r) {
-      const TgdbData d = db_->GetSumdata(r);
-      if (d.LatHigh < latLo || d.LatLow > latHi || d.LongHigh < lonLo || d.LongLow > lonHi)
-        continue;
-      if (d.ItemType == gitTown) {
-        map.AddLandMark(d.LatLow, d.LongLow, 0, d.Name, 8, 0x000000);
-      } else if (d.ItemType <= gitRoute) {
-        TgdbPolygon poly;
-        if (db_->RetrievePolygon(r, poly))
-          polygons_.push_back({d.ItemType, d.Closed, std::move(poly)});
-      }
-    }
-    map.OnBeforeRenderData = [this](TObject*, TCanvas* C) { Draw(C); };
-  }
-
- private:
-  struct Item {
-    TgdbItem Kind;
-    bool Closed;
-    TgdbPolygon Poly;
-  };
-
-  void Draw(TCanvas* C) {
-    C->GetPen()->SetMode(pmCopy);
-    C->GetPen()->SetStyle(psSolid);
-    C->GetBrush()->SetStyle(bsClear);
-    for (const Item& it : polygons_) {
-      C->GetPen()->SetColor(it.Kind == gitLake || it.Kind == gitRiver ? 0xC08040 : 0x303030);
-      std::vector<TPoint> pts;
-      pts.reserve(it.Poly.size() + 1);
-      for (const TSCoords& v : it.Poly) {
-        int x, y;
-        if (!map_.CalcPixelCoords(v.Lat, v.Long, x, y)) continue;
-        pts.push_back(map_.MapImageToControl(x, y));
-      }
-      if (it.Closed && !pts.empty()) pts.push_back(pts.front());
-      if (pts.size() >= 2) C->Polyline(pts);
-    }
-  }
-
-  TGeoMap& map_;
-  std::unique_ptr<TGeoDB> db_;
-  std::vector<Item> polygons_;
-};
-
 int RunRender(const MapOptions& o) {
   if (o.Args.size() < 2 || o.Args.size() > 3) throw MapUsage("expected CAL [ID] OUT.png");
   const std::string& file = o.Args[0];
@@ -139,8 +82,12 @@ int RunRender(const MapOptions& o) {
     throw MapFailure("cannot find the map image \"" + map.GetMapImgName() + "\"");
   map.SetShowGrat(grat);
   if (!o.Landmarks.empty()) map.LoadLandMarks(o.Landmarks, "");
-  std::unique_ptr<GdbLayer> layer;
-  if (!o.Gdb.empty()) layer = std::make_unique<GdbLayer>(map, o.Gdb);
+  std::unique_ptr<TGeoDB> db;
+  std::unique_ptr<GdbOverlay> overlay;
+  if (!o.Gdb.empty()) {
+    db = gdb::Open(o.Gdb, gdb::OpenMode::Existing);
+    overlay = std::make_unique<GdbOverlay>(map, *db);
+  }
   map.ZoomFitPage();
   if (o.Mag != 0) map.SetMagnification(o.Mag);
   if (!o.Center.empty()) map.BringLocationToCenter(o.Center[0], o.Center[1]);
@@ -159,6 +106,46 @@ int RunRender(const MapOptions& o) {
 }
 
 }  // namespace
+
+GdbOverlay::GdbOverlay(TGeoMap& map, TGeoDB& db) : map_(map) {
+  double latLo = 90, latHi = -90, lonLo = 180, lonHi = -180;
+  for (const TLatLong& c : map.GetCalibData().Corners) {
+    latLo = std::min(latLo, c.Lat), latHi = std::max(latHi, c.Lat);
+    lonLo = std::min(lonLo, c.Long), lonHi = std::max(lonHi, c.Long);
+  }
+  const auto f = [](double v, double lo, double hi) {
+    return static_cast<float>(std::clamp(v, lo, hi));
+  };
+  for (int r : db.FindItemsInWindow(f(latLo, -90, 90), f(latHi, -90, 90), f(lonLo, -180, 180),
+                                    f(lonHi, -180, 180))) {
+    const TgdbData d = db.GetSumdata(r);
+    if (d.ItemType == gitTown) {
+      map.AddLandMark(d.LatLow, d.LongLow, 0, d.Name, 8, 0x000000);
+      ++towns_;
+    } else if (d.ItemType <= gitRoute) {
+      TgdbPolygon poly;
+      if (db.RetrievePolygon(r, poly)) items_.push_back({d.ItemType, d.Closed, std::move(poly)});
+    }
+  }
+  map.OnBeforeRenderData = [this](TObject*, TCanvas* C) { Draw(C); };
+}
+
+void GdbOverlay::Draw(TCanvas* C) {
+  C->GetPen()->SetMode(pmCopy);
+  C->GetPen()->SetStyle(psSolid);
+  C->GetBrush()->SetStyle(bsClear);
+  std::vector<TPoint> pts;
+  for (const Item& it : items_) {
+    C->GetPen()->SetColor(it.Kind == gitLake || it.Kind == gitRiver ? 0xC08040 : 0x303030);
+    pts.clear();
+    for (const TSCoords& v : it.Poly) {
+      int x, y;
+      if (map_.CalcPixelCoords(v.Lat, v.Long, x, y)) pts.push_back(map_.MapImageToControl(x, y));
+    }
+    if (it.Closed && !pts.empty()) pts.push_back(pts.front());
+    if (pts.size() >= 2) C->Polyline(pts);
+  }
+}
 
 void AddMapRenderCommands(CLI::App* map, std::shared_ptr<MapOptions> o) {
   CLI::App* cmd = nullptr;
