@@ -18,6 +18,7 @@
 //   </lmsymbols>
 // The reader maps element names as the landmark reader does, so "Plus" and
 // "User-Defined" come back as lmCross.
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -34,6 +35,8 @@ namespace tkz {
 namespace {
 
 constexpr double kDegToRad = 3.14159265358979323846 / 180.0;
+constexpr int kMaxExtent = 4 * TBitmap::kMaxSide;
+constexpr int kMaxPosition = 16 * TBitmap::kMaxSide;
 
 int Round(double v) { return static_cast<int>(std::lround(v)); }
 
@@ -128,8 +131,14 @@ void DrawLandMarkSymbolOnCanvas(TCanvas* Canvas, int x, int y, TLandMarkElement 
   const TColor oldPen = pen->GetColor();
   const TColor oldBrush = brush->GetColor();
   const TBrushStyle oldBrushStyle = brush->GetStyle();
-  const int d = Size;
-  const double theta = Direction * kDegToRad;
+  // Positions and sizes from outside data may be anything: limit them far
+  // beyond any bitmap (TBitmap::kMaxSide) so that the arithmetic below
+  // cannot overflow; what is drawn on a bitmap stays the same.
+  x = std::clamp(x, -kMaxPosition, kMaxPosition);
+  y = std::clamp(y, -kMaxPosition, kMaxPosition);
+  const int d = std::clamp(Size, -kMaxExtent, kMaxExtent);
+  Length = std::clamp(Length, -kMaxExtent, kMaxExtent);
+  const double theta = (Direction % 360) * kDegToRad;
   // The far end of an arrow's shaft.
   const int u = x + Round(Length * std::sin(theta));
   const int v = y - Round(Length * std::cos(theta));

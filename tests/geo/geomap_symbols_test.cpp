@@ -186,6 +186,23 @@ TEST(LandMarkSymbols, TriangleAndArrowsPointTheirWay) {
   }
 }
 
+// Values from a damaged file: nothing overflows, and what lies on the
+// bitmap is drawn as for a large symbol.
+TEST(LandMarkSymbols, ExtremeArgumentsAreSafe) {
+  for (int e = lmPlus; e <= lmUserDef + 1; ++e)
+    for (const int v : {INT32_MIN, -100000, 100000, INT32_MAX}) {
+      TBitmap bmp(40, 40);
+      const auto el = static_cast<TLandMarkElement>(e);
+      DrawLandMarkSymbolOnCanvas(bmp.GetCanvas(), v, 20, el, kF, kB, 5, 0, 5, false);
+      DrawLandMarkSymbolOnCanvas(bmp.GetCanvas(), 20, 20, el, kF, kB, v, v, v, false);
+      DrawLandMarkSymbolOnCanvas(bmp.GetCanvas(), v, ~v, el, kF, kB, v, v, ~v, true);
+    }
+  Drawn d;
+  DrawLandMarkSymbolOnCanvas(d.bmp.GetCanvas(), kC, kC, lmPlus, kF, kB, INT32_MAX, 0, 0, true);
+  EXPECT_EQ(d.Extent().Left, -kC);
+  EXPECT_EQ(d.Extent().Right, kC);
+}
+
 TEST(LandMarkSymbols, CanvasColoursAreKept) {
   TBitmap bmp(20, 20);
   TCanvas* c = bmp.GetCanvas();
