@@ -367,6 +367,13 @@ TEST_F(GeoMapLandMarkFile, ReadsBackEqualLandMarks) {
     ASSERT_EQ(r.GetLandMarkData(i), lms[static_cast<size_t>(i - 1)]) << "landmark " << i;
 }
 
+TEST_F(GeoMapLandMarkFile, MissingFileRaisesAndKeepsTheTable) {
+  TGeoMap m;
+  m.AddLandMark(1, 2, 3);
+  EXPECT_THROW(m.LoadLandMarks(Path("none.xml"), ""), EInOutError);
+  EXPECT_EQ(m.GetNumLandMarks(), 1);
+}
+
 TEST_F(GeoMapLandMarkFile, PlusAndUserDefinedReadBackAsCross) {
   TGeoMap m;
   for (const TLandMarkElement e : {lmPlus, lmUserDef, lmSpade})
@@ -416,6 +423,9 @@ TEST_F(GeoMapLandMarkFile, SelectsTheBlockById) {
   for (const Case& c : cases) {
     TGeoMap m;
     m.AddLandMark(0, 0, 0, "kept", 0);
+    m.OnLandMarkAction = [](TObject*, bool& allowed, TLandMarkAction, const TLandMark&) {
+      allowed = false;  // the reader does not ask
+    };
     TTextFile f;
     f.AssignFile(Path("two.xml"));
     f.Reset();

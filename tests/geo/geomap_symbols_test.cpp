@@ -238,15 +238,7 @@ TEST(LandMarkSymbols, WritesASheetOfAllElements) {
 
 TEST(SymbolRepository, EntriesBackupAndAssign) {
   const TSymbol def = DefaultSymbolRecord();
-  EXPECT_EQ(def.Element, lmCross);
-  EXPECT_EQ(def.Size, 8);
-  EXPECT_EQ(def.ColorFg, 0);
-  EXPECT_EQ(def.ColorBg, 255);
-  EXPECT_FALSE(def.Transparent);
-  EXPECT_EQ(def.Direction, 90);
-  EXPECT_EQ(def.Length, 40);
-  EXPECT_EQ(def.Name, "");
-  EXPECT_EQ(def.Category, 0);
+  EXPECT_EQ(def, (TSymbol{lmCross, 8, 0, 255, false, 90, 40, "", 0}));
 
   TSymbolRepository r;
   EXPECT_EQ(r.GetNumEntries(), 0);
@@ -318,6 +310,7 @@ TEST_F(SymbolFile, ReadsBackAndGrowsInBlocks) {
   }
   r.StoreOnFile(Path("sym.xml"), "Big");
   TSymbolRepository back;
+  EXPECT_THROW(back.LoadFromFile(Path("none.xml"), ""), EInOutError);
   EXPECT_FALSE(back.LoadFromFile(Path("sym.xml"), "other"));
   EXPECT_EQ(back.GetNumEntries(), 0);
   ASSERT_TRUE(back.LoadFromFile(Path("sym.xml"), "big"));
