@@ -362,6 +362,14 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
   const TLandMark& GetDefaultLandMark() const { return defaultLandMark_; }
   void SetDefaultLandMark(const TLandMark& Data) { defaultLandMark_ = Data; }
 
+  // The landmark file: a gmlandmarks block with one landmark element per
+  // landmark. Reading finds the block with the id (any case; empty: the
+  // first), empties the table and adds every landmark without asking
+  // OnLandMarkAction; false (table unchanged) without such a block. A
+  // written table reads back into equal landmarks, except that lmPlus and
+  // lmUserDef come back as lmCross and non-finite numbers as 0. Absent
+  // numbers take TLandMark's defaults. Missing files and read errors raise
+  // EInOutError.
   void LoadLandMarks(const std::string& FileName, const std::string& ID);
   bool ReadLandMarksFromOpenXMLFile(TTextFile& F, const std::string& ID);
   void SaveLandmarks(const std::string& FileName, const std::string& ID) const;

@@ -449,6 +449,7 @@ TEST_F(GeoMapLandMarkFile, ToleratesBadValues) {
          e.Latitude = static_cast<double>(uc_MaxDouble);
          e.Longitude = -e.Latitude;
        }},
+      {"<landmark lat=\"inf\" long=\"nan\" alti=\"-inf\" />", [](TLandMark&) {}},
       {"<landmark lat=\"north\" size=\"big\" class=\"300\" usertag=\"99999999999\" />",
        [](TLandMark& e) { e.LMClass = 255, e.UserTag = INT32_MAX, e.Size = 0; }},
       {"<landmark colorfg=\"$00ff00\" colorbg=\"zz\" capfst=\"10x1\" transp=\"True!\" />",
