@@ -312,9 +312,12 @@ std::vector<TLandMark> AwkwardLandMarks(int n) {
     } while (!std::isfinite(d));
     return d;
   };
-  const std::string texts[] = {
-      "",       "a \"quoted\" <tag> & more", "&amp; stays &amp;", "\t\x01\xE9\xFF",
-      "id='x'", std::string(80, '<')};
+  const std::string texts[] = {"",
+                               "a \"quoted\" <tag> & more",
+                               "&amp; stays &amp;",
+                               "\t\x01\xE9\xFF",
+                               "  id='x' padded ",
+                               std::string(80, '<')};
   const double stamps[] = {0,       45292.5, 45292.123456789, -1.5, -0.25, 2958465.99999,
                            -693593, 1e9,     1.0 / 3};
   std::vector<TLandMark> out;
