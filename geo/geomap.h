@@ -408,7 +408,12 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
                    int CapFontSize, TColor CapColor);
   void AddLandMark(double Lat, double Long, double Alti, const std::string& Identifier,
                    double TimeStamp, const std::string& CapText, int CapFontSize, TColor CapColor);
-  // Class -1 (or any value outside 0..255) means every class.
+  // Class -1 (or any value outside 0..255) means every class. Removals ask
+  // OnLandMarkAction for each landmark, fill the holes with the last entries
+  // (the order is not kept), reset the highlight to 0 and repaint. They
+  // return the number removed; the number form returns Number, or 0 when it
+  // is out of range or vetoed. By radius: dLat^2 + dLong^2 < Radius^2; by
+  // rectangle: strictly inside.
   int RemoveLandMark(double Lat, double Long, int LMClass, double Radius);
   int RemoveLandMark(const TRectDouble& Rect, int LMClass);
   int RemoveLandMark(double Lat, double Long, int LMClass);
@@ -428,6 +433,14 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
   const TLandMark& GetDefaultLandMark() const { return defaultLandMark_; }
   void SetDefaultLandMark(const TLandMark& Data) { defaultLandMark_ = Data; }
 
+  // The landmark file: a gmlandmarks block with one landmark element per
+  // landmark. Reading finds the block with the id (any case; empty: the
+  // first), empties the table and adds every landmark without asking
+  // OnLandMarkAction; false (table unchanged) without such a block. A
+  // written table reads back into equal landmarks, except that lmPlus and
+  // lmUserDef come back as lmCross and non-finite numbers as 0. Absent
+  // numbers take TLandMark's defaults. Missing files and read errors raise
+  // EInOutError.
   void LoadLandMarks(const std::string& FileName, const std::string& ID);
   bool ReadLandMarksFromOpenXMLFile(TTextFile& F, const std::string& ID);
   void SaveLandmarks(const std::string& FileName, const std::string& ID) const;

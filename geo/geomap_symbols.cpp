@@ -18,6 +18,7 @@
 //   </lmsymbols>
 // The reader maps element names as the landmark reader does, so "Plus" and
 // "User-Defined" come back as lmCross.
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -34,6 +35,8 @@ namespace tkz {
 namespace {
 
 constexpr double kDegToRad = 3.14159265358979323846 / 180.0;
+constexpr int kMaxExtent = 4 * TBitmap::kMaxSide;
+constexpr int kMaxPosition = 16 * TBitmap::kMaxSide;
 
 int Round(double v) { return static_cast<int>(std::lround(v)); }
 
@@ -97,16 +100,18 @@ void FilledShape(TCanvas* c, const std::vector<TPoint>& points, TColor F, TColor
   c->Polygon(points);
 }
 
-// An arrow head with its tip at (tx, ty) whose legs of length d run back in
-// direction Back (radians), 20 degrees to either side: a triangle filled
-// with B, or two lines when transparent.
-void ArrowHead(TCanvas* c, int tx, int ty, int d, double Back, TColor F, TColor B,
+// An arrow head with its tip at (tx, ty) and legs of length d, 20 degrees
+// to either side of the direction Theta (radians): Outward = true for a
+// head pointing along Theta (legs running back), false for one pointing
+// against it. A triangle filled with B, or two lines when transparent.
+void ArrowHead(TCanvas* c, int tx, int ty, int d, double Theta, bool Outward, TColor F, TColor B,
                bool Transparent) {
   const double spread = 20 * kDegToRad;
-  const TPoint left{tx + Round(d * std::sin(Back - spread)),
-                    ty - Round(d * std::cos(Back - spread))};
-  const TPoint right{tx + Round(d * std::sin(Back + spread)),
-                     ty - Round(d * std::cos(Back + spread))};
+  const int s = Outward ? 1 : -1;
+  const TPoint left{tx - s * Round(d * std::sin(Theta - spread)),
+                    ty + s * Round(d * std::cos(Theta - spread))};
+  const TPoint right{tx - s * Round(d * std::sin(Theta + spread)),
+                     ty + s * Round(d * std::cos(Theta + spread))};
   if (!Transparent) {
     FilledShape(c, {left, TPoint{tx, ty}, right}, F, B, false);
     return;
@@ -128,8 +133,14 @@ void DrawLandMarkSymbolOnCanvas(TCanvas* Canvas, int x, int y, TLandMarkElement 
   const TColor oldPen = pen->GetColor();
   const TColor oldBrush = brush->GetColor();
   const TBrushStyle oldBrushStyle = brush->GetStyle();
-  const int d = Size;
-  const double theta = Direction * kDegToRad;
+  // Positions and sizes from outside data may be anything: limit them far
+  // beyond any bitmap (TBitmap::kMaxSide) so that the arithmetic below
+  // cannot overflow; what is drawn on a bitmap stays the same.
+  x = std::clamp(x, -kMaxPosition, kMaxPosition);
+  y = std::clamp(y, -kMaxPosition, kMaxPosition);
+  const int d = std::clamp(Size, -kMaxExtent, kMaxExtent);
+  Length = std::clamp(Length, -kMaxExtent, kMaxExtent);
+  const double theta = (Direction % 360) * kDegToRad;
   // The far end of an arrow's shaft.
   const int u = x + Round(Length * std::sin(theta));
   const int v = y - Round(Length * std::cos(theta));
@@ -156,12 +167,12 @@ void DrawLandMarkSymbolOnCanvas(TCanvas* Canvas, int x, int y, TLandMarkElement 
     case lmArrowFrom:
       pen->SetColor(F);
       Line(c, x, y, u, v);
-      ArrowHead(c, u, v, d, theta + 180 * kDegToRad, F, B, Transparent);
+      ArrowHead(c, u, v, d, theta, true, F, B, Transparent);
       break;
     case lmArrowTo:
       pen->SetColor(F);
       Line(c, u, v, x, y);
-      ArrowHead(c, x, y, d, theta, F, B, Transparent);
+      ArrowHead(c, x, y, d, theta, false, F, B, Transparent);
       break;
     case lmCrossBox: {
       SquareShape(c, x, y, d, F, B, Transparent);

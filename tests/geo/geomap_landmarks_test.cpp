@@ -312,9 +312,12 @@ std::vector<TLandMark> AwkwardLandMarks(int n) {
     } while (!std::isfinite(d));
     return d;
   };
-  const std::string texts[] = {
-      "",       "a \"quoted\" <tag> & more", "&amp; stays &amp;", "\t\x01\xE9\xFF",
-      "id='x'", std::string(80, '<')};
+  const std::string texts[] = {"",
+                               "a \"quoted\" <tag> & more",
+                               "&amp; stays &amp;",
+                               "\t\x01\xE9\xFF",
+                               "  id='x' padded ",
+                               std::string(80, '<')};
   const double stamps[] = {0,       45292.5, 45292.123456789, -1.5, -0.25, 2958465.99999,
                            -693593, 1e9,     1.0 / 3};
   std::vector<TLandMark> out;
@@ -367,6 +370,13 @@ TEST_F(GeoMapLandMarkFile, ReadsBackEqualLandMarks) {
     ASSERT_EQ(r.GetLandMarkData(i), lms[static_cast<size_t>(i - 1)]) << "landmark " << i;
 }
 
+TEST_F(GeoMapLandMarkFile, MissingFileRaisesAndKeepsTheTable) {
+  TGeoMap m;
+  m.AddLandMark(1, 2, 3);
+  EXPECT_THROW(m.LoadLandMarks(Path("none.xml"), ""), EInOutError);
+  EXPECT_EQ(m.GetNumLandMarks(), 1);
+}
+
 TEST_F(GeoMapLandMarkFile, PlusAndUserDefinedReadBackAsCross) {
   TGeoMap m;
   for (const TLandMarkElement e : {lmPlus, lmUserDef, lmSpade})
@@ -416,6 +426,9 @@ TEST_F(GeoMapLandMarkFile, SelectsTheBlockById) {
   for (const Case& c : cases) {
     TGeoMap m;
     m.AddLandMark(0, 0, 0, "kept", 0);
+    m.OnLandMarkAction = [](TObject*, bool& allowed, TLandMarkAction, const TLandMark&) {
+      allowed = false;  // the reader does not ask
+    };
     TTextFile f;
     f.AssignFile(Path("two.xml"));
     f.Reset();
@@ -439,6 +452,7 @@ TEST_F(GeoMapLandMarkFile, ToleratesBadValues) {
          e.Latitude = static_cast<double>(uc_MaxDouble);
          e.Longitude = -e.Latitude;
        }},
+      {"<landmark lat=\"inf\" long=\"nan\" alti=\"-inf\" />", [](TLandMark&) {}},
       {"<landmark lat=\"north\" size=\"big\" class=\"300\" usertag=\"99999999999\" />",
        [](TLandMark& e) { e.LMClass = 255, e.UserTag = INT32_MAX, e.Size = 0; }},
       {"<landmark colorfg=\"$00ff00\" colorbg=\"zz\" capfst=\"10x1\" transp=\"True!\" />",

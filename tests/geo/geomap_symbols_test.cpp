@@ -186,6 +186,23 @@ TEST(LandMarkSymbols, TriangleAndArrowsPointTheirWay) {
   }
 }
 
+// Values from a damaged file: nothing overflows, and what lies on the
+// bitmap is drawn as for a large symbol.
+TEST(LandMarkSymbols, ExtremeArgumentsAreSafe) {
+  for (int e = lmPlus; e <= lmUserDef + 1; ++e)
+    for (const int v : {INT32_MIN, -100000, 100000, INT32_MAX}) {
+      TBitmap bmp(40, 40);
+      const auto el = static_cast<TLandMarkElement>(e);
+      DrawLandMarkSymbolOnCanvas(bmp.GetCanvas(), v, 20, el, kF, kB, 5, 0, 5, false);
+      DrawLandMarkSymbolOnCanvas(bmp.GetCanvas(), 20, 20, el, kF, kB, v, v, v, false);
+      DrawLandMarkSymbolOnCanvas(bmp.GetCanvas(), v, ~v, el, kF, kB, v, v, ~v, true);
+    }
+  Drawn d;
+  DrawLandMarkSymbolOnCanvas(d.bmp.GetCanvas(), kC, kC, lmPlus, kF, kB, INT32_MAX, 0, 0, true);
+  EXPECT_EQ(d.Extent().Left, -kC);
+  EXPECT_EQ(d.Extent().Right, kC);
+}
+
 TEST(LandMarkSymbols, CanvasColoursAreKept) {
   TBitmap bmp(20, 20);
   TCanvas* c = bmp.GetCanvas();
@@ -200,9 +217,10 @@ TEST(LandMarkSymbols, CanvasColoursAreKept) {
   DrawLandMarkSymbolOnCanvas(nullptr, 0, 0, lmPlus, 0, 0, 4, 0, 0, false);  // ignored
 }
 
-// Every element, filled and transparent, in four directions, magnified four
-// times, for a person to look at.
-TEST(LandMarkSymbols, WritesASheetOfAllElements) {
+// Every element, filled and transparent, in four directions, magnified
+// three times, for a person to look at: run with
+// --gtest_also_run_disabled_tests and open /tmp/tkz_landmark_symbols.png.
+TEST(LandMarkSymbols, DISABLED_WritesASheetOfAllElements) {
   TBitmap sheet(10 * 40, 8 * 40);
   for (int e = 0; e < 10; ++e)
     for (int row = 0; row < 8; ++row)
@@ -221,15 +239,7 @@ TEST(LandMarkSymbols, WritesASheetOfAllElements) {
 
 TEST(SymbolRepository, EntriesBackupAndAssign) {
   const TSymbol def = DefaultSymbolRecord();
-  EXPECT_EQ(def.Element, lmCross);
-  EXPECT_EQ(def.Size, 8);
-  EXPECT_EQ(def.ColorFg, 0);
-  EXPECT_EQ(def.ColorBg, 255);
-  EXPECT_FALSE(def.Transparent);
-  EXPECT_EQ(def.Direction, 90);
-  EXPECT_EQ(def.Length, 40);
-  EXPECT_EQ(def.Name, "");
-  EXPECT_EQ(def.Category, 0);
+  EXPECT_EQ(def, (TSymbol{lmCross, 8, 0, 255, false, 90, 40, "", 0}));
 
   TSymbolRepository r;
   EXPECT_EQ(r.GetNumEntries(), 0);
@@ -301,6 +311,7 @@ TEST_F(SymbolFile, ReadsBackAndGrowsInBlocks) {
   }
   r.StoreOnFile(Path("sym.xml"), "Big");
   TSymbolRepository back;
+  EXPECT_THROW(back.LoadFromFile(Path("none.xml"), ""), EInOutError);
   EXPECT_FALSE(back.LoadFromFile(Path("sym.xml"), "other"));
   EXPECT_EQ(back.GetNumEntries(), 0);
   ASSERT_TRUE(back.LoadFromFile(Path("sym.xml"), "big"));
