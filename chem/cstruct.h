@@ -452,6 +452,9 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   // read as blank-separated fields. A record that cannot be read gives false
   // and the file still moves on to its "$$$$", so that the next record reads.
   bool ReadFromMDLSDFile(TTextFile& F, TPropRec& Props);
+  // The same from a stream, which is left right after the record's "$$$$"
+  // line (or at its end).
+  bool ReadFromMDLSDStream(TStream& S, TPropRec& Props);
   // The counts line (V2000), atoms, bonds, "M  CHG" and "M  ISO" lines and
   // "M  END". Coordinates are scaled by a multiple of 0.0001 so that the
   // mean bond length is about 1.5 (0.01 without bonds), y flipped.

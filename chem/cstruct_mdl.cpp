@@ -722,24 +722,52 @@ bool TCTab::ReadFromMDLMolStream(TStream& S) {
   return ok;
 }
 
-bool TCTab::ReadFromMDLSDFile(TTextFile& F, TPropRec& Props) {
+namespace {
+// One SD record (ReadFromMDLSDFile); Read tells whether there was one to
+// read. Name takes the record's name when its counts line is valid.
+template <class Enter, class Name>
+bool ReadSD(LineSource& in, TPropRec& Props, TCTab& T, bool& Read, const Enter& enter,
+            const Name& setName) {
   for (auto& p : Props) p = TPropItem{};
-  ctab_lines::TextFileLines in(F);
   std::string name, line;
   if (!in.Next(name)) return false;
-  bool ok = false;
   if (IsRecordEnd(name)) return false;  // an empty record
+  Read = true;
   if (NextInRecord(in, line) && NextInRecord(in, line)) {
-    const CTabResult r = ReadCTab(in, true, line, [this](const CTabRead& r) {
-      return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
-    });
-    ok = r.ok;
-    if (r.countsValid) name_ = name;
-    ReadDataItems(in, Props, r.countsValid ? this : nullptr, line);
-  } else {
-    ReadDataItems(in, Props, nullptr, line);
+    const CTabResult r = ReadCTab(in, true, line, enter);
+    if (r.countsValid) setName(name);
+    ReadDataItems(in, Props, r.countsValid ? &T : nullptr, line);
+    return r.ok;
   }
-  Changed();
+  ReadDataItems(in, Props, nullptr, line);
+  return false;
+}
+}  // namespace
+
+bool TCTab::ReadFromMDLSDFile(TTextFile& F, TPropRec& Props) {
+  ctab_lines::TextFileLines in(F);
+  bool read = false;
+  const bool ok = ReadSD(
+      in, Props, *this, read,
+      [this](const CTabRead& r) {
+        return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+      },
+      [this](const std::string& name) { name_ = name; });
+  if (read) Changed();
+  return ok;
+}
+
+bool TCTab::ReadFromMDLSDStream(TStream& S, TPropRec& Props) {
+  ctab_lines::StreamLines in(S);
+  bool read = false;
+  const bool ok = ReadSD(
+      in, Props, *this, read,
+      [this](const CTabRead& r) {
+        return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+      },
+      [this](const std::string& name) { name_ = name; });
+  in.Release();
+  if (read) Changed();
   return ok;
 }
 

@@ -2,10 +2,11 @@
 //
 // The file is read once, as it comes: a reader thread cuts it into records
 // at their "$$$$" lines and hands them out in batches; each worker thread
-// reads its records into its own table and searches the query in them; the
-// main thread prints the numbers of the records that hold the query in
-// record order, as the batches come back. At most a few batches per worker
-// are in flight, so memory stays bounded on files of any size.
+// reads its records into its own table as the SD reader reads them (atom
+// and bond lines in columns or blank-separated) and searches the query in
+// them; the main thread prints the numbers of the records that hold the
+// query in record order, as the batches come back. At most a few batches
+// per worker are in flight, so memory stays bounded on files of any size.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <condition_variable>
@@ -117,7 +118,7 @@ class Pipeline {
 bool IsRecordEnd(const std::string& line) {
   size_t a = 0, b = line.size();
   while (a < b && (line[a] == ' ' || line[a] == '\t')) ++a;
-  while (b > a && (line[b - 1] == ' ' || line[b - 1] == '\t' || line[b - 1] == '\r')) --b;
+  while (b > a && (line[b - 1] == ' ' || line[b - 1] == '\t')) --b;
   return line.compare(a, b - a, "$$$$") == 0;
 }
 
@@ -126,17 +127,17 @@ bool IsBlankText(const std::string& s) {
                      [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
 }
 
-// Cuts the input into records and queues them in batches.
+// Cuts the input into records and queues them in batches. Lines end at LF,
+// CR LF or a lone CR, as the SD reader reads them. Every text up to a
+// "$$$$" line is a record, a blank one too (it cannot be read); what
+// follows the last "$$$$" line is one only when it is not blank. So the
+// records are numbered as "tkz mol info" numbers them.
 void ReadRecords(TStream& in, Pipeline& pipe) {
   Batch batch;
   long number = 0;
   std::string record, line;
   bool tooLong = false;
   const auto endRecord = [&]() -> bool {
-    if (IsBlankText(record) && !tooLong) {
-      record.clear();
-      return true;
-    }
     if (batch.Records.empty()) batch.First = number + 1;
     ++number;
     batch.Records.push_back(tooLong ? std::string() : std::move(record));
@@ -147,32 +148,51 @@ void ReadRecords(TStream& in, Pipeline& pipe) {
     batch = Batch{};
     return ok;
   };
+  // Whether the line just ended was a record's last.
+  const auto endLine = [&]() -> bool {
+    bool ok = true;
+    if (IsRecordEnd(line)) {
+      ok = endRecord();
+    } else if (record.size() + line.size() < kMaxRecordBytes) {
+      record += line;
+      record += '\n';
+    } else {
+      tooLong = true;
+    }
+    line.clear();
+    return ok;
+  };
   std::vector<char> buf(1 << 16);
+  bool afterCR = false;  // an LF right after a CR ends no further line
   for (;;) {
     const int64_t got = in.Read(buf.data(), static_cast<int64_t>(buf.size()));
     if (got <= 0) break;
     const char* p = buf.data();
     const char* end = p + got;
+    if (afterCR && *p == '\n') ++p;
+    afterCR = false;
     while (p < end) {
-      const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-      const char* stop = nl != nullptr ? nl : end;
+      const void* nl = std::memchr(p, '\n', static_cast<size_t>(end - p));
+      const char* lf = nl != nullptr ? static_cast<const char*>(nl) : end;
+      const void* cr = std::memchr(p, '\r', static_cast<size_t>(lf - p));
+      const char* stop = cr != nullptr ? static_cast<const char*>(cr) : lf;
       const size_t room = kMaxRecordBytes - std::min(kMaxRecordBytes, line.size());
       line.append(p, std::min(room, static_cast<size_t>(stop - p)));
       p = stop;
-      if (nl == nullptr) break;
-      ++p;
-      if (IsRecordEnd(line)) {
-        if (!endRecord()) return;
-      } else if (record.size() + line.size() < kMaxRecordBytes) {
-        record += line;
-        record += '\n';
-      } else {
-        tooLong = true;
+      if (p == end) break;
+      if (*p++ == '\r') {
+        if (p == end) {
+          afterCR = true;
+        } else if (*p == '\n') {
+          ++p;
+        }
       }
-      line.clear();
+      if (!endLine()) return;
     }
   }
-  if (!line.empty()) record += line;
+  if (!line.empty()) {
+    if (!endLine()) return;
+  }
   if (!IsBlankText(record) || tooLong) {
     if (!endRecord()) return;
   }
@@ -182,18 +202,24 @@ void ReadRecords(TStream& in, Pipeline& pipe) {
 void Work(const TCTab& query, const SearchOptions& options, Pipeline& pipe) {
   TCTab t;
   t.SetSearchTrace(options.Trace);
+  const TSearchProfile queryProfile(query);
+  TSearchProfile profile;
+  TPropRec props;
   Batch b;
   long index = 0;
   while (pipe.Take(b, index)) {
     for (size_t i = 0; i < b.Records.size(); ++i) {
       const long number = b.First + static_cast<long>(i);
       TStringStream text(b.Records[i]);
-      if (b.Records[i].empty() || !t.ReadFromMDLMolStream(text)) {
+      if (b.Records[i].empty() || !t.ReadFromMDLSDStream(text, props)) {
         b.Unread.push_back(number);
         continue;
       }
+      profile.Assign(t);
       TMatchMarks marks{};
-      if (t.SearchSubStruc(query, marks, options.Bonds)) b.Hits.push_back(number);
+      if (t.SearchSubStruc(query, queryProfile, marks, options.Bonds, profile)) {
+        b.Hits.push_back(number);
+      }
     }
     b.Records.clear();
     pipe.Finish(index, std::move(b));
