@@ -723,51 +723,39 @@ bool TCTab::ReadFromMDLMolStream(TStream& S) {
 }
 
 namespace {
-// One SD record (ReadFromMDLSDFile); Read tells whether there was one to
-// read. Name takes the record's name when its counts line is valid.
+// One SD record (ReadFromMDLSDFile), entered by Enter (TCTab's
+// EnterReadTable) and named through Name (its name field).
 template <class Enter, class Name>
-bool ReadSD(LineSource& in, TPropRec& Props, TCTab& T, bool& Read, const Enter& enter,
-            const Name& setName) {
+bool ReadSD(LineSource& in, TPropRec& Props, TCTab& T, Enter enter, Name name) {
   for (auto& p : Props) p = TPropItem{};
-  std::string name, line;
-  if (!in.Next(name)) return false;
-  if (IsRecordEnd(name)) return false;  // an empty record
-  Read = true;
+  std::string first, line;
+  if (!in.Next(first)) return false;
+  if (IsRecordEnd(first)) return false;  // an empty record
+  bool ok = false;
   if (NextInRecord(in, line) && NextInRecord(in, line)) {
-    const CTabResult r = ReadCTab(in, true, line, enter);
-    if (r.countsValid) setName(name);
+    const CTabResult r = ReadCTab(in, true, line, [&](const CTabRead& r) {
+      return (T.*enter)(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+    });
+    ok = r.ok;
+    if (r.countsValid) T.*name = first;
     ReadDataItems(in, Props, r.countsValid ? &T : nullptr, line);
-    return r.ok;
+  } else {
+    ReadDataItems(in, Props, nullptr, line);
   }
-  ReadDataItems(in, Props, nullptr, line);
-  return false;
+  T.Changed();
+  return ok;
 }
 }  // namespace
 
 bool TCTab::ReadFromMDLSDFile(TTextFile& F, TPropRec& Props) {
   ctab_lines::TextFileLines in(F);
-  bool read = false;
-  const bool ok = ReadSD(
-      in, Props, *this, read,
-      [this](const CTabRead& r) {
-        return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
-      },
-      [this](const std::string& name) { name_ = name; });
-  if (read) Changed();
-  return ok;
+  return ReadSD(in, Props, *this, &TCTab::EnterReadTable, &TCTab::name_);
 }
 
 bool TCTab::ReadFromMDLSDStream(TStream& S, TPropRec& Props) {
   ctab_lines::StreamLines in(S);
-  bool read = false;
-  const bool ok = ReadSD(
-      in, Props, *this, read,
-      [this](const CTabRead& r) {
-        return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
-      },
-      [this](const std::string& name) { name_ = name; });
+  const bool ok = ReadSD(in, Props, *this, &TCTab::EnterReadTable, &TCTab::name_);
   in.Release();
-  if (read) Changed();
   return ok;
 }
 
