@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -115,11 +116,11 @@ class Pipeline {
   bool closed_ = false, stop_ = false;
 };
 
-bool IsRecordEnd(const std::string& line) {
+bool IsRecordEnd(std::string_view line) {
   size_t a = 0, b = line.size();
   while (a < b && (line[a] == ' ' || line[a] == '\t')) ++a;
   while (b > a && (line[b - 1] == ' ' || line[b - 1] == '\t')) --b;
-  return line.compare(a, b - a, "$$$$") == 0;
+  return line.substr(a, b - a) == "$$$$";
 }
 
 bool IsBlankText(const std::string& s) {
@@ -148,19 +149,16 @@ void ReadRecords(TStream& in, Pipeline& pipe) {
     batch = Batch{};
     return ok;
   };
-  // Whether the line just ended was a record's last.
-  const auto endLine = [&]() -> bool {
-    bool ok = true;
-    if (IsRecordEnd(line)) {
-      ok = endRecord();
-    } else if (record.size() + line.size() < kMaxRecordBytes) {
-      record += line;
+  // Takes a whole line: into the record, or ending it; false when stopped.
+  const auto endLine = [&](std::string_view text) -> bool {
+    if (IsRecordEnd(text)) return endRecord();
+    if (record.size() + text.size() < kMaxRecordBytes) {
+      record += text;
       record += '\n';
     } else {
       tooLong = true;
     }
-    line.clear();
-    return ok;
+    return true;
   };
   std::vector<char> buf(1 << 16);
   bool afterCR = false;  // an LF right after a CR ends no further line
@@ -176,8 +174,12 @@ void ReadRecords(TStream& in, Pipeline& pipe) {
       const char* lf = nl != nullptr ? static_cast<const char*>(nl) : end;
       const void* cr = std::memchr(p, '\r', static_cast<size_t>(lf - p));
       const char* stop = cr != nullptr ? static_cast<const char*>(cr) : lf;
-      const size_t room = kMaxRecordBytes - std::min(kMaxRecordBytes, line.size());
-      line.append(p, std::min(room, static_cast<size_t>(stop - p)));
+      const std::string_view part(p, static_cast<size_t>(stop - p));
+      const bool whole = line.empty() && stop < end;
+      if (!whole) {
+        const size_t room = kMaxRecordBytes - std::min(kMaxRecordBytes, line.size());
+        line.append(p, std::min(room, part.size()));
+      }
       p = stop;
       if (p == end) break;
       if (*p++ == '\r') {
@@ -187,17 +189,43 @@ void ReadRecords(TStream& in, Pipeline& pipe) {
           ++p;
         }
       }
-      if (!endLine()) return;
+      if (!(whole ? endLine(part) : endLine(line))) return;
+      line.clear();
     }
   }
   if (!line.empty()) {
-    if (!endLine()) return;
+    if (!endLine(line)) return;
   }
   if (!IsBlankText(record) || tooLong) {
     if (!endRecord()) return;
   }
   if (!batch.Records.empty()) pipe.Put(std::move(batch));
 }
+
+// A read-only stream over a record's text, read where it lies.
+class TextView final : public TStream {
+ public:
+  explicit TextView(std::string_view Text) : text_(Text) {}
+  int64_t Read(void* Buffer, int64_t Count) override {
+    const size_t n = Count <= 0 ? 0 : std::min(static_cast<size_t>(Count), text_.size() - pos_);
+    if (n > 0) std::memcpy(Buffer, text_.data() + pos_, n);
+    pos_ += n;
+    return static_cast<int64_t>(n);
+  }
+  int64_t Write(const void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
+    const int64_t base = Origin == soBeginning ? 0
+                         : Origin == soCurrent ? static_cast<int64_t>(pos_)
+                                               : static_cast<int64_t>(text_.size());
+    pos_ = static_cast<size_t>(std::clamp<int64_t>(base + Offset, 0, GetSize()));
+    return static_cast<int64_t>(pos_);
+  }
+  int64_t GetSize() override { return static_cast<int64_t>(text_.size()); }
+
+ private:
+  std::string_view text_;
+  size_t pos_ = 0;
+};
 
 void Work(const TCTab& query, const SearchOptions& options, Pipeline& pipe) {
   TCTab t;
@@ -210,7 +238,7 @@ void Work(const TCTab& query, const SearchOptions& options, Pipeline& pipe) {
   while (pipe.Take(b, index)) {
     for (size_t i = 0; i < b.Records.size(); ++i) {
       const long number = b.First + static_cast<long>(i);
-      TStringStream text(b.Records[i]);
+      TextView text(b.Records[i]);
       if (b.Records[i].empty() || !t.ReadFromMDLSDStream(text, props)) {
         b.Unread.push_back(number);
         continue;
