@@ -21,6 +21,16 @@
 // dense structure (complete graphs, 63 atoms with 10 bonds each) cuts most
 // branches at once instead of enumerating all 10·9·...·(10-m+1) tuples
 // below every atom. Marks and used flags are taken back on every return.
+//
+// Pre-checks. Before any atom is matched the two tables' search profiles
+// are compared: no fewer atoms of each element, rings (bonds - atoms +
+// parts), atoms of at least 1, 2, 3 and 4 bonds, and bonds of each pair of
+// elements (of each type, with bond checking) in the structure than in the
+// query. Each is a count that a one-to-one match can only keep or raise, so
+// they reject nothing the search would find. The bond kinds are compared
+// only for tables whose bonds are all entered on both atoms alike: the
+// search checks a query bond from the atom matched second, so a bond
+// entered on one atom only may go unchecked.
 #include <algorithm>
 #include <array>
 #include <fstream>
