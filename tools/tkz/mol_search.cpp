@@ -42,10 +42,14 @@ constexpr size_t kBatch = 64;                 // records handed out at once
 constexpr size_t kMaxRecordBytes = 1u << 20;  // a longer record is not read
 
 struct Batch {
-  long First = 0;                    // number of the first record
-  std::vector<std::string> Records;  // their text; "" for one too long
-  std::vector<long> Hits;            // record numbers holding the query
-  std::vector<long> Unread;          // record numbers that cannot be read
+  long First = 0;  // number of the first record
+  // The records' text, one after the other: record i is Text[Starts[i],
+  // Starts[i + 1]); an empty one was too long to be read.
+  std::string Text;
+  std::vector<size_t> Starts{0};
+  size_t Count() const { return Starts.size() - 1; }
+  std::vector<long> Hits;    // record numbers holding the query
+  std::vector<long> Unread;  // record numbers that cannot be read
 };
 
 // The batches between the reader, the workers and the printer.
@@ -123,7 +127,7 @@ bool IsRecordEnd(std::string_view line) {
   return line.substr(a, b - a) == "$$$$";
 }
 
-bool IsBlankText(const std::string& s) {
+bool IsBlankText(std::string_view s) {
   return std::all_of(s.begin(), s.end(),
                      [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
 }
@@ -136,27 +140,35 @@ bool IsBlankText(const std::string& s) {
 void ReadRecords(TStream& in, Pipeline& pipe) {
   Batch batch;
   long number = 0;
-  std::string record, line;
+  std::string line;  // a line cut by the end of a block, as far as read
   bool tooLong = false;
+  size_t textBytes = 1 << 16;  // room for a batch's text, as the last one took
+  batch.Text.reserve(textBytes);
+  // The current record is the batch text after its last start.
+  const auto recordSize = [&] { return batch.Text.size() - batch.Starts.back(); };
   const auto endRecord = [&]() -> bool {
-    if (batch.Records.empty()) batch.First = number + 1;
+    if (batch.Count() == 0) batch.First = number + 1;
     ++number;
-    batch.Records.push_back(tooLong ? std::string() : std::move(record));
-    record.clear();
+    if (tooLong) batch.Text.resize(batch.Starts.back());
+    batch.Starts.push_back(batch.Text.size());
     tooLong = false;
-    if (batch.Records.size() < kBatch) return true;
+    if (batch.Count() < kBatch) return true;
+    textBytes = std::max(textBytes, batch.Text.size());
     const bool ok = pipe.Put(std::move(batch));
     batch = Batch{};
+    batch.Text.reserve(textBytes);
     return ok;
   };
   // Takes a whole line: into the record, or ending it; false when stopped.
   const auto endLine = [&](std::string_view text) -> bool {
     if (IsRecordEnd(text)) return endRecord();
-    if (record.size() + text.size() < kMaxRecordBytes) {
-      record += text;
-      record += '\n';
+    if (tooLong) return true;
+    if (recordSize() + text.size() < kMaxRecordBytes) {
+      batch.Text += text;
+      batch.Text += '\n';
     } else {
       tooLong = true;
+      batch.Text.resize(batch.Starts.back());
     }
     return true;
   };
@@ -169,10 +181,12 @@ void ReadRecords(TStream& in, Pipeline& pipe) {
     const char* end = p + got;
     if (afterCR && *p == '\n') ++p;
     afterCR = false;
+    // Most files have no CR at all, or only before LF.
+    const bool anyCR = std::memchr(p, '\r', static_cast<size_t>(end - p)) != nullptr;
     while (p < end) {
       const void* nl = std::memchr(p, '\n', static_cast<size_t>(end - p));
       const char* lf = nl != nullptr ? static_cast<const char*>(nl) : end;
-      const void* cr = std::memchr(p, '\r', static_cast<size_t>(lf - p));
+      const void* cr = anyCR ? std::memchr(p, '\r', static_cast<size_t>(lf - p)) : nullptr;
       const char* stop = cr != nullptr ? static_cast<const char*>(cr) : lf;
       const std::string_view part(p, static_cast<size_t>(stop - p));
       const bool whole = line.empty() && stop < end;
@@ -196,10 +210,13 @@ void ReadRecords(TStream& in, Pipeline& pipe) {
   if (!line.empty()) {
     if (!endLine(line)) return;
   }
-  if (!IsBlankText(record) || tooLong) {
+  const std::string_view rest(batch.Text.data() + batch.Starts.back(), recordSize());
+  if (!IsBlankText(rest) || tooLong) {
     if (!endRecord()) return;
+  } else {
+    batch.Text.resize(batch.Starts.back());
   }
-  if (!batch.Records.empty()) pipe.Put(std::move(batch));
+  if (batch.Count() > 0) pipe.Put(std::move(batch));
 }
 
 // A read-only stream over a record's text, read where it lies.
@@ -236,10 +253,11 @@ void Work(const TCTab& query, const SearchOptions& options, Pipeline& pipe) {
   Batch b;
   long index = 0;
   while (pipe.Take(b, index)) {
-    for (size_t i = 0; i < b.Records.size(); ++i) {
+    for (size_t i = 0; i < b.Count(); ++i) {
       const long number = b.First + static_cast<long>(i);
-      TextView text(b.Records[i]);
-      if (b.Records[i].empty() || !t.ReadFromMDLSDStream(text, props)) {
+      const std::string_view record(b.Text.data() + b.Starts[i], b.Starts[i + 1] - b.Starts[i]);
+      TextView text(record);
+      if (record.empty() || !t.ReadFromMDLSDStream(text, props)) {
         b.Unread.push_back(number);
         continue;
       }
@@ -249,7 +267,8 @@ void Work(const TCTab& query, const SearchOptions& options, Pipeline& pipe) {
         b.Hits.push_back(number);
       }
     }
-    b.Records.clear();
+    b.Text = std::string();
+    b.Starts = {0};
     pipe.Finish(index, std::move(b));
     b = Batch{};
   }
