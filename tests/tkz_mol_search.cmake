@@ -169,6 +169,17 @@ foreach(form IN ITEMS records crlf cr)
       "^1\n4\n5\ntkz: mol search: ${form}.sdf: record 2: not a structure[^\n]*skipped\n$")
 endforeach()
 run("co.mol;records.sdf;--threads;1" 0 "^1\n4\n5\ntkz: mol search: records.sdf: record 2: [^\n]*\n$")
+# A CR LF split by the end of the reader's 64 KiB block, right after a
+# "$$$$": the LF ends no further line, so the next record (methanol, its
+# name line blank) still reads.
+string(REPLACE "\n" "\r\n" first "${propane}> <PAD>\n")
+string(REPLACE "\n" "\r\n" second "${methanol}$$$$\n")
+string(LENGTH "${first}" len)
+math(EXPR k "65535 - ${len} - 8")
+string(REPEAT "x" ${k} pad)
+file(WRITE ${WORK}/split.sdf "${first}${pad}\r\n\r\n$$$$\r\n${second}")
+run("co.mol;split.sdf" 0 "^2\n$")
+
 execute_process(COMMAND ${TKZ} mol info records.sdf WORKING_DIRECTORY ${WORK} OUTPUT_VARIABLE info)
 if(NOT info MATCHES "\"record\":1,\"name\":\"ethanol\"" OR NOT info MATCHES "\"record\":2,\"error\""
    OR NOT info MATCHES "\"record\":5,\"name\":\"ether\"" OR info MATCHES "\"record\":6")
