@@ -172,7 +172,8 @@ class TCTab;
 // Made once, it serves every search the table takes part in (a query over
 // many records, a record against many queries), as the search's pre-checks
 // reject at once the pairs whose counts cannot fit. It describes the table
-// as it was when made: remake it after the table changes.
+// as it was when made: remake it after the table changes. Searches on
+// several threads may share a profile (they only read it).
 class TKZ_MOLKIT_EXPORT TSearchProfile {
  public:
   TSearchProfile() = default;  // of an empty table
