@@ -19,24 +19,36 @@ HELPER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                       "rdkit_mdl.py")
 
 
+def split_records(text):
+    """The records of an SD text, each ending with its "$$$$" line, every
+    other line kept as it is: a blank name line at the start of a record and
+    the blank line that ends its last data item belong to the record."""
+    out, lines = [], []
+    for line in text.splitlines(keepends=True):
+        if line.strip() == "$$$$":
+            if "".join(lines).strip():
+                out.append("".join(lines) + "$$$$\n")
+            lines = []
+        else:
+            lines.append(line.rstrip("\r\n") + "\n")
+    if "".join(lines).strip():
+        out.append("".join(lines) + "$$$$\n")
+    return out
+
+
 def records():
     """The text of each record, as a list."""
     out = []
     for path in sorted(glob.glob(ROOT + "/**/*.sdf", recursive=True)):
         with open(path, encoding="latin-1") as f:
-            text = f.read()
-        for rec in text.split("$$$$"):
-            rec = rec.strip("\r\n")
-            if rec.strip():
-                out.append(rec + "\n$$$$\n")
+            out.extend(split_records(f.read()))
     # The NCI compounds as RDKit writes them, by the tests' own helper.
     with tempfile.TemporaryDirectory() as tmp:
         nci = os.path.join(tmp, "nci.sdf")
         subprocess.run([sys.executable, HELPER, "gen", ROOT + "/Data/NCI/first_5K.smi", nci],
                        check=True)
         with open(nci, encoding="latin-1") as f:
-            out.extend(rec.strip("\r\n") + "\n$$$$\n"
-                       for rec in f.read().split("$$$$") if rec.strip())
+            out.extend(split_records(f.read()))
     return out
 
 

@@ -1,5 +1,7 @@
 // The records of an SD file that read whole (at most 63 atoms), read once
-// before a benchmark times anything.
+// before a benchmark times anything. Each record is read from where the
+// previous one ended: skipping blank lines first would eat the blank name
+// line of a record (as RDKit writes unnamed molecules) and lose the record.
 #pragma once
 
 #include <memory>
@@ -15,7 +17,7 @@ inline std::vector<std::unique_ptr<tkz::TCTab>> ReadSDRecords(const std::string&
   f.AssignFile(path);
   f.Reset();
   tkz::TPropRec props;
-  while (!f.SeekEof()) {
+  while (!f.Eof()) {
     auto t = std::make_unique<tkz::TCTab>();
     if (t->ReadFromMDLSDFile(f, props)) out.push_back(std::move(t));
   }

@@ -14,7 +14,9 @@ dir=build/bench/data
 data=$dir/sd_records.sdf
 queries=$dir/search_queries
 mkdir -p "$dir" "$queries"
-[ -s "$data" ] || /usr/bin/python3 bench/sd_data.py "$data" 12000 >/dev/null
+# Made again when bench/sd_data.py is newer (a file of an older version).
+[ -s "$data" ] && [ "$data" -nt bench/sd_data.py ] ||
+  /usr/bin/python3 bench/sd_data.py "$data" 12000 >/dev/null
 /usr/bin/python3 tests/chem/rdkit_search.py queries "$queries" >"$queries/all.txt"
 head -20 "$queries/all.txt" >"$queries/queries.txt"
 records=$(grep -c '^\$\$\$\$' "$data")
@@ -55,7 +57,7 @@ printf '  ours  %12.0f  (%s hits)\n  RDKit %12.0f  (%s hits)\n  ratio %.2f\n' \
 
 # Wall time of one query over the records eight times over, best of three.
 big=$dir/sd_records_x8.sdf
-[ -s "$big" ] || for _ in 1 2 3 4 5 6 7 8; do cat "$data"; done >"$big"
+[ -s "$big" ] && [ "$big" -nt "$data" ] || for _ in 1 2 3 4 5 6 7 8; do cat "$data"; done >"$big"
 wall() {
   local best=""
   for _ in 1 2 3; do

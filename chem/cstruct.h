@@ -164,6 +164,58 @@ enum SSSMode : uint8_t { smSkeleton, smAtoms, smBonds, smAtomAndBonds };
 // The file the search trace is appended to, in the current folder.
 constexpr const char* kSearchTraceFile = "substrct.txt";
 
+class TCTab;
+
+// What the substructure search knows of a table before it matches atoms:
+// element counts, bond counts by the elements they join (with and without
+// their type), bond counts per atom, the ring count and the query's parts.
+// Made once, it serves every search the table takes part in (a query over
+// many records, a record against many queries), as the search's pre-checks
+// reject at once the pairs whose counts cannot fit. It describes the table
+// as it was when made: remake it after the table changes. Searches on
+// several threads may share a profile (they only read it).
+class TKZ_MOLKIT_EXPORT TSearchProfile {
+ public:
+  TSearchProfile() = default;  // of an empty table
+  explicit TSearchProfile(const TCTab& T);
+  // Makes the profile of T afresh.
+  void Assign(const TCTab& T);
+  int GetNAtoms() const { return n_; }
+
+ private:
+  friend class TCTab;
+  // Whether a table of profile Query may be found in one of this profile:
+  // false only when some count proves that it cannot.
+  bool MayContain(const TSearchProfile& Query, bool CheckBonds) const;
+
+  // Bonds counted by a key of their two elements (and type): at most
+  // kMaxKeys kinds; a table with more leaves the counts out of the checks.
+  static constexpr int kMaxKeys = 48;
+  struct BondKinds {
+    int count = 0;  // kinds; -1 when there were too many
+    std::array<uint32_t, kMaxKeys> key{};
+    std::array<uint16_t, kMaxKeys> bonds{};
+  };
+
+  int n_ = 0;
+  int rings_ = 0;
+  std::array<uint8_t, kMaxCTAtoms + 1> deg_{};  // bonds of each atom
+  std::array<uint8_t, 256> elementCount_{};     // atoms of each element
+  int kinds_ = 0;                               // distinct elements, in kindZ_
+  std::array<uint8_t, kMaxCTAtoms> kindZ_{};
+  std::array<uint8_t, 5> atLeast_{};  // atoms with at least k bonds, k 1..4
+  BondKinds typed_, untyped_;
+  // Whether every bond is entered on both its atoms, once, with one type
+  // (the table's invariant); the bond counts are compared only then.
+  bool wellFormed_ = true;
+  // The parts of more than one atom, numbered from 1 in the order of their
+  // lowest atom (0 for an atom without bonds), and their order by size,
+  // largest first.
+  int parts_ = 0;
+  std::array<uint8_t, kMaxCTAtoms + 1> part_{};
+  std::array<uint8_t, kMaxCTAtoms> partOrder_{};
+};
+
 class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
  public:
   explicit TCTab(TComponent* AOwner = nullptr);
@@ -362,6 +414,12 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   // match. With the search trace on, each step is appended to
   // kSearchTraceFile.
   bool SearchSubStruc(const TCTab& Query, TMatchMarks& Marks, bool CheckBonds) const;
+  // The same search with the profiles of both tables made beforehand, for
+  // a query searched in many structures or a structure searched for many
+  // queries. Each profile must describe its table as it is now (one of
+  // another atom count is not used: the search then makes its own).
+  bool SearchSubStruc(const TCTab& Query, const TSearchProfile& QueryProfile, TMatchMarks& Marks,
+                      bool CheckBonds, const TSearchProfile& Profile) const;
   // The atoms that pass a template of element, bond count and bond types
   // (see cstruct_search.cpp for the rules).
   void MatchAtomTemplate(int Element, int BondCount,
@@ -395,6 +453,9 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   // read as blank-separated fields. A record that cannot be read gives false
   // and the file still moves on to its "$$$$", so that the next record reads.
   bool ReadFromMDLSDFile(TTextFile& F, TPropRec& Props);
+  // The same from a stream, which is left right after the record's "$$$$"
+  // line (or at its end).
+  bool ReadFromMDLSDStream(TStream& S, TPropRec& Props);
   // The counts line (V2000), atoms, bonds, "M  CHG" and "M  ISO" lines and
   // "M  END". Coordinates are scaled by a multiple of 0.0001 so that the
   // mean bond length is about 1.5 (0.01 without bonds), y flipped.
@@ -450,6 +511,8 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   // (a, b, type; partners in 1..NAtoms, a != b, type != 0) both ways as
   // MakeConnection does. False when a bond found no free slot.
   bool EnterReadTable(const CTElem* Atoms, int NAtoms, const std::array<int, 3>* Bonds, int NBonds);
+
+  friend class TSearchProfile;
 
   int n_ = 0;
   std::string name_;

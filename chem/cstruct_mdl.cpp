@@ -722,24 +722,40 @@ bool TCTab::ReadFromMDLMolStream(TStream& S) {
   return ok;
 }
 
-bool TCTab::ReadFromMDLSDFile(TTextFile& F, TPropRec& Props) {
+namespace {
+// One SD record (ReadFromMDLSDFile), entered by Enter (TCTab's
+// EnterReadTable) and named through Name (its name field).
+template <class Enter, class Name>
+bool ReadSD(LineSource& in, TPropRec& Props, TCTab& T, Enter enter, Name name) {
   for (auto& p : Props) p = TPropItem{};
-  ctab_lines::TextFileLines in(F);
-  std::string name, line;
-  if (!in.Next(name)) return false;
+  std::string first, line;
+  if (!in.Next(first)) return false;
+  if (IsRecordEnd(first)) return false;  // an empty record
   bool ok = false;
-  if (IsRecordEnd(name)) return false;  // an empty record
   if (NextInRecord(in, line) && NextInRecord(in, line)) {
-    const CTabResult r = ReadCTab(in, true, line, [this](const CTabRead& r) {
-      return EnterReadTable(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
+    const CTabResult r = ReadCTab(in, true, line, [&](const CTabRead& r) {
+      return (T.*enter)(r.atoms.data(), r.nAtoms, r.bonds.data(), r.nBonds);
     });
     ok = r.ok;
-    if (r.countsValid) name_ = name;
-    ReadDataItems(in, Props, r.countsValid ? this : nullptr, line);
+    if (r.countsValid) T.*name = first;
+    ReadDataItems(in, Props, r.countsValid ? &T : nullptr, line);
   } else {
     ReadDataItems(in, Props, nullptr, line);
   }
-  Changed();
+  T.Changed();
+  return ok;
+}
+}  // namespace
+
+bool TCTab::ReadFromMDLSDFile(TTextFile& F, TPropRec& Props) {
+  ctab_lines::TextFileLines in(F);
+  return ReadSD(in, Props, *this, &TCTab::EnterReadTable, &TCTab::name_);
+}
+
+bool TCTab::ReadFromMDLSDStream(TStream& S, TPropRec& Props) {
+  ctab_lines::StreamLines in(S);
+  const bool ok = ReadSD(in, Props, *this, &TCTab::EnterReadTable, &TCTab::name_);
+  in.Release();
   return ok;
 }
 

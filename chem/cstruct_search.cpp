@@ -21,9 +21,20 @@
 // dense structure (complete graphs, 63 atoms with 10 bonds each) cuts most
 // branches at once instead of enumerating all 10·9·...·(10-m+1) tuples
 // below every atom. Marks and used flags are taken back on every return.
+//
+// Pre-checks. Before any atom is matched the two tables' search profiles
+// are compared: no fewer atoms of each element, rings (bonds - atoms +
+// parts), atoms of at least 1, 2, 3 and 4 bonds, and bonds of each pair of
+// elements (of each type, with bond checking) in the structure than in the
+// query. Each is a count that a one-to-one match can only keep or raise, so
+// they reject nothing the search would find. The bond kinds are compared
+// only for tables whose bonds are all entered on both atoms alike: the
+// search checks a query bond from the atom matched second, so a bond
+// entered on one atom only may go unchecked.
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,13 +89,142 @@ bool TCTab::SumForContained(const TCTab& Query) const {
   return std::all_of(count.begin(), count.begin() + kinds, [](int c) { return c >= 0; });
 }
 
+// ------------------------------------------------------------ profile
+
+TSearchProfile::TSearchProfile(const TCTab& T) { Assign(T); }
+
 namespace {
+
+// Sorts the keys of a table's bonds and counts each kind; too many kinds
+// leave the count at -1.
+template <class Kinds>
+void CountKinds(std::array<uint32_t, kMaxCTAtoms * kMaxCTConn>& keys, int n, Kinds& out) {
+  std::sort(keys.begin(), keys.begin() + n);
+  out.count = 0;
+  for (int i = 0; i < n; ++i) {
+    if (out.count > 0 && out.key[out.count - 1] == keys[i]) {
+      ++out.bonds[out.count - 1];
+      continue;
+    }
+    if (out.count == static_cast<int>(out.key.size())) {
+      out.count = -1;
+      return;
+    }
+    out.key[out.count] = keys[i];
+    out.bonds[out.count++] = 1;
+  }
+}
+
+// Whether every kind of Query's bonds is there at least as often in have.
+template <class Kinds>
+bool KindsContained(const Kinds& have, const Kinds& query) {
+  if (have.count < 0 || query.count < 0) return true;
+  int i = 0;
+  for (int j = 0; j < query.count; ++j) {
+    while (i < have.count && have.key[i] < query.key[j]) ++i;
+    if (i == have.count || have.key[i] != query.key[j] || have.bonds[i] < query.bonds[j]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void TSearchProfile::Assign(const TCTab& T) {
+  *this = TSearchProfile{};
+  n_ = T.n_;
+  rings_ = T.RingsInMolecule();
+  std::array<uint32_t, kMaxCTAtoms * kMaxCTConn> typed{}, untyped{};
+  int bonds = 0;
+  for (int a = 1; a <= n_; ++a) {
+    const CTElem& e = T.atoms_[a];
+    int deg = 0;
+    for (int k = 1; k <= kMaxCTConn; ++k) {
+      const int b = e.ConnTo[k];
+      if (b == 0) continue;
+      ++deg;
+      // Each bond counted once, from its lower atom, when the table holds
+      // it on both atoms with one type and the partner only once.
+      bool single = b <= n_ && b != a && T.CheckConnect(b, a) == e.TypConn[k];
+      for (int j = 1; j < k && single; ++j) single = e.ConnTo[j] != b;
+      if (!single) {
+        wellFormed_ = false;
+        continue;
+      }
+      if (b < a) continue;
+      const int z1 = std::min(e.AtType, T.atoms_[b].AtType);
+      const int z2 = std::max(e.AtType, T.atoms_[b].AtType);
+      untyped[bonds] = static_cast<uint32_t>(z1 << 16 | z2 << 8);
+      typed[bonds++] = static_cast<uint32_t>(z1 << 16 | z2 << 8 | e.TypConn[k]);
+    }
+    deg_[a] = static_cast<uint8_t>(deg);
+    for (int k = 1; k <= 4 && k <= deg; ++k) ++atLeast_[k];
+    if (elementCount_[e.AtType]++ == 0) kindZ_[kinds_++] = e.AtType;
+  }
+  CountKinds(typed, bonds, typed_);
+  CountKinds(untyped, bonds, untyped_);
+
+  // The parts of more than one atom.
+  std::array<int, kMaxCTAtoms + 1> size{};
+  for (int a = 1; a <= n_; ++a) {
+    if (part_[a] != 0 || deg_[a] == 0) continue;
+    ++parts_;
+    std::array<int, kMaxCTAtoms> stack{};
+    int top = 0;
+    stack[top++] = a;
+    part_[a] = static_cast<uint8_t>(parts_);
+    while (top > 0) {
+      const int c = stack[--top];
+      ++size[parts_];
+      for (int k = 1; k <= kMaxCTConn; ++k) {
+        const int b = T.GetConnTo(c, k);
+        if (b == 0) break;
+        if (b > kMaxCTAtoms || part_[b] != 0) continue;
+        part_[b] = static_cast<uint8_t>(parts_);
+        stack[top++] = b;
+      }
+    }
+  }
+  for (int p = 1; p <= parts_; ++p) partOrder_[p - 1] = static_cast<uint8_t>(p);
+  std::stable_sort(partOrder_.begin(), partOrder_.begin() + parts_,
+                   [&](int x, int y) { return size[x] > size[y]; });
+}
+
+bool TSearchProfile::MayContain(const TSearchProfile& Query, bool CheckBonds) const {
+  if (n_ < Query.n_ || rings_ < Query.rings_) return false;
+  for (int i = 0; i < Query.kinds_; ++i) {
+    const int z = Query.kindZ_[i];
+    if (elementCount_[z] < Query.elementCount_[z]) return false;
+  }
+  for (int k = 1; k <= 4; ++k) {
+    if (atLeast_[k] < Query.atLeast_[k]) return false;
+  }
+  if (!wellFormed_ || !Query.wellFormed_) return true;
+  return CheckBonds ? KindsContained(typed_, Query.typed_)
+                    : KindsContained(untyped_, Query.untyped_);
+}
+
+// ------------------------------------------------------------- matcher
+
+namespace {
+
+// One side of a search: the table's atoms (entries above its count
+// cleared), their bond counts and, for the query, its parts.
+struct SearchGraph {
+  const CTElem* at;
+  const uint8_t* deg;
+  int n;
+  const uint8_t* part;
+  const uint8_t* partOrder;
+  int parts;
+};
 
 // The state of one search of a query in a structure.
 class SubstructureMatcher {
  public:
-  SubstructureMatcher(const TCTab& S, const TCTab& Q, TMatchMarks& Marks, bool CheckBonds,
-                      std::ofstream* Trace)
+  SubstructureMatcher(const SearchGraph& S, const SearchGraph& Q, TMatchMarks& Marks,
+                      bool CheckBonds, std::ofstream* Trace)
       : s_(S), q_(Q), marks_(Marks), bonds_(CheckBonds), trace_(Trace) {}
 
   // Whether the query is found with start query atom q tried against
@@ -95,50 +235,26 @@ class SubstructureMatcher {
     return Step(0, 0, s, q);
   }
 
-  // Numbers the query's parts of more than one atom, largest first (their
-  // order in the search after the start atom's), and tells whether each
-  // such part is found on its own when there are several: a part that is
-  // nowhere in the structure fails the search before the parts are
-  // combined (which would otherwise try every placement of the others).
+  // Tells whether each of the query's parts of more than one atom is found
+  // on its own when there are several: a part that is nowhere in the
+  // structure fails the search before the parts are combined (which would
+  // otherwise try every placement of the others). The parts come in the
+  // search, after the start atom's, largest first.
   bool PrepareParts() {
-    const int nq = q_.GetNAtoms();
-    std::array<int, kMaxCTAtoms + 1> size{};
-    int parts = 0;
-    for (int a = 1; a <= nq; ++a) {
-      if (part_[a] != 0 || q_.GetNBonds(a) == 0) continue;
-      ++parts;
-      std::array<int, kMaxCTAtoms> stack{};
-      int top = 0;
-      stack[top++] = a;
-      part_[a] = parts;
-      while (top > 0) {
-        const int c = stack[--top];
-        ++size[parts];
-        for (int k = 1; k <= q_.GetNBonds(c); ++k) {
-          const int b = q_.GetConnTo(c, k);
-          if (part_[b] != 0) continue;
-          part_[b] = parts;
-          stack[top++] = b;
-        }
-      }
-    }
-    for (int p = 1; p <= parts; ++p) partOrder_[p - 1] = p;
-    std::stable_sort(partOrder_.begin(), partOrder_.begin() + parts,
-                     [&](int x, int y) { return size[x] > size[y]; });
-    parts_ = parts;
-    if (parts < 2) return true;
+    const int nq = q_.n;
+    if (q_.parts < 2) return true;
     std::ofstream* trace = trace_;
     trace_ = nullptr;
     bool ok = true;
-    for (int p = 1; p <= parts && ok; ++p) {
+    for (int p = 1; p <= q_.parts && ok; ++p) {
       int first = 0;
       for (int a = nq; a >= 1; --a) {
-        if (part_[a] == p) first = a;
+        if (q_.part[a] == p) first = a;
       }
       ok = false;
-      for (int s = 1; s <= s_.GetNAtoms() && !ok; ++s) {
+      for (int s = 1; s <= s_.n && !ok; ++s) {
         Reset();
-        for (int a = 1; a <= nq; ++a) placed_[a] = part_[a] != p || a == first;
+        for (int a = 1; a <= nq; ++a) placed_[a] = q_.part[a] != p || a == first;
         ok = Step(0, 0, s, first);
       }
     }
@@ -152,22 +268,32 @@ class SubstructureMatcher {
     int prevS, prevQ, s, q;
   };
 
+  // The type of the bond a - b as entered on structure atom a; 0 if none.
+  int StructureBond(int a, int b) const {
+    const CTElem& e = s_.at[a];
+    for (int k = 1; k <= kMaxCTConn; ++k) {
+      if (e.ConnTo[k] == b) return e.TypConn[k];
+    }
+    return 0;
+  }
+
   // The checks of a pair that need nothing but the atoms themselves and
   // the query atoms matched so far: element, attributes, bond count, and a
   // structure bond (of the same type with bond checking) for every bond
   // from q to a matched query atom. A free structure atom only.
   bool Fits(int s, int q) const {
-    if (s < 1 || used_[s]) return false;
-    if (s_.GetAtNum(s) != q_.GetAtNum(q)) return false;
-    const int attrib = q_.GetAttrib(q);
-    if ((s_.GetAttrib(s) & attrib) != attrib) return false;
-    if (s_.GetNBonds(s) < q_.GetNBonds(q)) return false;
+    if (s < 1 || s > kMaxCTAtoms || used_[s]) return false;
+    const CTElem& se = s_.at[s];
+    const CTElem& qe = q_.at[q];
+    if (se.AtType != qe.AtType) return false;
+    if ((se.Attrib & qe.Attrib) != qe.Attrib) return false;
+    if (s_.deg[s] < q_.deg[q]) return false;
     for (int k = 1; k <= kMaxCTConn; ++k) {
-      const int c = q_.GetConnTo(q, k);
+      const int c = qe.ConnTo[k];
       if (c == 0) break;
       if (map_[c] == 0) continue;
-      const int t = s_.CheckConnect(s, map_[c]);
-      if (t == 0 || (bonds_ && t != q_.GetTypConn(q, k))) return false;
+      const int t = StructureBond(s, map_[c]);
+      if (t == 0 || (bonds_ && t != qe.TypConn[k])) return false;
     }
     return true;
   }
@@ -175,11 +301,10 @@ class SubstructureMatcher {
   // Matches the pairs on the stack, last first; true when every query atom
   // has been matched.
   bool Run() {
-    if (pending_.empty()) return NextPart();
-    const Pair p = pending_.back();
-    pending_.pop_back();
+    if (pending_ == 0) return NextPart();
+    const Pair p = stack_[--pending_];
     const bool ok = Step(p.prevS, p.prevQ, p.s, p.q);
-    pending_.push_back(p);
+    stack_[pending_++] = p;
     return ok;
   }
 
@@ -187,15 +312,15 @@ class SubstructureMatcher {
   // goes on with the rest; everything is taken back when it fails. A pair
   // from an assignment arrives with s already taken for q.
   bool Step(int prevS, int prevQ, int s, int q) {
+    bool closure = false;
     if (trace_ != nullptr) {
+      for (int k = 1; k <= kMaxCTConn; ++k) {
+        const int c = q_.at[q].ConnTo[k];
+        if (c == 0) break;
+        if (c != prevQ && matched_[c]) closure = true;
+      }
       *trace_ << "level=" << depth_ << "  " << prevS << " " << prevQ << " " << s << " " << q
               << "\n";
-    }
-    bool closure = false;
-    for (int k = 1; k <= kMaxCTConn; ++k) {
-      const int c = q_.GetConnTo(q, k);
-      if (c == 0) break;
-      if (c != prevQ && matched_[c]) closure = true;
     }
     const bool assigned = map_[q] == s;
     map_[q] = 0;
@@ -225,17 +350,19 @@ class SubstructureMatcher {
   // first, that one last.
   bool Expand(int s, int q) {
     Group g;
+    const CTElem& qe = q_.at[q];
     for (int i = 1; i <= kMaxCTConn; ++i) {
-      const int c = q_.GetConnTo(q, i);
+      const int c = qe.ConnTo[i];
       if (c == 0) break;
       if (!placed_[c]) g.qn[g.m++] = c;
     }
+    if (g.m == 0) return Run();
+    const CTElem& se = s_.at[s];
     for (int i = 1; i <= kMaxCTConn; ++i) {
-      const int c = s_.GetConnTo(s, i);
+      const int c = se.ConnTo[i];
       if (c == 0) break;
       if (!used_[c]) g.sn[g.k++] = c;
     }
-    if (g.m == 0) return Run();
     if (g.m > g.k) return false;
     g.s = s;
     g.q = q;
@@ -250,7 +377,7 @@ class SubstructureMatcher {
   // may take.
   struct Group {
     int s = 0, q = 0, m = 0, k = 0;
-    std::array<int, kMaxCTConn> qn{}, sn{}, pick{};
+    std::array<int, kMaxCTConn> qn, sn, pick;
   };
 
   // The tuples of distinct indices into sn from position i on, each atom
@@ -284,10 +411,10 @@ class SubstructureMatcher {
   // Puts the pairs of an assignment on the stack (the first on top) and
   // goes on.
   bool TryAssignment(const Group& g) {
-    const size_t base = pending_.size();
-    for (int i = g.m - 1; i >= 0; --i) pending_.push_back({g.s, g.q, g.sn[g.pick[i]], g.qn[i]});
+    const int base = pending_;
+    for (int i = g.m - 1; i >= 0; --i) stack_[pending_++] = {g.s, g.q, g.sn[g.pick[i]], g.qn[i]};
     const bool ok = Run();
-    pending_.resize(base);
+    pending_ = base;
     return ok;
   }
 
@@ -298,21 +425,23 @@ class SubstructureMatcher {
   // structure atom than the earlier, so that they are not tried in every
   // order.
   bool NextPart() {
+    const int nq = q_.n;
     int q = 0;
-    for (int i = 0; i < parts_ && q == 0; ++i) {
-      for (int a = 1; a <= q_.GetNAtoms() && q == 0; ++a) {
-        if (!placed_[a] && part_[a] == partOrder_[i]) q = a;
+    for (int i = 0; i < q_.parts && q == 0; ++i) {
+      for (int a = 1; a <= nq && q == 0; ++a) {
+        if (!placed_[a] && q_.part[a] == q_.partOrder[i]) q = a;
       }
     }
-    for (int a = 1; a <= q_.GetNAtoms() && q == 0; ++a) {
+    for (int a = 1; a <= nq && q == 0; ++a) {
       if (!placed_[a]) q = a;
     }
     if (q == 0) return true;
     int from = 1;
-    if (part_[q] == 0) {
+    if (q_.part[q] == 0) {
+      const CTElem& qe = q_.at[q];
       for (int a = q - 1; a >= 1; --a) {
-        if (part_[a] == 0 && map_[a] != 0 && q_.GetAtNum(a) == q_.GetAtNum(q) &&
-            q_.GetAttrib(a) == q_.GetAttrib(q)) {
+        if (q_.part[a] == 0 && map_[a] != 0 && q_.at[a].AtType == qe.AtType &&
+            q_.at[a].Attrib == qe.Attrib) {
           from = map_[a] + 1;
           break;
         }
@@ -320,7 +449,7 @@ class SubstructureMatcher {
     }
     placed_[q] = true;
     bool ok = false;
-    for (int s = from; s <= s_.GetNAtoms() && !ok; ++s) {
+    for (int s = from; s <= s_.n && !ok; ++s) {
       if (Fits(s, q)) ok = Step(0, 0, s, q);
     }
     placed_[q] = false;
@@ -334,11 +463,11 @@ class SubstructureMatcher {
     placed_.fill(false);
     matched_.fill(false);
     depth_ = 0;
-    pending_.clear();
+    pending_ = 0;
   }
 
-  const TCTab& s_;
-  const TCTab& q_;
+  const SearchGraph& s_;
+  const SearchGraph& q_;
   TMatchMarks& marks_;
   bool bonds_;
   std::ofstream* trace_;
@@ -347,20 +476,30 @@ class SubstructureMatcher {
   std::array<bool, kMaxCTAtoms + 1> matched_{};  // query atoms past their check
   // Query atoms matched or waiting on the stack for their turn.
   std::array<bool, kMaxCTAtoms + 1> placed_{};
-  std::vector<Pair> pending_;
+  // The pairs waiting for their turn: each holds a distinct placed query
+  // atom.
+  std::array<Pair, kMaxCTAtoms + 1> stack_;
+  int pending_ = 0;
   int depth_ = 0;
-  std::array<int, kMaxCTAtoms + 1> part_{};  // part of each query atom; 0 alone
-  std::array<int, kMaxCTAtoms> partOrder_{};
-  int parts_ = 0;
 };
 
 }  // namespace
 
 bool TCTab::SearchSubStruc(const TCTab& Query, TMatchMarks& Marks, bool CheckBonds) const {
   Marks.fill(0);
+  if (Query.n_ == 0) return false;
+  return SearchSubStruc(Query, TSearchProfile(Query), Marks, CheckBonds, TSearchProfile(*this));
+}
+
+bool TCTab::SearchSubStruc(const TCTab& Query, const TSearchProfile& QueryProfile,
+                           TMatchMarks& Marks, bool CheckBonds,
+                           const TSearchProfile& Profile) const {
+  if (QueryProfile.n_ != Query.n_ || Profile.n_ != n_) {
+    return SearchSubStruc(Query, Marks, CheckBonds);
+  }
+  Marks.fill(0);
   const int nq = Query.n_;
-  if (nq == 0 || !SumForContained(Query)) return false;
-  if (RingsInMolecule() < Query.RingsInMolecule()) return false;
+  if (nq == 0 || !Profile.MayContain(QueryProfile, CheckBonds)) return false;
   // The start atom: the first query atom that is not carbon, else the last,
   // and query atom 1 when that is carbon too.
   int start = nq;
@@ -371,22 +510,27 @@ bool TCTab::SearchSubStruc(const TCTab& Query, TMatchMarks& Marks, bool CheckBon
     }
   }
   if (Query.atoms_[start].AtType == 6) start = 1;
-  std::ofstream trace;
-  if (search_trace_) trace.open(kSearchTraceFile, std::ios::app | std::ios::binary);
-  SubstructureMatcher matcher(*this, Query, Marks, CheckBonds,
-                              search_trace_ && trace.is_open() ? &trace : nullptr);
+  std::optional<std::ofstream> trace;
+  if (search_trace_) trace.emplace(kSearchTraceFile, std::ios::app | std::ios::binary);
+  const SearchGraph s{atoms_.data(),        Profile.deg_.data(),       n_,
+                      Profile.part_.data(), Profile.partOrder_.data(), Profile.parts_};
+  const SearchGraph q{
+      Query.atoms_.data(),       QueryProfile.deg_.data(),       nq,
+      QueryProfile.part_.data(), QueryProfile.partOrder_.data(), QueryProfile.parts_};
+  SubstructureMatcher matcher(s, q, Marks, CheckBonds,
+                              trace && trace->is_open() ? &*trace : nullptr);
   if (!matcher.PrepareParts()) return false;
   const bool anyAtom = Query.atoms_[start].AtType == 6;
-  for (int s = 1; s <= n_; ++s) {
-    if (!anyAtom && atoms_[s].AtType != Query.atoms_[start].AtType) continue;
-    if (matcher.Top(s, start)) return true;
+  for (int a = 1; a <= n_; ++a) {
+    if (!anyAtom && atoms_[a].AtType != Query.atoms_[start].AtType) continue;
+    if (matcher.Top(a, start)) return true;
   }
   Marks.fill(0);
   return false;
 }
 
-// The pairing rule of the bond-type template: its non-zero entries are a
-// multiset that the atom's bonds must supply, each bond used once. A
+// The pairing rule of the bond-type template// The pairing rule of the bond-type template: its
+// non-zero entries are a multiset that the atom's bonds must supply, each bond used once. A
 // template of {1, 1, 2} keeps an atom with two single bonds and a double
 // bond (and perhaps more bonds), not one with a single and a double bond.
 void TCTab::MatchAtomTemplate(int Element, int BondCount,

@@ -4,6 +4,7 @@
 // line of push-back. Line ends are LF, CR LF or a lone CR.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -93,18 +94,25 @@ class StreamLines final : public LineSource {
     Line.clear();
     if (!Fill()) return false;
     size_t bytes = 0;
+    // Each block's part of the line at once, up to its line end.
     while (Fill()) {
+      const char* from = buf_.data() + pos_;
+      const char* end = buf_.data() + end_;
+      const char* stop = from;
+      while (stop < end && *stop != '\n' && *stop != '\r') ++stop;
+      const size_t n = static_cast<size_t>(stop - from);
+      if (Line.size() < kMaxLineLength)
+        Line.append(from, std::min(n, kMaxLineLength - Line.size()));
+      pos_ += n;
+      bytes += n;
+      if (stop == end) continue;
       const char c = buf_[pos_++];
       ++bytes;
-      if (c == '\n') break;
-      if (c == '\r') {
-        if (Fill() && buf_[pos_] == '\n') {
-          ++pos_;
-          ++bytes;
-        }
-        break;
+      if (c == '\r' && Fill() && buf_[pos_] == '\n') {
+        ++pos_;
+        ++bytes;
       }
-      if (Line.size() < kMaxLineLength) Line.push_back(c);
+      break;
     }
     last_bytes_ = bytes;
     return true;
@@ -123,7 +131,7 @@ class StreamLines final : public LineSource {
   }
 
   TStream& s_;
-  std::array<char, 4096> buf_{};
+  std::array<char, 4096> buf_;  // bytes pos_..end_ valid
   size_t pos_ = 0;
   size_t end_ = 0;
   bool ended_ = false;

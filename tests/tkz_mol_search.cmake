@@ -146,6 +146,46 @@ if(NOT OUT STREQUAL "4\n")
   message(FATAL_ERROR "broken.sdf: ${OUT}")
 endif()
 
+# Records as the SD reader reads them, numbered as "tkz mol info" numbers
+# them: 1 ethanol with blank-separated atom and bond lines, 2 a blank
+# record (named and skipped), 3 propane, 4 methanol with a blank name line,
+# 5 dimethyl ether; with LF, CR LF and lone CR line ends.
+molfile(co "C;O" "1-2-1")
+molfile(propane "C;C;C" "1-2-1;2-3-1")
+molfile(methanol "C;O" "1-2-1")
+molfile(ether "C;O;C" "1-2-1;2-3-1")
+file(READ ${WORK}/propane.mol propane)
+file(READ ${WORK}/methanol.mol methanol)
+file(READ ${WORK}/ether.mol ether)
+string(REGEX REPLACE "^methanol\n" "\n" methanol "${methanol}")
+set(free "ethanol\n  free form\n\n  3  2  0  0  0  0  0  0  0  0999 V2000\n0.0 0.0 0.0 C 0 0\n")
+string(APPEND free "1.5 0.0 0.0 C\n1.5 1.5 0.0 O\n1 2 1\n2 3 1\nM  END\n")
+set(records "${free}$$$$\n   \n$$$$\n${propane}$$$$\n${methanol}$$$$\n${ether}$$$$\n\n")
+string(REPLACE "\n" "\r\n" crlf "${records}")
+string(REPLACE "\n" "\r" cr "${records}")
+foreach(form IN ITEMS records crlf cr)
+  file(WRITE ${WORK}/${form}.sdf "${${form}}")
+  run("co.mol;${form}.sdf" 0
+      "^1\n4\n5\ntkz: mol search: ${form}.sdf: record 2: not a structure[^\n]*skipped\n$")
+endforeach()
+run("co.mol;records.sdf;--threads;1" 0 "^1\n4\n5\ntkz: mol search: records.sdf: record 2: [^\n]*\n$")
+# A CR LF split by the end of the reader's 64 KiB block, right after a
+# "$$$$": the LF ends no further line, so the next record (methanol, its
+# name line blank) still reads.
+string(REPLACE "\n" "\r\n" first "${propane}> <PAD>\n")
+string(REPLACE "\n" "\r\n" second "${methanol}$$$$\n")
+string(LENGTH "${first}" len)
+math(EXPR k "65535 - ${len} - 8")
+string(REPEAT "x" ${k} pad)
+file(WRITE ${WORK}/split.sdf "${first}${pad}\r\n\r\n$$$$\r\n${second}")
+run("co.mol;split.sdf" 0 "^2\n$")
+
+execute_process(COMMAND ${TKZ} mol info records.sdf WORKING_DIRECTORY ${WORK} OUTPUT_VARIABLE info)
+if(NOT info MATCHES "\"record\":1,\"name\":\"ethanol\"" OR NOT info MATCHES "\"record\":2,\"error\""
+   OR NOT info MATCHES "\"record\":5,\"name\":\"ether\"" OR info MATCHES "\"record\":6")
+  message(FATAL_ERROR "tkz mol info numbers the records otherwise:\n${info}")
+endif()
+
 # Failures: status 2.
 run("missing.mol;${SDF}" 2 "tkz: mol search: missing.mol")
 run("benzene.mol;missing.sdf" 2 "tkz: mol search: missing.sdf")

@@ -92,7 +92,9 @@ void ExpectInvariants(const TCTab& t) {
 
 class MDLFiles : public testing_support::TempDirTest {
  protected:
-  // Reads every SD record of the text, giving (result, name, atoms) each.
+  // Reads every SD record of the text, giving (result, name, atoms) each;
+  // the stream reader, record by record through the same text, must read
+  // each into an equal table with the same items.
   struct Rec {
     bool ok;
     std::string name;
@@ -105,14 +107,19 @@ class MDLFiles : public testing_support::TempDirTest {
     TTextFile f;
     f.AssignFile(Path("in.sdf"));
     f.Reset();
+    TStringStream s(text);
     std::vector<Rec> out;
-    TCTab t;
+    TCTab t, u;
     for (int guard = 0; !f.Eof() && guard < 1000; ++guard) {
-      TPropRec props;
+      TPropRec props, streamProps;
       const bool ok = t.ReadFromMDLSDFile(f, props);
       ExpectInvariants(t);
       out.push_back({ok, t.GetStrucName(), t.GetNAtoms(), props, t.GetCASNumber()});
+      EXPECT_EQ(u.ReadFromMDLSDStream(s, streamProps), ok) << "record " << out.size();
+      EXPECT_EQ(u.CompareWith(t), 0) << "record " << out.size();
+      EXPECT_EQ(streamProps, props) << "record " << out.size();
     }
+    EXPECT_EQ(s.GetPosition(), s.GetSize());
     return out;
   }
 };

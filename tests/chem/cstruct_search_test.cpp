@@ -169,6 +169,107 @@ TEST(CTabSearch, AgreesWithBruteForceOnRandomGraphs) {
   EXPECT_GT(misses, 2000);
 }
 
+// Profiles made once and reused: every record against every query of a
+// small library through one profile per record, reassigned in turn, must
+// give the brute force's answer; so must the plain search on the same
+// pairs. Profiles that do not describe their tables (another atom count)
+// are not used.
+TEST(CTabSearch, ReusedProfilesAgreeWithBruteForce) {
+  std::mt19937 rng(7041);
+  const int elements[] = {6, 6, 7, 8, 16};
+  const auto randomTable = [&](TCTab& t, int n, int density) {
+    std::vector<int> Z;
+    for (int a = 0; a < n; ++a) Z.push_back(elements[rng() % 5]);
+    std::vector<Bond> bonds;
+    for (int a = 1; a <= n; ++a) {
+      for (int b = a + 1; b <= n; ++b) {
+        if (static_cast<int>(rng() % 10) < density) {
+          bonds.push_back({a, b, 1 + static_cast<int>(rng() % 3)});
+        }
+      }
+    }
+    Build(t, Z, bonds);
+  };
+  std::vector<TCTab> queries(12), records(60);
+  for (TCTab& q : queries) randomTable(q, 1 + static_cast<int>(rng() % 5), 5);
+  for (TCTab& r : records) randomTable(r, 3 + static_cast<int>(rng() % 6), 4);
+  std::vector<TSearchProfile> qp;
+  for (const TCTab& q : queries) qp.emplace_back(q);
+  TSearchProfile rp;
+  int hits = 0, misses = 0;
+  for (const TCTab& r : records) {
+    rp.Assign(r);
+    for (size_t i = 0; i < queries.size(); ++i) {
+      for (const bool bonds : {false, true}) {
+        const bool expected = BruteForce(r, queries[i], bonds);
+        TMatchMarks m{};
+        ASSERT_EQ(r.SearchSubStruc(queries[i], qp[i], m, bonds, rp), expected);
+        if (expected) ExpectMarksFitQuery(r, queries[i], m);
+        ASSERT_EQ(Found(r, queries[i], bonds), expected);
+        (expected ? hits : misses)++;
+      }
+    }
+  }
+  EXPECT_GT(hits, 100);
+  EXPECT_GT(misses, 100);
+  // Swapped profiles: the atom counts differ, so the search makes its own.
+  TCTab s, q;
+  Build(s, {6, 6, 8}, {{1, 2, 1}, {2, 3, 2}});
+  Build(q, {6, 8}, {{1, 2, 2}});
+  TMatchMarks m{};
+  EXPECT_TRUE(s.SearchSubStruc(q, TSearchProfile(s), m, true, TSearchProfile(q)));
+  EXPECT_EQ(Marked(m), 2);
+}
+
+// The counts of the pre-checks reject only what cannot be found: each
+// case differs from a hit in one count (bond kinds with and without types,
+// bonds per atom, rings), and a table whose bond is entered on one atom
+// only is not judged by its bond kinds at all.
+TEST(CTabSearch, ProfileCountsRejectOnlyWhatCannotFit) {
+  struct Case {
+    const char* what;
+    std::vector<int> sz;
+    std::vector<Bond> sb;
+    std::vector<int> qz;
+    std::vector<Bond> qb;
+    bool typed, untyped;
+  } cases[] = {
+      // clang-format off
+      {"C=O in C=O", {6, 8}, {{1, 2, 2}}, {6, 8}, {{1, 2, 2}}, true, true},
+      {"C=O in C-O", {6, 8}, {{1, 2, 1}}, {6, 8}, {{1, 2, 2}}, false, true},
+      {"C-O in C-C-O", {6, 6, 8}, {{1, 2, 1}, {2, 3, 1}}, {6, 8}, {{1, 2, 1}}, true, true},
+      {"O-C-O in O-C-C-O", {8, 6, 6, 8}, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}},
+       {8, 6, 8}, {{1, 2, 1}, {2, 3, 1}}, false, false},
+      {"C(-C)3 in a chain", {6, 6, 6, 6}, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}},
+       {6, 6, 6, 6}, {{1, 2, 1}, {1, 3, 1}, {1, 4, 1}}, false, false},
+      {"C(-C)3 in isobutane", {6, 6, 6, 6}, {{2, 1, 1}, {2, 3, 1}, {2, 4, 1}},
+       {6, 6, 6, 6}, {{1, 2, 1}, {1, 3, 1}, {1, 4, 1}}, true, true},
+      {"two C=C in one", {6, 6, 6}, {{1, 2, 2}, {2, 3, 1}}, {6, 6, 6}, {{1, 2, 2}, {2, 3, 2}},
+       false, true},
+      {"a ring in a chain", {6, 6, 6, 6}, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}},
+       {6, 6, 6}, Ring(1, 3), false, false},
+      // clang-format on
+  };
+
+  for (const Case& c : cases) {
+    TCTab s, q;
+    Build(s, c.sz, c.sb);
+    Build(q, c.qz, c.qb);
+    EXPECT_EQ(Found(s, q, true), c.typed) << c.what;
+    EXPECT_EQ(Found(s, q, false), c.untyped) << c.what;
+    EXPECT_EQ(BruteForce(s, q, true), c.typed) << c.what;
+    EXPECT_EQ(BruteForce(s, q, false), c.untyped) << c.what;
+  }
+  // C=C entered on the first query atom only: the search checks a bond
+  // from the atom matched second, so it finds the query in ethane even
+  // with bond types; the bond kinds must not overrule it.
+  TCTab ethane, q;
+  Build(ethane, {6, 6}, {{1, 2, 1}});
+  Build(q, {6, 6}, {});
+  ASSERT_TRUE(q.EnterConn(1, 2, 2));
+  EXPECT_TRUE(Found(ethane, q, true));
+}
+
 // Carbon 6, nitrogen 7, oxygen 8, sodium 11, chlorine 17, iron 26.
 TEST(CTabSearch, MatchIsOneToOneAndChecksEveryQueryBond) {
   TCTab s, q;

@@ -2,10 +2,11 @@
 //
 // The file is read once, as it comes: a reader thread cuts it into records
 // at their "$$$$" lines and hands them out in batches; each worker thread
-// reads its records into its own table and searches the query in them; the
-// main thread prints the numbers of the records that hold the query in
-// record order, as the batches come back. At most a few batches per worker
-// are in flight, so memory stays bounded on files of any size.
+// reads its records into its own table as the SD reader reads them (atom
+// and bond lines in columns or blank-separated) and searches the query in
+// them; the main thread prints the numbers of the records that hold the
+// query in record order, as the batches come back. At most a few batches
+// per worker are in flight, so memory stays bounded on files of any size.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <condition_variable>
@@ -17,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -40,10 +42,14 @@ constexpr size_t kBatch = 64;                 // records handed out at once
 constexpr size_t kMaxRecordBytes = 1u << 20;  // a longer record is not read
 
 struct Batch {
-  long First = 0;                    // number of the first record
-  std::vector<std::string> Records;  // their text; "" for one too long
-  std::vector<long> Hits;            // record numbers holding the query
-  std::vector<long> Unread;          // record numbers that cannot be read
+  long First = 0;  // number of the first record
+  // The records' text, one after the other: record i is Text[Starts[i],
+  // Starts[i + 1]); an empty one was too long to be read.
+  std::string Text;
+  std::vector<size_t> Starts{0};
+  size_t Count() const { return Starts.size() - 1; }
+  std::vector<long> Hits;    // record numbers holding the query
+  std::vector<long> Unread;  // record numbers that cannot be read
 };
 
 // The batches between the reader, the workers and the printer.
@@ -114,88 +120,155 @@ class Pipeline {
   bool closed_ = false, stop_ = false;
 };
 
-bool IsRecordEnd(const std::string& line) {
+bool IsRecordEnd(std::string_view line) {
   size_t a = 0, b = line.size();
   while (a < b && (line[a] == ' ' || line[a] == '\t')) ++a;
-  while (b > a && (line[b - 1] == ' ' || line[b - 1] == '\t' || line[b - 1] == '\r')) --b;
-  return line.compare(a, b - a, "$$$$") == 0;
+  while (b > a && (line[b - 1] == ' ' || line[b - 1] == '\t')) --b;
+  return line.substr(a, b - a) == "$$$$";
 }
 
-bool IsBlankText(const std::string& s) {
+bool IsBlankText(std::string_view s) {
   return std::all_of(s.begin(), s.end(),
                      [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
 }
 
-// Cuts the input into records and queues them in batches.
+// Cuts the input into records and queues them in batches. Lines end at LF,
+// CR LF or a lone CR, as the SD reader reads them. Every text up to a
+// "$$$$" line is a record, a blank one too (it cannot be read); what
+// follows the last "$$$$" line is one only when it is not blank. So the
+// records are numbered as "tkz mol info" numbers them.
 void ReadRecords(TStream& in, Pipeline& pipe) {
   Batch batch;
   long number = 0;
-  std::string record, line;
+  std::string line;  // a line cut by the end of a block, as far as read
   bool tooLong = false;
+  size_t textBytes = 1 << 16;  // room for a batch's text, as the last one took
+  batch.Text.reserve(textBytes);
+  // The current record is the batch text after its last start.
+  const auto recordSize = [&] { return batch.Text.size() - batch.Starts.back(); };
   const auto endRecord = [&]() -> bool {
-    if (IsBlankText(record) && !tooLong) {
-      record.clear();
-      return true;
-    }
-    if (batch.Records.empty()) batch.First = number + 1;
+    if (batch.Count() == 0) batch.First = number + 1;
     ++number;
-    batch.Records.push_back(tooLong ? std::string() : std::move(record));
-    record.clear();
+    if (tooLong) batch.Text.resize(batch.Starts.back());
+    batch.Starts.push_back(batch.Text.size());
     tooLong = false;
-    if (batch.Records.size() < kBatch) return true;
+    if (batch.Count() < kBatch) return true;
+    textBytes = std::max(textBytes, batch.Text.size());
     const bool ok = pipe.Put(std::move(batch));
     batch = Batch{};
+    batch.Text.reserve(textBytes);
     return ok;
   };
+  // Takes a whole line: into the record, or ending it; false when stopped.
+  const auto endLine = [&](std::string_view text) -> bool {
+    if (IsRecordEnd(text)) return endRecord();
+    if (tooLong) return true;
+    if (recordSize() + text.size() < kMaxRecordBytes) {
+      batch.Text += text;
+      batch.Text += '\n';
+    } else {
+      tooLong = true;
+      batch.Text.resize(batch.Starts.back());
+    }
+    return true;
+  };
   std::vector<char> buf(1 << 16);
+  bool afterCR = false;  // an LF right after a CR ends no further line
   for (;;) {
     const int64_t got = in.Read(buf.data(), static_cast<int64_t>(buf.size()));
     if (got <= 0) break;
     const char* p = buf.data();
     const char* end = p + got;
+    if (afterCR && *p == '\n') ++p;
+    afterCR = false;
+    // Most files have no CR at all, or only before LF.
+    const bool anyCR = std::memchr(p, '\r', static_cast<size_t>(end - p)) != nullptr;
     while (p < end) {
-      const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-      const char* stop = nl != nullptr ? nl : end;
-      const size_t room = kMaxRecordBytes - std::min(kMaxRecordBytes, line.size());
-      line.append(p, std::min(room, static_cast<size_t>(stop - p)));
-      p = stop;
-      if (nl == nullptr) break;
-      ++p;
-      if (IsRecordEnd(line)) {
-        if (!endRecord()) return;
-      } else if (record.size() + line.size() < kMaxRecordBytes) {
-        record += line;
-        record += '\n';
-      } else {
-        tooLong = true;
+      const void* nl = std::memchr(p, '\n', static_cast<size_t>(end - p));
+      const char* lf = nl != nullptr ? static_cast<const char*>(nl) : end;
+      const void* cr = anyCR ? std::memchr(p, '\r', static_cast<size_t>(lf - p)) : nullptr;
+      const char* stop = cr != nullptr ? static_cast<const char*>(cr) : lf;
+      const std::string_view part(p, static_cast<size_t>(stop - p));
+      const bool whole = line.empty() && stop < end;
+      if (!whole) {
+        const size_t room = kMaxRecordBytes - std::min(kMaxRecordBytes, line.size());
+        line.append(p, std::min(room, part.size()));
       }
+      p = stop;
+      if (p == end) break;
+      if (*p++ == '\r') {
+        if (p == end) {
+          afterCR = true;
+        } else if (*p == '\n') {
+          ++p;
+        }
+      }
+      if (!(whole ? endLine(part) : endLine(line))) return;
       line.clear();
     }
   }
-  if (!line.empty()) record += line;
-  if (!IsBlankText(record) || tooLong) {
-    if (!endRecord()) return;
+  if (!line.empty()) {
+    if (!endLine(line)) return;
   }
-  if (!batch.Records.empty()) pipe.Put(std::move(batch));
+  const std::string_view rest(batch.Text.data() + batch.Starts.back(), recordSize());
+  if (!IsBlankText(rest) || tooLong) {
+    if (!endRecord()) return;
+  } else {
+    batch.Text.resize(batch.Starts.back());
+  }
+  if (batch.Count() > 0) pipe.Put(std::move(batch));
 }
+
+// A read-only stream over a record's text, read where it lies.
+class TextView final : public TStream {
+ public:
+  explicit TextView(std::string_view Text) : text_(Text) {}
+  int64_t Read(void* Buffer, int64_t Count) override {
+    const size_t n = Count <= 0 ? 0 : std::min(static_cast<size_t>(Count), text_.size() - pos_);
+    if (n > 0) std::memcpy(Buffer, text_.data() + pos_, n);
+    pos_ += n;
+    return static_cast<int64_t>(n);
+  }
+  int64_t Write(const void*, int64_t) override { return 0; }
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override {
+    const int64_t base = Origin == soBeginning ? 0
+                         : Origin == soCurrent ? static_cast<int64_t>(pos_)
+                                               : static_cast<int64_t>(text_.size());
+    pos_ = static_cast<size_t>(std::clamp<int64_t>(base + Offset, 0, GetSize()));
+    return static_cast<int64_t>(pos_);
+  }
+  int64_t GetSize() override { return static_cast<int64_t>(text_.size()); }
+
+ private:
+  std::string_view text_;
+  size_t pos_ = 0;
+};
 
 void Work(const TCTab& query, const SearchOptions& options, Pipeline& pipe) {
   TCTab t;
   t.SetSearchTrace(options.Trace);
+  const TSearchProfile queryProfile(query);
+  TSearchProfile profile;
+  TPropRec props;
   Batch b;
   long index = 0;
   while (pipe.Take(b, index)) {
-    for (size_t i = 0; i < b.Records.size(); ++i) {
+    for (size_t i = 0; i < b.Count(); ++i) {
       const long number = b.First + static_cast<long>(i);
-      TStringStream text(b.Records[i]);
-      if (b.Records[i].empty() || !t.ReadFromMDLMolStream(text)) {
+      const std::string_view record(b.Text.data() + b.Starts[i], b.Starts[i + 1] - b.Starts[i]);
+      TextView text(record);
+      if (record.empty() || !t.ReadFromMDLSDStream(text, props)) {
         b.Unread.push_back(number);
         continue;
       }
+      profile.Assign(t);
       TMatchMarks marks{};
-      if (t.SearchSubStruc(query, marks, options.Bonds)) b.Hits.push_back(number);
+      if (t.SearchSubStruc(query, queryProfile, marks, options.Bonds, profile)) {
+        b.Hits.push_back(number);
+      }
     }
-    b.Records.clear();
+    b.Text = std::string();
+    b.Starts = {0};
     pipe.Finish(index, std::move(b));
     b = Batch{};
   }
