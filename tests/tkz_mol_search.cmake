@@ -182,6 +182,7 @@ run("co.mol;split.sdf" 0 "^2\n$")
 
 execute_process(COMMAND ${TKZ} mol info records.sdf WORKING_DIRECTORY ${WORK} OUTPUT_VARIABLE info)
 if(NOT info MATCHES "\"record\":1,\"name\":\"ethanol\"" OR NOT info MATCHES "\"record\":2,\"error\""
+   OR NOT info MATCHES "\"record\":4,\"name\":\"\",\"atoms\":2,"
    OR NOT info MATCHES "\"record\":5,\"name\":\"ether\"" OR info MATCHES "\"record\":6")
   message(FATAL_ERROR "tkz mol info numbers the records otherwise:\n${info}")
 endif()

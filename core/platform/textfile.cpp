@@ -244,6 +244,33 @@ bool TTextFile::SeekEof() {
   return !Fill();
 }
 
+bool TTextFile::AtEndOfText(size_t MaxLookahead) {
+  CheckInput();
+  if (!Fill()) return true;
+  size_t i = pos_;
+  for (;;) {
+    while (i < end_ && (IsBlank(buf_[i]) || IsLineEnd(buf_[i]))) ++i;
+    if (i < end_ || end_ - pos_ >= MaxLookahead) return false;
+    // All held bytes are blank: read more behind them.
+    if (pos_ > 0) {
+      buf_.erase(0, pos_);
+      end_ -= pos_;
+      i -= pos_;
+      pos_ = 0;
+    }
+    if (buf_.size() < end_ + kBlock) buf_.resize(end_ + kBlock);
+    ssize_t n;
+    do n = ::read(fd_, buf_.data() + end_, kBlock);
+    while (n < 0 && errno == EINTR);
+    if (n < 0) RaiseFileError("read", file_name_, errno);
+    if (n == 0) {
+      pos_ = end_;
+      return true;
+    }
+    end_ += static_cast<size_t>(n);
+  }
+}
+
 bool TTextFile::SeekEoln() {
   CheckInput();
   while (Fill() && IsBlank(buf_[pos_])) ++pos_;

@@ -85,6 +85,12 @@ class TKZ_COREKIT_EXPORT TTextFile {
   bool SeekEof();
   // Skips blanks and tabs, then returns Eoln().
   bool SeekEoln();
+  // True, having skipped them, when nothing but blanks, tabs and line ends
+  // is left; false, consuming nothing, when anything else follows, or when
+  // more than MaxLookahead bytes would have to be held to know. Unlike
+  // SeekEof it keeps a blank line that begins more text (a record whose
+  // first line is empty).
+  bool AtEndOfText(size_t MaxLookahead = size_t{1} << 20);
 
  private:
   enum class Mode { Closed, Input, Output };

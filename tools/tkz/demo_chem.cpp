@@ -97,7 +97,7 @@ nlohmann::json Molecules(std::ostream& out) {
   TCTab t;
   TPropRec props;
   out << "  structures of " << path << ":\n";
-  while (!f.SeekEof()) {
+  while (!f.AtEndOfText()) {
     const bool ok = t.ReadFromMDLSDFile(f, props);
     TFormulaRec rec;
     std::string formula;

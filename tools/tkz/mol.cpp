@@ -76,7 +76,7 @@ void OpenText(TTextFile& f, const std::string& file) {
 // Reads the next record into t; false at the end of the input (nothing left
 // but blanks and line ends). Ok tells whether the record was read whole.
 bool NextRecord(TTextFile& f, MolFormat format, TCTab& t, TPropRec& props, bool& ok) {
-  if (f.SeekEof()) return false;
+  if (f.AtEndOfText()) return false;
   switch (format) {
     case MolFormat::Sdf:
       ok = t.ReadFromMDLSDFile(f, props);

@@ -246,6 +246,34 @@ TEST_F(TextFiles, SeekEofAndSeekEolnSkipBlanks) {
   EXPECT_TRUE(f.Eof());
 }
 
+// AtEndOfText looks ahead over blank text (across blocks too) without
+// consuming a blank line that begins more text.
+TEST_F(TextFiles, AtEndOfTextKeepsABlankLineBeforeText) {
+  const std::string blanks(200000, ' ');
+  const struct {
+    std::string bytes;
+    size_t limit;
+    bool end;
+    std::string firstLine;  // what ReadLn gives afterwards
+  } cases[] = {
+      {"", 1 << 20, true, ""},
+      {" \r\n\t\n\n", 1 << 20, true, ""},
+      {"\nname\n", 1 << 20, false, ""},
+      {"  x\n", 1 << 20, false, "  x"},
+      {blanks + "\n" + blanks + "\n", 1 << 20, true, ""},
+      {blanks + "\nz", 1 << 20, false, blanks},
+      {blanks + "\n", 1000, false, blanks},  // beyond the look-ahead: unknown, kept
+  };
+  for (const auto& c : cases) {
+    TTextFile f = Open(c.bytes);
+    EXPECT_EQ(f.AtEndOfText(c.limit), c.end) << c.bytes.size();
+    EXPECT_EQ(f.Eof(), c.end);
+    std::string line;
+    f.ReadLn(line);
+    EXPECT_EQ(line, c.firstLine) << c.bytes.size();
+  }
+}
+
 // ------------------------------------------------------------------- errors
 
 TEST_F(TextFiles, OpeningFailuresNameTheFile) {
