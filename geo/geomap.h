@@ -504,6 +504,13 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
   void CopyToClipboard();
   void CopyEntireMapToClipboard();
   std::unique_ptr<TBitmap> CopyToBMP();  // the whole image with everything drawn on it
+  // Printing: the rectangle of a page (Margin pixels kept free on every
+  // side) in which the whole map fits, centred, its aspect kept; the whole
+  // map drawn into a rectangle of an open printer's canvas; and a document
+  // of one page with the map on the application's printer.
+  TRect CalcExtentsOfPrint(int PageWidth, int PageHeight, int Margin) const;
+  void CopyToOpenPrinter(TCanvas* PrinterCanvas, const TRect& Where);
+  void PrintIt(const std::string& Title = "");
 
   // Properties of the view.
   bool GetAllowPan() const { return mouseAction_ == maPan; }

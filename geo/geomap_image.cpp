@@ -8,6 +8,7 @@
 
 #include "core/numkit/math1.h"
 #include "core/platform/clipboard.h"
+#include "core/platform/printer.h"
 #include "core/sys/filesys.h"
 #include "core/text/stringl.h"
 #include "geo/geomap.h"
@@ -306,6 +307,41 @@ std::unique_ptr<TBitmap> TGeoMap::CopyToBMP() {
 void TGeoMap::CopyEntireMapToClipboard() {
   auto bmp = CopyToBMP();
   if (!bmp->Empty()) Clipboard().Assign(*bmp);
+}
+
+// ------------------------------------------------------------------ printing
+
+TRect TGeoMap::CalcExtentsOfPrint(int PageWidth, int PageHeight, int Margin) const {
+  const int w = PageWidth - 2 * Margin, h = PageHeight - 2 * Margin;
+  if (w <= 0 || h <= 0 || mapWidth_ <= 0 || mapHeight_ <= 0) return {};
+  const double f =
+      std::min(static_cast<double>(w) / mapWidth_, static_cast<double>(h) / mapHeight_);
+  const int pw = std::max(1, Round(mapWidth_ * f)), ph = std::max(1, Round(mapHeight_ * f));
+  const int left = Margin + (w - pw) / 2, top = Margin + (h - ph) / 2;
+  return {left, top, left + pw, top + ph};
+}
+
+void TGeoMap::CopyToOpenPrinter(TCanvas* PrinterCanvas, const TRect& Where) {
+  if (!PrinterCanvas || Where.IsEmpty()) return;
+  const auto whole = CopyToBMP();
+  if (whole->Empty()) return;
+  PrinterCanvas->SetStretchMode(antiAlias_ ? smHalftone : smColorOnColor);
+  PrinterCanvas->StretchDraw(Where, whole.get());
+}
+
+void TGeoMap::PrintIt(const std::string& Title) {
+  TPrinter& p = Printer();
+  p.SetTitle(Title.empty() ? calData_.Caption : Title);
+  p.BeginDoc();
+  try {
+    const int margin = std::min(p.GetPageWidth(), p.GetPageHeight()) / 20;
+    CopyToOpenPrinter(p.GetCanvas(),
+                      CalcExtentsOfPrint(p.GetPageWidth(), p.GetPageHeight(), margin));
+  } catch (...) {
+    p.Abort();
+    throw;
+  }
+  p.EndDoc();
 }
 
 }  // namespace tkz

@@ -5,18 +5,28 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "core/dstruct/checksums.h"
 #include "core/platform/application.h"
 #include "core/platform/clipboard.h"
 #include "core/platform/imagefile.h"
+#include "core/platform/printer.h"
 #include "geo/geomap.h"
 #include "tests/support/temp_dir.h"
 
 namespace tkz {
 namespace {
+
+uint32_t PixelCrc(const TBitmap& b) {
+  uint32_t crc = 0;
+  for (int y = 0; y < b.GetHeight(); ++y)
+    crc = CRC32Update(crc, b.ScanLine(y), 4 * size_t(b.GetWidth()));
+  return crc;
+}
 
 void Post(const TMessage& m) { Application().PostMessage(m); }
 void Pump() { Application().ProcessMessages(); }
@@ -60,8 +70,7 @@ TEST(GeoMapView, EmptyMapShowsItsMessageInsideTheFrame) {
     for (int x = 10; x < 90; ++x) ink += pixel(x, y) == 0;
   EXPECT_GT(ink, 25);
   for (int y = 0; y < 400; ++y)
-    for (int x = 1; x < 10; ++x)
-      ASSERT_EQ(pixel(x, y) == 0, y == 0 || y == 399) << x << "," << y;
+    for (int x = 1; x < 10; ++x) ASSERT_EQ(pixel(x, y) == 0, y == 0 || y == 399) << x << "," << y;
 }
 
 TEST_F(ViewFixture, BlankMapIsCalibratedExactly) {
@@ -361,6 +370,68 @@ TEST_F(ViewFixture, ClipboardCopyHasItsOutline) {
   const auto whole = map.CopyToBMP();
   EXPECT_EQ(whole->GetWidth(), 1000);
   EXPECT_EQ(map.GetWidth(), 500);  // the view is back as it was
+}
+
+TEST_F(ViewFixture, PrintingFitsTheWholeMapOnThePage) {
+  EXPECT_EQ(map.CalcExtentsOfPrint(1100, 1000, 50), (TRect{50, 200, 1050, 800}));
+  EXPECT_EQ(map.CalcExtentsOfPrint(90, 90, 50), TRect{});
+  map.SetShowGrat(sgLines);
+  map.SetColorGratLine(0xFF0000);
+  TPrinter& p = Printer();
+  p.SetResolution(60);  // A4: 496 x 701 pixels
+  map.PrintIt("test map");
+  ASSERT_EQ(p.PageCount(), 1);
+  const TBitmap& page = p.GetPage(0);
+  const TRect r = map.CalcExtentsOfPrint(page.GetWidth(), page.GetHeight(),
+                                         std::min(page.GetWidth(), page.GetHeight()) / 20);
+  int blue = 0;  // the graticule came along, inside the map's rectangle only
+  for (int y = 0; y < page.GetHeight(); ++y)
+    for (int x = 0; x < page.GetWidth(); ++x) {
+      const bool inside = x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+      const bool ink = page.ScanLine(y)[x] != 0xFFFFFF;
+      ASSERT_TRUE(inside || !ink) << x << "," << y;
+      blue += (page.ScanLine(y)[x] & 0xFF0000) > 0x800000 && (page.ScanLine(y)[x] & 0xFF) < 0x80;
+    }
+  EXPECT_GT(blue, 100);
+  p.SetResolution(TPrinter::kDefaultResolution);
+}
+
+// Representative renders, each looked at once as a picture (set
+// TKZ_MAP_GOLDEN_DIR to write them): graticule lines and calibration points
+// over the blank map with landmarks of every kind and captions, then the
+// same zoomed out with the UTM model's grid.
+TEST_F(ViewFixture, RendersAsBefore) {
+  const TLandMarkElement kinds[] = {lmPlus,    lmSquare,   lmTriangle, lmCircle, lmArrowFrom,
+                                    lmArrowTo, lmCrossBox, lmSpade,    lmCross};
+  for (int i = 0; i < 9; ++i) {
+    map.AddLandMark(48.5 - 0.4 * i, 1 + 0.8 * i, 0, kinds[i], 0, "", 0, 0, 0x000000, 0x00C0FF, 6,
+                    i % 2 == 1, 45 * i, 30);
+  }
+  map.AddLandMark(46, 5, 0, "Caption", 10, 0x800000);
+  map.SetShowGrat(sgPointsAndLines);
+  map.SetTopLeft({0, 50});
+  map.ConstructInternalMapImg();
+  const uint32_t lines = PixelCrc(*map.GetRenderBitmap());
+  TGeoMap utm;
+  utm.SetBounds(0, 0, 400, 300);
+  TBitmap white(800, 600);
+  utm.SetMapBitMap(white);
+  utm.SetCalibModel(cmUTM);
+  utm.SetUTMZone(32);
+  for (int i = 0; i <= 2; ++i)
+    for (int k = 0; k <= 2; ++k)
+      utm.AddCalibPoint(5300000 - 50000.0 * i, 400000 + 50000.0 * k, 32, hemiNorth, 400 * k,
+                        300 * i);
+  utm.SetShowGrat(sgPointsAndUTMGrid);
+  utm.ZoomFitPage();
+  utm.ConstructInternalMapImg();
+  const uint32_t grid = PixelCrc(*utm.GetRenderBitmap());
+  if (const char* dir = std::getenv("TKZ_MAP_GOLDEN_DIR")) {
+    SaveBitmapToFile(*map.GetRenderBitmap(), std::string(dir) + "/map_lines.png");
+    SaveBitmapToFile(*utm.GetRenderBitmap(), std::string(dir) + "/map_utm.png");
+  }
+  EXPECT_EQ(lines, 0xe2c9e262u) << std::hex << lines;
+  EXPECT_EQ(grid, 0x2767fc7eu) << std::hex << grid;
 }
 
 using GeoMapFiles = testing_support::TempDirTest;
