@@ -89,3 +89,28 @@ run("landmarks;${WORK}/towns.xml;other" 1 "^tkz: landmarks: no landmarks with id
 run("landmarks;${WORK}/none.xml" 1 "cannot open \"[^\"]*none.xml\": no such file")
 run("landmarks;import-gdb;${WORK}/nodb;${WORK}/t.xml" 1 "^tkz: landmarks import-gdb: no database")
 run("landmarks;import-gdb;${DB};${WORK}/t.xml;--class;300" 2 "--class must be 0..255")
+
+# Blank maps and renders: the world with the database's countries and towns.
+run("map;blank;${WORK}/World;--lat;-60;85;--lon;-180;180;--step;30;--size;900x500" 0
+    "^{\"id\":\"TKZ_geomap_caldata\",\"model\":\"biquadraticpn\",[^\n]*\"image\":{\"width\":900,\"height\":500},\"points\":9,")
+foreach(f World.bmp World.xml)
+  if(NOT EXISTS ${WORK}/${f})
+    message(FATAL_ERROR "map blank wrote no ${f}")
+  endif()
+endforeach()
+run("map;render;${WORK}/World.xml;${WORK}/world.png;--size;450x250;--grat;lines;--gdb;${DB};--landmarks;${WORK}/towns.xml" 0
+    "^{\"file\":\"[^\"]*world.png\",\"width\":450,\"height\":250,\"magnification\":0.5,\"left\":0,\"top\":0,\"landmarks\":[0-9]+}\n")
+string(REGEX MATCH "\"landmarks\":([0-9]+)" _ "${OUT}")
+math(EXPR both "2 * ${ntowns}")  # the file's towns and the database's
+if(NOT CMAKE_MATCH_1 EQUAL both)
+  message(FATAL_ERROR "render drew ${CMAKE_MATCH_1} landmarks, expected ${both}")
+endif()
+run("map;render;${WORK}/World.xml;TKZ_geomap_caldata;${WORK}/zoom.png;--mag;2;--center;0;8;--grat;points" 0
+    "\"magnification\":2.0,\"left\":[1-9][0-9]*,\"top\":[1-9][0-9]*")
+run("map;render;${CAL};${WORK}/alps.png;--size;300x200;--grat;utm" 0 "\"width\":300,\"height\":200")
+file(REMOVE ${WORK}/map.png)
+run("map;render;${CAL};${WORK}/nomap.png" 1 "^tkz: map render: cannot find the map image")
+run("map;render;${WORK}/World.xml;${WORK}/x.png;--size;0x5" 2 "--size: width and height must be")
+run("map;render;${WORK}/World.xml;${WORK}/x.png;--grat;dots" 2 "--grat must be points, lines or utm")
+run("map;blank;${WORK}/Flat;--lat;10;10;--lon;0;5" 2 "the bounds must span an area")
+run("map;blank;${WORK}/Far;--lat;0;95;--lon;0;5" 2 "latitudes must be -90..90")

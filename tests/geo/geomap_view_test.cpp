@@ -436,6 +436,31 @@ TEST_F(ViewFixture, RendersAsBefore) {
 
 using GeoMapFiles = testing_support::TempDirTest;
 
+TEST_F(GeoMapFiles, SaveMapWritesBothFilesAndRenameMovesTheImage) {
+  TGeoMap map;
+  map.CreateEmptyMapInMemory(40, 50, 0, 20, 1, 1, 300, 200, true);
+  map.SaveMap(Path("Out.map"), "first");
+  ASSERT_TRUE(std::filesystem::exists(Path("Out.jpg")));
+  EXPECT_EQ(map.GetMapImgName(), "Out.jpg");
+  TCalibData cal;
+  TCalibModel model;
+  ASSERT_TRUE(ParseCalibData(Path("Out.xml"), "first", cal, model));
+  EXPECT_EQ(cal.MapName, "out.jpg");
+  EXPECT_EQ(cal.NumCalQuads, 9);
+  TGeoMap loaded;
+  loaded.SetMapImgName(Path("Out.jpg"));
+  EXPECT_EQ(loaded.GetMapWidth(), 300);
+  EXPECT_TRUE(loaded.RenameMapImg("New* Name?.bmp"));
+  EXPECT_FALSE(std::filesystem::exists(Path("Out.jpg")));
+  EXPECT_EQ(std::filesystem::path(loaded.GetMapImgName()).parent_path(),
+            std::filesystem::path(Path("Out.jpg")).parent_path());
+  EXPECT_EQ(std::filesystem::path(loaded.GetMapImgName()).extension(), ".jpg");
+  EXPECT_TRUE(std::filesystem::exists(loaded.GetMapImgName()));
+  EXPECT_FALSE(loaded.RenameMapImg(""));
+  TGeoMap none;
+  EXPECT_FALSE(none.RenameMapImg("x"));
+}
+
 TEST_F(GeoMapFiles, BlankMapFilesLoadBack) {
   const std::string base = Path("Blank");
   TGeoMap map;
@@ -462,6 +487,38 @@ TEST(GeoMapView, PositionInMapIsStrictlyInside) {
                {45, 21, false}, {49.99, 0.01, true}, {NAN, 1, false}};
   for (const auto& c : cases)
     EXPECT_EQ(PositionInMap(c.lat, c.lon, k), c.in) << c.lat << "," << c.lon;
+}
+
+}  // namespace
+}  // namespace tkz
+
+namespace tkz {
+namespace {
+
+TEST_F(ViewFixture, LandmarksAreSampledAndHiddenByClass) {
+  int drawn = 0;
+  map.OnDrawLandmark = [&](TObject*, bool& handled, TCanvas*, const TPoint&, const TLandMark&) {
+    handled = true;
+    ++drawn;
+  };
+  for (int i = 0; i < 3000; ++i)  // all in the view (0..500 x 0..400 at magnification 1)
+    map.AddLandMark(50 - (i % 60) * 0.1, (i / 60) * 0.19, 0, lmCircle, i < 1000 ? 1 : 2, "", 0, 0,
+                    0, 0, 3, false, 0, 0);
+  map.ConstructInternalMapImg();
+  EXPECT_EQ(drawn, 3000);  // below the sampling limit of 20000
+  map.SetRandSampleLimit(1500);
+  EXPECT_EQ(map.GetRandSampleLimit(), 1500);
+  map.SetRandSampleLimit(900);  // 1000 and below are refused
+  EXPECT_EQ(map.GetRandSampleLimit(), 1500);
+  drawn = 0;
+  map.ConstructInternalMapImg();
+  EXPECT_GT(drawn, 1200);  // each with probability 1500 / 3000
+  EXPECT_LT(drawn, 1800);
+  map.SetRandSampleLimit(20000);
+  map.SetClassVisibility(2, false);
+  drawn = 0;
+  map.ConstructInternalMapImg();
+  EXPECT_EQ(drawn, 1000);
 }
 
 }  // namespace
