@@ -1,0 +1,74 @@
+// The atlas in a real window: shown through the X11 backend on a private
+// Xvfb, it presents frames, repaints when its outlines change colour, raises
+// no X errors, and draws the same picture shown or hidden. Skips without Xvfb.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "core/dstruct/checksums.h"
+#include "core/platform/application.h"
+#include "core/platform/backend_x11.h"
+#include "geo/geoatlas.h"
+#include "tests/support/private_x.h"
+#include "tests/support/temp_dir.h"
+
+namespace tkz {
+namespace {
+
+uint32_t PixelCrc(const TBitmap& b) {
+  uint32_t crc = 0;
+  for (int y = 0; y < b.GetHeight(); ++y)
+    crc = CRC32Update(crc, b.ScanLine(y), 4 * size_t(b.GetWidth()));
+  return crc;
+}
+
+using AtlasWindow = testing_support::TempDirTest;
+
+TEST_F(AtlasWindow, ShownInAnXWindow) {
+  testing_support::PrivateX server;
+  const std::string display = server.Start();
+  if (display.empty()) GTEST_SKIP() << "no Xvfb";
+  std::string why;
+  auto x11 = TX11Backend::Open(display.c_str(), &why);
+  if (!x11) GTEST_SKIP() << "X backend not available: " << why;
+  for (const char* name : {"World", "Europe"}) {
+    TGeoMap map;
+    const bool world = name[0] == 'W';
+    map.CreateAndLoadEmptyMap(Path(name), world ? -60 : 35, world ? 80 : 60, world ? -180 : -10,
+                              world ? 180 : 30, 10, 10, 600, 400, true);
+  }
+  TGeoAtlas atlas;
+  atlas.SetBounds(0, 0, 480, 320);
+  ASSERT_TRUE(atlas.RegisterMap(Path("World.xml")));
+  ASSERT_TRUE(atlas.RegisterMap(Path("Europe.xml")));
+  ASSERT_TRUE(atlas.SelectMap(1));
+  atlas.GetMap()->ZoomFitPage();
+  const auto pump = [&](const std::function<bool()>& done) {
+    for (int i = 0; i < 100 && !done(); ++i) {
+      x11->PollEvents(Application());
+      Application().ProcessMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  };
+  SetWindowBackend(x11.get());
+  atlas.SetCaption("atlas");
+  atlas.Show();
+  pump([&] { return x11->FramesPresented() > 0; });
+  EXPECT_NE(x11->WindowOf(&atlas), 0u);
+  EXPECT_GE(x11->FramesPresented(), 1);
+  const int frames = x11->FramesPresented();
+  atlas.SetMapOLColor(0x0000FF);
+  pump([&] { return x11->FramesPresented() > frames; });
+  EXPECT_GT(x11->FramesPresented(), frames);
+  x11->Sync();
+  EXPECT_EQ(x11->ErrorCount(), 0);
+  EXPECT_TRUE(x11->Connected());
+  const uint32_t shown = PixelCrc(*TakeScreenshot(&atlas));
+  atlas.Hide();
+  SetWindowBackend(nullptr);
+  EXPECT_EQ(PixelCrc(*TakeScreenshot(&atlas)), shown);
+}
+
+}  // namespace
+}  // namespace tkz

@@ -1,0 +1,53 @@
+// A private X server (Xvfb) for the window tests, on a display number it
+// picks itself, stopped when the object goes. Needs no Xlib: the tests talk
+// to it through the platform's X11 backend.
+#pragma once
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+namespace tkz::testing_support {
+
+class PrivateX {
+ public:
+  ~PrivateX() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  // The display name, "" when Xvfb is missing or does not come up.
+  std::string Start() {
+    const char* exe = "/usr/bin/Xvfb";
+    if (access(exe, X_OK) != 0) return "";
+    int fds[2];
+    if (pipe(fds) != 0) return "";
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      execl(exe, exe, "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+            static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    // Xvfb writes its display number once it listens; the pipe ends empty
+    // when it fails.
+    FILE* in = fdopen(fds[0], "r");
+    char line[32] = {};
+    const bool got = in != nullptr && std::fgets(line, sizeof line, in) != nullptr;
+    if (in != nullptr) std::fclose(in);
+    const std::string number = got ? line : "";
+    if (number.find('\n') == std::string::npos) return "";
+    return ":" + number.substr(0, number.find('\n'));
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+}  // namespace tkz::testing_support
