@@ -47,8 +47,11 @@ std::unique_ptr<tkz::TGeoMap> MakeMap(double mag) {
   def.Caption.FontSize = 8;
   map->SetDefaultLandMark(def);
   std::uniform_real_distribution<double> lat(40, 50), lon(0, 20);
-  for (int i = 0; i < kLandmarks; ++i)
-    map->AddLandMark(lat(rng), lon(rng), 0, "L" + std::to_string(i), 8, 0);
+  for (int i = 0; i < kLandmarks; ++i) {
+    std::string name = "L";
+    name += std::to_string(i);
+    map->AddLandMark(lat(rng), lon(rng), 0, name, 8, 0);
+  }
   map->SetMagnification(mag);
   return map;
 }

@@ -606,6 +606,7 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
   void DrawFrameAndTrace(TCanvas* C);
   void InvalidateCache() { cacheMag_ = -1; }
   void TakeImage(std::unique_ptr<TBitmap> Image, const std::string& Name);
+  void CheckImageSize(int w, int h) const;  // ETKZGeoMapError beyond kMaxMapPixels
   void DrawXorRect(int x1, int y1, int x2, int y2, bool Dotted);
   void DrawXorLine(int x1, int y1, int x2, int y2);
   void PresentOverlay();

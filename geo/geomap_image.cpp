@@ -27,23 +27,39 @@ std::string ReplaceExtension(const std::string& FileName, const char* Ext) {
   return std::filesystem::path(FileName).replace_extension(Ext).string();
 }
 
+// The refusal of an image beyond kMaxMapPixels (appended piece by piece:
+// GCC 12 warns falsely about long chains of string additions).
+std::string TooLarge(int w, int h) {
+  std::string text = "Cannot use map image, maximum of ";
+  text += std::to_string(kMaxMapPixels);
+  text += " pixels exceeded (size of map is ";
+  text += std::to_string(w);
+  text += " x ";
+  text += std::to_string(h);
+  text += ")";
+  return text;
+}
+
+// A grid label: a blank, the degrees without sign, and the side.
+std::string Label(double v, TDegreeFormat f, const char* positive, const char* negative) {
+  std::string text = " ";
+  text += DegreeToStr(std::fabs(v), f, 0);
+  text += v >= 0 ? positive : negative;
+  return text;
+}
+
 // At most this many lines of a blank map's grid in each direction.
 constexpr int kMaxEmptyMapLines = 1000;
 
 }  // namespace
 
+void TGeoMap::CheckImageSize(int w, int h) const {
+  if (int64_t{w} * h > kMaxMapPixels) Error(TooLarge(w, h));
+}
+
 void TGeoMap::TakeImage(std::unique_ptr<TBitmap> Image, const std::string& Name) {
   const int w = Image->GetWidth(), h = Image->GetHeight();
-  if (int64_t{w} * h > kMaxMapPixels) {
-    std::string text = "Cannot use map image, maximum of ";
-    text += std::to_string(kMaxMapPixels);
-    text += " pixels exceeded (size of map is ";
-    text += std::to_string(w);
-    text += " x ";
-    text += std::to_string(h);
-    text += ")";
-    Error(text);
-  }
+  CheckImageSize(w, h);
   InvalidateCache();
   mapImage_ = std::move(Image);
   calData_.MapName = Name;
@@ -97,11 +113,7 @@ void TGeoMap::ResizeMap(double Factor) {
   if (!mapImage_ || !(Factor > 0) || !std::isfinite(Factor)) return;
   const int w = std::max(1, Round(mapImage_->GetWidth() * Factor));
   const int h = std::max(1, Round(mapImage_->GetHeight() * Factor));
-  if (int64_t{w} * h > kMaxMapPixels) {
-    Error("Cannot use map image, maximum of " + std::to_string(kMaxMapPixels) +
-          " pixels exceeded (size of map is " + std::to_string(w) + " x " + std::to_string(h) +
-          ")");
-  }
+  CheckImageSize(w, h);
   auto image = std::make_unique<TBitmap>(w, h);
   image->GetCanvas()->SetStretchMode(antiAlias_ ? smHalftone : smColorOnColor);
   image->GetCanvas()->StretchDraw({0, 0, w, h}, mapImage_.get());
@@ -173,8 +185,7 @@ std::unique_ptr<TBitmap> DrawEmptyMap(TObject* Sender, double latLo, double latH
       C->GetPen()->SetColor(0xC0C0C0);
       C->MoveTo(31, y);
       C->LineTo(W - 30, y);
-      const std::string text =
-          " " + DegreeToStr(std::fabs(lat), format(latStep), 0) + (lat >= 0 ? " N " : " S ");
+      const std::string text = Label(lat, format(latStep), " N ", " S ");
       const TPoint ext = C->TextExtent(text);
       C->TextOut(36, y - ext.Y / 2, text);
       C->TextOut(W - 36 - ext.X, y - ext.Y / 2, text);
@@ -189,8 +200,7 @@ std::unique_ptr<TBitmap> DrawEmptyMap(TObject* Sender, double latLo, double latH
       C->GetPen()->SetColor(0xC0C0C0);
       C->MoveTo(x, 31);
       C->LineTo(x, H - 30);
-      const std::string text =
-          " " + DegreeToStr(std::fabs(lon), format(lonStep), 0) + (lon >= 0 ? " E " : " W ");
+      const std::string text = Label(lon, format(lonStep), " E ", " W ");
       const TPoint ext = C->TextExtent(text);
       C->TextOut(x - ext.X / 2, 24 - ext.Y, text);
       C->TextOut(x - ext.X / 2, H - 24, text);
@@ -216,11 +226,7 @@ void TGeoMap::CreateEmptyMapInMemory(double LatLow, double LatHigh, double LongL
   if (!(LongStep > 0)) LongStep = 1;
   Width = std::max(Width, 100);
   Height = std::max(Height, 100);
-  if (int64_t{Width} * Height > kMaxMapPixels) {
-    Error("Cannot use map image, maximum of " + std::to_string(kMaxMapPixels) +
-          " pixels exceeded (size of map is " + std::to_string(Width) + " x " +
-          std::to_string(Height) + ")");
-  }
+  CheckImageSize(Width, Height);
   auto image = DrawEmptyMap(this, LatLow, LatHigh, LongLow, LongHigh, LatStep, LongStep, Width,
                             Height, DrawGrid, Draw);
   ClearCalibData();
