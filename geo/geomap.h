@@ -583,6 +583,7 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
   bool ParabolicGeo(double X, double Y, TGratLineKind Kind, double& Result) const;
   bool ParabolicPixel(double Lat, double Long, int& X, int& Y) const;
   bool ModelNorthEast(double X, double Y, double& N, double& E) const;
+  double CalcGeo(double X, double Y, bool Lat, bool& Valid) const;
   bool UTMLatLong(double X, double Y, double& Lat, double& Long) const;
   bool AddQuad(double A, double B, int X, int Y);
   // Asks OnLandMarkAction, then appends (the landmark readers append

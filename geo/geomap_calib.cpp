@@ -534,35 +534,38 @@ bool TGeoMap::UTMLatLong(double X, double Y, double& Lat, double& Long) const {
   return Finite(Lat, Long);
 }
 
-double TGeoMap::CalcLatitude(double X, double Y, bool& Valid) const {
+// The latitude (Lat) or the longitude of a pixel by the current model.
+double TGeoMap::CalcGeo(double X, double Y, bool Lat, bool& Valid) const {
   Valid = false;
   if (!Finite(X, Y)) return 0;
   const bool havePoints = calData_.NumCalQuads >= 1;
-  double r = 0, dummy;
+  double r = 0, other = 0;
   bool ok = false;
   switch (calibModel_) {
     case cmParabolicIp:
-      ok = ParabolicGeo(X, Y, gtlParallel, r);
+      ok = ParabolicGeo(X, Y, Lat ? gtlParallel : gtlMeridian, r);
       break;
     case cmBiquadraticPn:
       ok = havePoints && biquad_.Valid;
-      if (ok) r = Poly6(biquad_.A, X, Y);
+      if (ok) r = Poly6(Lat ? biquad_.A : biquad_.B, X, Y);
       break;
     case cmConicConformal:
-      ok = havePoints && conic_.Valid;
-      if (ok) r = conic_.K * std::hypot(X - conic_.X0, Y - conic_.Y0) + conic_.M;
+      ok = havePoints && conic_.Valid && (Lat || Y != conic_.Y0);
+      if (ok && Lat) r = conic_.K * std::hypot(X - conic_.X0, Y - conic_.Y0) + conic_.M;
+      if (ok && !Lat) r = conic_.S * std::atan((X - conic_.X0) / (Y - conic_.Y0)) + conic_.T;
       break;
     case cmMillerCylindrical:
-      ok = havePoints && miller_.Sy != 0;
-      if (ok)
+      ok = havePoints && (Lat ? miller_.Sy : miller_.Sx) != 0;
+      if (ok && Lat)
         r = (std::atan(std::exp((Y - miller_.Iy) / miller_.Sy)) - std::numbers::pi / 4) / 0.4 *
             kDeg;
+      if (ok && !Lat) r = (X - miller_.Ix) / miller_.Sx * kDeg;
       break;
     case cmEquiRect:
-      ok = ModelNorthEast(X, Y, r, dummy);
+      ok = Lat ? ModelNorthEast(X, Y, r, other) : ModelNorthEast(X, Y, other, r);
       break;
     case cmUTM:
-      ok = UTMLatLong(X, Y, r, dummy);
+      ok = Lat ? UTMLatLong(X, Y, r, other) : UTMLatLong(X, Y, other, r);
       break;
     default:
       break;
@@ -572,40 +575,12 @@ double TGeoMap::CalcLatitude(double X, double Y, bool& Valid) const {
   return r;
 }
 
+double TGeoMap::CalcLatitude(double X, double Y, bool& Valid) const {
+  return CalcGeo(X, Y, true, Valid);
+}
+
 double TGeoMap::CalcLongitude(double X, double Y, bool& Valid) const {
-  Valid = false;
-  if (!Finite(X, Y)) return 0;
-  const bool havePoints = calData_.NumCalQuads >= 1;
-  double r = 0, dummy;
-  bool ok = false;
-  switch (calibModel_) {
-    case cmParabolicIp:
-      ok = ParabolicGeo(X, Y, gtlMeridian, r);
-      break;
-    case cmBiquadraticPn:
-      ok = havePoints && biquad_.Valid;
-      if (ok) r = Poly6(biquad_.B, X, Y);
-      break;
-    case cmConicConformal:
-      ok = havePoints && conic_.Valid && Y != conic_.Y0;
-      if (ok) r = conic_.S * std::atan((X - conic_.X0) / (Y - conic_.Y0)) + conic_.T;
-      break;
-    case cmMillerCylindrical:
-      ok = havePoints && miller_.Sx != 0;
-      if (ok) r = (X - miller_.Ix) / miller_.Sx * kDeg;
-      break;
-    case cmEquiRect:
-      ok = ModelNorthEast(X, Y, dummy, r);
-      break;
-    case cmUTM:
-      ok = UTMLatLong(X, Y, dummy, r);
-      break;
-    default:
-      break;
-  }
-  if (!ok || !std::isfinite(r)) return 0;
-  Valid = true;
-  return r;
+  return CalcGeo(X, Y, false, Valid);
 }
 
 bool TGeoMap::CalcPixelCoords(double Latitude, double Longitude, int& X, int& Y) const {

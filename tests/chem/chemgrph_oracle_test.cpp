@@ -28,10 +28,13 @@
 #include "core/platform/application.h"
 #include "core/platform/backend_x11.h"
 #include "core/platform/textfile.h"
+#include "tests/support/picture.h"
 #include "tests/support/private_x.h"
 
 namespace tkz {
 namespace {
+
+using testing_support::PixelCrc;
 
 namespace fs = std::filesystem;
 
@@ -62,13 +65,6 @@ std::vector<Shown> ShowAll(const fs::path& file, int w, int h, int max = 1 << 30
     out.push_back({i, std::move(g)});
   }
   return out;
-}
-
-uint32_t PixelCrc(const TBitmap& b) {
-  uint32_t crc = 0;
-  for (int y = 0; y < b.GetHeight(); ++y)
-    crc = CRC32Update(crc, b.ScanLine(y), 4 * size_t(b.GetWidth()));
-  return crc;
 }
 
 TEST(ChemGraphGolden, DemoRecordsDrawAsBefore) {

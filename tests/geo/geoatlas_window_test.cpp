@@ -10,18 +10,14 @@
 #include "core/platform/application.h"
 #include "core/platform/backend_x11.h"
 #include "geo/geoatlas.h"
+#include "tests/support/picture.h"
 #include "tests/support/private_x.h"
 #include "tests/support/temp_dir.h"
 
 namespace tkz {
 namespace {
 
-uint32_t PixelCrc(const TBitmap& b) {
-  uint32_t crc = 0;
-  for (int y = 0; y < b.GetHeight(); ++y)
-    crc = CRC32Update(crc, b.ScanLine(y), 4 * size_t(b.GetWidth()));
-  return crc;
-}
+using testing_support::PixelCrc;
 
 using AtlasWindow = testing_support::TempDirTest;
 

@@ -16,17 +16,13 @@
 #include "core/platform/imagefile.h"
 #include "core/platform/printer.h"
 #include "geo/geomap.h"
+#include "tests/support/picture.h"
 #include "tests/support/temp_dir.h"
 
 namespace tkz {
 namespace {
 
-uint32_t PixelCrc(const TBitmap& b) {
-  uint32_t crc = 0;
-  for (int y = 0; y < b.GetHeight(); ++y)
-    crc = CRC32Update(crc, b.ScanLine(y), 4 * size_t(b.GetWidth()));
-  return crc;
-}
+using testing_support::PixelCrc;
 
 void Post(const TMessage& m) { Application().PostMessage(m); }
 void Pump() { Application().ProcessMessages(); }
@@ -489,11 +485,6 @@ TEST(GeoMapView, PositionInMapIsStrictlyInside) {
     EXPECT_EQ(PositionInMap(c.lat, c.lon, k), c.in) << c.lat << "," << c.lon;
 }
 
-}  // namespace
-}  // namespace tkz
-
-namespace tkz {
-namespace {
 
 TEST_F(ViewFixture, LandmarksAreSampledAndHiddenByClass) {
   int drawn = 0;

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "core/dstruct/checksums.h"
 #include "core/platform/graphics.h"
 
 namespace tkz::testing_support {
@@ -21,6 +22,14 @@ inline std::string Picture(const TBitmap& b, const std::map<TColor, char>& legen
     s += '\n';
   }
   return s;
+}
+
+// CRC-32 of the pixel words, row by row: the golden checksum of a picture.
+inline uint32_t PixelCrc(const TBitmap& b) {
+  uint32_t crc = 0;
+  for (int y = 0; y < b.GetHeight(); ++y)
+    crc = CRC32Update(crc, b.ScanLine(y), 4 * size_t(b.GetWidth()));
+  return crc;
 }
 
 // '#' where the pixel has colour ink.
