@@ -204,17 +204,14 @@ TEST(ChemGraphOracle, MolfilesAreNotMirrored) {
 // ------------------------------------------------------------- the window
 
 TEST(ChemGraphWindow, ShownInAnXWindow) {
-  testing_support::PrivateX server;
-  const std::string display = server.Start();
-  if (display.empty()) GTEST_SKIP() << "no Xvfb";
-  std::string why;
-  auto x11 = TX11Backend::Open(display.c_str(), &why);
-  if (!x11) GTEST_SKIP() << "X backend not available: " << why;
+  testing_support::XWindowing windowing;
+  if (!windowing.Open()) GTEST_SKIP() << windowing.Why;
+  TX11Backend* x11 = windowing.X11.get();
   auto shown = ShowAll(kDemo, 320, 240, 1);
   ASSERT_EQ(shown.size(), 1u);
   TChemGraph& g = *shown[0].Graph;
   const auto headless = TakeScreenshot(&g);
-  SetWindowBackend(x11.get());
+  SetWindowBackend(x11);
   g.SetCaption("caffeine");
   g.Show();
   for (int i = 0; i < 50 && x11->FramesPresented() == 0; ++i) {

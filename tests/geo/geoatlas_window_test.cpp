@@ -22,12 +22,9 @@ using testing_support::PixelCrc;
 using AtlasWindow = testing_support::TempDirTest;
 
 TEST_F(AtlasWindow, ShownInAnXWindow) {
-  testing_support::PrivateX server;
-  const std::string display = server.Start();
-  if (display.empty()) GTEST_SKIP() << "no Xvfb";
-  std::string why;
-  auto x11 = TX11Backend::Open(display.c_str(), &why);
-  if (!x11) GTEST_SKIP() << "X backend not available: " << why;
+  testing_support::XWindowing windowing;
+  if (!windowing.Open()) GTEST_SKIP() << windowing.Why;
+  TX11Backend* x11 = windowing.X11.get();
   for (const char* name : {"World", "Europe"}) {
     TGeoMap map;
     const bool world = name[0] == 'W';
@@ -47,7 +44,7 @@ TEST_F(AtlasWindow, ShownInAnXWindow) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
   };
-  SetWindowBackend(x11.get());
+  SetWindowBackend(x11);
   atlas.SetCaption("atlas");
   atlas.Show();
   pump([&] { return x11->FramesPresented() > 0; });

@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
+
+#include "core/platform/backend_x11.h"
 
 namespace tkz::testing_support {
 
@@ -48,6 +51,25 @@ class PrivateX {
 
  private:
   pid_t pid_ = -1;
+};
+
+// A private X server with the platform's X11 backend open on it.
+struct XWindowing {
+  PrivateX Server;
+  std::unique_ptr<TX11Backend> X11;
+  std::string Why;  // why Open failed
+  // False, with the reason in Why, when Xvfb or the backend is missing.
+  bool Open() {
+    const std::string display = Server.Start();
+    if (display.empty()) {
+      Why = "no Xvfb";
+      return false;
+    }
+    std::string why;
+    X11 = TX11Backend::Open(display.c_str(), &why);
+    if (!X11) Why = "X backend not available: " + why;
+    return X11 != nullptr;
+  }
 };
 
 }  // namespace tkz::testing_support
