@@ -12,16 +12,13 @@
 #include "core/sys/filesys.h"
 #include "core/text/stringl.h"
 #include "geo/geomap.h"
+#include "geo/geomap_internal.h"
 
 namespace tkz {
 
-namespace {
+using geomap_internal::Round;
 
-int Round(double v) {
-  if (!(v > -2e9)) return -2000000000;
-  if (v > 2e9) return 2000000000;
-  return static_cast<int>(std::lround(v));
-}
+namespace {
 
 std::string ReplaceExtension(const std::string& FileName, const char* Ext) {
   return std::filesystem::path(FileName).replace_extension(Ext).string();

@@ -1,9 +1,11 @@
-// Shared by the readers of the map's files: the tag list of the tag scanner
+// Shared by the files of the map component: pixel rounding, and for the
+// readers of the map's files the tag list of the tag scanner
 // (calibration, landmark and symbol files use one list) and the positions of
 // its tags as ReadNextTagInTextFile / ReadNextTagInStream report them.
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <string>
 
 namespace tkz::geomap_internal {
@@ -33,5 +35,13 @@ enum TTagIx : int {
   kTagEllipsoid,
   kTagOther  // any other tag, or none before the end
 };
+
+// A pixel coordinate rounded to the nearest integer; NaN and values beyond
+// +-2e9 are held at +-2e9 (far outside any bitmap, without overflow).
+inline int Round(double v) {
+  if (!(v > -2e9)) return -2000000000;
+  if (v > 2e9) return 2000000000;
+  return static_cast<int>(std::lround(v));
+}
 
 }  // namespace tkz::geomap_internal

@@ -7,16 +7,13 @@
 
 #include "core/platform/application.h"
 #include "geo/geomap.h"
+#include "geo/geomap_internal.h"
 
 namespace tkz {
 
-namespace {
+using geomap_internal::Round;
 
-int Round(double v) {
-  if (!(v > -2e9)) return -2000000000;
-  if (v > 2e9) return 2000000000;
-  return static_cast<int>(std::lround(v));
-}
+namespace {
 
 // Bounds of the zoom-drag factor against the magnification at the start.
 constexpr double kMinDragFactor = 1.0 / 64, kMaxDragFactor = 64;

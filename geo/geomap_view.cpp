@@ -11,20 +11,17 @@
 #include "core/numkit/math2.h"
 #include "core/numkit/sline.h"
 #include "geo/geomap.h"
+#include "geo/geomap_internal.h"
 
 namespace tkz {
+
+using geomap_internal::Round;
 
 namespace {
 
 // At most this many graticule or grid lines in each direction: a spacing far
 // too fine for the view would otherwise draw millions of lines.
 constexpr int kMaxGratLines = 1000;
-
-int Round(double v) {
-  if (!(v > -2e9)) return -2000000000;  // NaN and very negative
-  if (v > 2e9) return 2000000000;
-  return static_cast<int>(std::lround(v));
-}
 
 // A diamond through the four points at distance d from (x, y).
 void Diamond(TCanvas* C, int x, int y, int d) {
