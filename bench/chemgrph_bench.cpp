@@ -53,8 +53,8 @@ void BM_ChemGraphPaint(benchmark::State& state) {
     benchmark::DoNotOptimize(g.GetCanvas()->GetPixel(400, 300));
   }
   state.counters["atoms"] = g.GetStructure()->GetNAtoms();
-  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                             benchmark::Counter::kIsRate);
+  state.counters["fps"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ChemGraphPaint)->Name("chemgrph_paint_800x600/ours")->Unit(benchmark::kMicrosecond);
 

@@ -485,7 +485,6 @@ TEST(GeoMapView, PositionInMapIsStrictlyInside) {
     EXPECT_EQ(PositionInMap(c.lat, c.lon, k), c.in) << c.lat << "," << c.lon;
 }
 
-
 TEST_F(ViewFixture, LandmarksAreSampledAndHiddenByClass) {
   int drawn = 0;
   map.OnDrawLandmark = [&](TObject*, bool& handled, TCanvas*, const TPoint&, const TLandMark&) {
