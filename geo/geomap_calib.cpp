@@ -619,18 +619,8 @@ bool TGeoMap::CalcPixelCoords(double Latitude, double Longitude, int& X, int& Y)
       y = Poly3(affine_.E, Latitude, Longitude);
       break;
     case cmUTM: {
-      // The Transverse Mercator of the calibration's own zone and hemisphere,
-      // whatever zone the position would fall into by itself.
-      const int zone = calData_.UTMZone;
-      if (zone < 1 || zone > 60 || calData_.Ellipsoid >= kGeoEllipsoidCount) return false;
-      const double lambda0 = UTMCentralMeridian(zone);
-      double dl = Longitude - lambda0 * kDeg;
-      dl = std::remainder(dl, 360.0);  // within 180 degrees of the central meridian
-      double tx, ty;
-      LatLongToTM(Latitude * kRad, lambda0 + dl * kRad, lambda0, calData_.Ellipsoid, tx, ty);
-      const double e = kUTMScale * tx + kUTMFalseEasting;
-      const double n = kUTMScale * ty + (calData_.UTMSouth ? kUTMFalseNorthingSouth : 0);
-      return CalcPixelCoordsUTM(n, e, X, Y);
+      double n, e;
+      return CalcUTMCoords(Latitude, Longitude, n, e) && CalcPixelCoordsUTM(n, e, X, Y);
     }
     default:
       return false;
@@ -643,6 +633,22 @@ bool TGeoMap::CalcPixelCoords(double Latitude, double Longitude, int& X, int& Y)
   X = px;
   Y = py;
   return true;
+}
+
+// The Transverse Mercator of the calibration's own zone and hemisphere,
+// whatever zone the position would fall into by itself.
+bool TGeoMap::CalcUTMCoords(double Lat, double Long, double& Northing, double& Easting) const {
+  const int zone = calData_.UTMZone;
+  if (zone < 1 || zone > 60 || calData_.Ellipsoid >= kGeoEllipsoidCount) return false;
+  if (!Finite(Lat, Long)) return false;
+  const double lambda0 = UTMCentralMeridian(zone);
+  double dl = Long - lambda0 * kDeg;
+  dl = std::remainder(dl, 360.0);  // within 180 degrees of the central meridian
+  double tx, ty;
+  LatLongToTM(Lat * kRad, lambda0 + dl * kRad, lambda0, calData_.Ellipsoid, tx, ty);
+  Easting = kUTMScale * tx + kUTMFalseEasting;
+  Northing = kUTMScale * ty + (calData_.UTMSouth ? kUTMFalseNorthingSouth : 0);
+  return std::isfinite(Easting) && std::isfinite(Northing);
 }
 
 bool TGeoMap::CalcPixelCoordsUTM(double Northing, double Easting, int& X, int& Y) const {

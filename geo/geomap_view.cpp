@@ -5,7 +5,6 @@
 // geomap_image.cpp.
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "core/numkit/math1.h"
 #include "core/numkit/math2.h"
@@ -57,17 +56,6 @@ bool PositionInMap(double Lat, double Long, const std::array<TLatLong, 4>& Corne
     if (!(closing > 0 ? c > 0 : c < 0)) return false;
   }
   return true;
-}
-
-bool TGeoMap::CalcUTMCoords(double Lat, double Long, double& Northing, double& Easting) const {
-  const int zone = calData_.UTMZone;
-  if (zone < 1 || zone > 60 || !std::isfinite(Lat) || !std::isfinite(Long)) return false;
-  constexpr double rad = std::numbers::pi / 180;
-  double x, y;
-  LatLongToTM(Lat * rad, Long * rad, UTMCentralMeridian(zone), calData_.Ellipsoid, x, y);
-  Easting = 500000 + 0.9996 * x;
-  Northing = 0.9996 * y + (calData_.UTMSouth ? 10000000 : 0);
-  return std::isfinite(Easting) && std::isfinite(Northing);
 }
 
 bool TGeoMap::IsPositionWithinMap(double Lat, double Long) const {
