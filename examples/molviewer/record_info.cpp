@@ -101,8 +101,12 @@ std::string FormulaText(const TCTab& Table) {
 
 RecordInfo ReadRecordText(std::string_view Record, TCTab& Table) {
   RecordInfo info;
-  if (std::all_of(Record.begin(), Record.end(),
-                  [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; })) {
+  // Blank up to its "$$$$" line.
+  const bool blank = std::count(Record.begin(), Record.end(), '$') <= 4 &&
+                     std::all_of(Record.begin(), Record.end(), [](char c) {
+                       return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '$';
+                     });
+  if (blank) {
     Table.Clear();
     info.Why = "the record is blank";
     return info;
@@ -110,12 +114,17 @@ RecordInfo ReadRecordText(std::string_view Record, TCTab& Table) {
   TStringStream in(Record);
   TPropRec props;
   info.Read = Table.ReadFromMDLSDStream(in, props) && Table.GetNAtoms() > 0;
-  info.Name = Table.GetStrucName();
   if (!info.Read) {
+    // The reader may leave the table as it was, name and all: the name is
+    // the record's first line.
+    std::string_view rest = Record, first;
+    TakeLine(rest, first);
+    info.Name = std::string(Trimmed(first));
     info.Why = "not a structure of 1 to 63 atoms that can be read whole";
     Table.Clear();
     return info;
   }
+  info.Name = Table.GetStrucName();
   info.Formula = FormulaText(Table);
   info.Weight = Table.CalcChemMolWeight();
   RingListType rings;
