@@ -15,8 +15,8 @@ namespace tkz::molviewer {
 
 namespace {
 
-constexpr int kHoverPixels = 10;  // an atom is under the mouse this close
-constexpr TColor kHitColor = 0x0000C0;
+constexpr int kHoverPixels = 10;        // an atom is under the mouse this close
+constexpr TColor kHitColor = 0xD000D0;  // purple, apart from the structure's red
 constexpr TColor kHoverColor = 0xC00000;
 constexpr TColor kRingColor = 0x00A000;
 
