@@ -439,10 +439,15 @@ void TMolViewerForm::UpdateStatus() {
       if (!search_->Done()) {
         parts.push_back("searching " + query_name_ + " ... " +
                         Percent(search_->Searched(), index_->Count()) + ", " + counted);
-      } else if (hits == 0) {
-        parts.push_back("no record holds " + query_name_);
       } else {
-        parts.push_back(counted + " for " + query_name_ + " (F3 / Shift+F3: next / previous)");
+        std::string done =
+            hits == 0 ? "no record holds " + query_name_
+                      : counted + " for " + query_name_ + " (F3 / Shift+F3: next / previous)";
+        if (const int64_t unread = search_->Unread()) {
+          done += ", " + GroupedNumber(unread) + (unread == 1 ? " record" : " records") +
+                  " could not be read";
+        }
+        parts.push_back(done);
       }
     }
     for (size_t i = 0; i < parts.size(); ++i) text += (i > 0 ? "  |  " : "") + parts[i];

@@ -344,6 +344,15 @@ TEST_F(MolViewerForm, AnUnreadableRecordIsNamedAndBrowsingGoesOn) {
   EXPECT_EQ(form_->Current(), 4);
   EXPECT_TRUE(form_->Info().Read);
   EXPECT_NE(form_->InfoText().find("record 4 of 4"), std::string::npos);
+  // A search passes over them and counts them.
+  const std::string first = record(1);
+  Put(Path("q.mol"), first.substr(0, first.find("M  END")) + "M  END\n");
+  std::string why;
+  ASSERT_TRUE(form_->StartSearch(Path("q.mol"), why)) << why;
+  form_->WaitUntilSettled();
+  EXPECT_EQ(form_->GetSearch()->Hits().front(), 1);
+  EXPECT_NE(form_->StatusText().find(", 2 records could not be read"), std::string::npos)
+      << form_->StatusText();
 }
 
 TEST_F(MolViewerForm, FilesThatAreNoMolfileAreRefused) {
