@@ -163,6 +163,10 @@ void TMolViewerForm::Post(std::atomic<bool>& Pending, void (TMolViewerForm::*Han
 }
 
 bool TMolViewerForm::Open(const std::string& FileName, std::string& Why) {
+  // Another file may have been open: its search and index go first.
+  search_.reset();
+  index_.reset();
+  current_ = 0;
   std::error_code ec;
   if (std::filesystem::is_directory(FileName, ec)) {
     Why = "is a folder, not a molfile or SD file";
@@ -180,18 +184,19 @@ bool TMolViewerForm::Open(const std::string& FileName, std::string& Why) {
   // The first record is known as soon as the first block is scanned.
   if (index_->WaitFor(1) < 1) {
     Why = "not a molfile or SD file (it holds no record)";
-    index_->Stop();
+    index_.reset();
     return false;
   }
   std::string text, why;
   TCTab probe;
   const bool read = index_->ReadText(1, *file_, text, why) && ReadRecordText(text, probe).Read;
   // An unreadable first record is still browsed when it looks like one:
-  // its fourth line is a counts line.
-  const size_t counts = read ? 0 : text.find("V2000") != std::string::npos ? 0 : text.find("V3000");
-  if (!read && counts == std::string::npos) {
+  // it has a counts line.
+  const bool countsLine =
+      text.find("V2000") != std::string::npos || text.find("V3000") != std::string::npos;
+  if (!read && !countsLine) {
     Why = "not a molfile or SD file";
-    index_->Stop();
+    index_.reset();
     return false;
   }
   SetCaption(FileNameOnly(FileName) + " - TKZ Molecule Viewer");

@@ -369,12 +369,20 @@ TEST_F(MolViewerForm, FilesThatAreNoMolfileAreRefused) {
       {dir_, "is a folder, not a molfile or SD file"},
       {Path("missing.sdf"), "cannot be read: "},
   };
+  TMolViewerForm form;
   for (const Case& c : cases) {
-    TMolViewerForm form;
     std::string why;
     EXPECT_FALSE(form.Open(c.file, why)) << c.file;
     EXPECT_EQ(why.rfind(c.why, 0), 0u) << c.file << ": " << why;
   }
+  // A molfile that cannot be read is still one: it is shown as unreadable,
+  // by the same form.
+  Put(Path("big.mol"), "too big\n\n\n 99  0  0  0  0  0  0  0  0  0999 V2000\nM  END\n");
+  std::string why;
+  ASSERT_TRUE(form.Open(Path("big.mol"), why)) << why;
+  EXPECT_NE(form.InfoText().find("record 1 cannot be read: "), std::string::npos);
+  EXPECT_EQ(form.Info().Name, "too big");
+  EXPECT_EQ(form.GetCaption(), "big.mol - TKZ Molecule Viewer");
 }
 
 // 100 000 records: the first one is shown before the index is complete,
