@@ -36,14 +36,7 @@ set(cases
   "view,${WORK}/demo.sdf,--id,x|2|^tkz view: --id and --landmarks apply to maps\n$"
   "view|2|FILE is required"
 )
-foreach(case IN LISTS cases)
-  string(REPLACE "|" ";" parts "${case}")
-  list(GET parts 0 args)
-  list(GET parts 1 status)
-  list(GET parts 2 pattern)
-  string(REPLACE "," ";" args "${args}")
-  run("${args}" ${status} "${pattern}")
-endforeach()
+run_cases(${cases})
 
 if(NOT VIEWERS)
   return()
