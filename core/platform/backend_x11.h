@@ -83,6 +83,8 @@ class TKZ_COREKIT_EXPORT TX11Backend final : public TWindowBackend {
  public:
   static constexpr int kDoubleClickMs = 400;
   static constexpr int kDoubleClickDistance = 4;  // pixels, in x and in y
+  // How long a clipboard read waits for another program's answer.
+  static constexpr int kSelectionTimeoutMs = 1000;
 
   // Connects to the named display (nullptr: $DISPLAY). Returns nullptr when
   // no display can be opened or it offers no usable visual; *error (when
@@ -104,6 +106,8 @@ class TKZ_COREKIT_EXPORT TX11Backend final : public TWindowBackend {
   // some come. Returns false when no window is shown any more or the
   // connection is lost.
   bool WaitForEvents(TApplication& app) override;
+  // Safe from any thread: a WaitForEvents that is blocked returns.
+  void Wake() override;
 
   int ScreenWidth() const override;
   int ScreenHeight() const override;
@@ -117,11 +121,14 @@ class TKZ_COREKIT_EXPORT TX11Backend final : public TWindowBackend {
   int ErrorCount() const;
   // Pictures put on screen so far (one per dirty window per round).
   int FramesPresented() const;
+  // Whether pictures go through MIT shared memory (see Pictures).
+  bool UsesSharedMemory() const;
   // Waits until the server has handled every request sent so far.
   void Sync();
 
+  struct Impl;  // the backend's state (internal)
+
  private:
-  struct Impl;
   explicit TX11Backend(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;
 };
