@@ -25,6 +25,14 @@ TEST(X11Backend, WithoutXlibThereIsNoDisplayToOpen) {
 
 #else
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
 #include "tests/core/platform/backend_x11_fixture.h"
 
 // Xlib's macros (None, Bool, Status) come last.
@@ -106,6 +114,34 @@ TEST_F(X11Backend, AControlWithoutCaptionIsTitledWithItsNameAndChildrenHaveNoWin
   EXPECT_FALSE(WindowExists(w));
 }
 
+TEST_F(X11Backend, TheTitleCarriesTheCaptionsCharactersAsUtf8) {
+  // The caption is Windows-1252: u-umlaut (Latin-1) and an en dash (0x96).
+  TPanel* panel = ShowPanel(0, 0, 100, 50, "Z\xFCrich \x96 map");
+  const Window w = backend_->WindowOf(panel);
+  const auto net_wm_name = [&] {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string r;
+    if (XGetWindowProperty(user_, w, XInternAtom(user_, "_NET_WM_NAME", False), 0, 1024, False,
+                           XInternAtom(user_, "UTF8_STRING", False), &type, &format, &count, &after,
+                           &data) == Success &&
+        data != nullptr) {
+      r.assign(reinterpret_cast<char*>(data), count);
+    }
+    if (data != nullptr) XFree(data);
+    return r;
+  };
+  EXPECT_EQ(net_wm_name(), "Z\xC3\xBCrich \xE2\x80\x93 map");
+  // WM_NAME is Latin-1, which has no dash.
+  EXPECT_EQ(Title(w), "Z\xFCrich ? map");
+
+  panel->SetCaption("\x80 5");
+  ASSERT_TRUE(PumpUntil([&] { return net_wm_name() == "\xE2\x82\xAC 5"; }));
+  EXPECT_EQ(Title(w), "? 5");
+}
+
 // ----------------------------------------------------------------- pictures
 TEST_F(X11Backend, TheWindowShowsExactlyTheComposedControlAndFollowsItsChanges) {
   TPanel* panel = ShowPanel(10, 10, 160, 90, "Picture");
@@ -158,6 +194,91 @@ TEST_F(X11Backend, TheWindowShowsExactlyTheComposedControlAndFollowsItsChanges) 
   Settle();
   panel->Show();
   ASSERT_TRUE(PumpUntil([&] { return ReadWindow(w, 160, 90) == Pixels(panel); }));
+}
+
+// The shared-memory segments this process created that still exist.
+int OwnSharedMemorySegments() {
+  std::ifstream in("/proc/sysvipc/shm");
+  std::string line;
+  if (!std::getline(in, line)) return -1;
+  std::istringstream header(line);
+  std::vector<std::string> columns{std::istream_iterator<std::string>(header), {}};
+  const auto cpid = std::find(columns.begin(), columns.end(), "cpid") - columns.begin();
+  int n = 0;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::vector<std::string> f{std::istream_iterator<std::string>(fields), {}};
+    if (static_cast<size_t>(cpid) < f.size() &&
+        f[static_cast<size_t>(cpid)] == std::to_string(getpid()))
+      ++n;
+  }
+  return n;
+}
+
+TEST_F(X11Backend, SharedMemoryPicturesAreThePlainOnesAndFollowResizes) {
+#ifndef TKZ_HAVE_XSHM
+  GTEST_SKIP() << "built without libXext";
+#endif
+  ASSERT_TRUE(backend_->UsesSharedMemory());
+  const auto build = [&](int width, int height) {
+    TPanel* panel = ShowPanel(10, 10, width, height, "Shared");
+    panel->SetBevelInner(bvLowered);
+    auto* area = new TCustomControl(panel);
+    area->SetParent(panel);
+    area->SetBounds(20, 10, 100, 60);
+    area->SetColor(clWhite);
+    area->OnPaint = [area](TObject*) {
+      TCanvas* c = area->GetCanvas();
+      c->GetBrush()->SetColor(clNavy);
+      c->Ellipse(5, 5, 70, 50);
+      c->GetPen()->SetColor(clRed);
+      c->MoveTo(0, 59);
+      c->LineTo(99, 0);
+    };
+    return panel;
+  };
+  TPanel* panel = build(150, 90);
+  Window w = backend_->WindowOf(panel);
+  ASSERT_TRUE(PumpUntil([&] { return ReadWindow(w, 150, 90) == Pixels(panel); }));
+  const std::vector<uint32_t> shared = ReadWindow(w, 150, 90);
+  EXPECT_GE(OwnSharedMemorySegments(), 1);
+
+  // One picture per round, as with plain puts.
+  Settle();
+  const int frames = backend_->FramesPresented();
+  panel->Invalidate();
+  Application().ProcessMessages();
+  backend_->Sync();
+  EXPECT_EQ(backend_->FramesPresented(), frames + 1);
+
+  // A larger and then a smaller window get a segment of their size.
+  for (const auto& [width, height] : {std::pair{320, 200}, std::pair{90, 70}}) {
+    panel->SetBounds(10, 10, width, height);
+    ASSERT_TRUE(PumpUntil([&] { return ReadWindow(w, width, height) == Pixels(panel); }))
+        << width << "x" << height;
+  }
+  EXPECT_TRUE(backend_->UsesSharedMemory());
+
+  // The window's segment goes with the window.
+  controls_.clear();
+  Settle();
+  EXPECT_EQ(OwnSharedMemorySegments(), 0);
+
+  // Turned off: the same picture through XPutImage.
+  SetWindowBackend(nullptr);
+  backend_.reset();
+  setenv("TKZ_X11_NO_SHM", "1", 1);
+  backend_ = TX11Backend::Open(DisplayString(user_));
+  unsetenv("TKZ_X11_NO_SHM");
+  ASSERT_NE(backend_, nullptr);
+  SetWindowBackend(backend_.get());
+  EXPECT_FALSE(backend_->UsesSharedMemory());
+  panel = build(150, 90);
+  w = backend_->WindowOf(panel);
+  ASSERT_TRUE(PumpUntil([&] { return ReadWindow(w, 150, 90) == Pixels(panel); }));
+  EXPECT_EQ(ReadWindow(w, 150, 90), shared);
+  EXPECT_EQ(OwnSharedMemorySegments(), 0);
+  EXPECT_EQ(backend_->ErrorCount(), 0);
 }
 
 // -------------------------------------------------------------------- input
