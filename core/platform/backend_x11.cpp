@@ -502,6 +502,8 @@ void TX11Backend::Impl::DrainWakePipe() {
 
 void TX11Backend::Impl::Drain(TApplication& app) {
   TakePendingClipboardChange();
+  // Requestors that stopped asking for the pieces of an answer are dropped.
+  if (!transfers.empty()) ContinueTransfers(nullptr);
   // Bounded, so a flood of events cannot keep one round going.
   for (int n = 0; n < 10000 && !broken && XPending(dpy) > 0; ++n) {
     XEvent ev;
