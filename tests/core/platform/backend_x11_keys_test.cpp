@@ -125,69 +125,75 @@ TEST_F(X11Keys, KeysGiveTheirVirtualKeyShiftStateAndCharacter) {
   struct Case {
     KeySym sym;
     std::vector<KeySym> mods;
-    bool numlock;
+    unsigned locks;  // locked modifiers: NumLock, Caps Lock
     Log expected;
   };
   const std::vector<KeySym> shift = {XK_Shift_L};
   const std::vector<KeySym> ctrl = {XK_Control_L};
   const std::vector<KeySym> alt = {XK_Alt_L};
   const Case cases[] = {
-      {XK_a, {}, false, {"down 65", "press 97", "up 65"}},
-      {XK_a, shift, false, {"down 16 Shift", "down 65 Shift", "press 65", "up 65 Shift", "up 16"}},
-      {XK_a, ctrl, false, {"down 17 Ctrl", "down 65 Ctrl", "press 1", "up 65 Ctrl", "up 17"}},
-      {XK_z, ctrl, false, {"down 17 Ctrl", "down 90 Ctrl", "press 26", "up 90 Ctrl", "up 17"}},
-      {XK_a, alt, false, {"down 18 Alt", "down 65 Alt", "up 65 Alt", "up 18"}},
-      {XK_5, {}, false, {"down 53", "press 53", "up 53"}},
-      {XK_5, shift, false, {"down 16 Shift", "down 53 Shift", "press 37", "up 53 Shift", "up 16"}},
-      {XK_F1, {}, false, {"down 112", "up 112"}},
-      {XK_F12, shift, false, {"down 16 Shift", "down 123 Shift", "up 123 Shift", "up 16"}},
-      {XK_Left, {}, false, {"down 37", "up 37"}},
-      {XK_Up, {}, false, {"down 38", "up 38"}},
-      {XK_Right, {}, false, {"down 39", "up 39"}},
-      {XK_Down, {}, false, {"down 40", "up 40"}},
-      {XK_Home, {}, false, {"down 36", "up 36"}},
-      {XK_End, {}, false, {"down 35", "up 35"}},
-      {XK_Prior, {}, false, {"down 33", "up 33"}},
-      {XK_Next, {}, false, {"down 34", "up 34"}},
-      {XK_Insert, {}, false, {"down 45", "up 45"}},
-      {XK_Delete, {}, false, {"down 46", "up 46"}},
-      {XK_Return, {}, false, {"down 13", "press 13", "up 13"}},
-      {XK_KP_Enter, {}, false, {"down 13", "press 13", "up 13"}},
-      {XK_Tab, {}, false, {"down 9", "press 9", "up 9"}},
-      {XK_BackSpace, {}, false, {"down 8", "press 8", "up 8"}},
-      {XK_Escape, {}, false, {"down 27", "press 27", "up 27"}},
-      {XK_space, {}, false, {"down 32", "press 32", "up 32"}},
-      {XK_Return, ctrl, false, {"down 17 Ctrl", "down 13 Ctrl", "up 13 Ctrl", "up 17"}},
-      {XK_equal, {}, false, {"down 187", "press 61", "up 187"}},
+      {XK_a, {}, 0, {"down 65", "press 97", "up 65"}},
+      {XK_a, shift, 0, {"down 16 Shift", "down 65 Shift", "press 65", "up 65 Shift", "up 16"}},
+      {XK_a, ctrl, 0, {"down 17 Ctrl", "down 65 Ctrl", "press 1", "up 65 Ctrl", "up 17"}},
+      {XK_z, ctrl, 0, {"down 17 Ctrl", "down 90 Ctrl", "press 26", "up 90 Ctrl", "up 17"}},
+      {XK_a, alt, 0, {"down 18 Alt", "down 65 Alt", "up 65 Alt", "up 18"}},
+      {XK_5, {}, 0, {"down 53", "press 53", "up 53"}},
+      {XK_5, shift, 0, {"down 16 Shift", "down 53 Shift", "press 37", "up 53 Shift", "up 16"}},
+      {XK_F1, {}, 0, {"down 112", "up 112"}},
+      {XK_F12, shift, 0, {"down 16 Shift", "down 123 Shift", "up 123 Shift", "up 16"}},
+      {XK_Left, {}, 0, {"down 37", "up 37"}},
+      {XK_Up, {}, 0, {"down 38", "up 38"}},
+      {XK_Right, {}, 0, {"down 39", "up 39"}},
+      {XK_Down, {}, 0, {"down 40", "up 40"}},
+      {XK_Home, {}, 0, {"down 36", "up 36"}},
+      {XK_End, {}, 0, {"down 35", "up 35"}},
+      {XK_Prior, {}, 0, {"down 33", "up 33"}},
+      {XK_Next, {}, 0, {"down 34", "up 34"}},
+      {XK_Insert, {}, 0, {"down 45", "up 45"}},
+      {XK_Delete, {}, 0, {"down 46", "up 46"}},
+      {XK_Return, {}, 0, {"down 13", "press 13", "up 13"}},
+      {XK_KP_Enter, {}, 0, {"down 13", "press 13", "up 13"}},
+      {XK_Tab, {}, 0, {"down 9", "press 9", "up 9"}},
+      {XK_Tab, shift, 0, {"down 16 Shift", "down 9 Shift", "press 9", "up 9 Shift", "up 16"}},
+      {XK_a, {}, LockMask, {"down 65", "press 65", "up 65"}},
+      {XK_a,
+       shift,
+       LockMask,
+       {"down 16 Shift", "down 65 Shift", "press 97", "up 65 Shift", "up 16"}},
+      {XK_BackSpace, {}, 0, {"down 8", "press 8", "up 8"}},
+      {XK_Escape, {}, 0, {"down 27", "press 27", "up 27"}},
+      {XK_space, {}, 0, {"down 32", "press 32", "up 32"}},
+      {XK_Return, ctrl, 0, {"down 17 Ctrl", "down 13 Ctrl", "up 13 Ctrl", "up 17"}},
+      {XK_equal, {}, 0, {"down 187", "press 61", "up 187"}},
       {XK_equal,
        shift,
        false,
        {"down 16 Shift", "down 187 Shift", "press 43", "up 187 Shift", "up 16"}},
-      {XK_minus, {}, false, {"down 189", "press 45", "up 189"}},
-      {XK_comma, {}, false, {"down 188", "press 44", "up 188"}},
-      {XK_period, {}, false, {"down 190", "press 46", "up 190"}},
-      {XK_Shift_R, {}, false, {"down 16 Shift", "up 16"}},
-      {XK_Control_R, {}, false, {"down 17 Ctrl", "up 17"}},
+      {XK_minus, {}, 0, {"down 189", "press 45", "up 189"}},
+      {XK_comma, {}, 0, {"down 188", "press 44", "up 188"}},
+      {XK_period, {}, 0, {"down 190", "press 46", "up 190"}},
+      {XK_Shift_R, {}, 0, {"down 16 Shift", "up 16"}},
+      {XK_Control_R, {}, 0, {"down 17 Ctrl", "up 17"}},
       // The keypad: digits and operators with NumLock, else the moves.
-      {XK_KP_1, {}, true, {"down 97", "press 49", "up 97"}},
-      {XK_KP_0, {}, true, {"down 96", "press 48", "up 96"}},
-      {XK_KP_9, {}, true, {"down 105", "press 57", "up 105"}},
-      {XK_KP_Decimal, {}, true, {"down 110", "press 46", "up 110"}},
-      {XK_KP_End, {}, false, {"down 35", "up 35"}},
-      {XK_KP_Add, {}, false, {"down 107", "press 43", "up 107"}},
-      {XK_KP_Subtract, {}, false, {"down 109", "press 45", "up 109"}},
-      {XK_KP_Multiply, {}, false, {"down 106", "press 42", "up 106"}},
-      {XK_KP_Divide, {}, false, {"down 111", "press 47", "up 111"}},
+      {XK_KP_1, {}, numlock, {"down 97", "press 49", "up 97"}},
+      {XK_KP_0, {}, numlock, {"down 96", "press 48", "up 96"}},
+      {XK_KP_9, {}, numlock, {"down 105", "press 57", "up 105"}},
+      {XK_KP_Decimal, {}, numlock, {"down 110", "press 46", "up 110"}},
+      {XK_KP_End, {}, 0, {"down 35", "up 35"}},
+      {XK_KP_Add, {}, 0, {"down 107", "press 43", "up 107"}},
+      {XK_KP_Subtract, {}, 0, {"down 109", "press 45", "up 109"}},
+      {XK_KP_Multiply, {}, 0, {"down 106", "press 42", "up 106"}},
+      {XK_KP_Divide, {}, 0, {"down 111", "press 47", "up 111"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(XKeysymToString(c.sym) + std::string(c.numlock ? " with NumLock" : ""));
-    if (c.numlock) XkbLockModifiers(user_, XkbUseCoreKbd, numlock, numlock);
+    SCOPED_TRACE(XKeysymToString(c.sym) + (" locks " + std::to_string(c.locks)));
+    if (c.locks != 0) XkbLockModifiers(user_, XkbUseCoreKbd, c.locks, c.locks);
     XSync(user_, False);
     Tap(c.sym, c.mods);
     Log got = Settled(log);
-    // NumLock's own modifier does not show in the shift state.
+    // The locks do not show in the shift state.
     EXPECT_EQ(got, c.expected);
-    if (c.numlock) XkbLockModifiers(user_, XkbUseCoreKbd, numlock, 0);
+    if (c.locks != 0) XkbLockModifiers(user_, XkbUseCoreKbd, c.locks, 0);
   }
 
   // Characters beyond the keymap: Windows-1252's extras have their bytes,

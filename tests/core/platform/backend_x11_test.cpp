@@ -259,14 +259,18 @@ TEST_F(X11Backend, SharedMemoryPicturesAreThePlainOnesAndFollowResizes) {
   }
   EXPECT_TRUE(backend_->UsesSharedMemory());
 
-  // The window's segment goes with the window.
+  // The window's segment goes with the window, and with the backend.
   controls_.clear();
   Settle();
   EXPECT_EQ(OwnSharedMemorySegments(), 0);
-
-  // Turned off: the same picture through XPutImage.
+  panel = build(150, 90);
+  ASSERT_TRUE(PumpUntil([&] { return OwnSharedMemorySegments() == 1; }));
   SetWindowBackend(nullptr);
   backend_.reset();
+  EXPECT_EQ(OwnSharedMemorySegments(), 0);
+  controls_.clear();
+
+  // Turned off: the same picture through XPutImage.
   setenv("TKZ_X11_NO_SHM", "1", 1);
   backend_ = TX11Backend::Open(DisplayString(user_));
   unsetenv("TKZ_X11_NO_SHM");
