@@ -130,7 +130,6 @@ struct TX11Backend::Impl {
   int errors = 0;
   int frames = 0;
   bool presenting = false;
-  Time last_time = CurrentTime;  // of the last input event
 
   // Wake(): a byte in the pipe ends a wait.
   int wake_read = -1;
@@ -152,7 +151,6 @@ struct TX11Backend::Impl {
   Atom image_png = 0;
   Atom image_bmp = 0;
   Atom transfer_property = 0;
-  Atom atom_type = XA_ATOM;
   bool own_selection = false;
   bool selection_lost = false;  // another program took it from us
   Time owned_since = CurrentTime;

@@ -145,7 +145,6 @@ int x11::CharOfKeysym(unsigned long keysym) {
 
 void TX11Backend::Impl::HandleKey(TApplication& app, Win& w, XEvent& ev) {
   XKeyEvent& e = ev.xkey;
-  last_time = e.time;
   TControl* top = w.control;
   auto held = std::find_if(w.held_keys.begin(), w.held_keys.end(),
                            [&](const HeldKey& k) { return k.keycode == e.keycode; });

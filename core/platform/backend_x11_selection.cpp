@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <exception>
 
 #include "core/platform/clipboard.h"
 #include "core/platform/codepage.h"
@@ -319,9 +320,14 @@ void TX11Backend::Impl::ServeRequest(const XSelectionRequestEvent& r) {
       TBitmap b;
       answered = cb.GetBitmap(b) && !b.Empty();
       if (answered) {
-        const std::vector<uint8_t> file = r.target == image_png ? SavePNG(b) : SaveBMP(b);
-        bytes.assign(file.begin(), file.end());
-        type = r.target;
+        // A picture that cannot be encoded is refused; the event loop goes on.
+        try {
+          const std::vector<uint8_t> file = r.target == image_png ? SavePNG(b) : SaveBMP(b);
+          bytes.assign(file.begin(), file.end());
+          type = r.target;
+        } catch (const std::exception&) {
+          answered = false;
+        }
       }
     } else {
       answered = false;  // refused: the property stays None
