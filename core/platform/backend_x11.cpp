@@ -1,6 +1,10 @@
 // The X11 window backend: one X window per shown top-level control, pictures
-// put with XPutImage, X input turned into the application's mouse messages.
+// put with XPutImage (or through shared memory, backend_x11_shm.cpp), X input
+// turned into the application's mouse messages (keys: backend_x11_keys.cpp),
+// the clipboard joined to the CLIPBOARD selection (backend_x11_selection.cpp).
 // Built only when the build found Xlib.
+#include "core/platform/backend_x11.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
