@@ -26,11 +26,12 @@
 // removal as soon as both sides have attached it, so nothing is left behind
 // even when the process dies; the backend waits for the server to have read a
 // segment before drawing into it again). If a segment cannot be made or
-// attached, the backend falls back to XPutImage for good. TKZ_X11_NO_SHM=1 in
-// the environment (read by Open) turns shared memory off; UsesSharedMemory
-// tells which way pictures go. Only TrueColor visuals of depth 24 or 32 are
-// used (the default visual, else a matching one); a server without one is
-// refused: Open returns nullptr.
+// attached (the failed attach counts in ErrorCount), the backend falls back
+// to XPutImage for good. TKZ_X11_NO_SHM=1 in the environment (read by Open)
+// turns shared memory off; UsesSharedMemory tells which way pictures go.
+// Only TrueColor visuals of depth 24 or 32 are used (the default visual,
+// else a matching one); a server without one is refused: Open returns
+// nullptr.
 //
 // Input. Mouse messages are posted by position on the window's control, in
 // window coordinates. Buttons 1, 2 and 3 are mbLeft, mbMiddle and mbRight;

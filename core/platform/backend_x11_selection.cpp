@@ -378,17 +378,20 @@ void TX11Backend::Impl::ContinueTransfers(const XPropertyEvent* e) {
     if (n == 0) t.finished = true;
     t.deadline = now + kTransferTimeout;
   }
-  // Finished transfers, and requestors that stopped asking, are dropped.
+  // Finished transfers, and requestors that stopped asking, are dropped;
+  // a requestor left without any is no longer watched.
+  std::vector<Window> dropped;
   std::erase_if(transfers, [&](const x11::OutgoingTransfer& t) {
     const bool drop = (t.finished && t.deadline <= now) || t.deadline < now;
-    if (drop) {
-      const bool more = std::any_of(
-          transfers.begin(), transfers.end(),
-          [&](const x11::OutgoingTransfer& o) { return &o != &t && o.requestor == t.requestor; });
-      if (!more) XSelectInput(dpy, t.requestor, NoEventMask);
-    }
+    if (drop) dropped.push_back(t.requestor);
     return drop;
   });
+  for (Window w : dropped) {
+    if (std::none_of(transfers.begin(), transfers.end(),
+                     [w](const x11::OutgoingTransfer& t) { return t.requestor == w; })) {
+      XSelectInput(dpy, w, NoEventMask);
+    }
+  }
   XFlush(dpy);
 }
 
