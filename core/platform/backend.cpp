@@ -92,6 +92,7 @@ void TX11Backend::CursorChanged(TControl*) {}
 void TX11Backend::ControlDestroyed(TControl*) {}
 void TX11Backend::PollEvents(TApplication&) {}
 bool TX11Backend::WaitForEvents(TApplication&) { return false; }
+void TX11Backend::Wake() {}
 int TX11Backend::ScreenWidth() const { return TWindowBackend::ScreenWidth(); }
 int TX11Backend::ScreenHeight() const { return TWindowBackend::ScreenHeight(); }
 int TX11Backend::PixelsPerInch() const { return TWindowBackend::PixelsPerInch(); }
@@ -99,6 +100,7 @@ unsigned long TX11Backend::WindowOf(const TControl*) const { return 0; }
 bool TX11Backend::Connected() const { return false; }
 int TX11Backend::ErrorCount() const { return 0; }
 int TX11Backend::FramesPresented() const { return 0; }
+bool TX11Backend::UsesSharedMemory() const { return false; }
 void TX11Backend::Sync() {}
 #endif
 

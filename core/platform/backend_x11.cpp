@@ -1,9 +1,13 @@
 // The X11 window backend: one X window per shown top-level control, pictures
-// put with XPutImage, X input turned into the application's mouse messages.
+// put with XPutImage (or through shared memory, backend_x11_shm.cpp), X input
+// turned into the application's mouse messages (keys: backend_x11_keys.cpp),
+// the clipboard joined to the CLIPBOARD selection (backend_x11_selection.cpp).
 // Built only when the build found Xlib.
 #include "core/platform/backend_x11.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <bit>
@@ -17,14 +21,10 @@
 #include <utility>
 #include <vector>
 
-#include "core/platform/application.h"
-#include "core/platform/controls.h"
-#include "core/platform/graphics.h"
+#include "core/platform/codepage.h"
+// Brings Xlib, whose macros (None, Bool, Status) must come last.
+#include "core/platform/backend_x11_internal.h"
 
-// Xlib defines macros such as None, Bool and Status: include it last.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 
 namespace tkz {
@@ -151,12 +151,21 @@ int ShapeOf(TCursor number) {
 }
 
 // --------------------------------------------------------------------- misc
-TControl* RootOf(TControl* c) {
-  while (c->GetParent() != nullptr) c = c->GetParent();
-  return c;
+using x11::kNoCursorYet;
+using x11::RootOf;
+using x11::ShiftOf;
+
+// X positions are 16-bit; sizes at least 1.
+int XCoord(int v) { return std::clamp(v, -32768, 32767); }
+int XSize(int v) { return std::clamp(v, 1, 32767); }
+
+std::string TitleOf(const TControl* c) {
+  return c->GetCaption().empty() ? c->GetName() : c->GetCaption();
 }
 
-TShiftState ShiftOf(unsigned int state) {
+}  // namespace
+
+TShiftState x11::ShiftOf(unsigned int state) {
   TShiftState s;
   if ((state & ShiftMask) != 0) s.Include(ssShift);
   if ((state & ControlMask) != 0) s.Include(ssCtrl);
@@ -167,98 +176,22 @@ TShiftState ShiftOf(unsigned int state) {
   return s;
 }
 
-// X positions are 16-bit; sizes at least 1.
-int XCoord(int v) { return std::clamp(v, -32768, 32767); }
-int XSize(int v) { return std::clamp(v, 1, 32767); }
-
-std::string TitleOf(const TControl* c) {
-  return c->GetCaption().empty() ? c->GetName() : c->GetCaption();
-}
-
-constexpr TCursor kNoCursorYet = std::numeric_limits<TCursor>::min();
-
-}  // namespace
-
-// ----------------------------------------------------------------- the state
-struct TX11Backend::Impl {
-  struct Win {
-    TControl* control = nullptr;  // nullptr once the control is gone
-    Window xid = 0;
-    bool shown = false;
-    bool dirty = true;
-    int width = 1;  // the window's size as last requested or reported
-    int height = 1;
-    int left = 0;
-    int top = 0;
-    std::string title;
-    bool reparented = false;            // framed by a window manager
-    bool resized = false;               // a new size came in this round
-    bool moved = false;                 // a new position came in this round
-    bool geometry_pending = false;      // a new size or position is on its way
-    unsigned long geometry_serial = 0;  // our last resize or move request
-    TCursor cursor = kNoCursorYet;
-    bool pointer_in = false;
-    int pointer_x = 0;
-    int pointer_y = 0;
-    bool click_armed = false;  // a press that a second one may complete
-    unsigned int click_button = 0;
-    Time click_time = 0;
-    int click_x = 0;
-    int click_y = 0;
-    TBitmap picture;
-    std::vector<char> pixels;
-  };
-
-  Display* dpy = nullptr;
-  int screen = 0;
-  Visual* visual = nullptr;
-  int depth = 0;
-  int bits_per_pixel = 0;
-  Colormap colormap = 0;
-  bool own_colormap = false;
-  GC gc = nullptr;
-  Atom wm_protocols = 0;
-  Atom wm_delete = 0;
-  Atom net_wm_name = 0;
-  Atom utf8_string = 0;
-  uint32_t lut[3][256] = {};
-  int screen_width = 0;
-  int screen_height = 0;
-  int pixels_per_inch = 96;
-
-  std::map<const TControl*, std::shared_ptr<Win>> by_control;
-  std::map<Window, std::shared_ptr<Win>> by_window;
-  std::map<int, Cursor> font_cursors;
-  Cursor blank_cursor = 0;
-
-  bool broken = false;
-  int errors = 0;
-  int frames = 0;
-  bool presenting = false;
-
-  static void OnIOExit(Display*, void* data) { static_cast<Impl*>(data)->broken = true; }
-
-  ~Impl();
-  bool Init(std::string* error);
-  std::shared_ptr<Win> Find(const TControl* c) const {
-    auto it = by_control.find(c);
-    return it == by_control.end() ? nullptr : it->second;
+std::string x11::Latin1Of(const std::string& ansi) {
+  std::string r = ansi;
+  for (char& ch : r) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b >= 0x80 && b <= 0x9F) ch = '?';
   }
-  bool CreateWindow(Win& w);
-  void DestroyWindow(const std::shared_ptr<Win>& w);
-  void MarkDirty(TControl* c);
-  void SyncGeometry(Win& w);
-  void Present();
-  void Put(Win& w);
-  void UpdateCursor(Win& w);
-  Cursor CursorFor(TCursor number);
-  void Drain(TApplication& app);
-  void Handle(TApplication& app, XEvent& ev);
-  bool AnyShown() const;
-};
+  return r;
+}
 
 TX11Backend::Impl::~Impl() {
   if (dpy == nullptr) return;
+  CloseSelection();
+  for (auto& [xid, w] : by_window) {
+    if (w->shm != nullptr) x11::FreeShmPicture(dpy, w->shm, !broken);
+    w->shm = nullptr;
+  }
   std::erase_if(Connections(), [this](const Connection& c) { return c.display == dpy; });
   if (!broken) {
     for (auto& [xid, w] : by_window) XDestroyWindow(dpy, xid);
@@ -269,6 +202,8 @@ TX11Backend::Impl::~Impl() {
   // Also on a lost connection: Xlib then only frees its memory.
   if (gc != nullptr) XFreeGC(dpy, gc);
   XCloseDisplay(dpy);
+  if (wake_read >= 0) close(wake_read);
+  if (wake_write >= 0) close(wake_write);
 }
 
 bool TX11Backend::Impl::Init(std::string* error) {
@@ -330,6 +265,16 @@ bool TX11Backend::Impl::Init(std::string* error) {
     const long ppi = std::lround(screen_width * 25.4 / mm);
     if (ppi >= 48 && ppi <= 480) pixels_per_inch = static_cast<int>(ppi);
   }
+
+  // Wake() writes into the pipe from any thread; a wait polls it together
+  // with the connection.
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return fail("cannot create the wake-up pipe");
+  wake_read = fds[0];
+  wake_write = fds[1];
+
+  InitShm();
+  InitSelection();
   return true;
 }
 
@@ -346,7 +291,8 @@ bool TX11Backend::Impl::CreateWindow(Win& w) {
   a.colormap = colormap;
   a.bit_gravity = NorthWestGravity;
   a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                 StructureNotifyMask | EnterWindowMask | LeaveWindowMask;
+                 StructureNotifyMask | EnterWindowMask | LeaveWindowMask | KeyPressMask |
+                 KeyReleaseMask | FocusChangeMask;
   w.left = c->GetLeft();
   w.top = c->GetTop();
   w.width = XSize(c->GetWidth());
@@ -375,6 +321,8 @@ bool TX11Backend::Impl::CreateWindow(Win& w) {
 }
 
 void TX11Backend::Impl::DestroyWindow(const std::shared_ptr<Win>& w) {
+  if (w->shm != nullptr) x11::FreeShmPicture(dpy, w->shm, !broken);
+  w->shm = nullptr;
   if (w->xid != 0) {
     if (!broken) XDestroyWindow(dpy, w->xid);
     by_window.erase(w->xid);
@@ -395,10 +343,12 @@ void TX11Backend::Impl::SyncGeometry(Win& w) {
   const std::string title = TitleOf(c);
   if (title != w.title) {
     w.title = title;
-    XStoreName(dpy, w.xid, title.c_str());
+    // WM_NAME is Latin-1; _NET_WM_NAME carries every character as UTF-8.
+    XStoreName(dpy, w.xid, x11::Latin1Of(title).c_str());
+    const std::string utf8 = AnsiToUtf8(title);
     XChangeProperty(dpy, w.xid, net_wm_name, utf8_string, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(title.data()),
-                    static_cast<int>(title.size()));
+                    reinterpret_cast<const unsigned char*>(utf8.data()),
+                    static_cast<int>(utf8.size()));
   }
   // While a size or position from the window is on its way to the control,
   // the control's old one is not the program's wish.
@@ -449,6 +399,10 @@ void TX11Backend::Impl::Present() {
 }
 
 void TX11Backend::Impl::Put(Win& w) {
+  if (PutShm(w)) {
+    ++frames;
+    return;
+  }
   const int cw = w.picture.GetWidth();
   const int ch = w.picture.GetHeight();
   const int bytes = bits_per_pixel / 8;
@@ -459,11 +413,23 @@ void TX11Backend::Impl::Put(Win& w) {
                              static_cast<int>(stride));
   if (img == nullptr) return;
   // Our own byte order; Xlib swaps for a server that differs.
+  img->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+  ConvertPixels(w.picture, w.pixels.data(), stride);
+  XPutImage(dpy, w.xid, gc, img, 0, 0, 0, 0, static_cast<unsigned>(cw), static_cast<unsigned>(ch));
+  img->data = nullptr;  // the pixels belong to the window's buffer
+  XDestroyImage(img);
+  ++frames;
+}
+
+// Our pixels in the visual's format and our own byte order.
+void TX11Backend::Impl::ConvertPixels(const TBitmap& picture, char* pixels, size_t stride) const {
+  const int cw = picture.GetWidth();
+  const int ch = picture.GetHeight();
+  const int bytes = bits_per_pixel / 8;
   const bool little = std::endian::native == std::endian::little;
-  img->byte_order = little ? LSBFirst : MSBFirst;
   for (int y = 0; y < ch; ++y) {
-    const uint32_t* src = w.picture.ScanLine(y);
-    auto* dst = reinterpret_cast<unsigned char*>(w.pixels.data() + stride * y);
+    const uint32_t* src = picture.ScanLine(y);
+    auto* dst = reinterpret_cast<unsigned char*>(pixels + stride * y);
     for (int x = 0; x < cw; ++x) {
       const uint32_t p = src[x];
       const uint32_t v = lut[0][p & 0xFF] | lut[1][(p >> 8) & 0xFF] | lut[2][(p >> 16) & 0xFF];
@@ -476,10 +442,6 @@ void TX11Backend::Impl::Put(Win& w) {
       }
     }
   }
-  XPutImage(dpy, w.xid, gc, img, 0, 0, 0, 0, static_cast<unsigned>(cw), static_cast<unsigned>(ch));
-  img->data = nullptr;  // the pixels belong to the window's buffer
-  XDestroyImage(img);
-  ++frames;
 }
 
 Cursor TX11Backend::Impl::CursorFor(TCursor number) {
@@ -536,7 +498,16 @@ void TX11Backend::Impl::UpdateCursor(Win& w) {
   }
 }
 
+void TX11Backend::Impl::DrainWakePipe() {
+  char buf[64];
+  while (read(wake_read, buf, sizeof buf) > 0) {
+  }
+}
+
 void TX11Backend::Impl::Drain(TApplication& app) {
+  TakePendingClipboardChange();
+  // Requestors that stopped asking for the pieces of an answer are dropped.
+  if (!transfers.empty()) ContinueTransfers(nullptr);
   // Bounded, so a flood of events cannot keep one round going.
   for (int n = 0; n < 10000 && !broken && XPending(dpy) > 0; ++n) {
     XEvent ev;
@@ -566,6 +537,12 @@ void TX11Backend::Impl::Drain(TApplication& app) {
 }
 
 void TX11Backend::Impl::Handle(TApplication& app, XEvent& ev) {
+  if (HandleSelectionEvent(ev)) return;
+  if (ev.type == MappingNotify) {
+    // Key translation follows a changed keyboard map.
+    XRefreshKeyboardMapping(&ev.xmapping);
+    return;
+  }
   auto it = by_window.find(ev.xany.window);
   if (it == by_window.end()) return;
   const std::shared_ptr<Win> w = it->second;
@@ -594,6 +571,17 @@ void TX11Backend::Impl::Handle(TApplication& app, XEvent& ev) {
       }
       break;
     }
+    case KeyPress:
+    case KeyRelease:
+      HandleKey(app, *w, ev);
+      break;
+    case FocusOut:
+      // Keys held when the window loses the keyboard are released for it:
+      // their releases go to another window.
+      if (ev.xfocus.mode != NotifyGrab && ev.xfocus.detail != NotifyPointer) {
+        ReleaseHeldKeys(app, *w);
+      }
+      break;
     case ReparentNotify:
       w->reparented = ev.xreparent.parent != RootWindow(dpy, screen);
       break;
@@ -778,13 +766,21 @@ bool TX11Backend::WaitForEvents(TApplication& app) {
   if (d.broken) return false;
   d.Present();
   if (d.broken || !d.AnyShown()) return false;
-  if (XPending(d.dpy) == 0 && !d.broken) {
-    pollfd p{ConnectionNumber(d.dpy), POLLIN, 0};
-    while (poll(&p, 1, -1) < 0 && errno == EINTR) {
+  if (XPending(d.dpy) == 0 && !d.broken && !d.clipboard_change_pending) {
+    pollfd p[2] = {{ConnectionNumber(d.dpy), POLLIN, 0}, {d.wake_read, POLLIN, 0}};
+    while (poll(p, 2, -1) < 0 && errno == EINTR) {
     }
   }
+  d.DrainWakePipe();
   d.Drain(app);
   return !d.broken;
+}
+
+void TX11Backend::Wake() {
+  const char byte = 1;
+  // A full pipe already holds a wake-up.
+  while (write(impl_->wake_write, &byte, 1) < 0 && errno == EINTR) {
+  }
 }
 
 int TX11Backend::ScreenWidth() const { return impl_->screen_width; }
@@ -799,6 +795,7 @@ unsigned long TX11Backend::WindowOf(const TControl* c) const {
 bool TX11Backend::Connected() const { return !impl_->broken; }
 int TX11Backend::ErrorCount() const { return impl_->errors; }
 int TX11Backend::FramesPresented() const { return impl_->frames; }
+bool TX11Backend::UsesSharedMemory() const { return impl_->shm_available; }
 
 void TX11Backend::Sync() {
   if (!impl_->broken) XSync(impl_->dpy, False);

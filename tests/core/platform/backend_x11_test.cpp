@@ -25,17 +25,15 @@ TEST(X11Backend, WithoutXlibThereIsNoDisplayToOpen) {
 
 #else
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdlib>
-#include <functional>
-#include <thread>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "tests/core/platform/backend_x11_fixture.h"
 
 // Xlib's macros (None, Bool, Status) come last.
 #include <X11/Xatom.h>
@@ -52,318 +50,10 @@ TEST(X11Backend, WithoutXlibThereIsNoDisplayToOpen) {
 namespace tkz {
 namespace {
 
-// A private X server (Xvfb) on a display number it picks itself.
-class XServer {
- public:
-  XServer() = default;
-  XServer(const XServer&) = delete;
-  XServer& operator=(const XServer&) = delete;
-  ~XServer() { Stop(); }
-
-  // Starts the server and waits until it accepts connections; false (with
-  // the reason) when Xvfb is missing or does not come up.
-  bool Start(std::string* why) {
-    const std::string exe = FindInPath("Xvfb");
-    if (exe.empty()) return Fail(why, "Xvfb is not installed");
-    int fds[2];
-    if (pipe(fds) != 0) return Fail(why, "pipe failed");
-    fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-    const std::string fd = std::to_string(fds[1]);
-    // No reset when the last client leaves: the tests connect one by one.
-    std::vector<std::string> args = {exe,          "-displayfd", fd,    "-screen", "0",
-                                     "800x600x24", "-nolisten",  "tcp", "-noreset"};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_ = fork();
-    if (pid_ == 0) {
-      // The server goes when the test program goes, even when it crashes.
-      prctl(PR_SET_PDEATHSIG, SIGTERM);
-      const int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      execv(exe.c_str(), argv.data());
-      _exit(127);
-    }
-    close(fds[1]);
-    if (pid_ < 0) {
-      close(fds[0]);
-      return Fail(why, "Xvfb could not be started");
-    }
-    // Xvfb writes its display number once it listens.
-    std::string number;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-      pollfd p{fds[0], POLLIN, 0};
-      if (poll(&p, 1, 100) <= 0) continue;
-      char buf[16];
-      const ssize_t n = read(fds[0], buf, sizeof buf);
-      if (n <= 0) break;
-      number.append(buf, static_cast<size_t>(n));
-    }
-    close(fds[0]);
-    if (number.find('\n') == std::string::npos) {
-      Stop();
-      return Fail(why, "Xvfb did not start");
-    }
-    name_ = ":" + number.substr(0, number.find('\n'));
-    if (Display* d = XOpenDisplay(name_.c_str())) {
-      XCloseDisplay(d);
-      return true;
-    }
-    Stop();
-    return Fail(why, "Xvfb does not accept connections");
-  }
-
-  void Stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
-    pid_ = -1;
-  }
-
-  const std::string& Name() const { return name_; }
-
- private:
-  static bool Fail(std::string* why, const char* what) {
-    *why = what;
-    return false;
-  }
-  static std::string FindInPath(const std::string& exe) {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path != nullptr ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-      const size_t end = std::min(dirs.find(':', start), dirs.size());
-      const std::string candidate = dirs.substr(start, end - start) + "/" + exe;
-      if (access(candidate.c_str(), X_OK) == 0) return candidate;
-      start = end + 1;
-    }
-    return "";
-  }
-
-  pid_t pid_ = -1;
-  std::string name_;
-};
-
-// No backend, an empty queue, no capture.
-void ResetApplication() {
-  SetWindowBackend(nullptr);
-  Application().ClearMessages();
-  Application().ReleaseCapture();
-  Application().ResetTerminated();
-}
-
-// What reached a control, one line per event.
-struct Recorder {
-  std::vector<std::string> log;
-  int clicks = 0;
-  int dblclicks = 0;
-
-  static std::string Shift(TShiftState s) {
-    std::string r;
-    const char* names[] = {"Shift", "Alt", "Ctrl", "Left", "Right", "Middle", "Double"};
-    for (int f = ssShift; f <= ssDouble; ++f) {
-      if (s.Contains(static_cast<TShiftStateFlag>(f))) r += std::string(" ") + names[f];
-    }
-    return r;
-  }
-  static const char* Button(TMouseButton b) {
-    return b == mbLeft ? "left" : b == mbRight ? "right" : "middle";
-  }
-  void Attach(TControl* c) {
-    c->OnMouseDown = [this](TObject*, TMouseButton b, TShiftState s, int x, int y) {
-      log.push_back("down " + std::string(Button(b)) + " " + std::to_string(x) + "," +
-                    std::to_string(y) + Shift(s));
-    };
-    c->OnMouseUp = [this](TObject*, TMouseButton b, TShiftState s, int x, int y) {
-      log.push_back("up " + std::string(Button(b)) + " " + std::to_string(x) + "," +
-                    std::to_string(y) + Shift(s));
-    };
-    c->OnMouseMove = [this](TObject*, TShiftState s, int x, int y) {
-      log.push_back("move " + std::to_string(x) + "," + std::to_string(y) + Shift(s));
-    };
-    c->OnMouseWheel = [this](TObject*, TShiftState s, int delta, TPoint pos, bool& handled) {
-      log.push_back("wheel " + std::to_string(delta) + " at " + std::to_string(pos.X) + "," +
-                    std::to_string(pos.Y) + Shift(s));
-      handled = true;
-    };
-    c->OnClick = [this](TObject*) { ++clicks; };
-    c->OnDblClick = [this](TObject*) { ++dblclicks; };
-  }
-};
-
-// One server for the suite; each test gets its own backend and a second,
-// independent connection that plays the user.
-class X11Backend : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    server_ = new XServer;
-    if (!server_->Start(&skip_reason_)) {
-      delete server_;
-      server_ = nullptr;
-    }
-  }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-
-  void SetUp() override {
-    ResetApplication();
-    if (server_ == nullptr) GTEST_SKIP() << skip_reason_;
-    std::string why;
-    backend_ = TX11Backend::Open(server_->Name().c_str(), &why);
-    ASSERT_NE(backend_, nullptr) << why;
-    SetWindowBackend(backend_.get());
-    user_ = XOpenDisplay(server_->Name().c_str());
-    ASSERT_NE(user_, nullptr);
-  }
-
-  void TearDown() override {
-    controls_.clear();
-    SetWindowBackend(nullptr);
-    backend_.reset();
-    if (user_ != nullptr) XCloseDisplay(user_);
-    ResetApplication();
-  }
-
-  // A shown top-level panel; the fixture destroys it.
-  TPanel* ShowPanel(int left, int top, int width, int height, const std::string& caption) {
-    auto panel = std::make_unique<TPanel>();
-    panel->SetBounds(left, top, width, height);
-    panel->SetCaption(caption);
-    panel->Show();
-    TPanel* p = panel.get();
-    controls_.push_back(std::move(panel));
-    Settle();
-    return p;
-  }
-
-  // Lets requests and events travel both ways until pred holds (or two
-  // seconds pass); returns pred's last answer.
-  bool PumpUntil(const std::function<bool()>& pred) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    for (;;) {
-      XSync(user_, False);
-      Application().ProcessMessages();
-      backend_->Sync();
-      if (pred()) return true;
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-  }
-  // A few rounds, for what has no visible end.
-  void Settle() {
-    for (int i = 0; i < 3; ++i) {
-      XSync(user_, False);
-      Application().ProcessMessages();
-      backend_->Sync();
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  }
-
-  XWindowAttributes Attributes(Window w) {
-    XWindowAttributes a{};
-    XGetWindowAttributes(user_, w, &a);
-    return a;
-  }
-
-  std::string Title(Window w) {
-    char* name = nullptr;
-    if (XFetchName(user_, w, &name) == 0 || name == nullptr) return "";
-    std::string r = name;
-    XFree(name);
-    return r;
-  }
-
-  bool WindowExists(Window w) {
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int n = 0;
-    XQueryTree(user_, DefaultRootWindow(user_), &root, &parent, &children, &n);
-    bool found = false;
-    for (unsigned int i = 0; i < n; ++i) found = found || children[i] == w;
-    if (children != nullptr) XFree(children);
-    return found;
-  }
-
-  // The window's pixels as seen on the screen, as 0x00BBGGRR.
-  std::vector<uint32_t> ReadWindow(Window w, int width, int height) {
-    std::vector<uint32_t> r;
-    XImage* img = XGetImage(user_, w, 0, 0, static_cast<unsigned>(width),
-                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
-    if (img == nullptr) return r;
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        const unsigned long p = XGetPixel(img, x, y);
-        const auto channel = [p](unsigned long mask) {
-          return static_cast<uint32_t>((p & mask) >> __builtin_ctzl(mask)) & 0xFF;
-        };
-        r.push_back(channel(img->red_mask) | channel(img->green_mask) << 8 |
-                    channel(img->blue_mask) << 16);
-      }
-    }
-    XDestroyImage(img);
-    return r;
-  }
-
-  static std::vector<uint32_t> Pixels(TControl* c) {
-    auto shot = TakeScreenshot(c);
-    return {shot->Bits(), shot->Bits() + static_cast<size_t>(shot->GetWidth()) * shot->GetHeight()};
-  }
-
-  // Sends what the server would send on a button press or release.
-  void SendButton(Window w, bool press, unsigned button, unsigned state, int x, int y,
-                  Time time = CurrentTime) {
-    XEvent ev{};
-    ev.xbutton.type = press ? ButtonPress : ButtonRelease;
-    ev.xbutton.window = w;
-    ev.xbutton.root = DefaultRootWindow(user_);
-    ev.xbutton.button = button;
-    ev.xbutton.state = state;
-    ev.xbutton.x = x;
-    ev.xbutton.y = y;
-    ev.xbutton.time = time;
-    ev.xbutton.same_screen = True;
-    XSendEvent(user_, w, False, press ? ButtonPressMask : ButtonReleaseMask, &ev);
-  }
-  void Click(Window w, unsigned button, unsigned state, int x, int y, Time time) {
-    const unsigned held = button == 1 ? Button1Mask : button == 2 ? Button2Mask : Button3Mask;
-    SendButton(w, true, button, state, x, y, time);
-    SendButton(w, false, button, state | held, x, y, time + 50);
-  }
-  void SendMotion(Window w, unsigned state, int x, int y) {
-    XEvent ev{};
-    ev.xmotion.type = MotionNotify;
-    ev.xmotion.window = w;
-    ev.xmotion.root = DefaultRootWindow(user_);
-    ev.xmotion.state = state;
-    ev.xmotion.x = x;
-    ev.xmotion.y = y;
-    ev.xmotion.same_screen = True;
-    XSendEvent(user_, w, False, PointerMotionMask, &ev);
-  }
-  void SendClose(Window w) {
-    XEvent ev{};
-    ev.xclient.type = ClientMessage;
-    ev.xclient.window = w;
-    ev.xclient.message_type = XInternAtom(user_, "WM_PROTOCOLS", False);
-    ev.xclient.format = 32;
-    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(user_, "WM_DELETE_WINDOW", False));
-    ev.xclient.data.l[1] = CurrentTime;
-    XSendEvent(user_, w, False, NoEventMask, &ev);
-  }
-
-  static XServer* server_;
-  static std::string skip_reason_;
-  std::unique_ptr<TX11Backend> backend_;
-  Display* user_ = nullptr;
-  std::vector<std::unique_ptr<TControl> > controls_;
-};
-
-XServer* X11Backend::server_ = nullptr;
-std::string X11Backend::skip_reason_;
+using x11test::Recorder;
+using x11test::ResetApplication;
+using x11test::XServer;
+using X11Backend = x11test::X11Backend;
 
 // ------------------------------------------------------------------ windows
 TEST_F(X11Backend, AShownControlHasAMappedWindowOfItsSizeAndTitleUntilHiddenOrDestroyed) {
@@ -424,6 +114,34 @@ TEST_F(X11Backend, AControlWithoutCaptionIsTitledWithItsNameAndChildrenHaveNoWin
   EXPECT_FALSE(WindowExists(w));
 }
 
+TEST_F(X11Backend, TheTitleCarriesTheCaptionsCharactersAsUtf8) {
+  // The caption is Windows-1252: u-umlaut (Latin-1) and an en dash (0x96).
+  TPanel* panel = ShowPanel(0, 0, 100, 50, "Z\xFCrich \x96 map");
+  const Window w = backend_->WindowOf(panel);
+  const auto net_wm_name = [&] {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::string r;
+    if (XGetWindowProperty(user_, w, XInternAtom(user_, "_NET_WM_NAME", False), 0, 1024, False,
+                           XInternAtom(user_, "UTF8_STRING", False), &type, &format, &count, &after,
+                           &data) == Success &&
+        data != nullptr) {
+      r.assign(reinterpret_cast<char*>(data), count);
+    }
+    if (data != nullptr) XFree(data);
+    return r;
+  };
+  EXPECT_EQ(net_wm_name(), "Z\xC3\xBCrich \xE2\x80\x93 map");
+  // WM_NAME is Latin-1, which has no dash.
+  EXPECT_EQ(Title(w), "Z\xFCrich ? map");
+
+  panel->SetCaption("\x80 5");
+  ASSERT_TRUE(PumpUntil([&] { return net_wm_name() == "\xE2\x82\xAC 5"; }));
+  EXPECT_EQ(Title(w), "? 5");
+}
+
 // ----------------------------------------------------------------- pictures
 TEST_F(X11Backend, TheWindowShowsExactlyTheComposedControlAndFollowsItsChanges) {
   TPanel* panel = ShowPanel(10, 10, 160, 90, "Picture");
@@ -476,6 +194,95 @@ TEST_F(X11Backend, TheWindowShowsExactlyTheComposedControlAndFollowsItsChanges) 
   Settle();
   panel->Show();
   ASSERT_TRUE(PumpUntil([&] { return ReadWindow(w, 160, 90) == Pixels(panel); }));
+}
+
+// The shared-memory segments this process created that still exist.
+int OwnSharedMemorySegments() {
+  std::ifstream in("/proc/sysvipc/shm");
+  std::string line;
+  if (!std::getline(in, line)) return -1;
+  std::istringstream header(line);
+  std::vector<std::string> columns{std::istream_iterator<std::string>(header), {}};
+  const auto cpid = std::find(columns.begin(), columns.end(), "cpid") - columns.begin();
+  int n = 0;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::vector<std::string> f{std::istream_iterator<std::string>(fields), {}};
+    if (static_cast<size_t>(cpid) < f.size() &&
+        f[static_cast<size_t>(cpid)] == std::to_string(getpid()))
+      ++n;
+  }
+  return n;
+}
+
+TEST_F(X11Backend, SharedMemoryPicturesAreThePlainOnesAndFollowResizes) {
+#ifndef TKZ_HAVE_XSHM
+  GTEST_SKIP() << "built without libXext";
+#endif
+  ASSERT_TRUE(backend_->UsesSharedMemory());
+  const auto build = [&](int width, int height) {
+    TPanel* panel = ShowPanel(10, 10, width, height, "Shared");
+    panel->SetBevelInner(bvLowered);
+    auto* area = new TCustomControl(panel);
+    area->SetParent(panel);
+    area->SetBounds(20, 10, 100, 60);
+    area->SetColor(clWhite);
+    area->OnPaint = [area](TObject*) {
+      TCanvas* c = area->GetCanvas();
+      c->GetBrush()->SetColor(clNavy);
+      c->Ellipse(5, 5, 70, 50);
+      c->GetPen()->SetColor(clRed);
+      c->MoveTo(0, 59);
+      c->LineTo(99, 0);
+    };
+    return panel;
+  };
+  TPanel* panel = build(150, 90);
+  Window w = backend_->WindowOf(panel);
+  ASSERT_TRUE(PumpUntil([&] { return ReadWindow(w, 150, 90) == Pixels(panel); }));
+  const std::vector<uint32_t> shared = ReadWindow(w, 150, 90);
+  EXPECT_GE(OwnSharedMemorySegments(), 1);
+
+  // One picture per round, as with plain puts.
+  Settle();
+  const int frames = backend_->FramesPresented();
+  panel->Invalidate();
+  Application().ProcessMessages();
+  backend_->Sync();
+  EXPECT_EQ(backend_->FramesPresented(), frames + 1);
+
+  // A larger and then a smaller window get a segment of their size.
+  for (const auto& [width, height] : {std::pair{320, 200}, std::pair{90, 70}}) {
+    panel->SetBounds(10, 10, width, height);
+    ASSERT_TRUE(PumpUntil([&] { return ReadWindow(w, width, height) == Pixels(panel); }))
+        << width << "x" << height;
+  }
+  EXPECT_TRUE(backend_->UsesSharedMemory());
+
+  // The window's segment goes with the window, and with the backend.
+  controls_.clear();
+  Settle();
+  EXPECT_EQ(OwnSharedMemorySegments(), 0);
+  panel = build(150, 90);
+  ASSERT_TRUE(PumpUntil([&] { return OwnSharedMemorySegments() == 1; }));
+  SetWindowBackend(nullptr);
+  backend_.reset();
+  EXPECT_EQ(OwnSharedMemorySegments(), 0);
+  controls_.clear();
+
+  // Turned off: the same picture through XPutImage.
+  setenv("TKZ_X11_NO_SHM", "1", 1);
+  backend_ = TX11Backend::Open(DisplayString(user_));
+  unsetenv("TKZ_X11_NO_SHM");
+  ASSERT_NE(backend_, nullptr);
+  SetWindowBackend(backend_.get());
+  EXPECT_FALSE(backend_->UsesSharedMemory());
+  panel = build(150, 90);
+  w = backend_->WindowOf(panel);
+  ASSERT_TRUE(PumpUntil([&] { return ReadWindow(w, 150, 90) == Pixels(panel); }));
+  EXPECT_EQ(ReadWindow(w, 150, 90), shared);
+  EXPECT_EQ(OwnSharedMemorySegments(), 0);
+  EXPECT_EQ(backend_->ErrorCount(), 0);
 }
 
 // -------------------------------------------------------------------- input
