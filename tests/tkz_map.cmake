@@ -49,14 +49,7 @@ set(cases
   "map,calibrate,${WORK}/map.png,${WORK}/bad_points.txt,${WORK}/x.xml,--model,equirect|1|bad_points.txt: line 3: y is not an integer: twenty"
   "map,calibrate,${WORK}/nothing.png,${WORK}/points.txt,${WORK}/x.xml,--model,equirect|1|cannot open image"
 )
-foreach(case IN LISTS cases)
-  string(REPLACE "|" ";" parts "${case}")
-  list(GET parts 0 args)
-  list(GET parts 1 status)
-  list(GET parts 2 pattern)
-  string(REPLACE "," ";" args "${args}")
-  run("${args}" ${status} "${pattern}")
-endforeach()
+run_cases(${cases})
 if(EXISTS ${WORK}/x.xml)
   message(FATAL_ERROR "a failed calibrate wrote its output")
 endif()

@@ -109,6 +109,27 @@ TMessage TMessage::Call(std::function<void()> fn, TControl* c) {
   return m;
 }
 
+TMessage TMessage::KeyDown(TControl* c, uint16_t key, TShiftState s) {
+  TMessage m;
+  m.Kind = TMessageKind::KeyDown;
+  m.Target = c;
+  m.Key = key;
+  m.Shift = s;
+  return m;
+}
+
+TMessage TMessage::KeyUp(TControl* c, uint16_t key, TShiftState s) {
+  TMessage m = KeyDown(c, key, s);
+  m.Kind = TMessageKind::KeyUp;
+  return m;
+}
+
+TMessage TMessage::KeyPress(TControl* c, char ch) {
+  TMessage m = KeyDown(c, static_cast<uint8_t>(ch), {});
+  m.Kind = TMessageKind::KeyPress;
+  return m;
+}
+
 TMessage TMessage::At(TControl* top) const {
   TMessage m = *this;
   m.Target = top;
@@ -127,7 +148,25 @@ void TApplication::PostMessage(TMessage m) { queue_.push_back(std::move(m)); }
 
 void TApplication::SendMessage(const TMessage& m) { Dispatch(m); }
 
+void TApplication::PostFromThread(std::function<void()> fn) {
+  {
+    std::lock_guard<std::mutex> lock(thread_mutex_);
+    thread_posts_.push_back(std::move(fn));
+  }
+  GetWindowBackend()->Wake();
+}
+
+void TApplication::TakeThreadPosts() {
+  std::vector<std::function<void()>> posts;
+  {
+    std::lock_guard<std::mutex> lock(thread_mutex_);
+    posts.swap(thread_posts_);
+  }
+  for (auto& fn : posts) queue_.push_back(TMessage::Call(std::move(fn)));
+}
+
 int TApplication::ProcessMessages() {
+  TakeThreadPosts();
   GetWindowBackend()->PollEvents(*this);
   const uint64_t pass = ++pass_counter_;
   int dispatched = 0;
@@ -150,9 +189,11 @@ int TApplication::ProcessMessages() {
 }
 
 bool TApplication::HandleMessage() {
+  if (queue_.empty()) TakeThreadPosts();
   if (queue_.empty()) {
     if (terminated_) return false;
     const bool more = GetWindowBackend()->WaitForEvents(*this);
+    TakeThreadPosts();
     // A wake-up without a message returns to the caller's loop, which may
     // have something to check (an abort flag set by the event, say).
     if (queue_.empty()) return more;
@@ -183,6 +224,7 @@ void TApplication::ReleaseCapture() {
 
 void TApplication::ControlDestroyed(TControl* c) {
   std::erase_if(queue_, [c](const TMessage& m) { return m.Target == c; });
+  std::erase(focused_, c);
   if (capture_ == c) ReleaseCapture();
   if (click_candidate_ == c) click_candidate_ = nullptr;
 }
@@ -190,6 +232,21 @@ void TApplication::ControlDestroyed(TControl* c) {
 void TApplication::ControlLostInput(TControl* c) {
   if (capture_ != nullptr && IsWithin(capture_, c)) ReleaseCapture();
   if (click_candidate_ != nullptr && IsWithin(click_candidate_, c)) click_candidate_ = nullptr;
+}
+
+TControl* TApplication::FocusedIn(const TControl* top) const {
+  for (TControl* f : focused_) {
+    if (IsWithin(f, top)) return f;
+  }
+  return nullptr;
+}
+
+void TApplication::SetFocusedControl(TControl* c) {
+  const TControl* top = c;
+  while (top->GetParent() != nullptr) top = top->GetParent();
+  // A control moved to another window keeps no claim on its old one.
+  std::erase_if(focused_, [top](TControl* f) { return IsWithin(f, top); });
+  focused_.push_back(c);
 }
 
 // ---------------------------------------------------------------- dispatch
@@ -206,6 +263,11 @@ void TApplication::Dispatch(const TMessage& m) {
     case TMessageKind::Callback:
       if (m.Callback) m.Callback();
       break;
+    case TMessageKind::KeyDown:
+    case TMessageKind::KeyUp:
+    case TMessageKind::KeyPress:
+      DispatchKey(m);
+      break;
     default:
       DispatchMouse(m);
       break;
@@ -216,6 +278,32 @@ void TApplication::DispatchPaint(TControl* c) {
   if (c == nullptr) return;
   c->paint_pending_ = false;
   if (c->needs_paint_ && c->Showing()) c->PaintNow();
+}
+
+void TApplication::DispatchKey(const TMessage& m) {
+  if (m.Target == nullptr) return;
+  const TControl* top = m.Target;
+  while (top->GetParent() != nullptr) top = top->GetParent();
+  TControl* target = FocusedIn(top);
+  if (target == nullptr || !CanReceive(target)) target = m.Target;
+  if (!CanReceive(target)) return;
+  uint16_t key = m.Key;
+  char ch = static_cast<char>(m.Key);
+  // Unused keys go up to the parents.
+  for (TControl* c = target; c != nullptr;) {
+    TWinControl* parent = c->GetParent();
+    std::weak_ptr<char> parent_alive = parent != nullptr ? parent->life_ : nullptr;
+    if (m.Kind == TMessageKind::KeyDown) {
+      c->KeyDown(key, m.Shift);
+    } else if (m.Kind == TMessageKind::KeyUp) {
+      c->KeyUp(key, m.Shift);
+    } else {
+      c->KeyPress(ch);
+      key = static_cast<uint8_t>(ch);
+    }
+    if (key == 0 || parent_alive.expired()) break;
+    c = parent;
+  }
 }
 
 void TApplication::DispatchMouse(const TMessage& m) {
@@ -256,6 +344,14 @@ void TApplication::DispatchMouse(const TMessage& m) {
     case TMessageKind::MouseDown:
     case TMessageKind::DblClick: {
       const bool dbl = m.Kind == TMessageKind::DblClick || m.Shift.Contains(ssDouble);
+      if (held_.Empty()) {
+        for (TControl* f = target; f != nullptr; f = f->GetParent()) {
+          if (f->CanFocus()) {
+            f->SetFocus();
+            break;
+          }
+        }
+      }
       held_.Include(button);
       if (capture_ == nullptr) capture_ = target;
       if (m.Button == mbLeft) click_candidate_ = dbl ? nullptr : target;

@@ -15,12 +15,21 @@
 // DblClick message, or a down with ssDouble) fires DblClick and then MouseDown
 // with ssDouble, and its up fires no Click.
 //
+// Keys: a key message addressed to a control goes to the focused control of
+// that control's top-level window (when one is focused, showing and enabled),
+// else to the control itself. A handler that leaves Key nonzero passes the
+// message on to the parent, and so on up to the top-level control, so a form
+// handles the keys its children leave. A mouse button going down focuses the
+// nearest control that can take the focus among the clicked one and its
+// parents.
+//
 // A modal loop (a rubber-band rectangle, say) pumps like this:
 //   while (!done && !aborted && Application().HandleMessage()) {}
 // HandleMessage waits for the backend when the queue is empty and returns
 // false when nothing more can come, so the loop ends headless too.
 //
-// Single-threaded: post and dispatch from the thread that runs the controls.
+// Single-threaded: post and dispatch from the thread that runs the controls;
+// other threads hand work over with PostFromThread.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +37,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "core/platform/controls.h"
 #include "core/types/corekit_export.h"
@@ -44,6 +55,9 @@ enum class TMessageKind : uint8_t {
   DblClick,
   Resize,    // X, Y: the new width and height
   Callback,  // runs Callback; dropped with its Target when one is given
+  KeyDown,   // Key: the virtual key code
+  KeyUp,
+  KeyPress,  // Key: the character typed (a Windows-1252 byte)
 };
 
 struct TKZ_COREKIT_EXPORT TMessage {
@@ -53,7 +67,8 @@ struct TKZ_COREKIT_EXPORT TMessage {
   TShiftState Shift;
   int X = 0;
   int Y = 0;
-  int Delta = 0;  // wheel delta, 120 per notch
+  int Delta = 0;     // wheel delta, 120 per notch
+  uint16_t Key = 0;  // key messages
   // X and Y are window coordinates of the top-level Target; the message goes
   // to the control under the point (or to the control with the capture).
   bool ByPosition = false;
@@ -66,6 +81,9 @@ struct TKZ_COREKIT_EXPORT TMessage {
   static TMessage MouseWheel(TControl* c, TShiftState s, int delta, int x, int y);
   static TMessage Resize(TControl* c, int width, int height);
   static TMessage Call(std::function<void()> fn, TControl* c = nullptr);
+  static TMessage KeyDown(TControl* c, uint16_t key, TShiftState s);
+  static TMessage KeyUp(TControl* c, uint16_t key, TShiftState s);
+  static TMessage KeyPress(TControl* c, char ch);
   // The same message addressed by window position on the top-level control c.
   TMessage At(TControl* top) const;
 };
@@ -81,6 +99,10 @@ class TKZ_COREKIT_EXPORT TApplication : public TObject {
   TApplication& operator=(const TApplication&) = delete;
 
   void PostMessage(TMessage m);
+  // Safe from any thread: fn runs on the thread that runs the controls, in
+  // its next ProcessMessages or HandleMessage, and a backend waiting for
+  // events is woken.
+  void PostFromThread(std::function<void()> fn);
   // Dispatches at once, bypassing the queue.
   void SendMessage(const TMessage& m);
   // Dispatches what is queued, including what is posted meanwhile, after
@@ -108,11 +130,16 @@ class TKZ_COREKIT_EXPORT TApplication : public TObject {
   // Called by the controls.
   void ControlDestroyed(TControl* c);
   void ControlLostInput(TControl* c);  // hidden or disabled
+  // The focus of top-level control top (see TControl::SetFocus).
+  TControl* FocusedIn(const TControl* top) const;
+  void SetFocusedControl(TControl* c);
 
  private:
   void Dispatch(const TMessage& m);
   void DispatchMouse(const TMessage& m);
   void DispatchPaint(TControl* c);
+  void DispatchKey(const TMessage& m);
+  void TakeThreadPosts();
 
   std::deque<TMessage> queue_;
   bool terminated_ = false;
@@ -120,6 +147,9 @@ class TKZ_COREKIT_EXPORT TApplication : public TObject {
   TControl* capture_ = nullptr;
   TControl* click_candidate_ = nullptr;  // left button went down on it
   TShiftState held_;                     // buttons down since the capture began
+  std::vector<TControl*> focused_;       // at most one per top-level window
+  std::mutex thread_mutex_;
+  std::vector<std::function<void()>> thread_posts_;
 };
 
 // The program's application object.

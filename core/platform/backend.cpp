@@ -2,6 +2,7 @@
 #include "core/platform/backend.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 #ifndef TKZ_HAVE_X11
@@ -12,7 +13,8 @@ namespace tkz {
 
 namespace {
 
-TWindowBackend* g_installed = nullptr;
+// Atomic: TApplication::PostFromThread wakes it from other threads.
+std::atomic<TWindowBackend*> g_installed = nullptr;
 
 TWindowBackend* Headless() {
   // Never destroyed: controls destroyed during exit still report to it.
@@ -23,7 +25,8 @@ TWindowBackend* Headless() {
 }  // namespace
 
 TWindowBackend::~TWindowBackend() {
-  if (g_installed == this) g_installed = nullptr;
+  TWindowBackend* self = this;
+  g_installed.compare_exchange_strong(self, nullptr);
 }
 
 TWindowBackend* SetWindowBackend(TWindowBackend* backend) {
@@ -32,7 +35,10 @@ TWindowBackend* SetWindowBackend(TWindowBackend* backend) {
   return before;
 }
 
-TWindowBackend* GetWindowBackend() { return g_installed != nullptr ? g_installed : Headless(); }
+TWindowBackend* GetWindowBackend() {
+  TWindowBackend* b = g_installed.load();
+  return b != nullptr ? b : Headless();
+}
 
 // --------------------------------------------------------- TScriptedBackend
 void TScriptedBackend::AddStep(std::vector<TMessage> messages) {

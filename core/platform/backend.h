@@ -41,6 +41,8 @@ class TKZ_COREKIT_EXPORT TWindowBackend {
   // Waits until events come and posts them; returns false when none will
   // ever come.
   virtual bool WaitForEvents(TApplication& app) = 0;
+  // Called from any thread: makes a WaitForEvents that is blocked return.
+  virtual void Wake() {}
 
   virtual int ScreenWidth() const { return 1920; }
   virtual int ScreenHeight() const { return 1080; }

@@ -396,6 +396,27 @@ void TControl::Compose(TBitmap& dest, int64_t x, int64_t y, const TRect& clip) {
   }
 }
 
+// ------------------------------------------------------------------- focus
+bool TControl::CanFocus() const {
+  if (dynamic_cast<const TWinControl*>(this) == nullptr || !Showing()) return false;
+  for (const TControl* c = this; c != nullptr; c = c->parent_) {
+    if (!c->enabled_) return false;
+  }
+  return true;
+}
+
+void TControl::SetFocus() {
+  if (CanFocus()) Application().SetFocusedControl(this);
+}
+
+bool TControl::Focused() const {
+  const TControl* top = this;
+  while (top->parent_ != nullptr) top = top->parent_;
+  return Application().FocusedIn(top) == this;
+}
+
+TControl* TWinControl::GetActiveControl() const { return Application().FocusedIn(this); }
+
 std::unique_ptr<TBitmap> TakeScreenshot(TControl* control) {
   auto bmp = std::make_unique<TBitmap>();
   if (control == nullptr) return bmp;
@@ -421,6 +442,18 @@ bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) 
   bool handled = false;
   if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
   return handled;
+}
+
+void TControl::KeyDown(uint16_t& Key, TShiftState Shift) {
+  if (OnKeyDown) OnKeyDown(this, Key, Shift);
+}
+
+void TControl::KeyUp(uint16_t& Key, TShiftState Shift) {
+  if (OnKeyUp) OnKeyUp(this, Key, Shift);
+}
+
+void TControl::KeyPress(char& Key) {
+  if (OnKeyPress) OnKeyPress(this, Key);
 }
 
 void TControl::Click() {

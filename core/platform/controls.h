@@ -66,6 +66,45 @@ constexpr TCursor crHelp = -20;
 constexpr TCursor crHandPoint = -21;
 constexpr TCursor crSizeAll = -22;
 
+// Virtual key codes: letters and digits are their upper-case ASCII codes
+// ('A', '7'); the others are these.
+constexpr uint16_t VK_BACK = 8;
+constexpr uint16_t VK_TAB = 9;
+constexpr uint16_t VK_RETURN = 13;
+constexpr uint16_t VK_SHIFT = 16;
+constexpr uint16_t VK_CONTROL = 17;
+constexpr uint16_t VK_MENU = 18;  // Alt
+constexpr uint16_t VK_ESCAPE = 27;
+constexpr uint16_t VK_SPACE = 32;
+constexpr uint16_t VK_PRIOR = 33;  // Page Up
+constexpr uint16_t VK_NEXT = 34;   // Page Down
+constexpr uint16_t VK_END = 35;
+constexpr uint16_t VK_HOME = 36;
+constexpr uint16_t VK_LEFT = 37;
+constexpr uint16_t VK_UP = 38;
+constexpr uint16_t VK_RIGHT = 39;
+constexpr uint16_t VK_DOWN = 40;
+constexpr uint16_t VK_INSERT = 45;
+constexpr uint16_t VK_DELETE = 46;
+constexpr uint16_t VK_NUMPAD0 = 96;  // ... VK_NUMPAD0 + 9
+constexpr uint16_t VK_MULTIPLY = 106;
+constexpr uint16_t VK_ADD = 107;
+constexpr uint16_t VK_SUBTRACT = 109;
+constexpr uint16_t VK_DECIMAL = 110;
+constexpr uint16_t VK_DIVIDE = 111;
+constexpr uint16_t VK_F1 = 112;  // ... VK_F1 + 11 for F12
+constexpr uint16_t VK_F12 = 123;
+constexpr uint16_t VK_OEM_PLUS = 0xBB;
+constexpr uint16_t VK_OEM_COMMA = 0xBC;
+constexpr uint16_t VK_OEM_MINUS = 0xBD;
+constexpr uint16_t VK_OEM_PERIOD = 0xBE;
+
+// A handler that sets Key to 0 has used it; otherwise it goes on to the
+// parent (see TApplication).
+using TKeyEvent = std::function<void(TObject* Sender, uint16_t& Key, TShiftState Shift)>;
+// Key is the character typed (a Windows-1252 byte); 0 once used.
+using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+
 using TMouseEvent =
     std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
@@ -158,6 +197,15 @@ class TKZ_COREKIT_EXPORT TControl : public TComponent {
   // Whether the application has the mouse captured for this control.
   bool GetMouseCapture() const;
 
+  // --- keyboard focus: each top-level window remembers one focused control,
+  // which receives the key messages addressed to the window.
+  // Makes this control the focused one of its top-level window (nothing
+  // when it cannot take the focus).
+  void SetFocus();
+  bool Focused() const;
+  // A windowed control that is showing and enabled.
+  virtual bool CanFocus() const;
+
   // --- painting
   // Marks the control as needing paint and posts a paint message unless one
   // is pending.
@@ -183,6 +231,9 @@ class TKZ_COREKIT_EXPORT TControl : public TComponent {
   TMouseMoveEvent OnMouseMove;
   TMouseEvent OnMouseUp;
   TMouseWheelEvent OnMouseWheel;
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
 
  protected:
   // Handlers of the messages; each fires its On... event. Subclasses
@@ -193,6 +244,9 @@ class TKZ_COREKIT_EXPORT TControl : public TComponent {
   // Returns whether the wheel was handled; an unhandled wheel goes on to the
   // parent.
   virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
+  virtual void KeyDown(uint16_t& Key, TShiftState Shift);
+  virtual void KeyUp(uint16_t& Key, TShiftState Shift);
+  virtual void KeyPress(char& Key);
   virtual void Click();
   virtual void DblClick();
   virtual void Paint();
@@ -254,6 +308,8 @@ class TKZ_COREKIT_EXPORT TWinControl : public TControl {
   // alBottom keep their heights and take the full width, alLeft and alRight
   // keep their widths, alClient takes what is left; in z order per kind.
   void Realign();
+  // On a top-level control: its focused control, or nullptr.
+  TControl* GetActiveControl() const;
 
  protected:
   // The area the aligned children share; the client rectangle by default.

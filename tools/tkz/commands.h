@@ -58,6 +58,8 @@ void AddMapCommands(CLI::App& app);
 void AddLandmarkCommands(CLI::App& app);
 // "element" (the element table, X-ray lines) and "cas" (CAS numbers).
 void AddElementCommands(CLI::App& app);
+// "view": the map or molecule viewer for a file, chosen by its content.
+void AddViewCommands(CLI::App& app);
 
 // Makes action (it returns the exit status) the one to run when cmd is the
 // command chosen on the command line.

@@ -146,6 +146,7 @@ int main(int argc, char** argv) {
   tkz::tool::AddFormulaCommands(app);
   tkz::tool::AddMolCommands(app);
   tkz::tool::AddMolSearchCommands(app);
+  tkz::tool::AddViewCommands(app);
 
   std::vector<std::string> args = Arguments(argc, argv);
   if (args.empty()) {

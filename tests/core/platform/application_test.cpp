@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "controls_fixture.h"
@@ -18,6 +20,7 @@ using MessageQueue = ControlsTest;
 using MouseInput = ControlsTest;
 using ModalLoop = ControlsTest;
 using WindowBackend = ControlsTest;
+using KeyInput = ControlsTest;
 using ctltest::Probe;
 using Log = std::vector<std::string>;
 
@@ -244,6 +247,167 @@ TEST_F(MouseInput, HidingOrDisablingTheCapturedControlReleasesTheCapture) {
   Application().SendMessage(TMessage::MouseUp(&w.form, mbLeft, {}, 1, 1));
   EXPECT_EQ(w.child.clicks, 0);
   EXPECT_EQ(w.form.clicks, 0);  // its up had no down
+}
+
+// --------------------------------------------------------------- keyboard
+// Records the keys reaching each control; `uses` lists the key codes (or
+// characters) a control consumes.
+struct KeyWindow : Window {
+  KeyWindow() {
+    for (Probe* p : {&form, &child}) {
+      const std::string who = p == &form ? "form" : "child";
+      p->OnKeyDown = [this, who](TObject*, uint16_t& key, TShiftState s) {
+        seen.push_back(who + " down " + std::to_string(key) + (s.Contains(ssCtrl) ? " C" : ""));
+        if (Uses(who, key)) key = 0;
+      };
+      p->OnKeyUp = [this, who](TObject*, uint16_t& key, TShiftState) {
+        seen.push_back(who + " up " + std::to_string(key));
+        if (Uses(who, key)) key = 0;
+      };
+      p->OnKeyPress = [this, who](TObject*, char& ch) {
+        seen.push_back(who + " char " + std::string(1, ch));
+        if (Uses(who, static_cast<uint8_t>(ch))) ch = 0;
+      };
+    }
+  }
+  bool Uses(const std::string& who, uint16_t key) const {
+    const std::vector<uint16_t>& list = who == "form" ? form_uses : child_uses;
+    return std::find(list.begin(), list.end(), key) != list.end();
+  }
+  std::vector<uint16_t> form_uses{VK_NEXT, 'a', VK_F1};
+  std::vector<uint16_t> child_uses{VK_HOME, 'x'};
+  Log seen;
+};
+
+TEST_F(KeyInput, KeysGoToTheFocusedControlAndUnusedOnesUpToItsParents) {
+  struct Case {
+    const char* name;
+    bool focus_child;
+    TMessage message;
+    Log expected;
+  };
+  KeyWindow w;
+  const Case cases[] = {
+      {"no focus: the addressed control",
+       false,
+       TMessage::KeyDown(&w.form, VK_HOME, {}),
+       {"form down 36"}},
+      {"focused child uses it",
+       true,
+       TMessage::KeyDown(&w.form, VK_HOME, {ssCtrl}),
+       {"child down 36 C"}},
+      {"child leaves it to the form",
+       true,
+       TMessage::KeyDown(&w.form, VK_NEXT, {}),
+       {"child down 34", "form down 34"}},
+      {"nobody uses it",
+       true,
+       TMessage::KeyUp(&w.form, VK_F1 + 1, {}),
+       {"child up 113", "form up 113"}},
+      {"key up", true, TMessage::KeyUp(&w.form, VK_F1, {}), {"child up 112", "form up 112"}},
+      {"characters", true, TMessage::KeyPress(&w.form, 'x'), {"child char x"}},
+      {"characters up", true, TMessage::KeyPress(&w.child, 'a'), {"child char a", "form char a"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.focus_child) {
+      w.child.SetFocus();
+    } else {
+      w.form.SetFocus();
+    }
+    w.seen.clear();
+    Post(c.message);
+    Pump();
+    EXPECT_EQ(w.seen, c.expected);
+  }
+  EXPECT_EQ(w.form.GetActiveControl(), &w.child);
+  EXPECT_TRUE(w.child.Focused());
+  EXPECT_FALSE(w.form.Focused());
+}
+
+TEST_F(KeyInput, ClicksMoveTheFocusAndLostControlsGiveItBack) {
+  KeyWindow w;
+  TGraphicControl label(nullptr);  // cannot take the focus: its parent does
+  label.SetBounds(50, 50, 10, 10);
+  label.SetParent(&w.form);
+  Post(TMessage::MouseDown(nullptr, mbLeft, {}, 15, 25).At(&w.form));
+  Post(TMessage::MouseUp(nullptr, mbLeft, {}, 15, 25).At(&w.form));
+  Pump();
+  EXPECT_TRUE(w.child.Focused());
+  Post(TMessage::MouseDown(nullptr, mbRight, {}, 55, 55).At(&w.form));
+  Post(TMessage::MouseUp(nullptr, mbRight, {}, 55, 55).At(&w.form));
+  Pump();
+  EXPECT_TRUE(w.form.Focused());
+  EXPECT_FALSE(label.CanFocus());
+
+  // A hidden or disabled focused control does not take keys; the window does.
+  w.child.SetFocus();
+  w.child.SetEnabled(false);
+  EXPECT_FALSE(w.child.CanFocus());
+  Post(TMessage::KeyDown(&w.form, VK_HOME, {}));
+  Pump();
+  EXPECT_EQ(w.seen, (Log{"form down 36"}));
+  w.child.SetEnabled(true);
+  w.seen.clear();
+  {
+    auto gone = std::make_unique<Probe>();
+    gone->SetParent(&w.form);
+    gone->SetFocus();
+    EXPECT_EQ(w.form.GetActiveControl(), gone.get());
+  }
+  EXPECT_EQ(w.form.GetActiveControl(), nullptr);
+  Post(TMessage::KeyDown(&w.form, VK_HOME, {}));
+  Pump();
+  EXPECT_EQ(w.seen, (Log{"form down 36"}));
+}
+
+TEST_F(KeyInput, AHandlerMayDeleteItsControlOrItsParent) {
+  auto form = std::make_unique<Probe>();
+  auto* child = new Probe(form.get());
+  child->SetParent(form.get());
+  child->SetFocus();
+  int form_keys = 0;
+  form->OnKeyDown = [&](TObject*, uint16_t&, TShiftState) { ++form_keys; };
+  child->OnKeyDown = [](TObject* s, uint16_t&, TShiftState) { delete s; };
+  Post(TMessage::KeyDown(form.get(), 'Q', {}));
+  Pump();
+  EXPECT_EQ(form->ControlCount(), 0);
+  EXPECT_EQ(form_keys, 1);  // the key was not used, so the form had it
+  EXPECT_EQ(form->GetActiveControl(), nullptr);
+}
+
+TEST_F(MessageQueue, OtherThreadsPostWorkThatRunsOnTheControlsThread) {
+  const std::thread::id main_id = std::this_thread::get_id();
+  std::vector<int> ran;
+  bool all_on_main = true;
+  std::vector<std::thread> workers;
+  for (int t = 0; t < 4; ++t) {
+    workers.emplace_back([&, t] {
+      for (int i = 0; i < 250; ++i) {
+        Application().PostFromThread([&, t, i] {
+          all_on_main = all_on_main && std::this_thread::get_id() == main_id;
+          ran.push_back(t * 1000 + i);
+        });
+      }
+    });
+  }
+  for (std::thread& w : workers) w.join();
+  EXPECT_TRUE(ran.empty());  // nothing runs before the controls' thread pumps
+  Pump();
+  EXPECT_EQ(ran.size(), 1000u);
+  EXPECT_TRUE(all_on_main);
+  // Each thread's posts keep their order.
+  for (int t = 0; t < 4; ++t) {
+    std::vector<int> mine;
+    for (int v : ran) {
+      if (v / 1000 == t) mine.push_back(v % 1000);
+    }
+    EXPECT_TRUE(std::is_sorted(mine.begin(), mine.end()));
+  }
+  // HandleMessage takes them too, headless.
+  Application().PostFromThread([&] { ran.clear(); });
+  EXPECT_TRUE(Application().HandleMessage());
+  EXPECT_TRUE(ran.empty());
 }
 
 // -------------------------------------------------------------- modal loops
