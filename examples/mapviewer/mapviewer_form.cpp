@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
+#include <vector>
 
 #include "core/platform/application.h"
 #include "core/sys/filesys.h"
@@ -18,11 +20,6 @@ namespace tkz::mapviewer {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Key codes (letters are their upper-case ASCII codes).
-constexpr uint16_t kKeyHome = 36, kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40,
-                   kKeyDelete = 46, kKeyAdd = 107, kKeySubtract = 109, kKeyPlus = 0xBB,
-                   kKeyMinus = 0xBD;
 
 constexpr int kStatusHeight = 22;
 constexpr double kWheelStep = 1.25;  // zoom factor per wheel notch and per + or -
@@ -149,6 +146,11 @@ void TMapViewerForm::Build(TMapFileKind kind) {
     HookMouse(map_);
   }
   map_->SetCursor(crHandPoint);
+  // After what the map (or the atlas: its outlines) draws over the data.
+  map_->OnDataRendered = [this, before = map_->OnDataRendered](TObject* s, TCanvas* C) {
+    if (before) before(s, C);
+    DrawUTMGrid(C);
+  };
   map_->OnMouseWheel = [this](TObject*, TShiftState, int delta, TPoint pos, bool& handled) {
     const TPoint p = map_->ScreenToClient(pos);
     ZoomAbout(std::pow(kWheelStep, delta / 120.0), p.X, p.Y);
@@ -187,7 +189,8 @@ void TMapViewerForm::OpenFile(const std::string& FileName, const std::string& Id
     if (kind == TMapFileKind::Calibration) OpenCalibration(FileName, Id);
     if (kind == TMapFileKind::Atlas) OpenAtlas(FileName);
     if (kind == TMapFileKind::Database) OpenDatabase(FileName);
-    if (!Landmarks.empty() && fs::exists(Landmarks, ec)) map_->LoadLandMarks(Landmarks, "");
+    if (!Landmarks.empty() && fs::is_regular_file(Landmarks, ec))
+      map_->LoadLandMarks(Landmarks, "");
   } catch (const EViewerError&) {
     throw;
   } catch (const std::exception& e) {
@@ -322,6 +325,11 @@ void TMapViewerForm::ZoomAbout(double Factor, int X, int Y) {
   UpdateStatus();
 }
 
+void TMapViewerForm::KeyDown(uint16_t& Key, TShiftState Shift) {
+  if (HandleKey(Key, Shift)) Key = 0;
+  TPanel::KeyDown(Key, Shift);
+}
+
 bool TMapViewerForm::HandleKey(uint16_t Key, TShiftState Shift) {
   if (!map_) return false;
   const int w = map_->GetWidth(), h = map_->GetHeight();
@@ -354,35 +362,109 @@ bool TMapViewerForm::HandleKey(uint16_t Key, TShiftState Shift) {
       return true;
     }
     case 'F':
-    case kKeyHome:
+    case VK_HOME:
       map_->ZoomFitPage();
       return true;
-    case kKeyAdd:
-    case kKeyPlus:
+    case VK_ADD:
+    case VK_OEM_PLUS:
       ZoomAbout(kWheelStep, w / 2, h / 2);
       return true;
-    case kKeySubtract:
-    case kKeyMinus:
+    case VK_SUBTRACT:
+    case VK_OEM_MINUS:
       ZoomAbout(1 / kWheelStep, w / 2, h / 2);
       return true;
-    case kKeyLeft:
+    case VK_LEFT:
       pan(-w / 8, 0);
       return true;
-    case kKeyRight:
+    case VK_RIGHT:
       pan(w / 8, 0);
       return true;
-    case kKeyUp:
+    case VK_UP:
       pan(0, -h / 8);
       return true;
-    case kKeyDown:
+    case VK_DOWN:
       pan(0, h / 8);
       return true;
-    case kKeyDelete:
+    case VK_DELETE:
       DeleteLandmark();
       return true;
     default:
       return false;
   }
+}
+
+void TMapViewerForm::DrawUTMGrid(TCanvas* C) {
+  // A map calibrated in degrees has no zone of its own: the grid is the one
+  // of the zone of the map's centre, each line traced through the map's
+  // conversion (a map calibrated in UTM draws its own grid).
+  if (map_->GetShowGraticule() != sgUTMGrid || map_->GetCalibModel() == cmUTM) return;
+  const int w = map_->GetMapWidth(), h = map_->GetMapHeight();
+  bool v1 = false, v2 = false;
+  const double clat = map_->CalcLatitude(w / 2.0, h / 2.0, v1);
+  const double clon = map_->CalcLongitude(w / 2.0, h / 2.0, v2);
+  if (!v1 || !v2) return;
+  int zone = kNoUTMZone;
+  char band = ' ';
+  GeoToUTMZone(clat, clon, zone, band);
+  if (zone == kNoUTMZone) return;
+  const bool south = clat < 0;
+  const double lambda0 = UTMCentralMeridian(zone);
+  // Easting and northing in this zone, from plain Transverse Mercator.
+  const auto project = [&](double lat, double lon, double& e, double& n) {
+    double x, y;
+    const double dl = std::remainder(lon - lambda0 * 180 / std::numbers::pi, 360.0);
+    if (std::abs(dl) > 80 || std::abs(lat) > 84) return false;
+    LatLongToTM(lat * std::numbers::pi / 180, lambda0 + dl * std::numbers::pi / 180, lambda0,
+                gelWGS84, x, y);
+    e = 0.9996 * x + 500000;
+    n = 0.9996 * y + (south ? 10000000 : 0);
+    return std::isfinite(e) && std::isfinite(n);
+  };
+  // The extent of the map's border in the zone.
+  double eLo = 1e300, eHi = -1e300, nLo = 1e300, nHi = -1e300;
+  for (int k = 0; k <= 40; ++k) {
+    const double t = k / 40.0;
+    const double px[4] = {t * w, t * w, 0, double(w)}, py[4] = {0, double(h), t * h, t * h};
+    for (int s = 0; s < 4; ++s) {
+      bool a = false, b = false;
+      const double lat = map_->CalcLatitude(px[s], py[s], a);
+      const double lon = map_->CalcLongitude(px[s], py[s], b);
+      double e, n;
+      if (!a || !b || !project(lat, lon, e, n)) continue;
+      eLo = std::min(eLo, e), eHi = std::max(eHi, e);
+      nLo = std::min(nLo, n), nHi = std::max(nHi, n);
+    }
+  }
+  if (!(eHi > eLo && nHi > nLo)) return;
+  const auto spacing = [](double range) {  // 1, 2 or 5 times a power of ten, about range / 10
+    const double raw = std::max(range / 10, 1.0);
+    const double p = std::pow(10, std::floor(std::log10(raw)));
+    return raw / p < 2 ? p : raw / p < 5 ? 2 * p : 5 * p;
+  };
+  const double es = spacing(eHi - eLo), ns = spacing(nHi - nLo);
+  C->GetPen()->SetColor(map_->GetColorGraticule());
+  C->GetPen()->SetStyle(psSolid);
+  C->GetPen()->SetMode(pmCopy);
+  const auto trace = [&](bool easting, double value, double lo, double hi) {
+    std::vector<TPoint> pts;
+    const auto flush = [&] {
+      if (pts.size() >= 2) C->Polyline(pts);
+      pts.clear();
+    };
+    for (int k = 0; k <= 60; ++k) {
+      const double t = lo + (hi - lo) * k / 60;
+      double lat, lon;
+      UTMToLatLong(easting ? value : t, easting ? t : value, zone, south, gelWGS84, lat, lon);
+      int x, y;
+      if (std::isfinite(lat) && std::isfinite(lon) && map_->CalcPixelCoords(lat, lon, x, y))
+        pts.push_back(map_->MapImageToControl(x, y));
+      else
+        flush();
+    }
+    flush();
+  };
+  for (double e = std::ceil(eLo / es) * es; e <= eHi; e += es) trace(true, e, nLo, nHi);
+  for (double n = std::ceil(nLo / ns) * ns; n <= nHi; n += ns) trace(false, n, eLo, eHi);
 }
 
 bool TMapViewerForm::AddLandmarkAt(int X, int Y) {

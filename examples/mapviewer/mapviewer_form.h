@@ -16,7 +16,8 @@
 //                    adds a landmark with a click (landmark mode)
 //   wheel            zoom about the mouse position, 1.25 per notch
 //   z / l            toggle the zoom-window mode / the landmark mode
-//   g                graticule: none, points, lines, UTM grid, none...
+//   g                graticule: none, points, lines, UTM grid, none... (a map
+//                    calibrated in degrees gets the grid of its centre's zone)
 //   f, Home          fit the whole map; + and - zoom about the centre
 //   arrows           pan by an eighth of the view
 //   Delete           remove the highlighted landmark, else the last one
@@ -96,6 +97,8 @@ class TMapViewerForm : public TPanel {
 
  protected:
   void Resize() override;
+  // The keys the map and the atlas leave come here (see the table above).
+  void KeyDown(uint16_t& Key, TShiftState Shift) override;
 
  private:
   void Build(TMapFileKind kind);
@@ -103,6 +106,7 @@ class TMapViewerForm : public TPanel {
   void OpenAtlas(const std::string& FileName);
   void OpenDatabase(const std::string& FileName);
   void HookMouse(TControl* source);
+  void DrawUTMGrid(TCanvas* C);
   void UpdateStatus();
   void UpdateTitle();
   std::string ModeText() const;
