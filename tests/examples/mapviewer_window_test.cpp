@@ -169,8 +169,17 @@ TEST_F(ViewerWindow, DragAndWheelShowWhatTheHeadlessFormDraws) {
   EXPECT_TRUE(PumpUntil([&] { return Mismatch().empty(); })) << Mismatch();
   if (const char* dir = std::getenv("TKZ_SCREENSHOT_DIR"))
     SaveBitmapToFile(*Capture(), std::string(dir) + "/mapviewer.png");
+}
 
-  // A key typed on the window: "g" shows the graticule points.
+// A key typed on the window reaches the form: "g" shows the graticule points.
+TEST_F(ViewerWindow, KeysTypedOnTheWindowReachTheForm) {
+  ASSERT_NE(user_, nullptr);
+  form_ = Open(Iberia(), 600, 440);
+  form_->Show();
+  TGeoMap* map = form_->GetMap();
+  ASSERT_TRUE(PumpUntil([&] { return x11_->WindowOf(form_.get()) != 0; }));
+  Pointer(300, 200);
+  Settle();
   KeyStroke(XK_g);
   if (!PumpUntil([&] { return map->GetShowGraticule() == sgPoints; }))
     GTEST_SKIP() << "the X11 backend posts no key messages yet";
