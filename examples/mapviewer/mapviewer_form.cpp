@@ -170,7 +170,13 @@ void TMapViewerForm::HookMouse(TControl* source) {
     UpdateStatus();
   };
   source->OnMouseDown = [this](TObject*, TMouseButton b, TShiftState, int x, int y) {
+    if (b == mbLeft) downAt_ = {x, y};
     if (mode_ == TViewerMode::Landmark && b == mbLeft) AddLandmarkAt(x, y);
+  };
+  source->OnMouseUp = [this](TObject*, TMouseButton b, TShiftState, int x, int y) {
+    if (mode_ == TViewerMode::Hand && b == mbLeft && std::abs(x - downAt_.X) <= 2 &&
+        std::abs(y - downAt_.Y) <= 2)
+      HighlightAt(x, y);
   };
 }
 
@@ -183,6 +189,7 @@ void TMapViewerForm::OpenFile(const std::string& FileName, const std::string& Id
       throw EViewerError("cannot open \"" + FileName + "\": no such file");
     throw EViewerError("\"" + FileName + "\" is not a calibration, atlas or geographic database");
   }
+  if (kind_ != TMapFileKind::None) throw EViewerError("a viewer form opens one file");
   Build(kind);
   fileName_ = FileName;
   try {
@@ -465,6 +472,26 @@ void TMapViewerForm::DrawUTMGrid(TCanvas* C) {
   };
   for (double e = std::ceil(eLo / es) * es; e <= eHi; e += es) trace(true, e, nLo, nHi);
   for (double n = std::ceil(nLo / ns) * ns; n <= nHi; n += ns) trace(false, n, eLo, eHi);
+}
+
+int TMapViewerForm::HighlightAt(int X, int Y) {
+  int best = 0;
+  double bestD = 10.5 * 10.5;
+  for (int i = 1; i <= map_->GetNumLandMarks(); ++i) {
+    const TLandMark lm = map_->GetLandMarkData(i);
+    if (!map_->GetClassVisibility(lm.LMClass)) continue;
+    int x, y;
+    if (!map_->CalcPixelCoords(lm.Latitude, lm.Longitude, x, y)) continue;
+    const TPoint p = map_->MapImageToControl(x, y);
+    const double d = double(p.X - X) * (p.X - X) + double(p.Y - Y) * (p.Y - Y);
+    if (d < bestD) bestD = d, best = i;
+  }
+  map_->SetHighLM(best);
+  message_ = best == 0 ? std::string()
+                       : "landmark " + std::to_string(best) + ": " +
+                             map_->GetLandMarkData(best).Caption.Text + " (Del removes it)";
+  UpdateStatus();
+  return best;
 }
 
 bool TMapViewerForm::AddLandmarkAt(int X, int Y) {

@@ -13,7 +13,9 @@
 //
 // Input (mouse positions are pixels of the map control):
 //   left drag        pan (hand mode), draws the zoom window (zoom mode), or
-//                    adds a landmark with a click (landmark mode)
+//                    adds a landmark with a click (landmark mode); a click
+//                    without a drag in hand mode highlights the landmark
+//                    within 10 pixels of it
 //   wheel            zoom about the mouse position, 1.25 per notch
 //   z / l            toggle the zoom-window mode / the landmark mode
 //   g                graticule: none, points, lines, UTM grid, none... (a map
@@ -64,10 +66,9 @@ class TMapViewerForm : public TPanel {
   ~TMapViewerForm() override;
   std::string ClassName() const override { return "TMapViewerForm"; }
 
-  // Opens FileName (Id picks a calibration of a calibration file; Landmarks,
-  // when given, is loaded and is where Ctrl+S saves). EViewerError when the
-  // file cannot be opened; the form is then unchanged only in that it shows
-  // nothing.
+  // Opens FileName, once per form (Id picks a calibration of a calibration
+  // file; Landmarks, when given, is loaded if it exists and is where Ctrl+S
+  // saves). EViewerError, naming the file, when it cannot be opened.
   void OpenFile(const std::string& FileName, const std::string& Id = "",
                 const std::string& Landmarks = "");
 
@@ -88,6 +89,9 @@ class TMapViewerForm : public TPanel {
   void ZoomAbout(double Factor, int X, int Y);
   // A key (virtual key code, letters as upper-case ASCII); true when used.
   bool HandleKey(uint16_t Key, TShiftState Shift);
+  // Highlights the landmark nearest to map pixel (X, Y) within 10 pixels
+  // (none: no highlight); its number, 0 for none.
+  int HighlightAt(int X, int Y);
   // Adds a landmark at map pixel (X, Y); false outside the map.
   bool AddLandmarkAt(int X, int Y);
   void DeleteLandmark();
@@ -121,7 +125,8 @@ class TMapViewerForm : public TPanel {
   std::string landmarkFile_;
   TViewerMode mode_ = TViewerMode::Hand;
   bool modified_ = false;
-  int added_ = 0;  // landmarks added by clicks, for their default text
+  int added_ = 0;          // landmarks added by clicks, for their default text
+  TPoint downAt_{-1, -1};  // where the left button went down
   std::string position_ = "outside the map";
   std::string message_;
 };

@@ -227,7 +227,18 @@ TEST_F(Viewer, LandmarksAddedByClicksAreSavedAndReadBack) {
     const TPoint c = map->MapImageToControl(x, y);
     EXPECT_LE(std::abs(c.X - clicks[i - 1].X) + std::abs(c.Y - clicks[i - 1].Y), 2) << i;
   }
-  map->SetHighLM(2);
+  // A click without a drag in hand mode highlights the nearest landmark
+  // within 10 pixels, or none.
+  Key(form.get(), 'L');
+  EXPECT_EQ(form->GetMode(), TViewerMode::Hand);
+  Click(map, {356, 207});
+  EXPECT_EQ(map->GetHighLM(), 2);
+  EXPECT_NE(form->GetStatusLine()->GetCaption().find("landmark 2: landmark 2 (Del removes it)"),
+            std::string::npos);
+  Click(map, {370, 200});
+  EXPECT_EQ(map->GetHighLM(), 0);
+  Drag(map, mbLeft, {350, 200}, {350, 200});  // down and up in place: a click too
+  EXPECT_EQ(map->GetHighLM(), 2);
   Key(form.get(), VK_DELETE);
   ASSERT_EQ(map->GetNumLandMarks(), 2);
   EXPECT_EQ(map->GetLandMarkData(2).Caption.Text, "landmark 3");

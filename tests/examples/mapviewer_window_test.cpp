@@ -122,6 +122,15 @@ class ViewerWindow : public testing_support::MapViewerTest {
     XSync(user_, False);
   }
 
+  // Opens file in a 600 x 440 form shown in a window; its map, or nullptr
+  // when no window came.
+  TGeoMap* Show(const std::string& file) {
+    if (user_ == nullptr) return nullptr;
+    form_ = Open(file, 600, 440);
+    form_->Show();
+    return PumpUntil([&] { return x11_->WindowOf(form_.get()) != 0; }) ? form_->GetMap() : nullptr;
+  }
+
   testing_support::PrivateX server_;
   std::unique_ptr<TX11Backend> x11_;
   std::string display_;
@@ -130,11 +139,8 @@ class ViewerWindow : public testing_support::MapViewerTest {
 };
 
 TEST_F(ViewerWindow, DragAndWheelShowWhatTheHeadlessFormDraws) {
-  ASSERT_NE(user_, nullptr);
-  form_ = Open(Database(), 600, 440);
-  form_->Show();
-  TGeoMap* map = form_->GetMap();
-  ASSERT_TRUE(PumpUntil([&] { return x11_->WindowOf(form_.get()) != 0; }));
+  TGeoMap* map = Show(Database());
+  ASSERT_NE(map, nullptr);
   ASSERT_TRUE(PumpUntil([&] { return Mismatch().empty(); })) << Mismatch();
 
   // Zoom in four notches about (300, 200), then drag the map 120 pixels left
@@ -173,11 +179,8 @@ TEST_F(ViewerWindow, DragAndWheelShowWhatTheHeadlessFormDraws) {
 
 // A key typed on the window reaches the form: "g" shows the graticule points.
 TEST_F(ViewerWindow, KeysTypedOnTheWindowReachTheForm) {
-  ASSERT_NE(user_, nullptr);
-  form_ = Open(Iberia(), 600, 440);
-  form_->Show();
-  TGeoMap* map = form_->GetMap();
-  ASSERT_TRUE(PumpUntil([&] { return x11_->WindowOf(form_.get()) != 0; }));
+  TGeoMap* map = Show(Iberia());
+  ASSERT_NE(map, nullptr);
   Pointer(300, 200);
   Settle();
   KeyStroke(XK_g);
