@@ -13,7 +13,8 @@
 // GeoNames city, 171 000 of them (data/external/cities.geojson from
 // scripts/fetch-data; else the committed extract repeated with jittered
 // positions up to that count). "fit" shows the whole world in a 1000 x 700
-// view, "mag1" a 1000 x 700 piece of Europe at magnification 1. Ours only.
+// view, "mag1" a 1000 x 700 piece of Europe at magnification 1; "add" adds
+// a landmark before each frame of "mag1". Ours only.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -127,7 +128,7 @@ const std::vector<City>& WorldCities() {
   return cities;
 }
 
-void ViewWorld(benchmark::State& state, bool fit) {
+void ViewWorld(benchmark::State& state, bool fit, bool add = false) {
   tkz::TGeoMap map;
   map.SetBounds(0, 0, 1000, 700);
   map.CreateEmptyMapInMemory(-90, 90, -180, 180, 30, 30, 2400, 1200, false);
@@ -144,6 +145,8 @@ void ViewWorld(benchmark::State& state, bool fit) {
   int frame = 0;
   for (auto _ : state) {
     map.SetTopLeft({origin.X + (frame & 7), origin.Y + (frame & 3)});
+    // A landmark added before the frame (as a click in the viewer does).
+    if (add) map.AddLandMark(45 + (frame & 15) * 0.1, 10, 0, "added", 8, 0);
     map.ConstructInternalMapImg();
     benchmark::DoNotOptimize(map.GetRenderBitmap()->Bits());
     ++frame;
@@ -155,7 +158,9 @@ void ViewWorld(benchmark::State& state, bool fit) {
 void BM_ViewWorldFit(benchmark::State& s) { ViewWorld(s, true); }
 void BM_ViewWorldMag1(benchmark::State& s) { ViewWorld(s, false); }
 BENCHMARK(BM_ViewWorldFit)->Name("map_view_pan_world_fit/ours")->Unit(benchmark::kMillisecond);
+void BM_ViewWorldAdd(benchmark::State& s) { ViewWorld(s, false, true); }
 BENCHMARK(BM_ViewWorldMag1)->Name("map_view_pan_world_mag1/ours")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ViewWorldAdd)->Name("map_view_add_world_mag1/ours")->Unit(benchmark::kMillisecond);
 
 #ifdef TKZ_HAVE_CAIRO
 // The scene as cairo gets it: the image, the graticule's polylines and the

@@ -602,8 +602,9 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
     bool Built = false;
     uint64_t Gen = 0;
     TCalibKey Key;
-    std::vector<TPoint> Pixel;  // image pixel of each landmark
-    std::vector<float> Reach;   // control pixels its drawing may reach; -1: no position
+    std::vector<TPoint> Pixel;   // image pixel of each landmark
+    std::vector<float> Reach;    // control pixels its drawing may reach; -1: no position
+    std::vector<uint8_t> Class;  // LMClass of each landmark
     int X0 = 0, Y0 = 0, Cell = 1, NX = 0, NY = 0;
     std::vector<int> Start;        // NX * NY + 1 offsets into Items
     std::vector<int> Items;        // 0-based numbers, ascending within a cell

@@ -329,6 +329,7 @@ const TGeoMap::TLMIndex& TGeoMap::LandMarkIndex() {
   const int n = numLandMarks_;
   ix.Pixel.assign(static_cast<size_t>(n), TPoint{});
   ix.Reach.assign(static_cast<size_t>(n), -1.0f);
+  ix.Class.resize(static_cast<size_t>(n));
   ix.Outside.clear();
   ix.MaxReach = 0;
   // The grid covers the image and as much again on every side; positions
@@ -348,6 +349,7 @@ const TGeoMap::TLMIndex& TGeoMap::LandMarkIndex() {
   ix.CellReach.assign(cells, 0.0f);
   for (int i = 0; i < n; ++i) {
     const TLandMark& L = landMarks_[static_cast<size_t>(i)];
+    ix.Class[static_cast<size_t>(i)] = L.LMClass;
     int x, y;
     if (!CalcPixelCoords(L.Latitude, L.Longitude, x, y)) continue;
     const auto r = static_cast<float>(geomap_internal::LandMarkReach(L));

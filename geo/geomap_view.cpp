@@ -422,18 +422,30 @@ void TGeoMap::DrawLandMarks(TCanvas* C) {
       }
     }
     for (const int i : ix.Outside) visit(i);
-    std::sort(drawList.begin(), drawList.end());
+    // Back to table order: by marks when many are drawn, else by sorting.
+    if (drawList.size() > static_cast<size_t>(numLandMarks_) / 8) {
+      std::vector<uint8_t> marked(static_cast<size_t>(numLandMarks_), 0);
+      for (const int i : drawList) marked[static_cast<size_t>(i)] = 1;
+      drawList.clear();
+      for (int i = 0; i < numLandMarks_; ++i)
+        if (marked[static_cast<size_t>(i)]) drawList.push_back(i);
+    } else {
+      std::sort(drawList.begin(), drawList.end());
+    }
   }
   double keep = 1;  // the probability of drawing a landmark
   if (numLandMarks_ > randSampleLimit_ && inView > randSampleLimit_)
     keep = static_cast<double>(randSampleLimit_) / inView;
   int shown = 0;
-  for (const int i : drawList) shown += classVisible_[landMarks_[static_cast<size_t>(i)].LMClass];
+  for (const int i : drawList) shown += classVisible_[ix.Class[static_cast<size_t>(i)]];
   const bool captions = shown * keep <= static_cast<double>(W) * H / kCaptionArea;
   for (const int i : drawList) {
     if (i >= numLandMarks_) break;  // a drawing handler shrank the table
+    // The class as the table has it now (a drawing handler may change it).
+    if (!classVisible_[OnDrawLandmark ? landMarks_[static_cast<size_t>(i)].LMClass
+                                      : ix.Class[static_cast<size_t>(i)]])
+      continue;
     const TLandMark& L = landMarks_[static_cast<size_t>(i)];
-    if (!classVisible_[L.LMClass]) continue;
     if (keep < 1 && !BRandom(keep)) continue;
     C->GetPen()->SetColor(0x00FF00);
     C->GetPen()->SetMode(pmCopy);
