@@ -187,6 +187,8 @@ void TMapViewerForm::OpenFile(const std::string& FileName, const std::string& Id
   if (kind == TMapFileKind::None) {
     if (!fs::exists(FileName, ec))
       throw EViewerError("cannot open \"" + FileName + "\": no such file");
+    if (fs::is_regular_file(FileName, ec) && !std::ifstream(FileName))
+      throw EViewerError("cannot read \"" + FileName + "\"");
     throw EViewerError("\"" + FileName + "\" is not a calibration, atlas or geographic database");
   }
   if (kind_ != TMapFileKind::None) throw EViewerError("a viewer form opens one file");

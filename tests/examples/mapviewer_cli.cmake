@@ -45,6 +45,7 @@ set(cases
   "${S},${WORK}/x.png,${WORK}/empty.atlas|1|empty.atlas\" lists no maps|-"
   "${S},${WORK}/x.png,${WORK}/broken.atlas|1|broken.atlas\": cannot read the calibration \"[^\"]*missing.xml\"|-"
   "${S},${WORK}/x.png,--id,nosuch,${WORK}/maps/iberia.xml|1|iberia.xml\" has no calibration \"nosuch\"|-"
+  "${S},${WORK}/no/such/dir/x.png,${WORK}/maps/iberia.xml|1|^tkz-mapviewer: [^\n]*no/such/dir/x.png|-"
   "${S},${WORK}/cal.png,${WORK}/maps/iberia.xml|0|^$|cal.png"
   "${S},${WORK}/cal_id.png,--id,TKZ_geomap_caldata,--size,640x480,${WORK}/maps/iberia.xml|0|^$|cal_id.png"
   "${S},${WORK}/atlas.png,${WORK}/two.atlas|0|^$|atlas.png"
