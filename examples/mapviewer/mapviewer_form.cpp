@@ -22,6 +22,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kStatusHeight = 22;
+// How far (degrees of longitude) from its zone's central meridian the UTM
+// grid of a map calibrated in degrees is drawn: a zone and a half each side.
+constexpr double kGridReach = 9;
 constexpr double kWheelStep = 1.25;  // zoom factor per wheel notch and per + or -
 // The world map made for a database: equirectangular, 0.15 degree a pixel
 // (the largest image a map takes at this aspect).
@@ -405,7 +408,8 @@ bool TMapViewerForm::HandleKey(uint16_t Key, TShiftState Shift) {
 void TMapViewerForm::DrawUTMGrid(TCanvas* C) {
   // A map calibrated in degrees has no zone of its own: the grid is the one
   // of the zone of the map's centre, each line traced through the map's
-  // conversion (a map calibrated in UTM draws its own grid).
+  // conversion, within kGridReach degrees of longitude of the zone's central
+  // meridian (a map calibrated in UTM draws its own grid).
   if (map_->GetShowGraticule() != sgUTMGrid || map_->GetCalibModel() == cmUTM) return;
   const int w = map_->GetMapWidth(), h = map_->GetMapHeight();
   bool v1 = false, v2 = false;
@@ -422,7 +426,7 @@ void TMapViewerForm::DrawUTMGrid(TCanvas* C) {
   const auto project = [&](double lat, double lon, double& e, double& n) {
     double x, y;
     const double dl = std::remainder(lon - lambda0 * 180 / std::numbers::pi, 360.0);
-    if (std::abs(dl) > 80 || std::abs(lat) > 84) return false;
+    if (std::abs(dl) > kGridReach || lat < -80 || lat > 84) return false;
     LatLongToTM(lat * std::numbers::pi / 180, lambda0 + dl * std::numbers::pi / 180, lambda0,
                 gelWGS84, x, y);
     e = 0.9996 * x + 500000;
@@ -465,7 +469,10 @@ void TMapViewerForm::DrawUTMGrid(TCanvas* C) {
       double lat, lon;
       UTMToLatLong(easting ? value : t, easting ? t : value, zone, south, gelWGS84, lat, lon);
       int x, y;
-      if (std::isfinite(lat) && std::isfinite(lon) && map_->CalcPixelCoords(lat, lon, x, y))
+      double e, n;  // only where the zone's projection holds: the way back agrees
+      if (std::isfinite(lat) && std::isfinite(lon) && project(lat, lon, e, n) &&
+          std::abs(e - (easting ? value : t)) < 1 && std::abs(n - (easting ? t : value)) < 1 &&
+          map_->CalcPixelCoords(lat, lon, x, y))
         pts.push_back(map_->MapImageToControl(x, y));
       else
         flush();
