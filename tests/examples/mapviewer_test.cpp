@@ -201,6 +201,37 @@ TEST_F(Viewer, GraticuleCyclesThroughNonePointsLinesAndUTMGrid) {
   EXPECT_EQ(shots[5], shots[1]);
 }
 
+// The UTM grid of a map calibrated in degrees: every pixel of grid colour on
+// the map image lies, by the map's conversion and geobasics' UTM in the zone
+// of the map's centre (30), within two pixels of a line of easting or
+// northing at a multiple of 50 km.
+TEST_F(Viewer, UTMGridOfAMapInDegreesFollowsTheCentresZone) {
+  auto form = Open(Iberia());
+  TGeoMap* map = form->GetMap();
+  map->SetShowGrat(sgUTMGrid);
+  map->ConstructInternalMapImg();
+  const TBitmap& b = *map->GetRenderBitmap();
+  const double tol = 2 * map->GetCalibData().Resolution / map->GetMagnification();
+  int onGrid = 0;
+  for (int y = 0; y < map->GetHeight(); y += 3)
+    for (int x = 0; x < map->GetWidth(); x += 3) {
+      const TPoint img = map->ControlToMapImage(x, y);
+      if (b.ScanLine(y)[x] != map->GetColorGraticule() || img.X < 0 || img.Y < 0 || img.X >= 700 ||
+          img.Y >= 400)
+        continue;
+      bool v1, v2;
+      const double lat = map->CalcLatitude(img, v1), lon = map->CalcLongitude(img, v2);
+      int zone;
+      double e, n;
+      LatLongToUTM(lat, lon, gelWGS84, zone, e, n);
+      if (zone != 30) continue;  // beyond the zone the projection is the zone's own
+      const auto off = [](double v) { return std::abs(v - 50000 * std::round(v / 50000)); };
+      EXPECT_LT(std::min(off(e), off(n)), tol) << x << "," << y << ": " << e << " " << n;
+      ++onGrid;
+    }
+  EXPECT_GT(onGrid, 100);
+}
+
 // Clicks in landmark mode add landmarks "landmark 1", ...; Delete removes the
 // highlighted one; Ctrl+S saves them by rename; a new map reads back equal
 // landmarks; the title shows "*" while some are unsaved.
