@@ -7,13 +7,26 @@
 // anti-aliasing, as the canvas does, and gets the graticule's polylines and
 // the landmarks' pixel positions computed beforehand: it only draws. The
 // "fps" counter is frames per second.
+//
+// map_view_pan_world: the map viewer's case, a pan on a 2400 x 1200 world map
+// (equirectangular, made in memory) carrying one landmark with a caption per
+// GeoNames city, 171 000 of them (data/external/cities.geojson from
+// scripts/fetch-data; else the committed extract repeated with jittered
+// positions up to that count). "fit" shows the whole world in a 1000 x 700
+// view, "mag1" a 1000 x 700 piece of Europe at magnification 1; "add" adds
+// a landmark before each frame of "mag1". Ours only.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "core/platform/codepage.h"
 #include "geo/geomap.h"
 
 #ifdef TKZ_HAVE_CAIRO
@@ -74,6 +87,80 @@ void BM_ViewMag1Ours(benchmark::State& s) { ViewOurs(s, 1); }
 void BM_ViewMag08Ours(benchmark::State& s) { ViewOurs(s, 0.8); }
 BENCHMARK(BM_ViewMag1Ours)->Name("map_view_pan/ours")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ViewMag08Ours)->Name("map_view_pan_scaled/ours")->Unit(benchmark::kMillisecond);
+
+constexpr int kWorldLandmarks = 171000;
+
+struct City {
+  std::string name;  // Windows-1252
+  double lat, lon;
+};
+
+// The cities, repeated with positions jittered by up to half a degree when
+// the file holds fewer than kWorldLandmarks.
+const std::vector<City>& WorldCities() {
+  static const std::vector<City> cities = [] {
+    std::string file = std::string(TKZ_SOURCE_DIR) + "/data/external/cities.geojson";
+    if (!std::filesystem::exists(file))
+      file = std::string(TKZ_SOURCE_DIR) + "/tests/data/geo/cities-sample.geojson";
+    std::FILE* f = std::fopen(file.c_str(), "rb");
+    if (!f) std::abort();
+    const nlohmann::json doc = nlohmann::json::parse(f);
+    std::fclose(f);
+    std::vector<City> base;
+    for (const auto& ft : doc["features"]) {
+      const auto& c = ft["geometry"]["coordinates"];
+      base.push_back({tkz::Utf8ToAnsi(ft["properties"]["name"].get<std::string>()),
+                      c[1].get<double>(), c[0].get<double>()});
+    }
+    std::vector<City> out(base.begin(),
+                          base.begin() + std::min<size_t>(base.size(), kWorldLandmarks));
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> jitter(-0.5, 0.5);
+    for (size_t i = 0; out.size() < kWorldLandmarks; ++i) {
+      City c = base[i % base.size()];
+      c.lat = std::clamp(c.lat + jitter(rng), -89.9, 89.9);
+      c.lon = std::clamp(c.lon + jitter(rng), -179.9, 179.9);
+      out.push_back(c);
+    }
+    std::fprintf(stderr, "geomap_bench: %zu landmarks from %s\n", out.size(), file.c_str());
+    return out;
+  }();
+  return cities;
+}
+
+void ViewWorld(benchmark::State& state, bool fit, bool add = false) {
+  tkz::TGeoMap map;
+  map.SetBounds(0, 0, 1000, 700);
+  map.CreateEmptyMapInMemory(-90, 90, -180, 180, 30, 30, 2400, 1200, false);
+  tkz::TLandMark def = map.GetDefaultLandMark();
+  def.Element = tkz::lmCircle;
+  def.Size = 3;
+  map.SetDefaultLandMark(def);
+  for (const City& c : WorldCities()) map.AddLandMark(c.lat, c.lon, 0, c.name, 8, 0);
+  if (fit)
+    map.ZoomFitPage();
+  else
+    map.SetMagnification(1);
+  const tkz::TPoint origin = fit ? tkz::TPoint{0, 0} : tkz::TPoint{1150, 180};  // Europe
+  int frame = 0;
+  for (auto _ : state) {
+    map.SetTopLeft({origin.X + (frame & 7), origin.Y + (frame & 3)});
+    // A landmark added before the frame (as a click in the viewer does).
+    if (add) map.AddLandMark(45 + (frame & 15) * 0.1, 10, 0, "added", 8, 0);
+    map.ConstructInternalMapImg();
+    benchmark::DoNotOptimize(map.GetRenderBitmap()->Bits());
+    ++frame;
+  }
+  state.counters["fps"] =
+      benchmark::Counter(static_cast<double>(frame), benchmark::Counter::kIsRate);
+}
+
+void BM_ViewWorldFit(benchmark::State& s) { ViewWorld(s, true); }
+void BM_ViewWorldMag1(benchmark::State& s) { ViewWorld(s, false); }
+BENCHMARK(BM_ViewWorldFit)->Name("map_view_pan_world_fit/ours")->Unit(benchmark::kMillisecond);
+void BM_ViewWorldAdd(benchmark::State& s) { ViewWorld(s, false, true); }
+BENCHMARK(BM_ViewWorldMag1)->Name("map_view_pan_world_mag1/ours")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ViewWorldAdd)->Name("map_view_add_world_mag1/ours")->Unit(benchmark::kMillisecond);
 
 #ifdef TKZ_HAVE_CAIRO
 // The scene as cairo gets it: the image, the graticule's polylines and the

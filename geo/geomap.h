@@ -7,7 +7,8 @@
 //   geomap_calib.cpp      calibration points, the six models, conversions,
 //                         corners and resolution, quality
 //   geomap_calfile.cpp    the calibration file (writer, readers, ParseCalibData)
-//   geomap_landmarks.cpp  the landmark table: add, find, remove, visibility
+//   geomap_landmarks.cpp  the landmark table: add, find, remove, visibility,
+//                         and its index of pixel positions for the view
 //   geomap_lmfile.cpp     the landmark file
 //   geomap_symbols.cpp    symbol drawing and TSymbolRepository
 //   geomap_view*.cpp      the view: image, rendering, mouse, zoom (later)
@@ -478,6 +479,12 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
   void BringLocationToCenter(double Lat, double Long);
   bool GetSuppressPaint() const { return suppressPaint_; }
   void SetSuppressPaint(bool b);
+  // Landmarks are drawn in table order, only those whose symbol or caption
+  // can reach the view. When more than RandSampleLimit lie in the view, a
+  // random sample of about that many is drawn; when more than one landmark
+  // per kCaptionArea control pixels of the view would be drawn, captions are
+  // left out (they could not be read), the highlighted landmark's excepted.
+  static constexpr int kCaptionArea = 400;
   int GetRandSampleLimit() const { return randSampleLimit_; }
   void SetRandSampleLimit(int n);
   double GetCacheMagLimit() const { return cacheMagLimit_; }
@@ -568,13 +575,45 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
   struct TParabolaRow {
     TGratLineKind Kind = gtlMeridian;
     double Value = 0, C0 = 0, C1 = 0, C2 = 0;
+    friend bool operator==(const TParabolaRow&, const TParabolaRow&) = default;
   };
   struct TCoeffs {
     std::array<double, 6> A{}, B{}, C{}, E{};           // forward (lat, long), inverse (X, Y)
     double Sx = 0, Ix = 0, Sy = 0, Iy = 0;              // Miller
     double X0 = 0, Y0 = 0, K = 0, M = 0, S = 0, T = 0;  // conic
     bool Valid = false;  // the last fit determined every coefficient (full rank)
+    friend bool operator==(const TCoeffs&, const TCoeffs&) = default;
   };
+  // Everything CalcPixelCoords reads: equal keys give equal pixels.
+  struct TCalibKey {
+    TCalibModel Model = cmUndefined;
+    int32_t NumCalQuads = 0;
+    int32_t UTMZone = 0;
+    bool UTMSouth = false;
+    TGeoEllipsoid Ellipsoid = gelWGS84;
+    TCoeffs Biquad, Affine, Miller, Conic;
+    std::vector<TParabolaRow> Parabolas;
+    friend bool operator==(const TCalibKey&, const TCalibKey&) = default;
+  };
+  // The landmarks' image pixels on a grid, so that a render visits only the
+  // cells near the view. Built on demand for one state of the table (Gen)
+  // and of the calibration (Key).
+  struct TLMIndex {
+    bool Built = false;
+    uint64_t Gen = 0;
+    TCalibKey Key;
+    std::vector<TPoint> Pixel;   // image pixel of each landmark
+    std::vector<float> Reach;    // control pixels its drawing may reach; -1: no position
+    std::vector<uint8_t> Class;  // LMClass of each landmark
+    int X0 = 0, Y0 = 0, Cell = 1, NX = 0, NY = 0;
+    std::vector<int> Start;        // NX * NY + 1 offsets into Items
+    std::vector<int> Items;        // 0-based numbers, ascending within a cell
+    std::vector<float> CellReach;  // the largest Reach in each cell
+    std::vector<int> Outside;      // positions far beyond the image: always tested
+    float MaxReach = 0;
+  };
+  TCalibKey CurrentCalibKey() const;
+  const TLMIndex& LandMarkIndex();
 
   void RecalcGratMat();
   void FitModel();
@@ -604,6 +643,7 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
   void DrawGraticule(TCanvas* C);
   void DrawLandMarks(TCanvas* C);
   void DrawOneLandMark(TCanvas* C, const TLandMark& L);
+  void DrawLandMarkAt(TCanvas* C, const TLandMark& L, const TPoint& P, bool Caption);
   void DrawFrameAndTrace(TCanvas* C);
   void InvalidateCache() { cacheMag_ = -1; }
   void TakeImage(std::unique_ptr<TBitmap> Image, const std::string& Name);
@@ -663,6 +703,8 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
 
   int numLandMarks_ = 0;
   std::vector<TLandMark> landMarks_;  // capacity in steps of kLandMarkBlock
+  uint64_t lmGen_ = 1;                // bumped by every change of the table
+  TLMIndex lmIndex_;
   int highLM_ = 0;
   std::array<bool, 256> classVisible_{};
   TLandMark defaultLandMark_;

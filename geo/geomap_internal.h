@@ -4,6 +4,7 @@
 // its tags as ReadNextTagInTextFile / ReadNextTagInStream report them.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -42,6 +43,20 @@ inline int Round(double v) {
   if (!(v > -2e9)) return -2000000000;
   if (v > 2e9) return 2000000000;
   return static_cast<int>(std::lround(v));
+}
+
+// How far (control pixels) from its point a landmark's symbol and caption
+// may reach: the symbol (size and arrow length) and the caption (its offset
+// and a generous cell for its characters, turned any way). Size, Length,
+// Caption.FontSize, Caption.Dx/Dy and Caption.Text of a TLandMark.
+template <class Landmark>
+double LandMarkReach(const Landmark& L) {
+  const auto& t = L.Caption;
+  const double cell = std::clamp(t.FontSize, 1, 200) * 2.0;
+  return std::max<double>(std::abs(L.Size), 0) + std::abs(static_cast<double>(L.Length)) + 2 +
+         (t.Text.empty() ? 0
+                         : std::abs(static_cast<double>(t.Dx)) +
+                               std::abs(static_cast<double>(t.Dy)) + cell * (t.Text.size() + 1));
 }
 
 }  // namespace tkz::geomap_internal

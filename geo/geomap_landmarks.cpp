@@ -5,10 +5,13 @@
 // grows in blocks of kLandMarkBlock and goes back to one block whenever the
 // table becomes empty. Removing several landmarks does not keep their order:
 // the holes are filled with the last entries.
+#include <algorithm>
+#include <cstdint>
 #include <new>
 
 #include "core/dstruct/containers.h"
 #include "geo/geomap.h"
+#include "geo/geomap_internal.h"
 
 namespace tkz {
 
@@ -66,6 +69,7 @@ void TGeoMap::StoreLandMark(const TLandMark& Data) {
   }
   landMarks_[static_cast<size_t>(numLandMarks_)] = Stored(Data);
   ++numLandMarks_;
+  ++lmGen_;
 }
 
 void TGeoMap::AddLandMarkRecord(const TLandMark& Data) {
@@ -130,6 +134,7 @@ void TGeoMap::AddLandMark(double Lat, double Long, double Alti, const std::strin
 
 void TGeoMap::ResetLandMarkTable() {
   numLandMarks_ = 0;
+  ++lmGen_;
   std::vector<TLandMark>(kLandMarkBlock).swap(landMarks_);
 }
 
@@ -165,6 +170,7 @@ int TGeoMap::RemoveMarked(const std::vector<int>& Candidates) {
       --last;
     }
     numLandMarks_ = n - removed;
+    ++lmGen_;
   }
   highLM_ = 0;
   Invalidate();
@@ -218,6 +224,7 @@ int TGeoMap::RemoveLandMark(int Number) {
           landMarks_[static_cast<size_t>(Number - 1)] =
               std::move(landMarks_[static_cast<size_t>(numLandMarks_ - 1)]);
         --numLandMarks_;
+        ++lmGen_;
       }
       result = Number;
     }
@@ -275,6 +282,7 @@ TLandMark TGeoMap::GetLandMarkData(int Number) const {
 void TGeoMap::SetLandMarkData(int Number, const TLandMark& Data) {
   if (Number < 1 || Number > numLandMarks_) return;
   landMarks_[static_cast<size_t>(Number - 1)] = Stored(Data);
+  ++lmGen_;
   Invalidate();
 }
 
@@ -294,6 +302,78 @@ void TGeoMap::SetHighLM(int Number) {
   if (Number == highLM_) return;
   highLM_ = Number;
   Invalidate();
+}
+
+// ------------------------------------------------------------------ index
+
+TGeoMap::TCalibKey TGeoMap::CurrentCalibKey() const {
+  return {calibModel_,
+          calData_.NumCalQuads,
+          calData_.UTMZone,
+          calData_.UTMSouth,
+          calData_.Ellipsoid,
+          biquad_,
+          affine_,
+          miller_,
+          conic_,
+          parabolas_};
+}
+
+const TGeoMap::TLMIndex& TGeoMap::LandMarkIndex() {
+  TCalibKey key = CurrentCalibKey();
+  TLMIndex& ix = lmIndex_;
+  if (ix.Built && ix.Gen == lmGen_ && ix.Key == key) return ix;
+  ix.Built = true;
+  ix.Gen = lmGen_;
+  ix.Key = std::move(key);
+  const int n = numLandMarks_;
+  ix.Pixel.assign(static_cast<size_t>(n), TPoint{});
+  ix.Reach.assign(static_cast<size_t>(n), -1.0f);
+  ix.Class.resize(static_cast<size_t>(n));
+  ix.Outside.clear();
+  ix.MaxReach = 0;
+  // The grid covers the image and as much again on every side; positions
+  // beyond are few and tested one by one.
+  const int margin = std::max({mapWidth_, mapHeight_, 1});
+  const int64_t gx0 = -int64_t{margin}, gy0 = -int64_t{margin};
+  const int64_t gx1 = int64_t{mapWidth_} + margin, gy1 = int64_t{mapHeight_} + margin;
+  ix.X0 = static_cast<int>(gx0);
+  ix.Y0 = static_cast<int>(gy0);
+  // At most 256 cells along the longer side, and cells of at least 16 pixels.
+  ix.Cell = static_cast<int>(std::max<int64_t>(16, (std::max(gx1 - gx0, gy1 - gy0) + 255) / 256));
+  ix.NX = static_cast<int>((gx1 - gx0 + ix.Cell - 1) / ix.Cell);
+  ix.NY = static_cast<int>((gy1 - gy0 + ix.Cell - 1) / ix.Cell);
+  const size_t cells = static_cast<size_t>(ix.NX) * static_cast<size_t>(ix.NY);
+  std::vector<int> cellOf(static_cast<size_t>(n), -1);
+  ix.Start.assign(cells + 1, 0);
+  ix.CellReach.assign(cells, 0.0f);
+  for (int i = 0; i < n; ++i) {
+    const TLandMark& L = landMarks_[static_cast<size_t>(i)];
+    ix.Class[static_cast<size_t>(i)] = L.LMClass;
+    int x, y;
+    if (!CalcPixelCoords(L.Latitude, L.Longitude, x, y)) continue;
+    const auto r = static_cast<float>(geomap_internal::LandMarkReach(L));
+    ix.Pixel[static_cast<size_t>(i)] = {x, y};
+    ix.Reach[static_cast<size_t>(i)] = r;
+    ix.MaxReach = std::max(ix.MaxReach, r);
+    if (x < gx0 || x >= gx1 || y < gy0 || y >= gy1) {
+      ix.Outside.push_back(i);
+      continue;
+    }
+    const size_t c = static_cast<size_t>((y - gy0) / ix.Cell) * static_cast<size_t>(ix.NX) +
+                     static_cast<size_t>((x - gx0) / ix.Cell);
+    cellOf[static_cast<size_t>(i)] = static_cast<int>(c);
+    ++ix.Start[c + 1];
+    ix.CellReach[c] = std::max(ix.CellReach[c], r);
+  }
+  for (size_t c = 0; c < cells; ++c) ix.Start[c + 1] += ix.Start[c];
+  ix.Items.assign(static_cast<size_t>(ix.Start[cells]), 0);
+  std::vector<int> fill(ix.Start.begin(), ix.Start.end() - 1);
+  for (int i = 0; i < n; ++i) {
+    const int c = cellOf[static_cast<size_t>(i)];
+    if (c >= 0) ix.Items[static_cast<size_t>(fill[static_cast<size_t>(c)]++)] = i;
+  }
+  return ix;
 }
 
 }  // namespace tkz

@@ -322,20 +322,17 @@ void TGeoMap::DrawGraticule(TCanvas* C) {
 void TGeoMap::DrawOneLandMark(TCanvas* C, const TLandMark& L) {
   int x, y;
   if (!CalcPixelCoords(L.Latitude, L.Longitude, x, y)) return;
-  const TPoint p = MapImageToControl(x, y);
+  DrawLandMarkAt(C, L, MapImageToControl(x, y), true);
+}
+
+void TGeoMap::DrawLandMarkAt(TCanvas* C, const TLandMark& L, const TPoint& p, bool Caption) {
   bool handled = false;
   if (OnDrawLandmark) {
     OnDrawLandmark(this, handled, C, p, L);
     if (handled) return;
   } else {
-    // A landmark whose symbol and caption cannot reach the view is skipped:
-    // the bound covers the symbol (size and arrow length) and the caption
-    // (its offset and a generous cell for its characters, turned any way).
-    const TLMTextProperties& t = L.Caption;
-    const double cell = std::clamp(t.FontSize, 1, 200) * 2.0;
-    const double reach =
-        std::max<double>(std::abs(L.Size), 0) + std::abs(L.Length) + 2 +
-        (t.Text.empty() ? 0 : std::abs(t.Dx) + std::abs(t.Dy) + cell * (t.Text.size() + 1));
+    // A landmark whose symbol and caption cannot reach the view is skipped.
+    const double reach = geomap_internal::LandMarkReach(L);
     const TRect clip = C->GetClipRect();
     if (p.X + reach < clip.Left || p.X - reach > clip.Right || p.Y + reach < clip.Top ||
         p.Y - reach > clip.Bottom)
@@ -344,7 +341,7 @@ void TGeoMap::DrawOneLandMark(TCanvas* C, const TLandMark& L) {
   DrawLandMarkSymbolOnCanvas(C, p.X, p.Y, L.Element, L.ColorFg, L.ColorBg, L.Size, L.Direction,
                              L.Length, L.Transparent);
   const TLMTextProperties& t = L.Caption;
-  if (t.Text.empty()) return;
+  if (t.Text.empty() || !Caption) return;
   TFont* f = C->GetFont();
   f->SetName(t.FontName.empty() ? "DejaVu Sans" : t.FontName);
   f->SetSize(t.FontSize > 0 ? std::min(t.FontSize, 200) : 8);
@@ -372,25 +369,89 @@ void TGeoMap::DrawOneLandMark(TCanvas* C, const TLandMark& L) {
 void TGeoMap::DrawLandMarks(TCanvas* C) {
   if (numLandMarks_ == 0) return;
   const int W = GetWidth(), H = GetHeight();
-  double keep = 1;  // the probability of drawing a landmark
-  if (numLandMarks_ > randSampleLimit_) {
-    int inView = 0;
-    for (int i = 0; i < numLandMarks_; ++i) {
-      int x, y;
-      if (!CalcPixelCoords(landMarks_[i].Latitude, landMarks_[i].Longitude, x, y)) continue;
-      const TPoint p = MapImageToControl(x, y);
-      if (p.X >= 0 && p.X < W && p.Y >= 0 && p.Y < H) ++inView;
+  const double mag = magnification_;
+  const TLMIndex& ix = LandMarkIndex();
+  const TRect clip = C->GetClipRect();
+  // Candidates (ascending numbers): every landmark with a position for a
+  // drawing handler, else those whose drawing can reach the clip rectangle.
+  // Landmarks in the view are counted for the sample.
+  std::vector<int> drawList;
+  int inView = 0;
+  const auto visit = [&](int i) {
+    const float r = ix.Reach[static_cast<size_t>(i)];
+    if (r < 0) return;
+    const TPoint& q = ix.Pixel[static_cast<size_t>(i)];
+    const TPoint p = MapImageToControl(q.X, q.Y);
+    if (p.X >= 0 && p.X < W && p.Y >= 0 && p.Y < H) ++inView;
+    if (OnDrawLandmark || !(p.X + r < clip.Left || p.X - r > clip.Right || p.Y + r < clip.Top ||
+                            p.Y - r > clip.Bottom))
+      drawList.push_back(i);
+  };
+  if (OnDrawLandmark) {
+    for (int i = 0; i < numLandMarks_; ++i) visit(i);
+  } else {
+    // The cells that the clip rectangle and the view, widened by the largest
+    // reach, cover in image pixels (one pixel more for the rounding).
+    const double cl = std::min(clip.Left, 0) - double{ix.MaxReach};
+    const double ct = std::min(clip.Top, 0) - double{ix.MaxReach};
+    const double cr = std::max(clip.Right, W) + double{ix.MaxReach};
+    const double cb = std::max(clip.Bottom, H) + double{ix.MaxReach};
+    const auto cellIx = [&](double imagePos, int origin, int count) {
+      const double c = std::floor((imagePos - origin) / ix.Cell);
+      return static_cast<int>(std::clamp(c, -1.0, static_cast<double>(count)));
+    };
+    const int x0 = std::max(0, cellIx(viewLeft_ + cl / mag - 1, ix.X0, ix.NX));
+    const int x1 = std::min(ix.NX - 1, cellIx(viewLeft_ + cr / mag + 1, ix.X0, ix.NX));
+    const int y0 = std::max(0, cellIx(viewTop_ + ct / mag - 1, ix.Y0, ix.NY));
+    const int y1 = std::min(ix.NY - 1, cellIx(viewTop_ + cb / mag + 1, ix.Y0, ix.NY));
+    for (int cy = y0; cy <= y1; ++cy) {
+      for (int cx = x0; cx <= x1; ++cx) {
+        const size_t c = static_cast<size_t>(cy) * static_cast<size_t>(ix.NX) + cx;
+        const int from = ix.Start[c], to = ix.Start[c + 1];
+        if (from == to) continue;
+        // The cell's pixels on the control, widened by its largest reach.
+        const double r = ix.CellReach[c] + 2;
+        const double left = (ix.X0 + static_cast<double>(cx) * ix.Cell - viewLeft_) * mag - r;
+        const double right = (ix.X0 + static_cast<double>(cx + 1) * ix.Cell - viewLeft_) * mag + r;
+        const double top = (ix.Y0 + static_cast<double>(cy) * ix.Cell - viewTop_) * mag - r;
+        const double bottom = (ix.Y0 + static_cast<double>(cy + 1) * ix.Cell - viewTop_) * mag + r;
+        if (right < std::min(clip.Left, 0) || left > std::max(clip.Right, W) ||
+            bottom < std::min(clip.Top, 0) || top > std::max(clip.Bottom, H))
+          continue;
+        for (int k = from; k < to; ++k) visit(ix.Items[static_cast<size_t>(k)]);
+      }
     }
-    if (inView > randSampleLimit_) keep = static_cast<double>(randSampleLimit_) / inView;
+    for (const int i : ix.Outside) visit(i);
+    // Back to table order: by marks when many are drawn, else by sorting.
+    if (drawList.size() > static_cast<size_t>(numLandMarks_) / 8) {
+      std::vector<uint8_t> marked(static_cast<size_t>(numLandMarks_), 0);
+      for (const int i : drawList) marked[static_cast<size_t>(i)] = 1;
+      drawList.clear();
+      for (int i = 0; i < numLandMarks_; ++i)
+        if (marked[static_cast<size_t>(i)]) drawList.push_back(i);
+    } else {
+      std::sort(drawList.begin(), drawList.end());
+    }
   }
-  for (int i = 0; i < numLandMarks_; ++i) {
-    const TLandMark& L = landMarks_[i];
-    if (!classVisible_[L.LMClass]) continue;
+  double keep = 1;  // the probability of drawing a landmark
+  if (numLandMarks_ > randSampleLimit_ && inView > randSampleLimit_)
+    keep = static_cast<double>(randSampleLimit_) / inView;
+  int shown = 0;
+  for (const int i : drawList) shown += classVisible_[ix.Class[static_cast<size_t>(i)]];
+  const bool captions = shown * keep <= static_cast<double>(W) * H / kCaptionArea;
+  for (const int i : drawList) {
+    if (i >= numLandMarks_) break;  // a drawing handler shrank the table
+    // The class as the table has it now (a drawing handler may change it).
+    if (!classVisible_[OnDrawLandmark ? landMarks_[static_cast<size_t>(i)].LMClass
+                                      : ix.Class[static_cast<size_t>(i)]])
+      continue;
+    const TLandMark& L = landMarks_[static_cast<size_t>(i)];
     if (keep < 1 && !BRandom(keep)) continue;
     C->GetPen()->SetColor(0x00FF00);
     C->GetPen()->SetMode(pmCopy);
     C->GetPen()->SetStyle(psSolid);
-    DrawOneLandMark(C, L);
+    const TPoint& q = ix.Pixel[static_cast<size_t>(i)];
+    DrawLandMarkAt(C, L, MapImageToControl(q.X, q.Y), captions);
   }
 }
 

@@ -203,29 +203,6 @@ Json CornersJson(const TCalibData& cal) {
 
 }  // namespace
 
-bool LoadMapImage(TGeoMap& map, const std::string& calFile) {
-  const std::string name = map.GetMapImgName();
-  if (name.empty() || name == "$unknown$") return false;
-  const std::filesystem::path dir = std::filesystem::path(calFile).parent_path();
-  std::error_code ec;
-  for (const std::filesystem::path& p :
-       {std::filesystem::path(name), dir / name, dir / std::filesystem::path(name).filename()}) {
-    if (std::filesystem::is_regular_file(p, ec)) {
-      map.SetMapImgName(p.string());
-      return true;
-    }
-  }
-  // The file keeps the name in lower case: look for it in any case.
-  const std::string wanted = AnsiLowerCase(std::filesystem::path(name).filename().string());
-  for (const auto& entry : std::filesystem::directory_iterator(dir.empty() ? "." : dir, ec)) {
-    if (entry.is_regular_file(ec) && AnsiLowerCase(entry.path().filename().string()) == wanted) {
-      map.SetMapImgName(entry.path().string());
-      return true;
-    }
-  }
-  return false;
-}
-
 Json Describe(const TGeoMap& map, const std::string& id) {
   const TCalibData& cal = map.GetCalibData();
   Json j;

@@ -10,6 +10,7 @@
 
 #include "geo/geodb.h"
 #include "geo/geomap.h"
+#include "tools/common/gdb_overlay.h"
 
 namespace tkz::tool {
 
@@ -39,37 +40,12 @@ struct MapUsage : std::runtime_error {
 // Loads the calibration ID (empty: the first) of file ("-": standard input)
 // into map; MapFailure when the file or the calibration is missing.
 void LoadCalibration(TGeoMap& map, const std::string& file, const std::string& id);
-// Loads the image the calibration names: as named, beside calFile, or
-// beside it in any case of letters (the file keeps the name in lower case).
-// False when there is none.
-bool LoadMapImage(TGeoMap& map, const std::string& calFile);
 // What "info", "calibrate" and "blank" print about a calibration.
 nlohmann::ordered_json Describe(const TGeoMap& map, const std::string& id);
 // Adds subcommand name to group (returned in cmd), running run with the
 // options; MapFailure and the library's errors give status 1, MapUsage 2.
 void MapCommand(CLI::App* group, const char* name, const char* help, std::shared_ptr<MapOptions> o,
                 int (*run)(const MapOptions&), CLI::App*& cmd);
-// The items of a geographic database that lie in a map's box drawn on the
-// map: polygons before the landmarks (OnBeforeRenderData), towns added as
-// landmarks with their names. The map and the overlay must outlive renders.
-class GdbOverlay {
- public:
-  GdbOverlay(TGeoMap& map, TGeoDB& db);
-  int Towns() const { return towns_; }
-  int Polygons() const { return static_cast<int>(items_.size()); }
-
- private:
-  struct Item {
-    TgdbItem Kind;
-    bool Closed;
-    TgdbPolygon Poly;
-  };
-  void Draw(TCanvas* C);
-  TGeoMap& map_;
-  std::vector<Item> items_;
-  int towns_ = 0;
-};
-
 // "map blank" and "map render".
 void AddMapRenderCommands(CLI::App* map, std::shared_ptr<MapOptions> o);
 

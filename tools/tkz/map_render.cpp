@@ -107,46 +107,6 @@ int RunRender(const MapOptions& o) {
 
 }  // namespace
 
-GdbOverlay::GdbOverlay(TGeoMap& map, TGeoDB& db) : map_(map) {
-  double latLo = 90, latHi = -90, lonLo = 180, lonHi = -180;
-  for (const TLatLong& c : map.GetCalibData().Corners) {
-    latLo = std::min(latLo, c.Lat), latHi = std::max(latHi, c.Lat);
-    lonLo = std::min(lonLo, c.Long), lonHi = std::max(lonHi, c.Long);
-  }
-  const auto f = [](double v, double lo, double hi) {
-    return static_cast<float>(std::clamp(v, lo, hi));
-  };
-  for (int r : db.FindItemsInWindow(f(latLo, -90, 90), f(latHi, -90, 90), f(lonLo, -180, 180),
-                                    f(lonHi, -180, 180))) {
-    const TgdbData d = db.GetSumdata(r);
-    if (d.ItemType == gitTown) {
-      map.AddLandMark(d.LatLow, d.LongLow, 0, d.Name, 8, 0x000000);
-      ++towns_;
-    } else if (d.ItemType <= gitRoute) {
-      TgdbPolygon poly;
-      if (db.RetrievePolygon(r, poly)) items_.push_back({d.ItemType, d.Closed, std::move(poly)});
-    }
-  }
-  map.OnBeforeRenderData = [this](TObject*, TCanvas* C) { Draw(C); };
-}
-
-void GdbOverlay::Draw(TCanvas* C) {
-  C->GetPen()->SetMode(pmCopy);
-  C->GetPen()->SetStyle(psSolid);
-  C->GetBrush()->SetStyle(bsClear);
-  std::vector<TPoint> pts;
-  for (const Item& it : items_) {
-    C->GetPen()->SetColor(it.Kind == gitLake || it.Kind == gitRiver ? 0xC08040 : 0x303030);
-    pts.clear();
-    for (const TSCoords& v : it.Poly) {
-      int x, y;
-      if (map_.CalcPixelCoords(v.Lat, v.Long, x, y)) pts.push_back(map_.MapImageToControl(x, y));
-    }
-    if (it.Closed && !pts.empty()) pts.push_back(pts.front());
-    if (pts.size() >= 2) C->Polyline(pts);
-  }
-}
-
 void AddMapRenderCommands(CLI::App* map, std::shared_ptr<MapOptions> o) {
   CLI::App* cmd = nullptr;
   MapCommand(map, "blank",
