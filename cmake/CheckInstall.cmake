@@ -5,6 +5,7 @@
 #   - no symbol of an internal namespace is exported by the libraries;
 #   - the installed tkz and a program that links numkit alone start without
 #     LD_LIBRARY_PATH (RUNPATH $ORIGIN/../lib and $ORIGIN);
+#   - the installed tkz view finds the installed viewers beside it;
 #   - examples/consumer builds with find_package(tkz) and runs; a missing
 #     component is named when find_package fails;
 #   - a program builds and runs with nothing but the pkg-config flags.
@@ -80,6 +81,18 @@ endforeach()
 # --- the installed tool runs from its own place
 must_run("the installed tkz" MATCHES "^tkz [0-9]+\\.[0-9]+\\.[0-9]+"
          COMMAND ${prefix}/bin/tkz --version)
+foreach(viewer mapviewer molviewer)
+  if(NOT EXISTS ${prefix}/bin/tkz-${viewer})
+    fail("tkz-${viewer} was not installed")
+  endif()
+endforeach()
+set(ENV{DISPLAY} "")
+must_run("the installed tkz view"
+         COMMAND ${prefix}/bin/tkz view ${TKZ_SOURCE_DIR}/tests/data/chem/demo.sdf --size 200x150
+                 --screenshot ${TKZ_WORK_DIR}/view.png)
+if(NOT EXISTS ${TKZ_WORK_DIR}/view.png)
+  fail("the installed tkz view wrote no picture")
+endif()
 
 # --- CMake consumers
 function(configure_and_build src bin)

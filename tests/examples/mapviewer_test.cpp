@@ -216,8 +216,8 @@ TEST_F(Viewer, UTMGridOfAMapInDegreesFollowsTheCentresZone) {
   for (int y = 0; y < map->GetHeight(); y += 3)
     for (int x = 0; x < map->GetWidth(); x += 3) {
       const TPoint img = map->ControlToMapImage(x, y);
-      if (b.ScanLine(y)[x] != map->GetColorGraticule() || img.X < 0 || img.Y < 0 || img.X >= 700 ||
-          img.Y >= 400)
+      if (b.ScanLine(y)[x] != static_cast<uint32_t>(map->GetColorGraticule()) || img.X < 0 ||
+          img.Y < 0 || img.X >= 700 || img.Y >= 400)
         continue;
       bool v1, v2;
       const double lat = map->CalcLatitude(img, v1), lon = map->CalcLongitude(img, v2);
