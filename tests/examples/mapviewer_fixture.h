@@ -60,14 +60,15 @@ class MapViewerTest : public TempDirTest {
     }
     return atlas;
   }
-  // The database "world": countries and 300 towns from the real extracts.
+  // The database "world": the countries of the world and 300 towns, from
+  // the real extracts.
   std::string Database() {
     const std::string base = Path("world");
     if (!std::filesystem::exists(base + ".tkzgdd")) {
       TGeoDB db;  // closed when it goes
       db.SetGDBName(base + ".tkzgds");
       const std::string data = std::string(TKZ_TEST_DATA_DIR) + "/geo/";
-      ImportGeoJSONFile(db, data + "countries-sample.geojson");
+      ImportTopoJSONFile(db, data + "countries-110m.topojson");
       ImportGeoJSONFile(db, data + "cities-sample.geojson");
     }
     return base;

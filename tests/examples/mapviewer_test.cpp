@@ -65,6 +65,37 @@ TEST_F(Viewer, OpensEachKindOfFileByItsContents) {
 
 // The status line under the mouse: degrees and minutes of the map's own
 // conversion of the pixel, and the UTM coordinates geobasics gives for them.
+// A border that crosses the antimeridian breaks there instead of running
+// across the whole map (Fiji's outline, and a line from 170 E to 170 W).
+TEST_F(Viewer, BordersAcrossTheAntimeridianBreakThere) {
+  {
+    TGeoDB db;
+    db.SetGDBName(Path("fiji.tkzgds"));
+    ImportGeoJSON(db, R"({"type":"FeatureCollection","features":[
+      {"type":"Feature","properties":{"name":"Fiji"},"geometry":{"type":"Polygon",
+       "coordinates":[[[178,-16],[-179,-16],[-179,-19],[178,-19],[178,-16]]]}},
+      {"type":"Feature","properties":{"name":"Date line"},"geometry":{"type":"LineString",
+       "coordinates":[[170,-40],[-170,-40]]}}]})");
+  }
+  auto form = Open(Path("fiji"), 720, 400);
+  ASSERT_EQ(form->GetOverlay()->Polygons(), 2);
+  TGeoMap* map = form->GetMap();
+  map->ConstructInternalMapImg();
+  const TBitmap& b = *map->GetRenderBitmap();
+  for (const double lat : {-16.0, -19.0, -40.0}) {
+    int dark = 0;
+    for (double lon = -170; lon <= 170; lon += 0.5) {
+      int x, y;
+      ASSERT_TRUE(map->CalcPixelCoords(lat, lon, x, y));
+      const TPoint p = map->MapImageToControl(x, y);
+      if (p.X >= 0 && p.Y >= 0 && p.X < b.GetWidth() && p.Y < b.GetHeight() &&
+          b.ScanLine(p.Y)[p.X] == 0x303030)
+        ++dark;
+    }
+    EXPECT_EQ(dark, 0) << "latitude " << lat;
+  }
+}
+
 TEST_F(Viewer, StatusLineShowsThePositionUnderTheMouse) {
   auto form = Open(Iberia());
   TGeoMap* map = form->GetMap();

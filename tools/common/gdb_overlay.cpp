@@ -2,6 +2,7 @@
 #include "tools/common/gdb_overlay.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -61,15 +62,24 @@ void GdbOverlay::Draw(TCanvas* C) {
   C->GetPen()->SetStyle(psSolid);
   C->GetBrush()->SetStyle(bsClear);
   std::vector<TPoint> pts;
+  const auto flush = [&] {
+    if (pts.size() >= 2) C->Polyline(pts);
+    pts.clear();
+  };
   for (const Item& it : items_) {
     C->GetPen()->SetColor(it.Kind == gitLake || it.Kind == gitRiver ? 0xC08040 : 0x303030);
-    pts.clear();
-    for (const TSCoords& v : it.Poly) {
+    // An edge that crosses the antimeridian (a jump of more than 180 degrees
+    // of longitude) would run across the whole map: the line breaks there.
+    const TSCoords* prev = nullptr;
+    const auto add = [&](const TSCoords& v) {
+      if (prev != nullptr && std::abs(v.Long - prev->Long) > 180) flush();
+      prev = &v;
       int x, y;
       if (map_.CalcPixelCoords(v.Lat, v.Long, x, y)) pts.push_back(map_.MapImageToControl(x, y));
-    }
-    if (it.Closed && !pts.empty()) pts.push_back(pts.front());
-    if (pts.size() >= 2) C->Polyline(pts);
+    };
+    for (const TSCoords& v : it.Poly) add(v);
+    if (it.Closed && it.Poly.size() >= 2) add(it.Poly.front());
+    flush();
   }
 }
 
