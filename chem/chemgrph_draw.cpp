@@ -72,7 +72,10 @@ int TChemGraph::ConstructElemSymb(int Atom, std::string& Text) const {
     if (b != 0 && structure_->GetAtNum(b) == kHydrogen) ++explicit_h;
   }
   const int h = std::max(0, structure_->NrHAtoms(Atom) - explicit_h);
-  if (h > 0) Text += h == 1 ? std::string("H") : "H" + std::to_string(h);
+  if (h > 0) {
+    Text += 'H';
+    if (h > 1) Text += std::to_string(h);
+  }
   const int q = structure_->GetCharge(Atom);
   if (q != 0) {
     if (std::abs(q) > 1) Text += std::to_string(std::abs(q));

@@ -68,8 +68,13 @@ std::vector<std::string> CalBlockLines(bool WriteHeader, bool FileForm, const st
                 "\">");
   out.emplace_back("<corners>");
   std::string corners;
-  for (const TLatLong& c : D.Corners)
-    corners += "[" + Fixed(c.Lat, 5) + "," + Fixed(c.Long, 5) + "] ";
+  for (const TLatLong& c : D.Corners) {
+    corners += '[';
+    corners += Fixed(c.Lat, 5);
+    corners += ',';
+    corners += Fixed(c.Long, 5);
+    corners += "] ";
+  }
   out.push_back(corners);
   out.emplace_back("</corners>");
   if (!FileForm || D.Resolution > 0)
@@ -90,8 +95,13 @@ std::vector<std::string> CalBlockLines(bool WriteHeader, bool FileForm, const st
                   (line.Kind == gtlParallel ? "parallel" : "meridian") + "\" value=\"" +
                   Shortest(line.Value) + "\" npoints=\"" + std::to_string(n) + "\">");
     std::string pts;
-    for (int j = 1; j <= n; ++j)
-      pts += "[" + std::to_string(line.Points[j].X) + "," + std::to_string(line.Points[j].Y) + "] ";
+    for (int j = 1; j <= n; ++j) {
+      pts += '[';
+      pts += std::to_string(line.Points[j].X);
+      pts += ',';
+      pts += std::to_string(line.Points[j].Y);
+      pts += "] ";
+    }
     out.push_back(pts);
     out.emplace_back("</calline>");
   }
@@ -101,8 +111,15 @@ std::vector<std::string> CalBlockLines(bool WriteHeader, bool FileForm, const st
     std::string quads;
     for (int i = 1; i <= nQuads; ++i) {
       const TCalQuad& q = D.CalQuads[i];
-      quads += "[" + Fixed(q.Lat, 5) + "," + Fixed(q.Long, 5) + "," + std::to_string(q.X) + "," +
-               std::to_string(q.Y) + "] ";
+      quads += '[';
+      quads += Fixed(q.Lat, 5);
+      quads += ',';
+      quads += Fixed(q.Long, 5);
+      quads += ',';
+      quads += std::to_string(q.X);
+      quads += ',';
+      quads += std::to_string(q.Y);
+      quads += "] ";
     }
     out.push_back(quads);
     out.emplace_back("</calquads>");
