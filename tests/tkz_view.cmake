@@ -35,6 +35,7 @@ set(cases
   "view,${WORK}/alps.xml,--query,${WORK}/first.mol|2|^tkz view: --query applies to molfiles and SD files\n$"
   "view,${WORK}/demo.sdf,--id,x|2|^tkz view: --id and --landmarks apply to maps\n$"
   "view|2|FILE is required"
+  "view,-|2|^tkz view: FILE must be a file, not standard input"
 )
 run_cases(${cases})
 

@@ -135,6 +135,11 @@ std::string FindViewer(const std::string& name) {
 }
 
 int RunView(const ViewOptions& o) {
+  if (o.File == "-") {
+    std::cerr << "tkz view: FILE must be a file, not standard input: the viewers read it on "
+                 "demand\n";
+    return 2;
+  }
   std::string why;
   const Viewer kind = ViewerFor(o.File, why);
   if (kind == Viewer::None) throw std::runtime_error("view: " + why);
