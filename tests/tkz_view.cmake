@@ -31,7 +31,6 @@ set(cases
   "view,${WORK}/notes.txt|1|^tkz: view: \"[^\"]*notes.txt\" is not a map calibration file, an atlas definition, a geographic database, a molfile or an SD file\n$"
   "view,${WORK}/missing.sdf|1|^tkz: view: cannot open \"[^\"]*missing.sdf\": no such file\n$"
   "view,${WORK}/folder|1|is a folder"
-  "view,${WORK}/world|1|is a damaged geographic database"
   "view,${WORK}/alps.xml,--query,${WORK}/first.mol|2|^tkz view: --query applies to molfiles and SD files\n$"
   "view,${WORK}/demo.sdf,--id,x|2|^tkz view: --id and --landmarks apply to maps\n$"
   "view|2|FILE is required"
@@ -75,5 +74,9 @@ foreach(show IN LISTS shows)
     message(FATAL_ERROR "tkz view ${args}: the picture is ${size}, not 400x300")
   endif()
 endforeach()
-# Without a display and without --screenshot the viewer says so.
+# The viewers name what is wrong: a damaged database, then (for a sound file)
+# a missing display when no --screenshot is asked for.
+run("view;${WORK}/world;--screenshot;${WORK}/x.png" 1
+    "^tkz-mapviewer: cannot open \"[^\"]*world\": [^\n]*header of \"[^\"]*world.tkzgdd\" is shorter than 260 bytes")
+run("view;${WORK}/world" 1 "world.tkzgdd")
 run("view;${WORK}/demo.sdf" 1 "cannot open the X display")

@@ -76,14 +76,6 @@ int main(int argc, char** argv) {
   }
   if (file.empty()) return Usage("no FILE given");
 
-  std::unique_ptr<tkz::TX11Backend> x11;
-  if (screenshot.empty()) {
-    x11 = tkz::TX11Backend::Open();
-    if (!x11) {
-      std::cerr << "tkz-mapviewer: cannot open the X display (set DISPLAY)\n";
-      return 1;
-    }
-  }
   try {
     auto form = std::make_unique<tkz::mapviewer::TMapViewerForm>();
     form->SetBounds(0, 0, w, h);
@@ -92,6 +84,12 @@ int main(int argc, char** argv) {
       auto shot = tkz::TakeScreenshot(form.get());
       tkz::SaveBitmapToFile(*shot, screenshot);
       return 0;
+    }
+    // The file is checked before the display, so a bad file is named first.
+    std::unique_ptr<tkz::TX11Backend> x11 = tkz::TX11Backend::Open();
+    if (!x11) {
+      std::cerr << "tkz-mapviewer: cannot open the X display (set DISPLAY)\n";
+      return 1;
     }
     tkz::SetWindowBackend(x11.get());
     form->Show();

@@ -18,6 +18,7 @@
 namespace tkz::mapviewer {
 
 namespace fs = std::filesystem;
+using tool::DatabaseBase;
 
 namespace {
 
@@ -29,38 +30,6 @@ constexpr double kWheelStep = 1.25;  // zoom factor per wheel notch and per + or
 // The world map made for a database: equirectangular, 0.15 degree a pixel
 // (the largest image a map takes at this aspect).
 constexpr int kWorldWidth = 2400, kWorldHeight = 1200;
-
-const std::array<const char*, 7> kDbExtensions = {".tkzgds", ".tkzgdd", ".tkzgi0", ".tkzgi1",
-                                                  ".tkzgi2", ".tkzgi3", ".tkzgi4"};
-
-// The first line of a file, at most 64 bytes, without its line end.
-std::string FirstLine(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::string line;
-  char c;
-  while (line.size() < 64 && in.get(c) && c != '\n') line += c;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
-}
-
-bool IsDatabase(const std::string& name) {
-  const fs::path p(name);
-  std::error_code ec;
-  const std::string ext = p.extension().string();
-  const bool dbExt =
-      std::find(kDbExtensions.begin(), kDbExtensions.end(), ext) != kDbExtensions.end();
-  const std::string base = dbExt ? (p.parent_path() / p.stem()).string() : name;
-  // A base name names no file of its own (or, rarely, one beside the set).
-  return fs::is_regular_file(base + ".tkzgdd", ec) && fs::is_regular_file(base + ".tkzgds", ec);
-}
-
-std::string DatabaseBase(const std::string& name) {
-  const fs::path p(name);
-  const std::string ext = p.extension().string();
-  if (std::find(kDbExtensions.begin(), kDbExtensions.end(), ext) != kDbExtensions.end())
-    return (p.parent_path() / p.stem()).string();
-  return name;
-}
 
 // "47°22.50'N" or " 8°32.40'E": degrees, minutes to two decimals.
 std::string DegMin(double v, char pos, char neg) {
@@ -78,21 +47,6 @@ std::string DegMin(double v, char pos, char neg) {
 }
 
 }  // namespace
-
-TMapFileKind DetectMapFile(const std::string& FileName) {
-  std::error_code ec;
-  if (IsDatabase(FileName)) return TMapFileKind::Database;
-  if (!fs::is_regular_file(FileName, ec)) return TMapFileKind::None;
-  if (FirstLine(FileName) == "# tkz atlas") return TMapFileKind::Atlas;
-  TCalibData cal;
-  TCalibModel model = cmUndefined;
-  try {
-    if (ParseCalibData(FileName, "", cal, model)) return TMapFileKind::Calibration;
-  } catch (const std::exception&) {
-    // A file that is not XML, or a faulty calibration block.
-  }
-  return TMapFileKind::None;
-}
 
 // ------------------------------------------------------------ status line
 

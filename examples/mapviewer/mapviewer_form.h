@@ -34,14 +34,12 @@
 #include "geo/geodb.h"
 #include "geo/geomap.h"
 #include "tools/common/gdb_overlay.h"
+#include "tools/common/map_files.h"
 
 namespace tkz::mapviewer {
 
-// What a file holds, judged by its contents.
-enum class TMapFileKind { None, Calibration, Atlas, Database };
-// The kind of FileName; None when it is missing, unreadable or of no map
-// kind. A database is recognised by its base name or any of its files.
-TMapFileKind DetectMapFile(const std::string& FileName);
+using tool::DetectMapFile;
+using tool::TMapFileKind;
 
 // A failure to open a file; the message names the file.
 struct EViewerError : std::runtime_error {

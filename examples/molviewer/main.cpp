@@ -78,14 +78,6 @@ int main(int argc, char** argv) {
   }
   if (file.empty()) return Usage("no FILE given");
 
-  std::unique_ptr<tkz::TX11Backend> x11;
-  if (screenshot.empty()) {
-    x11 = tkz::TX11Backend::Open(nullptr);
-    if (!x11) {
-      std::cerr << "tkz-molviewer: cannot open the X display (set DISPLAY)\n";
-      return 1;
-    }
-  }
   auto form = std::make_unique<tkz::molviewer::TMolViewerForm>();
   form->SetBounds(40, 40, width, height);
   std::string why;
@@ -106,6 +98,12 @@ int main(int argc, char** argv) {
       return 1;
     }
     return 0;
+  }
+  // The file is checked before the display, so a bad file is named first.
+  std::unique_ptr<tkz::TX11Backend> x11 = tkz::TX11Backend::Open(nullptr);
+  if (!x11) {
+    std::cerr << "tkz-molviewer: cannot open the X display (set DISPLAY)\n";
+    return 1;
   }
   tkz::SetWindowBackend(x11.get());
   form->Show();

@@ -26,7 +26,8 @@ set(cases
     "--screenshot,${WORK}/o.png,${WORK}/letter.txt|1|tkz-molviewer: ${WORK}/letter.txt: not a molfile or SD file"
     "--screenshot,${WORK}/o.png,${WORK}/empty.sdf|1|${WORK}/empty.sdf: not a molfile or SD file"
     "--screenshot,${WORK}/o.png,${WORK}|1|${WORK}: is a folder"
-    "${WORK}/letter.txt|1|tkz-molviewer: cannot open the X display \\(set DISPLAY\\)")
+    # The file is checked before the display.
+    "${WORK}/letter.txt|1|^tkz-molviewer: ${WORK}/letter.txt: not a molfile or SD file")
 foreach(case IN LISTS cases)
   # Fields are split at "|", arguments at ",".
   string(REGEX MATCH "^([^|]*)\\|([0-9])\\|(.*)$" _ "${case}")
@@ -73,3 +74,4 @@ endif()
 run("--query;${WORK}/bad.mol;--screenshot;${WORK}/q2.png;${NCI}" 1
     "tkz-molviewer: ${WORK}/bad.mol: not a structure")
 run("--screenshot;/nonexistent/dir/o.png;${NCI}" 1 "tkz-molviewer: /nonexistent/dir/o.png: ")
+run("${NCI}" 1 "^tkz-molviewer: cannot open the X display \\(set DISPLAY\\)")

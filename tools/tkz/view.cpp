@@ -1,6 +1,7 @@
 // tkz view FILE: starts the viewer that shows FILE, chosen by what the file
 // holds: tkz-mapviewer for a map calibration file, an atlas definition or a
-// geographic database; tkz-molviewer for a molfile or an SD file.
+// geographic database (told apart as the map viewer tells them apart);
+// tkz-molviewer for a molfile or an SD file.
 //
 // The viewer is looked for beside tkz (an installed tree), then where the
 // build tree puts it (examples/<name>/ next to tools/tkz/), then on PATH. It
@@ -18,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "geo/geodb.h"
+#include "tools/common/map_files.h"
 #include "tools/tkz/commands.h"
 
 namespace tkz::tool {
@@ -75,43 +76,27 @@ bool LooksLikeMolfile(std::string_view head) {
   return CountField(counts, 0) && CountField(counts, 3);
 }
 
-bool LooksLikeAtlas(std::string_view head) {
-  const std::vector<std::string_view> lines = Lines(head, 1);
-  return !lines.empty() && lines[0] == "# tkz atlas";
-}
-
-bool LooksLikeCalibration(std::string_view head) {
-  return head.find("<geomap") != std::string_view::npos;
-}
-
 // What FILE holds; why says what it is not.
 Viewer ViewerFor(const std::string& file, std::string& why) {
+  if (DetectMapFile(file) != TMapFileKind::None) return Viewer::Map;
   std::error_code ec;
-  if (fs::is_regular_file(file, ec)) {
-    std::ifstream in(file, std::ios::binary);
-    std::string head(64 * 1024, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    if (in.bad() || (!in && in.gcount() == 0 && !in.eof())) {
-      why = "cannot read \"" + file + "\": " + std::strerror(errno);
-      return Viewer::None;
-    }
-    head.resize(static_cast<size_t>(in.gcount()));
-    if (LooksLikeAtlas(head) || LooksLikeCalibration(head)) return Viewer::Map;
-    if (LooksLikeMolfile(head)) return Viewer::Molecule;
-  } else if (fs::is_directory(file, ec)) {
+  if (fs::is_directory(file, ec)) {
     why = "\"" + file + "\" is a folder";
     return Viewer::None;
   }
-  // A geographic database is named by its base name or one of its files.
-  if (ReadSystemInformation(file).Valid) return Viewer::Map;
   if (!fs::exists(file, ec)) {
-    const fs::path p(file);
-    fs::path data = p;
-    data.replace_extension(".tkzgds");
-    why = fs::exists(data, ec) ? "\"" + file + "\" is a damaged geographic database"
-                               : "cannot open \"" + file + "\": no such file";
+    why = "cannot open \"" + file + "\": no such file";
     return Viewer::None;
   }
+  std::ifstream in(file, std::ios::binary);
+  std::string head(64 * 1024, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  if (!in && !in.eof()) {
+    why = "cannot read \"" + file + "\": " + std::strerror(errno);
+    return Viewer::None;
+  }
+  head.resize(static_cast<size_t>(in.gcount()));
+  if (LooksLikeMolfile(head)) return Viewer::Molecule;
   why = "\"" + file +
         "\" is not a map calibration file, an atlas definition, a geographic database, a molfile "
         "or an SD file";
