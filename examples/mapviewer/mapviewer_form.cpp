@@ -310,6 +310,18 @@ bool TMapViewerForm::HandleKey(uint16_t Key, TShiftState Shift) {
       SaveLandmarks();
       return true;
     }
+    if (Key == 'C') {
+      // The view as shown, or with Shift the whole map with what is drawn on it.
+      if (Shift.Contains(ssShift)) {
+        map_->CopyEntireMapToClipboard();
+        message_ = "the whole map copied to the clipboard";
+      } else {
+        map_->CopyToClipboard();
+        message_ = "the view copied to the clipboard";
+      }
+      UpdateStatus();
+      return true;
+    }
     return false;
   }
   switch (Key) {

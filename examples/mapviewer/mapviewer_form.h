@@ -24,6 +24,8 @@
 //   arrows           pan by an eighth of the view
 //   Delete           remove the highlighted landmark, else the last one
 //   Ctrl+S           save the landmarks
+//   Ctrl+C           copy the view to the clipboard (with Shift: the whole
+//                    map with everything drawn on it)
 #pragma once
 
 #include <memory>

@@ -10,6 +10,7 @@
 
 #include "chem/cdata.h"
 #include "core/platform/application.h"
+#include "core/platform/clipboard.h"
 
 namespace tkz::molviewer {
 
@@ -515,6 +516,23 @@ bool TMolViewerForm::HandleKey(uint16_t Key, TShiftState Shift) {
       return true;
     default:
       break;
+  }
+  if (Key == 'C' && Shift.Contains(ssCtrl) && current_ > 0) {
+    // The structure as shown, or with Shift the record's text.
+    if (Shift.Contains(ssShift)) {
+      std::string text, why;
+      if (index_->ReadText(current_, *file_, text, why)) {
+        Clipboard().SetAsText(text);
+        note_ = "record " + GroupedNumber(current_) + " copied to the clipboard as text";
+      } else {
+        note_ = "record " + GroupedNumber(current_) + " cannot be copied: " + why;
+      }
+    } else {
+      Clipboard().Assign(*TakeScreenshot(graph_));
+      note_ = "the structure copied to the clipboard";
+    }
+    UpdateStatus();
+    return true;
   }
   if (Key == 'F' && Shift.Contains(ssCtrl)) {
     entry_active_ = true;

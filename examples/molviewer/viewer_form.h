@@ -17,7 +17,8 @@
 // record number typed and Return jumps to it. "/" or Ctrl+F opens the
 // one-line entry for a query molfile: characters, Backspace, Return
 // searches, Escape cancels. F3 / "n" go to the next hit, Shift+F3 / "N" to
-// the previous one.
+// the previous one. Ctrl+C copies the structure's picture to the clipboard,
+// Ctrl+Shift+C the record's text.
 //
 // Threads. The record index and the search run on threads of their own;
 // their news comes to the form through Application().PostFromThread, at most

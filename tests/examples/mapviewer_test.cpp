@@ -10,6 +10,7 @@
 #include <regex>
 
 #include "core/platform/application.h"
+#include "core/platform/clipboard.h"
 #include "geo/geobasics.h"
 
 namespace tkz::mapviewer {
@@ -214,6 +215,25 @@ TEST_F(Viewer, KeysAndDragsMoveTheView) {
   map->SetTopLeft({1000, 400});
   Drag(map, mbLeft, {300, 200}, {200, 260});
   EXPECT_EQ(map->GetTopLeft(), (TPoint{1050, 370}));
+}
+
+TEST_F(Viewer, CtrlCCopiesTheViewAndCtrlShiftCTheWholeMap) {
+  auto form = Open(Database(), 800, 522);
+  Clipboard().Clear();
+  const struct {
+    TShiftState Shift;
+    int Width, Height;
+  } cases[] = {{{ssCtrl}, 800, 500}, {{ssCtrl, ssShift}, 2400, 1200}};
+  for (const auto& c : cases) {
+    Key(form.get(), 'C', c.Shift);
+    TBitmap got;
+    ASSERT_TRUE(Clipboard().GetBitmap(got));
+    EXPECT_EQ(got.GetWidth(), c.Width);
+    EXPECT_EQ(got.GetHeight(), c.Height);
+    EXPECT_NE(form->GetStatusLine()->GetCaption().find("copied to the clipboard"),
+              std::string::npos);
+  }
+  Clipboard().Clear();
 }
 
 TEST_F(Viewer, GraticuleCyclesThroughNonePointsLinesAndUTMGrid) {

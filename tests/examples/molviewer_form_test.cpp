@@ -14,6 +14,7 @@
 #include "chem/cdata.h"
 #include "chem/cstruct.h"
 #include "core/platform/application.h"
+#include "core/platform/clipboard.h"
 #include "core/platform/textfile.h"
 #include "examples/molviewer/viewer_form.h"
 #include "support/temp_dir.h"
@@ -105,6 +106,22 @@ TEST_F(MolViewerForm, KeysBrowseTheRecordsWithinTheirBounds) {
   Key(VK_RETURN);
   EXPECT_EQ(form_->Current(), 200);
   EXPECT_NE(form_->InfoText().find("record 200 of 200"), std::string::npos) << form_->InfoText();
+
+  // Ctrl+C: the structure's picture; Ctrl+Shift+C: the record's text, the
+  // last record of the file ending with its "$$$$" line.
+  Clipboard().Clear();
+  Key('C', {ssCtrl});
+  TBitmap picture;
+  ASSERT_TRUE(Clipboard().GetBitmap(picture));
+  EXPECT_EQ(picture.GetWidth(), form_->Graph()->GetWidth());
+  EXPECT_EQ(picture.GetHeight(), form_->Graph()->GetHeight());
+  Key('C', {ssCtrl, ssShift});
+  const std::string text = Clipboard().GetAsText();
+  EXPECT_NE(text.find("M  END"), std::string::npos);
+  EXPECT_EQ(text.substr(text.find_last_not_of("\r\n") - 3, 4), "$$$$");
+  EXPECT_NE(form_->StatusText().find("record 200 copied to the clipboard"), std::string::npos)
+      << form_->StatusText();
+  Clipboard().Clear();
 }
 
 // Every record of the real files: the line shows the formula and weight
