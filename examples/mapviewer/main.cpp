@@ -13,6 +13,7 @@
 #include "core/platform/backend_x11.h"
 #include "core/platform/imagefile.h"
 #include "examples/mapviewer/mapviewer_form.h"
+#include "tools/common/size_text.h"
 
 namespace {
 
@@ -29,17 +30,6 @@ constexpr const char* kUsage =
 int Usage(const std::string& what) {
   std::cerr << "tkz-mapviewer: " << what << "\n" << kUsage;
   return 2;
-}
-
-bool ParseSize(const std::string& s, int& w, int& h) {
-  int a = 0, b = 0;
-  char x = 0, rest = 0;
-  if (std::sscanf(s.c_str(), "%d%c%d%c", &a, &x, &b, &rest) != 3 || (x != 'x' && x != 'X'))
-    return false;
-  if (a < 100 || b < 100 || a > 8000 || b > 8000) return false;
-  w = a;
-  h = b;
-  return true;
 }
 
 }  // namespace
@@ -65,7 +55,8 @@ int main(int argc, char** argv) {
       if (!value(screenshot)) return Usage("--screenshot needs a file");
     } else if (a == "--size") {
       std::string s;
-      if (!value(s) || !ParseSize(s, w, h)) return Usage("--size must be WxH, 100..8000 each");
+      if (!value(s) || tkz::tool::ParseSizeText(s, 100, 8000, w, h) != tkz::tool::SizeText::Ok)
+        return Usage("--size must be WxH, 100..8000 each");
     } else if (a.size() > 1 && a[0] == '-') {
       return Usage("unknown option " + a);
     } else if (!file.empty()) {

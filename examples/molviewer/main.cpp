@@ -18,6 +18,7 @@
 #include "core/platform/backend_x11.h"
 #include "core/platform/imagefile.h"
 #include "examples/molviewer/viewer_form.h"
+#include "tools/common/size_text.h"
 
 namespace {
 
@@ -38,12 +39,6 @@ int Usage(const std::string& message) {
   return 2;
 }
 
-bool ParseSize(const std::string& text, int& w, int& h) {
-  int used = 0;
-  if (std::sscanf(text.c_str(), "%dx%d%n", &w, &h, &used) != 2) return false;
-  return used == static_cast<int>(text.size()) && w >= 200 && h >= 150 && w <= 8192 && h <= 8192;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,7 +57,8 @@ int main(int argc, char** argv) {
       return 0;
     } else if (a == "--size") {
       std::string s;
-      if (!value(s) || !ParseSize(s, width, height))
+      if (!value(s) ||
+          tkz::tool::ParseSizeText(s, 200, 8192, width, height) != tkz::tool::SizeText::Ok)
         return Usage("--size needs WxH, from 200x150 to 8192x8192");
     } else if (a == "--query") {
       if (!value(query)) return Usage("--query needs a molfile");

@@ -11,6 +11,7 @@
 #include "core/platform/imagefile.h"
 #include "geo/geodb.h"
 #include "geo/geomap.h"
+#include "tools/common/size_text.h"
 #include "tools/tkz/commands.h"
 #include "tools/tkz/gdb_common.h"
 #include "tools/tkz/map_common.h"
@@ -21,18 +22,14 @@ namespace {
 
 // "WxH" within 1..limit each.
 void ParseSize(const std::string& text, int limit, int& w, int& h) {
-  const size_t x = text.find_first_of("xX");
-  try {
-    size_t a = 0, b = 0;
-    if (x == std::string::npos) throw std::invalid_argument("x");
-    w = std::stoi(text.substr(0, x), &a);
-    h = std::stoi(text.substr(x + 1), &b);
-    if (a != x || b != text.size() - x - 1) throw std::invalid_argument("x");
-  } catch (const std::exception&) {
-    throw MapUsage("--size must be WIDTHxHEIGHT: " + text);
+  switch (ParseSizeText(text, 1, limit, w, h)) {
+    case SizeText::Ok:
+      return;
+    case SizeText::Malformed:
+      throw MapUsage("--size must be WIDTHxHEIGHT: " + text);
+    case SizeText::OutOfRange:
+      throw MapUsage("--size: width and height must be 1.." + std::to_string(limit) + ": " + text);
   }
-  if (w < 1 || h < 1 || w > limit || h > limit)
-    throw MapUsage("--size: width and height must be 1.." + std::to_string(limit) + ": " + text);
 }
 
 int RunBlank(const MapOptions& o) {

@@ -14,7 +14,6 @@
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <regex>
 #include <string>
 
 #include "chem/chemgrph.h"
@@ -23,6 +22,7 @@
 #include "core/platform/imagefile.h"
 #include "core/platform/textfile.h"
 #include "core/text/stringl.h"
+#include "tools/common/size_text.h"
 #include "tools/tkz/commands.h"
 
 namespace tkz::tool {
@@ -75,17 +75,16 @@ bool ReadRecord(const RenderOptions& o, TCTab& t, std::ostream& err) {
 }
 
 int RunRender(const RenderOptions& o) {
-  std::smatch m;
-  const std::regex size_re("([0-9]{1,5})x([0-9]{1,5})");
-  if (!std::regex_match(o.Size, m, size_re)) {
-    std::cerr << "tkz: invalid size " << o.Size << " (WxH, such as 800x600)\n";
-    return 2;
-  }
-  const int w = std::stoi(m[1]);
-  const int h = std::stoi(m[2]);
-  if (w < 1 || h < 1 || w > kMaxRenderSide || h > kMaxRenderSide) {
-    std::cerr << "tkz: invalid size " << o.Size << " (each side 1 to " << kMaxRenderSide << ")\n";
-    return 2;
+  int w = 0, h = 0;
+  switch (ParseSizeText(o.Size, 1, kMaxRenderSide, w, h)) {
+    case SizeText::Ok:
+      break;
+    case SizeText::Malformed:
+      std::cerr << "tkz: invalid size " << o.Size << " (WxH, such as 800x600)\n";
+      return 2;
+    case SizeText::OutOfRange:
+      std::cerr << "tkz: invalid size " << o.Size << " (each side 1 to " << kMaxRenderSide << ")\n";
+      return 2;
   }
   TChemGraph graph;
   graph.SetSuppressPaint(true);
