@@ -57,8 +57,10 @@ int main(int argc, char** argv) {
       return 0;
     } else if (a == "--size") {
       std::string s;
+      // At least 200 wide for the information line, 150 high.
       if (!value(s) ||
-          tkz::tool::ParseSizeText(s, 200, 8192, width, height) != tkz::tool::SizeText::Ok)
+          tkz::tool::ParseSizeText(s, 150, 8192, width, height) != tkz::tool::SizeText::Ok ||
+          width < 200)
         return Usage("--size needs WxH, from 200x150 to 8192x8192");
     } else if (a == "--query") {
       if (!value(query)) return Usage("--query needs a molfile");

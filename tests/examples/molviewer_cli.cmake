@@ -20,6 +20,8 @@ set(cases
     "--frobnicate,x.sdf|2|tkz-molviewer: unknown option --frobnicate"
     "--size,12x7,x.sdf|2|--size needs WxH"
     "--size,800by600,x.sdf|2|--size needs WxH"
+    "--size,199x150,x.sdf|2|--size needs WxH"
+    "--size,200x149,x.sdf|2|--size needs WxH"
     "--size,-800x600,x.sdf|2|--size needs WxH"
     "--size,800x,x.sdf|2|--size needs WxH"
     "--size,800x600x2,x.sdf|2|--size needs WxH"
@@ -49,7 +51,7 @@ if(NOT EXISTS ${NCI})
   return()
 endif()
 # The picture at the size asked for (width and height from the PNG header).
-foreach(size "1000x700" "640x480")
+foreach(size "1000x700" "200x150")  # the default and the smallest
   set(args --screenshot ${WORK}/v${size}.png ${NCI})
   if(NOT size STREQUAL "1000x700")
     list(PREPEND args --size ${size})
