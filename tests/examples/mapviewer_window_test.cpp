@@ -22,6 +22,7 @@
 #include "core/platform/backend_x11.h"
 #include "core/platform/imagefile.h"
 #include "tests/support/private_x.h"
+#include "tests/support/window_pixels.h"
 
 namespace tkz::mapviewer {
 namespace {
@@ -70,41 +71,18 @@ class ViewerWindow : public testing_support::MapViewerTest {
     }
   }
 
-  // The window's pixels as the server has them, 0x00BBGGRR.
+  // The window's pixels as the server has them.
   std::unique_ptr<TBitmap> Capture() {
-    const Window w = x11_->WindowOf(form_.get());
-    const int width = form_->GetWidth(), height = form_->GetHeight();
-    XImage* img = XGetImage(user_, w, 0, 0, static_cast<unsigned>(width),
-                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
-    if (img == nullptr) return nullptr;
-    auto b = std::make_unique<TBitmap>(width, height);
-    const auto channel = [](unsigned long p, unsigned long mask) {
-      return static_cast<uint32_t>((p & mask) >> __builtin_ctzl(mask)) & 0xFF;
-    };
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) {
-        const unsigned long p = XGetPixel(img, x, y);
-        b->ScanLine(y)[x] = channel(p, img->red_mask) | channel(p, img->green_mask) << 8 |
-                            channel(p, img->blue_mask) << 16;
-      }
-    XDestroyImage(img);
-    return b;
+    return testing_support::ReadWindowBitmap(user_, x11_->WindowOf(form_.get()), form_->GetWidth(),
+                                             form_->GetHeight());
   }
 
   // "" when the window shows the headless picture, else the first difference.
   std::string Mismatch() {
-    auto shown = Capture();
-    auto headless = TakeScreenshot(form_.get());
-    if (!shown) return "no picture of the window";
-    for (int y = 0; y < headless->GetHeight(); ++y)
-      for (int x = 0; x < headless->GetWidth(); ++x)
-        if (shown->ScanLine(y)[x] != headless->ScanLine(y)[x]) {
-          char buf[96];
-          std::snprintf(buf, sizeof buf, "pixel (%d, %d): window %06x, headless %06x", x, y,
-                        shown->ScanLine(y)[x], headless->ScanLine(y)[x]);
-          return buf;
-        }
-    return "";
+    const int width = form_->GetWidth(), height = form_->GetHeight();
+    return testing_support::FirstDifference(
+        testing_support::ReadWindowPixels(user_, x11_->WindowOf(form_.get()), width, height),
+        testing_support::HeadlessPixels(form_.get()), width);
   }
 
   void Pointer(int x, int y) {

@@ -26,6 +26,7 @@ TEST(MolViewerWindow, NeedsXlibAndXTest) { GTEST_SKIP() << "built without Xlib a
 #include "examples/molviewer/viewer_form.h"
 #include "tests/examples/molviewer_data.h"
 #include "tests/support/private_x.h"
+#include "tests/support/window_pixels.h"
 
 // Xlib's macros (None, Bool, Status) come last.
 #include <X11/Xlib.h>
@@ -70,48 +71,17 @@ class MolViewerWindow : public ::testing::Test {
     return false;
   }
 
-  // The window's pixels as the user sees them, as 0x00BBGGRR.
-  std::vector<TColor> WindowPixels() {
-    const int w = form_->GetWidth(), h = form_->GetHeight();
-    XImage* img = XGetImage(user_, x11_->WindowOf(form_.get()), 0, 0, static_cast<unsigned>(w),
-                            static_cast<unsigned>(h), AllPlanes, ZPixmap);
-    if (img == nullptr) return {};
-    const int red = __builtin_ctzl(img->red_mask), green = __builtin_ctzl(img->green_mask),
-              blue = __builtin_ctzl(img->blue_mask);
-    std::vector<TColor> r(static_cast<size_t>(w) * static_cast<size_t>(h));
-    for (size_t i = 0; i < r.size(); ++i) {
-      const unsigned long p = XGetPixel(img, static_cast<int>(i % w), static_cast<int>(i / w));
-      r[i] = static_cast<TColor>((p >> red & 0xFF) | (p >> green & 0xFF) << 8 |
-                                 (p >> blue & 0xFF) << 16);
-    }
-    XDestroyImage(img);
-    return r;
-  }
-  std::vector<TColor> HeadlessPixels() {
-    const auto shot = TakeScreenshot(form_.get());
-    return {shot->Bits(), shot->Bits() + static_cast<size_t>(shot->GetWidth()) * shot->GetHeight()};
-  }
   // Waits until the window shows the headless picture; the first differing
   // pixel when it does not.
   std::string SameAsHeadless() {
-    std::vector<TColor> shown, drawn;
+    std::vector<uint32_t> shown, drawn;
+    const int w = form_->GetWidth(), h = form_->GetHeight();
     PumpUntil([&] {
-      drawn = HeadlessPixels();
-      shown = WindowPixels();
+      drawn = testing_support::HeadlessPixels(form_.get());
+      shown = testing_support::ReadWindowPixels(user_, x11_->WindowOf(form_.get()), w, h);
       return shown == drawn;
     });
-    if (shown == drawn) return "";
-    if (shown.size() != drawn.size()) return "the window could not be read";
-    const int w = form_->GetWidth();
-    for (size_t i = 0; i < shown.size(); ++i) {
-      if (shown[i] != drawn[i]) {
-        char text[128];
-        std::snprintf(text, sizeof text, "first difference at (%d, %d): window %06X, form %06X",
-                      static_cast<int>(i % w), static_cast<int>(i / w), shown[i], drawn[i]);
-        return text;
-      }
-    }
-    return "";
+    return testing_support::FirstDifference(shown, drawn, w);
   }
   // Where a point of the form is on the screen.
   TPoint OnScreen(int x, int y) {
@@ -160,10 +130,10 @@ TEST_F(MolViewerWindow, ShowsWhatTheFormDrawsAndFollowsThePointer) {
   EXPECT_NE(form_->InfoText().find("atom C 2"), std::string::npos) << form_->InfoText();
   EXPECT_EQ(SameAsHeadless(), "");
   if (const char* dir = std::getenv("TKZ_SCREENSHOT_DIR")) {
-    TBitmap shot(form_->GetWidth(), form_->GetHeight());
-    const std::vector<TColor> pixels = WindowPixels();
-    std::copy(pixels.begin(), pixels.end(), shot.Bits());
-    SaveBitmapToFile(shot, std::string(dir) + "/molviewer.png");
+    const auto shot = testing_support::ReadWindowBitmap(user_, x11_->WindowOf(form_.get()),
+                                                        form_->GetWidth(), form_->GetHeight());
+    ASSERT_NE(shot, nullptr);
+    SaveBitmapToFile(*shot, std::string(dir) + "/molviewer.png");
   }
 }
 

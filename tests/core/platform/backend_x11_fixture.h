@@ -32,6 +32,8 @@
 #include <X11/Xutil.h>
 #ifdef TKZ_HAVE_XTEST
 #include <X11/extensions/XTest.h>
+
+#include "tests/support/window_pixels.h"
 #endif
 #ifdef TKZ_HAVE_XFIXES
 #include <X11/cursorfont.h>
@@ -279,28 +281,10 @@ class X11Backend : public ::testing::Test {
 
   // The window's pixels as seen on the screen, as 0x00BBGGRR.
   std::vector<uint32_t> ReadWindow(Window w, int width, int height) {
-    std::vector<uint32_t> r;
-    XImage* img = XGetImage(user_, w, 0, 0, static_cast<unsigned>(width),
-                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
-    if (img == nullptr) return r;
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        const unsigned long p = XGetPixel(img, x, y);
-        const auto channel = [p](unsigned long mask) {
-          return static_cast<uint32_t>((p & mask) >> __builtin_ctzl(mask)) & 0xFF;
-        };
-        r.push_back(channel(img->red_mask) | channel(img->green_mask) << 8 |
-                    channel(img->blue_mask) << 16);
-      }
-    }
-    XDestroyImage(img);
-    return r;
+    return testing_support::ReadWindowPixels(user_, w, width, height);
   }
 
-  static std::vector<uint32_t> Pixels(TControl* c) {
-    auto shot = TakeScreenshot(c);
-    return {shot->Bits(), shot->Bits() + static_cast<size_t>(shot->GetWidth()) * shot->GetHeight()};
-  }
+  static std::vector<uint32_t> Pixels(TControl* c) { return testing_support::HeadlessPixels(c); }
 
   // Sends what the server would send on a button press or release.
   void SendButton(Window w, bool press, unsigned button, unsigned state, int x, int y,
