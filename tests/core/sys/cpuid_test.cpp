@@ -345,17 +345,11 @@ TEST_F(CpuIdLive, SpeedRaisesPriorityWhereAllowed) {
     return sched_setaffinity(0, sizeof one, &one) == 0;
   };
 
+  // The observer starts first and the worker waits for it: a spinning
+  // real-time worker may otherwise keep this thread from ever starting the
+  // observer while another test's real-time thread holds the other processor.
   std::atomic<pid_t> tid{0};
-  std::atomic<bool> done{false};
-  bool workerPinned = false;
-  std::thread worker([&] {
-    sched_param normal{};
-    sched_setscheduler(0, SCHED_OTHER, &normal);
-    workerPinned = pinTo(cpus[0]);
-    tid = gettid();
-    CPU_Speed(200);
-    done = true;
-  });
+  std::atomic<bool> done{false}, observing{false};
   int lowestNice = 20;
   bool sawFifo = false, observerPinned = false;
   std::thread observer([&] {
@@ -365,6 +359,7 @@ TEST_F(CpuIdLive, SpeedRaisesPriorityWhereAllowed) {
       p.sched_priority = sched_get_priority_max(SCHED_FIFO);
       sched_setscheduler(0, SCHED_FIFO, &p);
     }
+    observing = true;
     while (!done) {
       if (tid != 0) {
         errno = 0;
@@ -377,6 +372,16 @@ TEST_F(CpuIdLive, SpeedRaisesPriorityWhereAllowed) {
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+  });
+  bool workerPinned = false;
+  std::thread worker([&] {
+    sched_param normal{};
+    sched_setscheduler(0, SCHED_OTHER, &normal);
+    workerPinned = pinTo(cpus[0]);
+    while (!observing) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    tid = gettid();
+    CPU_Speed(200);
+    done = true;
   });
   worker.join();
   observer.join();
