@@ -430,12 +430,13 @@ py::list CalibrationPoints(const TGeoMap& map) {
 
 // ------------------------------------------------------------- conversions
 
-// A plain number (int, float or anything with __float__/__index__ that is
-// not a sequence) rather than an array.
+// A plain number (int, float, or any number that is not a sequence) rather
+// than an array.
 bool IsScalar(py::handle h) {
   if (PyFloat_Check(h.ptr()) || PyLong_Check(h.ptr())) return true;
-  if (PySequence_Check(h.ptr()) || IsArrayLike(h)) return false;
-  return PyNumber_Check(h.ptr());
+  // numpy's scalars are numbers too; its arrays (0-d ones included) are
+  // sequences.
+  return !PySequence_Check(h.ptr()) && PyNumber_Check(h.ptr());
 }
 
 // Applies f(a, b, &u, &v) to scalars (a tuple of floats) or to numpy arrays
