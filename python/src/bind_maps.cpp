@@ -20,6 +20,7 @@
 #include "core/platform/textfile.h"
 #include "core/text/charcase.h"
 #include "python/src/bind_maps_internal.h"
+#include "tools/common/gdb_overlay.h"
 
 namespace tkz::python::maps {
 
@@ -105,22 +106,6 @@ TGeoEllipsoid EllipsoidFrom(py::handle value) {
 int MinPoints(TCalibModel m) { return m == cmBiquadraticPn ? 6 : 3; }
 
 // ------------------------------------------------------------------ images
-
-// The image a calibration names: as named, beside the calibration file, or
-// there in any case of letters (calibration files keep names in lower case).
-std::string FindImage(const std::string& calFile, const std::string& name) {
-  if (name.empty() || name == "$unknown$") return "";
-  const fs::path dir = fs::path(calFile).parent_path();
-  const fs::path leaf = fs::path(name).filename();
-  std::error_code ec;
-  for (const fs::path& p : {fs::path(name), dir / name, dir / leaf})
-    if (fs::is_regular_file(p, ec)) return p.string();
-  const std::string lower = AnsiLowerCase(leaf.string());
-  for (const auto& e : fs::directory_iterator(dir.empty() ? fs::path(".") : dir, ec))
-    if (e.is_regular_file(ec) && AnsiLowerCase(e.path().filename().string()) == lower)
-      return e.path().string();
-  return "";
-}
 
 bool IsArrayLike(py::handle h) { return py::hasattr(h, "__array_interface__"); }
 
@@ -216,8 +201,7 @@ MapRef Load(py::handle file, py::object id, py::object image) {
   if (!image.is_none()) {
     SetImage(r, image);
   } else {
-    const std::string found = FindImage(path, r.map->GetMapImgName());
-    if (!found.empty()) r.map->SetMapImgName(found);
+    tool::LoadMapImage(*r.map, path);
   }
   return r;
 }

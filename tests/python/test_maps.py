@@ -407,24 +407,3 @@ def test_scalar_calls_work_without_numpy(blank):
                          env=os.environ)
     assert out.returncode == 0, out.stderr
     assert out.stdout.strip() == "no numpy"
-
-
-def test_type_stubs_name_everything_the_module_has():
-    import ast
-    source = os.environ.get("TKZ_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
-    tree = ast.parse(open(os.path.join(source, "python", "tkz", "maps.pyi")).read())
-    stubbed = {}
-    for node in tree.body:
-        if isinstance(node, ast.ClassDef):
-            stubbed[node.name] = {n.name if not isinstance(n, ast.AnnAssign) else n.target.id
-                                  for n in node.body if isinstance(n, (ast.FunctionDef, ast.AnnAssign))}
-        elif isinstance(node, ast.FunctionDef):
-            stubbed[node.name] = set()
-        elif isinstance(node, ast.AnnAssign):
-            stubbed[node.target.id] = set()
-    for name in (n for n in dir(maps) if not n.startswith("_")):
-        assert name in stubbed, name
-        obj = getattr(maps, name)
-        if isinstance(obj, type) and not issubclass(obj, tuple):
-            members = {m for m in vars(obj) if not m.startswith("_")} - {"name", "value"}
-            assert members <= stubbed[name] | set(maps.Element.__members__), (name, members - stubbed[name])
