@@ -32,10 +32,13 @@ constexpr double kUTMFalseEasting = 500000;
 constexpr double kUTMFalseNorthingSouth = 10000000;
 // Farthest from the central meridian of its zone that a point may lie (a
 // forced zone, or the UTM inverse): a neighbouring zone's far edge. The
-// series is good to about 1 cm there (see geobasics.h).
+// series is good to about 1 cm there (see geobasics.h). The inverse allows
+// for its own error in longitude (below 1e-7 degrees there).
 constexpr double kMaxFromMeridian = 9;
-// The ranges of GeographicLib's UTMUPS (the tkz geo command's), metres.
-constexpr double kUTMEastingMin = 0, kUTMEastingMax = 1000e3;
+constexpr double kInverseSlack = 1e-6;
+// The ranges of GeographicLib's UTMUPS (the tkz geo command's), metres,
+// except the eastings: 9 degrees from the meridian reach 1002 km from it.
+constexpr double kUTMEastingMin = -600e3, kUTMEastingMax = 1600e3;
 constexpr double kUTMNorthMin = -9100e3, kUTMNorthMax = 9600e3;
 constexpr double kUTMSouthMin = 900e3, kUTMSouthMax = 19600e3;
 constexpr double kUPSNorthMin = 1200e3, kUPSNorthMax = 2800e3;
@@ -108,14 +111,15 @@ Fail FromUtm(double zone, double south, double e, double n, TGeoEllipsoid ell, d
   if (!(zone >= 1 && zone <= 60 && zone == std::floor(zone))) return {"zone outside 1..60", zone};
   if (!(south == 0 || south == 1))
     return {"band or hemisphere not understood (a band letter C..X, or north or south)", south};
-  if (!(e >= kUTMEastingMin && e <= kUTMEastingMax)) return {"easting outside 0..1000000", e};
+  if (!(e >= kUTMEastingMin && e <= kUTMEastingMax)) return {"easting outside -600000..1600000", e};
   if (south == 1 && !(n >= kUTMSouthMin && n <= kUTMSouthMax))
     return {"northing outside 900000..19600000 (south)", n};
   if (south == 0 && !(n >= kUTMNorthMin && n <= kUTMNorthMax))
     return {"northing outside -9100000..9600000 (north)", n};
   const int z = static_cast<int>(zone);
   UTMToLatLong(e, n, z, south == 1, ell, lat, lon);
-  if (!(std::fabs(std::remainder(lon - (6.0 * z - 183), 360.0)) <= kMaxFromMeridian)) {
+  if (!(std::fabs(std::remainder(lon - (6.0 * z - 183), 360.0)) <=
+        kMaxFromMeridian + kInverseSlack)) {
     const double far = lon;
     lat = lon = kNaN;
     return {"point more than 9 degrees from the central meridian of the zone, at longitude", far};
@@ -483,7 +487,7 @@ void BindGeo(py::module_& m) {
           Doc("Latitude and longitude (degrees) of UTM coordinates: LatLon(lat, lon).\n\n"
               "band_or_hemisphere is a latitude band letter C..X (C..M south, N..X north, so "
               "that a UTM result goes back as it came) or the word \"north\" or \"south\"; "
-              "as an array: str or bool (True: south). Easting 0..1000 km, northing "
+              "as an array: str or bool (True: south). Easting -600..1600 km, northing "
               "-9100..9600 km (north) or 900..19600 km (south), and the point within 9 degrees "
               "of the zone's central meridian.")
               .c_str());

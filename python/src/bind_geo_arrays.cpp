@@ -21,6 +21,7 @@ bool IsScalar(py::handle o) {
     return false;
   }
   py::object module = py::reinterpret_steal<py::object>(np);
+  if (module.is_none()) return false;  // sys.modules["numpy"] = None blocks it
   py::object generic = module.attr("generic");
   return PyObject_IsInstance(p, generic.ptr()) == 1 && !PyUnicode_Check(p) && !PyBytes_Check(p);
 }
@@ -160,6 +161,11 @@ py::object HemisphereArray(py::handle o, HemisphereText mode) {
 
 std::string Num(double v) {
   char buf[40];
+  // Whole numbers of metres as such ("1000000", not "1e+06").
+  if (std::fabs(v) < 1e15 && v == std::trunc(v)) {
+    const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(v));
+    return std::string(buf, r.ptr);
+  }
   const auto r = std::to_chars(buf, buf + sizeof buf, v);
   return std::string(buf, r.ptr);
 }
