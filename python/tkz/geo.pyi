@@ -1,7 +1,6 @@
 """Geodesy on the ellipsoid: UTM, UPS, Transverse Mercator, geocentric
 coordinates and datum shifts, for single points and numpy arrays."""
 
-import enum
 from typing import Any, List, NamedTuple, Optional, Union, overload
 
 import numpy as np
@@ -10,68 +9,75 @@ import numpy.typing as npt
 Number = Union[int, float]
 ArrayLike = Union[npt.ArrayLike, np.ndarray]
 
-class Ellipsoid(enum.IntEnum):
-    WGS84: int
-    WGS72: int
-    WGS66: int
-    WGS60: int
-    Clrk80RGS: int
-    Clrk66: int
-    Bess41: int
-    Bess41Jap: int
-    Bess41Nam: int
-    NewInt67: int
-    Int24: int
-    Ever69: int
-    Ever56: int
-    Ever48: int
-    Ever30Ind: int
-    EverPak: int
-    Everest: int
-    GRS80: int
-    Airy30: int
-    ModifAiry: int
-    Fish68: int
-    Fish60: int
-    ModifFish60: int
-    AuNat65: int
-    Krass40: int
-    Hough60: int
-    Sphere: int
-    Indo74: int
-    Helm06: int
-    SGS85: int
-    SAm69: int
-    ATS77: int
-    AuthSph: int
-    BesselMod: int
-    CGCS2000: int
-    Clrk58: int
-    Clrk66Mich: int
-    Clrk80: int
-    Clrk80Arc: int
-    Clrk80Benoit: int
-    Clrk80IGN: int
-    Clrk80intfoot: int
-    Clrk80SGA22: int
-    Dan76: int
-    Ever30: int
-    Ever75: int
-    GEM10C: int
-    GRS67: int
-    GRS67Mod: int
-    Hughes80: int
-    IAG75: int
-    Int24AuthSph: int
-    OSU86F: int
-    OSU91A: int
-    Plessis17: int
-    PopVisSphere: int
-    PZ90: int
-    Struve60: int
-    WarOffice: int
-    HongKong63: int
-    Nahrwan29: int
+class Ellipsoid:
+    """A pybind11 enumeration: int(e) is the index, e.name the identifier without "gel"."""
+    @property
+    def name(self) -> str: ...
+    @property
+    def value(self) -> int: ...
+    def __int__(self) -> int: ...
+    def __index__(self) -> int: ...
+    WGS84: "Ellipsoid"
+    WGS72: "Ellipsoid"
+    WGS66: "Ellipsoid"
+    WGS60: "Ellipsoid"
+    Clrk80RGS: "Ellipsoid"
+    Clrk66: "Ellipsoid"
+    Bess41: "Ellipsoid"
+    Bess41Jap: "Ellipsoid"
+    Bess41Nam: "Ellipsoid"
+    NewInt67: "Ellipsoid"
+    Int24: "Ellipsoid"
+    Ever69: "Ellipsoid"
+    Ever56: "Ellipsoid"
+    Ever48: "Ellipsoid"
+    Ever30Ind: "Ellipsoid"
+    EverPak: "Ellipsoid"
+    Everest: "Ellipsoid"
+    GRS80: "Ellipsoid"
+    Airy30: "Ellipsoid"
+    ModifAiry: "Ellipsoid"
+    Fish68: "Ellipsoid"
+    Fish60: "Ellipsoid"
+    ModifFish60: "Ellipsoid"
+    AuNat65: "Ellipsoid"
+    Krass40: "Ellipsoid"
+    Hough60: "Ellipsoid"
+    Sphere: "Ellipsoid"
+    Indo74: "Ellipsoid"
+    Helm06: "Ellipsoid"
+    SGS85: "Ellipsoid"
+    SAm69: "Ellipsoid"
+    ATS77: "Ellipsoid"
+    AuthSph: "Ellipsoid"
+    BesselMod: "Ellipsoid"
+    CGCS2000: "Ellipsoid"
+    Clrk58: "Ellipsoid"
+    Clrk66Mich: "Ellipsoid"
+    Clrk80: "Ellipsoid"
+    Clrk80Arc: "Ellipsoid"
+    Clrk80Benoit: "Ellipsoid"
+    Clrk80IGN: "Ellipsoid"
+    Clrk80intfoot: "Ellipsoid"
+    Clrk80SGA22: "Ellipsoid"
+    Dan76: "Ellipsoid"
+    Ever30: "Ellipsoid"
+    Ever75: "Ellipsoid"
+    GEM10C: "Ellipsoid"
+    GRS67: "Ellipsoid"
+    GRS67Mod: "Ellipsoid"
+    Hughes80: "Ellipsoid"
+    IAG75: "Ellipsoid"
+    Int24AuthSph: "Ellipsoid"
+    OSU86F: "Ellipsoid"
+    OSU91A: "Ellipsoid"
+    Plessis17: "Ellipsoid"
+    PopVisSphere: "Ellipsoid"
+    PZ90: "Ellipsoid"
+    Struve60: "Ellipsoid"
+    WarOffice: "Ellipsoid"
+    HongKong63: "Ellipsoid"
+    Nahrwan29: "Ellipsoid"
 
 WGS84: Ellipsoid
 WGS72: Ellipsoid
@@ -88,7 +94,7 @@ def __getattr__(name: str) -> Ellipsoid: ...  # every other Ellipsoid member
 EllipsoidArg = Union[Ellipsoid, int, str]
 
 class EllipsoidInfo(NamedTuple):
-    index: int
+    index: "Ellipsoid"
     ellipsoid: Ellipsoid
     id: str
     name: str
@@ -98,7 +104,7 @@ class EllipsoidInfo(NamedTuple):
     e2: float
 
 class Datum(NamedTuple):
-    number: int
+    number: "Ellipsoid"
     name: str
     ellipsoid: Ellipsoid
     dx: float
