@@ -31,6 +31,7 @@ bool Exists(const std::string& base) { return GetFileSize(base + ".tkzgdd") >= 0
 
 std::unique_ptr<TGeoDB> OpenFiles(const std::string& base, bool lazy) {
   auto db = std::make_unique<TGeoDB>();
+  db->SetName("GeoDB");  // names the database in the library's messages
   db->SetProgressEnabled(false);
   db->SetGDBName(base + ".tkzgds");
   if (lazy) db->SetLazyWrite(true);

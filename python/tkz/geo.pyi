@@ -6,8 +6,8 @@ from typing import Any, List, NamedTuple, Optional, Union, overload
 import numpy as np
 import numpy.typing as npt
 
-Number = Union[int, float]
-ArrayLike = Union[npt.ArrayLike, np.ndarray]
+_Number = Union[int, float]
+_ArrayLike = Union[npt.ArrayLike, np.ndarray]
 
 class Ellipsoid:
     """A pybind11 enumeration: int(e) is the index, e.name the identifier without "gel"."""
@@ -81,17 +81,68 @@ class Ellipsoid:
 
 WGS84: Ellipsoid
 WGS72: Ellipsoid
-GRS80: Ellipsoid
-Int24: Ellipsoid
+WGS66: Ellipsoid
+WGS60: Ellipsoid
+Clrk80RGS: Ellipsoid
 Clrk66: Ellipsoid
-Clrk80: Ellipsoid
 Bess41: Ellipsoid
+Bess41Jap: Ellipsoid
+Bess41Nam: Ellipsoid
+NewInt67: Ellipsoid
+Int24: Ellipsoid
+Ever69: Ellipsoid
+Ever56: Ellipsoid
+Ever48: Ellipsoid
+Ever30Ind: Ellipsoid
+EverPak: Ellipsoid
+Everest: Ellipsoid
+GRS80: Ellipsoid
 Airy30: Ellipsoid
+ModifAiry: Ellipsoid
+Fish68: Ellipsoid
+Fish60: Ellipsoid
+ModifFish60: Ellipsoid
+AuNat65: Ellipsoid
 Krass40: Ellipsoid
+Hough60: Ellipsoid
 Sphere: Ellipsoid
+Indo74: Ellipsoid
+Helm06: Ellipsoid
+SGS85: Ellipsoid
+SAm69: Ellipsoid
+ATS77: Ellipsoid
+AuthSph: Ellipsoid
+BesselMod: Ellipsoid
+CGCS2000: Ellipsoid
+Clrk58: Ellipsoid
+Clrk66Mich: Ellipsoid
+Clrk80: Ellipsoid
+Clrk80Arc: Ellipsoid
+Clrk80Benoit: Ellipsoid
+Clrk80IGN: Ellipsoid
+Clrk80intfoot: Ellipsoid
+Clrk80SGA22: Ellipsoid
+Dan76: Ellipsoid
+Ever30: Ellipsoid
+Ever75: Ellipsoid
+GEM10C: Ellipsoid
+GRS67: Ellipsoid
+GRS67Mod: Ellipsoid
+Hughes80: Ellipsoid
+IAG75: Ellipsoid
+Int24AuthSph: Ellipsoid
+OSU86F: Ellipsoid
+OSU91A: Ellipsoid
+Plessis17: Ellipsoid
+PopVisSphere: Ellipsoid
+PZ90: Ellipsoid
+Struve60: Ellipsoid
+WarOffice: Ellipsoid
+HongKong63: Ellipsoid
+Nahrwan29: Ellipsoid
 def __getattr__(name: str) -> Ellipsoid: ...  # every other Ellipsoid member
 
-EllipsoidArg = Union[Ellipsoid, int, str]
+_EllipsoidArg = Union[Ellipsoid, int, str]
 
 class EllipsoidInfo(NamedTuple):
     index: "Ellipsoid"
@@ -115,7 +166,7 @@ class Datum(NamedTuple):
     ry: float
     rz: float
 
-DatumArg = Union[int, str, Datum]
+_DatumArg = Union[int, str, Datum]
 
 class UTM(NamedTuple):
     zone: Any      # int, or numpy int32 array
@@ -150,30 +201,30 @@ class XYZ(NamedTuple):
     y: Any
     z: Any
 
-def utm(lat: Union[Number, ArrayLike], lon: Union[Number, ArrayLike],
-        ellipsoid: EllipsoidArg = ..., zone: Optional[int] = None) -> UTM: ...
-def utm_zone(lat: Union[Number, ArrayLike], lon: Union[Number, ArrayLike]) -> UTMZone: ...
-def latlon(zone: Union[int, ArrayLike], band_or_hemisphere: Union[str, bytes, ArrayLike],
-           easting: Union[Number, ArrayLike], northing: Union[Number, ArrayLike],
-           ellipsoid: EllipsoidArg = ...) -> LatLon: ...
-def ups(lat: Union[Number, ArrayLike], lon: Union[Number, ArrayLike],
-        ellipsoid: EllipsoidArg = ...) -> UPS: ...
-def ups_to_latlon(hemisphere: Union[str, bytes, ArrayLike], easting: Union[Number, ArrayLike],
-                  northing: Union[Number, ArrayLike], ellipsoid: EllipsoidArg = ...) -> LatLon: ...
-def helmert(lat: Union[Number, ArrayLike], lon: Union[Number, ArrayLike],
-            height: Union[Number, ArrayLike], source_datum: DatumArg,
-            target_datum: DatumArg) -> LatLonHeight: ...
-def tm(lat: Union[Number, ArrayLike], lon: Union[Number, ArrayLike], central_meridian: float,
-       ellipsoid: EllipsoidArg = ..., *, scale: float = 1.0, false_easting: float = 0.0,
+def utm(lat: Union[_Number, _ArrayLike], lon: Union[_Number, _ArrayLike],
+        ellipsoid: _EllipsoidArg = ..., zone: Optional[int] = None) -> UTM: ...
+def utm_zone(lat: Union[_Number, _ArrayLike], lon: Union[_Number, _ArrayLike]) -> UTMZone: ...
+def latlon(zone: Union[int, _ArrayLike], band_or_hemisphere: Union[str, bytes, _ArrayLike],
+           easting: Union[_Number, _ArrayLike], northing: Union[_Number, _ArrayLike],
+           ellipsoid: _EllipsoidArg = ...) -> LatLon: ...
+def ups(lat: Union[_Number, _ArrayLike], lon: Union[_Number, _ArrayLike],
+        ellipsoid: _EllipsoidArg = ...) -> UPS: ...
+def ups_to_latlon(hemisphere: Union[str, bytes, _ArrayLike], easting: Union[_Number, _ArrayLike],
+                  northing: Union[_Number, _ArrayLike], ellipsoid: _EllipsoidArg = ...) -> LatLon: ...
+def helmert(lat: Union[_Number, _ArrayLike], lon: Union[_Number, _ArrayLike],
+            height: Union[_Number, _ArrayLike], source_datum: _DatumArg,
+            target_datum: _DatumArg) -> LatLonHeight: ...
+def tm(lat: Union[_Number, _ArrayLike], lon: Union[_Number, _ArrayLike], central_meridian: float,
+       ellipsoid: _EllipsoidArg = ..., *, scale: float = 1.0, false_easting: float = 0.0,
        false_northing: float = 0.0) -> XY: ...
-def tm_to_latlon(x: Union[Number, ArrayLike], y: Union[Number, ArrayLike], central_meridian: float,
-                 ellipsoid: EllipsoidArg = ..., *, scale: float = 1.0, false_easting: float = 0.0,
+def tm_to_latlon(x: Union[_Number, _ArrayLike], y: Union[_Number, _ArrayLike], central_meridian: float,
+                 ellipsoid: _EllipsoidArg = ..., *, scale: float = 1.0, false_easting: float = 0.0,
                  false_northing: float = 0.0) -> LatLon: ...
-def geocentric(lat: Union[Number, ArrayLike], lon: Union[Number, ArrayLike],
-               height: Union[Number, ArrayLike] = 0.0, ellipsoid: EllipsoidArg = ...) -> XYZ: ...
-def geographic(x: Union[Number, ArrayLike], y: Union[Number, ArrayLike],
-               z: Union[Number, ArrayLike], ellipsoid: EllipsoidArg = ...) -> LatLonHeight: ...
+def geocentric(lat: Union[_Number, _ArrayLike], lon: Union[_Number, _ArrayLike],
+               height: Union[_Number, _ArrayLike] = 0.0, ellipsoid: _EllipsoidArg = ...) -> XYZ: ...
+def geographic(x: Union[_Number, _ArrayLike], y: Union[_Number, _ArrayLike],
+               z: Union[_Number, _ArrayLike], ellipsoid: _EllipsoidArg = ...) -> LatLonHeight: ...
 def ellipsoids() -> List[EllipsoidInfo]: ...
-def ellipsoid(key: EllipsoidArg) -> EllipsoidInfo: ...
+def ellipsoid(key: _EllipsoidArg) -> EllipsoidInfo: ...
 def datums(name: Optional[Union[str, bytes]] = None) -> List[Datum]: ...
-def datum(key: DatumArg) -> Datum: ...
+def datum(key: _DatumArg) -> Datum: ...
