@@ -40,10 +40,16 @@ from ._tkz import (  # noqa: F401
     chem,
 )
 
-# "import tkz.geo" and "from tkz.chem import ..." find the compiled submodules.
+# "import tkz.geo" and "from tkz.chem import ..." find the compiled submodules,
+# and their classes call themselves tkz.geo.UTM rather than tkz._tkz.geo.UTM.
 for _name in ("core", "colors", "geo", "geodb", "maps", "chem"):
-    _sys.modules[__name__ + "." + _name] = globals()[_name]
-del _name
+    _mod = globals()[_name]
+    _mod.__name__ = __name__ + "." + _name
+    _sys.modules[_mod.__name__] = _mod
+    for _obj in vars(_mod).values():
+        if isinstance(_obj, type) and _obj.__module__ == "tkz._tkz." + _name:
+            _obj.__module__ = _mod.__name__
+del _name, _mod, _obj
 
 __all__ = [
     "Error", "InOutError", "ConvertError", "StringError", "FileSysError",
