@@ -227,6 +227,10 @@ class SubstructureMatcher {
                       bool CheckBonds, std::ofstream* Trace)
       : s_(S), q_(Q), marks_(Marks), bonds_(CheckBonds), trace_(Trace) {}
 
+  // The structure atom matched to query atom q after a search that found
+  // the query.
+  int Mapped(int q) const { return map_[q]; }
+
   // Whether the query is found with start query atom q tried against
   // structure atom s (the top of the search).
   bool Top(int s, int q) {
@@ -494,10 +498,19 @@ bool TCTab::SearchSubStruc(const TCTab& Query, TMatchMarks& Marks, bool CheckBon
 bool TCTab::SearchSubStruc(const TCTab& Query, const TSearchProfile& QueryProfile,
                            TMatchMarks& Marks, bool CheckBonds,
                            const TSearchProfile& Profile) const {
+  AtListType mapping;
+  return SearchSubStruc(Query, QueryProfile, Marks, CheckBonds, Profile, mapping);
+}
+
+bool TCTab::SearchSubStruc(const TCTab& Query, const TSearchProfile& QueryProfile,
+                           TMatchMarks& Marks, bool CheckBonds, const TSearchProfile& Profile,
+                           AtListType& Mapping) const {
   if (QueryProfile.n_ != Query.n_ || Profile.n_ != n_) {
-    return SearchSubStruc(Query, Marks, CheckBonds);
+    return SearchSubStruc(Query, TSearchProfile(Query), Marks, CheckBonds, TSearchProfile(*this),
+                          Mapping);
   }
   Marks.fill(0);
+  Mapping.fill(0);
   const int nq = Query.n_;
   if (nq == 0 || !Profile.MayContain(QueryProfile, CheckBonds)) return false;
   // The start atom: the first query atom that is not carbon, else the last,
@@ -523,7 +536,11 @@ bool TCTab::SearchSubStruc(const TCTab& Query, const TSearchProfile& QueryProfil
   const bool anyAtom = Query.atoms_[start].AtType == 6;
   for (int a = 1; a <= n_; ++a) {
     if (!anyAtom && atoms_[a].AtType != Query.atoms_[start].AtType) continue;
-    if (matcher.Top(a, start)) return true;
+    if (matcher.Top(a, start)) {
+      Mapping[0] = nq;
+      for (int q = 1; q <= nq; ++q) Mapping[q] = matcher.Mapped(q);
+      return true;
+    }
   }
   Marks.fill(0);
   return false;
