@@ -6,6 +6,8 @@
 #   - the installed tkz and a program that links numkit alone start without
 #     LD_LIBRARY_PATH (RUNPATH $ORIGIN/../lib and $ORIGIN);
 #   - the installed tkz view finds the installed viewers beside it;
+#   - the installed Python package imports from the prefix's site folder, its
+#     extension finding the libraries by RUNPATH;
 #   - examples/consumer builds with find_package(tkz) and runs; a missing
 #     component is named when find_package fails;
 #   - a program builds and runs with nothing but the pkg-config flags.
@@ -92,6 +94,24 @@ must_run("the installed tkz view"
                  --screenshot ${TKZ_WORK_DIR}/view.png)
 if(NOT EXISTS ${TKZ_WORK_DIR}/view.png)
   fail("the installed tkz view wrote no picture")
+endif()
+
+# --- the Python package
+if(TKZ_PYTHON_EXECUTABLE)
+  set(package ${prefix}/${TKZ_PYTHON_DIR}/tkz)
+  file(GLOB extension ${package}/_tkz*.so)
+  if(NOT extension OR NOT EXISTS ${package}/__init__.py OR NOT EXISTS ${package}/core.pyi)
+    fail("the Python package was not installed whole into ${package}")
+  endif()
+  set(ENV{PYTHONPATH} ${prefix}/${TKZ_PYTHON_DIR})
+  if(TKZ_PYTHON_PRELOAD)
+    set(ENV{LD_PRELOAD} ${TKZ_PYTHON_PRELOAD})
+  endif()
+  must_run("importing the installed Python package" MATCHES "^${prefix}[^\n]*\n3421780262\n"
+           COMMAND ${TKZ_PYTHON_EXECUTABLE} -c
+             "import tkz\nprint(tkz.__file__)\nprint(tkz.core.crc32(b'123456789'))")
+  unset(ENV{LD_PRELOAD})
+  unset(ENV{PYTHONPATH})
 endif()
 
 # --- CMake consumers
