@@ -229,7 +229,7 @@ class SubstructureMatcher {
 
   // The structure atom matched to query atom q after a search that found
   // the query.
-  int Mapped(int q) const { return map_[q]; }
+  int Mapped(int q) const { return found_[q]; }
 
   // Whether the query is found with start query atom q tried against
   // structure atom s (the top of the search).
@@ -439,7 +439,10 @@ class SubstructureMatcher {
     for (int a = 1; a <= nq && q == 0; ++a) {
       if (!placed_[a]) q = a;
     }
-    if (q == 0) return true;
+    if (q == 0) {
+      found_ = map_;  // the assignments are taken back on the way up
+      return true;
+    }
     int from = 1;
     if (q_.part[q] == 0) {
       const CTElem& qe = q_.at[q];
@@ -476,6 +479,7 @@ class SubstructureMatcher {
   bool bonds_;
   std::ofstream* trace_;
   std::array<int, kMaxCTAtoms + 1> map_{};       // query atom -> structure atom
+  std::array<int, kMaxCTAtoms + 1> found_{};     // map_ when every atom was matched
   std::array<bool, kMaxCTAtoms + 1> used_{};     // structure atoms taken
   std::array<bool, kMaxCTAtoms + 1> matched_{};  // query atoms past their check
   // Query atoms matched or waiting on the stack for their turn.

@@ -9,6 +9,8 @@
 
 #include "chem/cform.h"
 #include "chem/cstruct.h"
+#include <pybind11/stl.h>
+
 #include "python/src/common.h"
 
 namespace tkz::python {

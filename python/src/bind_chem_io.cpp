@@ -65,7 +65,7 @@ class SDReader {
     }
   }
   // The 0-based index of the record read last; -1 before the first.
-  long Index() const { return count_ - 1; }
+  long Index() const { return Count() - 1; }
   void Close() {
     if (cutter_) count_ = cutter_->Count();
     cutter_.reset();
