@@ -27,7 +27,7 @@ struct Batch {
   std::string Text;
   std::vector<size_t> Starts{0};
   size_t Count() const { return Starts.size() - 1; }
-  std::vector<long> Hits;    // record numbers holding the query
+  std::vector<TSDSearchHit> Hits;
   std::vector<long> Unread;  // record numbers that cannot be read
 };
 
@@ -118,10 +118,12 @@ void ReadRecords(TStream& in, Pipeline& pipe) {
   if (batch.Count() > 0) pipe.Put(std::move(batch));
 }
 
-void Work(const TCTab& query, const TSDSearchOptions& options, Pipeline& pipe) {
+void Work(const std::vector<const TCTab*>& queries, const TSDSearchOptions& options,
+          Pipeline& pipe) {
   TCTab t;
   t.SetSearchTrace(options.Trace);
-  const TSearchProfile queryProfile(query);
+  std::vector<TSearchProfile> queryProfiles;
+  for (const TCTab* q : queries) queryProfiles.emplace_back(*q);
   TSearchProfile profile;
   TPropRec props;
   Batch b;
@@ -135,9 +137,11 @@ void Work(const TCTab& query, const TSDSearchOptions& options, Pipeline& pipe) {
         continue;
       }
       profile.Assign(t);
-      TMatchMarks marks{};
-      if (t.SearchSubStruc(query, queryProfile, marks, options.CheckBonds, profile)) {
-        b.Hits.push_back(number);
+      for (size_t k = 0; k < queries.size(); ++k) {
+        TMatchMarks marks{};
+        if (t.SearchSubStruc(*queries[k], queryProfiles[k], marks, options.CheckBonds, profile)) {
+          b.Hits.push_back({number, static_cast<int>(k)});
+        }
       }
     }
     b.Text = std::string();
@@ -151,6 +155,11 @@ void Work(const TCTab& query, const TSDSearchOptions& options, Pipeline& pipe) {
 
 void SearchSDStream(TStream& In, const TCTab& Query, const TSDSearchOptions& Options,
                     const TSDSearchReport& Report) {
+  SearchSDStream(In, std::vector<const TCTab*>{&Query}, Options, Report);
+}
+
+void SearchSDStream(TStream& In, const std::vector<const TCTab*>& Queries,
+                    const TSDSearchOptions& Options, const TSDSearchReport& Report) {
   int workers =
       Options.Threads > 0 ? Options.Threads : static_cast<int>(std::thread::hardware_concurrency());
   if (workers < 1 || Options.Trace) workers = 1;  // one trace file, written in order
@@ -166,7 +175,7 @@ void SearchSDStream(TStream& In, const TCTab& Query, const TSDSearchOptions& Opt
   });
   std::vector<std::thread> pool;
   for (int w = 0; w < workers; ++w) {
-    pool.emplace_back(Work, std::cref(Query), std::cref(Options), std::ref(pipe));
+    pool.emplace_back(Work, std::cref(Queries), std::cref(Options), std::ref(pipe));
   }
   std::exception_ptr reportError;
   Batch b;

@@ -1,11 +1,12 @@
-// sdsearch: the records of an SD file that contain a query structure,
-// searched on several threads while the file is read once, as it comes.
+// sdsearch: the records of an SD file that contain one or more query
+// structures, searched on several threads while the file is read once, as it
+// comes.
 //
 // A reader thread cuts the input into records (TSDRecordCutter) and hands
 // them out in batches of 64; each worker thread reads its records into its
 // own table as the SD reader reads them (atom and bond lines in columns or
-// blank-separated), screens them with the search profiles and searches the
-// query in them (TCTab::SearchSubStruc); the calling thread receives the
+// blank-separated), makes its search profile once and searches every query
+// in it (TCTab::SearchSubStruc with the profiles); the calling thread receives the
 // results batch by batch in record order. At most four batches per worker
 // are in flight, so memory stays bounded on files of any size.
 //
@@ -13,8 +14,8 @@
 // cannot be read (not a structure of 1 to 63 atoms read whole, or longer
 // than kMaxSDRecordBytes) is reported as unread and not searched.
 //
-// Threading: the query is only read, by every worker at once. Report runs on
-// the calling thread only.
+// Threading: the queries are only read, by every worker at once. Report runs
+// on the calling thread only.
 #pragma once
 
 #include <functional>
@@ -34,15 +35,27 @@ struct TSDSearchOptions {
   int Threads = 0;  // workers; 0 or less: one per core
 };
 
-// Receives the record numbers of one batch, each list ascending, batches in
-// record order; returning false stops the search at once.
-using TSDSearchReport =
-    std::function<bool(const std::vector<long>& Hits, const std::vector<long>& Unread)>;
+// A record (from 1) that holds a query (its index in the list, from 0).
+struct TSDSearchHit {
+  long Record = 0;
+  int Query = 0;
+  bool operator==(const TSDSearchHit&) const = default;
+};
 
-// Searches Query in every record of In. Returns when the input has been
-// searched or Report asked to stop, every thread joined. An exception from
-// reading In is thrown again on the calling thread after the batches read
-// before it have been reported.
+// Receives the hits and the unread record numbers of one batch, ordered by
+// record (hits then by query), batches in record order; returning false
+// stops the search at once.
+using TSDSearchReport =
+    std::function<bool(const std::vector<TSDSearchHit>& Hits, const std::vector<long>& Unread)>;
+
+// Searches every query of Queries (none of them null) in every record of
+// In. Returns when the input has been searched or Report asked to stop,
+// every thread joined. An exception from reading In is thrown again on the
+// calling thread after the batches read before it have been reported.
+TKZ_MOLKIT_EXPORT void SearchSDStream(TStream& In, const std::vector<const TCTab*>& Queries,
+                                      const TSDSearchOptions& Options,
+                                      const TSDSearchReport& Report);
+// The same for one query (every hit's Query is 0).
 TKZ_MOLKIT_EXPORT void SearchSDStream(TStream& In, const TCTab& Query,
                                       const TSDSearchOptions& Options,
                                       const TSDSearchReport& Report);

@@ -145,9 +145,18 @@ void BindChemFiles(py::module_& m) {
   m.def(
       "search_file",
       [](py::handle path, py::handle query, bool checkBonds, py::object threads,
-         const std::string& errors) {
+         const std::string& errors) -> py::object {
         const OnBad bad = BadMode(errors, false);
-        const std::unique_ptr<ChemMolecule> q = QueryOf(query);
+        // One query, or a list of them searched in one reading of the file.
+        const bool many = py::isinstance<py::list>(query) || py::isinstance<py::tuple>(query);
+        std::vector<std::unique_ptr<ChemMolecule>> owned;
+        if (many) {
+          for (const py::handle q : query) owned.push_back(QueryOf(q));
+        } else {
+          owned.push_back(QueryOf(query));
+        }
+        std::vector<const TCTab*> queries;
+        for (const auto& q : owned) queries.push_back(&q->tab);
         TSDSearchOptions options;
         options.CheckBonds = checkBonds;
         if (!threads.is_none()) {
@@ -156,37 +165,43 @@ void BindChemFiles(py::module_& m) {
         }
         const std::string file = FromPath(path);
         TFileStream in(file, fmOpenRead | fmShareDenyWrite);
-        std::vector<long> hits;
+        std::vector<std::vector<long>> hits(queries.size());
         long firstBad = 0;
         bool interrupted = false;
-        {
+        if (!queries.empty()) {
           py::gil_scoped_release release;
-          SearchSDStream(in, q->tab, options,
-                         [&](const std::vector<long>& found, const std::vector<long>& unread) {
-                           for (const long n : found) hits.push_back(n - 1);
-                           if (!unread.empty() && bad == OnBad::Raise) {
-                             firstBad = unread.front();
-                             return false;
-                           }
-                           py::gil_scoped_acquire acquire;
-                           interrupted = PyErr_CheckSignals() != 0;
-                           return !interrupted;
-                         });
+          SearchSDStream(
+              in, queries, options,
+              [&](const std::vector<TSDSearchHit>& found, const std::vector<long>& unread) {
+                for (const TSDSearchHit& h : found) {
+                  hits[static_cast<size_t>(h.Query)].push_back(h.Record - 1);
+                }
+                if (!unread.empty() && bad == OnBad::Raise) {
+                  firstBad = unread.front();
+                  return false;
+                }
+                py::gil_scoped_acquire acquire;
+                interrupted = PyErr_CheckSignals() != 0;
+                return !interrupted;
+              });
         }
         if (interrupted) throw py::error_already_set();
         if (firstBad != 0) {
           throw EConvertError(file + ": record index " + std::to_string(firstBad - 1) + ": " +
                               kUnreadable);
         }
-        return hits;
+        if (many) return py::cast(hits);
+        return py::cast(hits.front());
       },
       py::arg("path"), py::arg("query"), py::kw_only(), py::arg("check_bonds") = true,
       py::arg("threads") = py::none(), py::arg("errors") = "skip",
       "The 0-based indices of the records of an SD file that contain query (a Molecule or a "
-      "molfile's path), ascending, as Molecule.has_substructure finds them. The file is read "
-      "once, as it comes, and searched on `threads` worker threads (default: every core) "
-      "without the GIL; Ctrl+C stops it. errors='skip' passes over unreadable records, "
-      "'raise' raises tkz.ConvertError at the first.");
+      "molfile's path), ascending, as Molecule.has_substructure finds them. A list of queries "
+      "gives a list of such lists, one per query, from one reading of the file (each record "
+      "is read and profiled once for all of them). The file is read once, as it comes, and "
+      "searched on `threads` worker threads (default: every core) without the GIL; Ctrl+C "
+      "stops it. errors='skip' passes over unreadable records, 'raise' raises "
+      "tkz.ConvertError at the first.");
 }
 
 }  // namespace tkz::python

@@ -1,7 +1,7 @@
 """Chemistry: elements, formulas, molecules, rings and substructure search."""
 
 import os
-from typing import Iterator, Literal, Mapping, NamedTuple, Optional, Union
+from typing import Iterator, Literal, Mapping, NamedTuple, Optional, Union, overload
 
 import numpy as np
 import numpy.typing as npt
@@ -189,6 +189,7 @@ class SDReader(Iterator[Optional[Molecule]]):
 
 def read_sd(path: _Path, errors: Literal["none", "skip", "raise"] = "none") -> SDReader: ...
 def read_molfile(path: _Path) -> Molecule: ...
+@overload
 def search_file(
     path: _Path,
     query: Union[Molecule, _Path],
@@ -197,3 +198,12 @@ def search_file(
     threads: Optional[int] = None,
     errors: Literal["skip", "raise"] = "skip",
 ) -> list[int]: ...
+@overload
+def search_file(
+    path: _Path,
+    query: Union[list[Union[Molecule, _Path]], tuple[Union[Molecule, _Path], ...]],
+    *,
+    check_bonds: bool = True,
+    threads: Optional[int] = None,
+    errors: Literal["skip", "raise"] = "skip",
+) -> list[list[int]]: ...

@@ -93,6 +93,11 @@ def test_search_file_finds_what_molecules_find(path, queries):
         assert chem.search_file(path, query, threads=1) == expected
         loose = [i for i, m in enumerate(mols) if m is not None and m.has_substructure(query, check_bonds=False)]
         assert chem.search_file(path, query, check_bonds=False, threads=3) == loose
+    # Many queries in one reading give each query's own hits.
+    names = list(queries)
+    assert chem.search_file(path, [queries[n][1] for n in names], threads=2) == [
+        chem.search_file(path, queries[n][1]) for n in names]
+    assert chem.search_file(path, []) == []
 
 
 @pytest.mark.skipif(not TOOL, reason="TKZ_TOOL not set")

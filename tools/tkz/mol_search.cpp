@@ -62,13 +62,13 @@ int RunSearch(const SearchOptions& options, std::ostream& out, std::ostream& err
   std::string readError;
   try {
     SearchSDStream(*in, query, search,
-                   [&](const std::vector<long>& found, const std::vector<long>& unread) {
+                   [&](const std::vector<TSDSearchHit>& found, const std::vector<long>& unread) {
                      for (const long n : unread) {
                        err << "tkz: mol search: " << options.File << ": record " << n
                            << ": not a structure of 1 to 63 atoms that can be read whole; "
                               "skipped\n";
                      }
-                     for (const long n : found) out << n << "\n";
+                     for (const TSDSearchHit& h : found) out << h.Record << "\n";
                      hits += static_cast<long>(found.size());
                      written = static_cast<bool>(out);
                      return written;
