@@ -127,11 +127,15 @@ void BindChemElements(py::module_& m) {
           },
           "K-alpha, L-alpha and M-alpha energies in keV (XRayLines; None where the table has "
           "none, all None outside Z = 4..92).")
-      .def("__eq__",
-           [](const Element& a, py::handle b) {
-             return py::isinstance<Element>(b) && a.z == b.cast<const Element&>().z;
-           })
-      .def("__hash__", [](const Element& e) { return std::hash<int>()(e.z); })
+      .def(
+          "__eq__",
+          [](const Element& a, py::handle b) {
+            return py::isinstance<Element>(b) && a.z == b.cast<const Element&>().z;
+          },
+          "The same atomic number.")
+      .def(
+          "__hash__", [](const Element& e) { return std::hash<int>()(e.z); },
+          "The atomic number's hash.")
       .def("__repr__", [](const Element& e) {
         return "Element(" + std::to_string(e.z) + ", '" + CElemSymb(e.z) + "')";
       });

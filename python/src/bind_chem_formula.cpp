@@ -142,7 +142,9 @@ void BindChemFormula(py::module_& m) {
       .def(py::init([](py::handle value) { return ToFormula(value); }), py::arg("formula") = "",
            "A formula from text ('C6 H12 O6', 'C6H12O6'), a dict of symbol -> count, or another "
            "Formula. tkz.ConvertError when text cannot be read to its end.")
-      .def("__str__", [](const ChemFormula& f) { return ToStr(FormulaText(f.rec)); })
+      .def(
+          "__str__", [](const ChemFormula& f) { return ToStr(FormulaText(f.rec)); },
+          "The formula as text that reads back as the same formula ('C6 H12 O6', '13C1 H4').")
       .def("__repr__", [](const ChemFormula& f) { return "Formula('" + FormulaText(f.rec) + "')"; })
       .def_property_readonly(
           "counts",
@@ -183,38 +185,43 @@ void BindChemFormula(py::module_& m) {
       .def_property_readonly(
           "exact_weight", [](const ChemFormula& f) { return FormOf(f).ExactMolWgt(); },
           "Monoisotopic weight in u (each element's exact weight; mass numbers not used).")
-      .def("__eq__",
-           [](const ChemFormula& a, py::handle b) {
-             return py::isinstance<ChemFormula>(b) &&
-                    TallyOf(a.rec) == TallyOf(b.cast<const ChemFormula&>().rec);
-           })
-      .def("__hash__",
-           [](const ChemFormula& f) {
-             size_t h = 0;
-             for (const auto& [key, count] : TallyOf(f.rec)) {
-               h = h * 1000003u ^ std::hash<int64_t>()((int64_t{key.first} << 40) ^
-                                                       (int64_t{key.second} << 24) ^ count);
-             }
-             return h;
-           })
+      .def(
+          "__eq__",
+          [](const ChemFormula& a, py::handle b) {
+            return py::isinstance<ChemFormula>(b) &&
+                   TallyOf(a.rec) == TallyOf(b.cast<const ChemFormula&>().rec);
+          },
+          "Equal counts of every element and mass number.")
+      .def(
+          "__hash__",
+          [](const ChemFormula& f) {
+            size_t h = 0;
+            for (const auto& [key, count] : TallyOf(f.rec)) {
+              h = h * 1000003u ^ std::hash<int64_t>()((int64_t{key.first} << 40) ^
+                                                      (int64_t{key.second} << 24) ^ count);
+            }
+            return h;
+          },
+          "A hash that equal formulas share.")
       .def(
           "__le__",
           [](const ChemFormula& a, const ChemFormula& b) {
             return Compare(a, b) == 0 || Compare(a, b) == 2;
           },
-          py::is_operator())
+          py::is_operator(),
+          "Whether this formula is contained in the other (no element or isotope more).")
       .def(
           "__lt__", [](const ChemFormula& a, const ChemFormula& b) { return Compare(a, b) == 2; },
-          py::is_operator())
+          py::is_operator(), "Contained in the other and not equal.")
       .def(
           "__ge__",
           [](const ChemFormula& a, const ChemFormula& b) {
             return Compare(a, b) == 0 || Compare(a, b) == 1;
           },
-          py::is_operator())
+          py::is_operator(), "Whether the other formula is contained in this one.")
       .def(
           "__gt__", [](const ChemFormula& a, const ChemFormula& b) { return Compare(a, b) == 1; },
-          py::is_operator())
+          py::is_operator(), "Contains the other and is not equal.")
       .def(
           "__contains__",
           [](const ChemFormula& a, py::handle b) {
@@ -229,7 +236,8 @@ void BindChemFormula(py::module_& m) {
             for (const auto& [key, count] : TallyOf(ToFormula(b).rec)) t[key] += count;
             return FromTally(t);
           },
-          py::is_operator())
+          py::is_operator(),
+          "The sum of two formulas (entries of one element and mass number merged).")
       .def(
           "__mul__",
           [](const ChemFormula& a, int64_t k) {
@@ -239,28 +247,34 @@ void BindChemFormula(py::module_& m) {
             if (k == 0) t.clear();
             return FromTally(t);
           },
-          py::is_operator())
+          py::is_operator(), "The formula k times.")
       .def(
           "__rmul__",
           [](const ChemFormula& a, int64_t k) { return py::cast(a).attr("__mul__")(k); },
-          py::is_operator())
-      .def("__bool__", [](const ChemFormula& f) { return !TallyOf(f.rec).empty(); });
+          py::is_operator(), "The formula k times.")
+      .def(
+          "__bool__", [](const ChemFormula& f) { return !TallyOf(f.rec).empty(); },
+          "Whether the formula holds any atom.");
 
   py::class_<FormulaSearch>(m, "FormulaSearch",
                             "An iterator over the formulas of a range that fit a mass, in the "
                             "library's order (the counts of the upper bound's entries falling, "
                             "the last entry fastest).")
-      .def("__iter__", [](py::object self) { return self; })
-      .def("__next__", [](FormulaSearch& s) {
-        bool found = false;
-        {
-          py::gil_scoped_release release;
-          found = s.nominal ? s.form->FindFormulaNominalMass(s.check)
-                            : s.form->FindFormulaExactMass(s.check);
-        }
-        if (!found) throw py::stop_iteration();
-        return ChemFormula{s.form->GetFormulaRec()};
-      });
+      .def(
+          "__iter__", [](py::object self) { return self; }, "The search itself.")
+      .def(
+          "__next__",
+          [](FormulaSearch& s) {
+            bool found = false;
+            {
+              py::gil_scoped_release release;
+              found = s.nominal ? s.form->FindFormulaNominalMass(s.check)
+                                : s.form->FindFormulaExactMass(s.check);
+            }
+            if (!found) throw py::stop_iteration();
+            return ChemFormula{s.form->GetFormulaRec()};
+          },
+          "The next formula that fits (the search runs without the GIL).");
 
   m.def(
       "find_formulas",

@@ -113,16 +113,21 @@ void BindChemFiles(py::module_& m) {
       "0-based index.")
       .def(py::init(&OpenReader), py::arg("path"), py::arg("errors") = "none",
            "Opens an SD file; tkz.InOutError when it cannot be opened.")
-      .def("__iter__", [](py::object self) { return self; })
-      .def("__next__",
-           [](SDReader& r) -> py::object {
-             std::unique_ptr<ChemMolecule> mol;
-             if (!r.Next(mol)) throw py::stop_iteration();
-             if (!mol) return py::none();
-             return py::cast(std::move(mol));
-           })
-      .def("__enter__", [](py::object self) { return self; })
-      .def("__exit__", [](SDReader& r, py::args) { r.Close(); })
+      .def(
+          "__iter__", [](py::object self) { return self; }, "The reader itself.")
+      .def(
+          "__next__",
+          [](SDReader& r) -> py::object {
+            std::unique_ptr<ChemMolecule> mol;
+            if (!r.Next(mol)) throw py::stop_iteration();
+            if (!mol) return py::none();
+            return py::cast(std::move(mol));
+          },
+          "The next record's Molecule (None for an unreadable one with errors='none').")
+      .def(
+          "__enter__", [](py::object self) { return self; }, "The reader itself.")
+      .def(
+          "__exit__", [](SDReader& r, py::args) { r.Close(); }, "Closes the file.")
       .def("close", &SDReader::Close, "Closes the file; iteration ends.")
       .def_property_readonly("closed", &SDReader::Closed, "Whether the file is closed.")
       .def_property_readonly("index", &SDReader::Index,

@@ -147,7 +147,9 @@ void BindChemMolecule(py::module_& m) {
           py::arg("text"),
           "A molecule from molfile text (or an SD record: its data items are kept). "
           "tkz.ConvertError when it is not a structure of 1 to 63 atoms that can be read whole.")
-      .def("__len__", [](const ChemMolecule& mol) { return mol.tab.GetNAtoms(); })
+      .def(
+          "__len__", [](const ChemMolecule& mol) { return mol.tab.GetNAtoms(); },
+          "The number of atoms.")
       .def("__repr__",
            [](const ChemMolecule& mol) {
              return py::str("Molecule({!r}, {} atoms)")
