@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include <pybind11/stl.h>
 #include "chem/cform.h"
 #include "chem/cstruct.h"
-#include <pybind11/stl.h>
 
 #include "python/src/common.h"
 
