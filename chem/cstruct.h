@@ -420,6 +420,11 @@ class TKZ_MOLKIT_EXPORT TCTab : public TComponent {
   // another atom count is not used: the search then makes its own).
   bool SearchSubStruc(const TCTab& Query, const TSearchProfile& QueryProfile, TMatchMarks& Marks,
                       bool CheckBonds, const TSearchProfile& Profile) const;
+  // The same, also giving the match atom by atom: Mapping[q] is the
+  // structure atom matched to query atom q (1..Mapping[0], Mapping[0] the
+  // query's atom count); all 0 when the query is not found.
+  bool SearchSubStruc(const TCTab& Query, const TSearchProfile& QueryProfile, TMatchMarks& Marks,
+                      bool CheckBonds, const TSearchProfile& Profile, AtListType& Mapping) const;
   // The atoms that pass a template of element, bond count and bond types
   // (see cstruct_search.cpp for the rules).
   void MatchAtomTemplate(int Element, int BondCount,

@@ -227,6 +227,10 @@ class SubstructureMatcher {
                       bool CheckBonds, std::ofstream* Trace)
       : s_(S), q_(Q), marks_(Marks), bonds_(CheckBonds), trace_(Trace) {}
 
+  // The structure atom matched to query atom q after a search that found
+  // the query.
+  int Mapped(int q) const { return found_[q]; }
+
   // Whether the query is found with start query atom q tried against
   // structure atom s (the top of the search).
   bool Top(int s, int q) {
@@ -435,7 +439,10 @@ class SubstructureMatcher {
     for (int a = 1; a <= nq && q == 0; ++a) {
       if (!placed_[a]) q = a;
     }
-    if (q == 0) return true;
+    if (q == 0) {
+      found_ = map_;  // the assignments are taken back on the way up
+      return true;
+    }
     int from = 1;
     if (q_.part[q] == 0) {
       const CTElem& qe = q_.at[q];
@@ -472,6 +479,7 @@ class SubstructureMatcher {
   bool bonds_;
   std::ofstream* trace_;
   std::array<int, kMaxCTAtoms + 1> map_{};       // query atom -> structure atom
+  std::array<int, kMaxCTAtoms + 1> found_{};     // map_ when every atom was matched
   std::array<bool, kMaxCTAtoms + 1> used_{};     // structure atoms taken
   std::array<bool, kMaxCTAtoms + 1> matched_{};  // query atoms past their check
   // Query atoms matched or waiting on the stack for their turn.
@@ -494,10 +502,19 @@ bool TCTab::SearchSubStruc(const TCTab& Query, TMatchMarks& Marks, bool CheckBon
 bool TCTab::SearchSubStruc(const TCTab& Query, const TSearchProfile& QueryProfile,
                            TMatchMarks& Marks, bool CheckBonds,
                            const TSearchProfile& Profile) const {
+  AtListType mapping;
+  return SearchSubStruc(Query, QueryProfile, Marks, CheckBonds, Profile, mapping);
+}
+
+bool TCTab::SearchSubStruc(const TCTab& Query, const TSearchProfile& QueryProfile,
+                           TMatchMarks& Marks, bool CheckBonds, const TSearchProfile& Profile,
+                           AtListType& Mapping) const {
   if (QueryProfile.n_ != Query.n_ || Profile.n_ != n_) {
-    return SearchSubStruc(Query, Marks, CheckBonds);
+    return SearchSubStruc(Query, TSearchProfile(Query), Marks, CheckBonds, TSearchProfile(*this),
+                          Mapping);
   }
   Marks.fill(0);
+  Mapping.fill(0);
   const int nq = Query.n_;
   if (nq == 0 || !Profile.MayContain(QueryProfile, CheckBonds)) return false;
   // The start atom: the first query atom that is not carbon, else the last,
@@ -523,7 +540,11 @@ bool TCTab::SearchSubStruc(const TCTab& Query, const TSearchProfile& QueryProfil
   const bool anyAtom = Query.atoms_[start].AtType == 6;
   for (int a = 1; a <= n_; ++a) {
     if (!anyAtom && atoms_[a].AtType != Query.atoms_[start].AtType) continue;
-    if (matcher.Top(a, start)) return true;
+    if (matcher.Top(a, start)) {
+      Mapping[0] = nq;
+      for (int q = 1; q <= nq; ++q) Mapping[q] = matcher.Mapped(q);
+      return true;
+    }
   }
   Marks.fill(0);
   return false;
