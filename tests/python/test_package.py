@@ -1,6 +1,8 @@
 """The package as a whole: submodules, version, error classes."""
 
+import ast
 import importlib
+import pathlib
 
 import pytest
 
@@ -30,3 +32,44 @@ def test_error_classes_derive_from_tkz_error(name, also):
     assert issubclass(cls, tkz.Error) and cls.__module__ == "tkz"
     if also:
         assert issubclass(cls, also)
+
+
+def _public(names):
+    return {n for n in names if not n.startswith("_")}
+
+
+def _stub_names(tree):
+    """Top-level names of a stub and, per class, the names of its members."""
+    top, members = set(), {}
+    for node in tree.body:
+        if isinstance(node, (ast.FunctionDef, ast.ClassDef)):
+            top.add(node.name)
+        if isinstance(node, ast.ClassDef):
+            members[node.name] = {n.name for n in node.body if isinstance(n, ast.FunctionDef)} | {
+                t.id for n in node.body if isinstance(n, (ast.AnnAssign, ast.Assign))
+                for t in (n.targets if isinstance(n, ast.Assign) else [n.target])
+                if isinstance(t, ast.Name)}
+        elif isinstance(node, ast.AnnAssign) and isinstance(node.target, ast.Name):
+            top.add(node.target.id)
+        elif isinstance(node, ast.Assign):
+            top.update(t.id for t in node.targets if isinstance(t, ast.Name))
+    return top, members
+
+
+@pytest.mark.parametrize("name", ["core", "colors", "geo", "geodb", "maps", "chem"])
+def test_stubs_and_docstrings_cover_every_public_name(name):
+    mod = getattr(tkz, name)
+    stub = pathlib.Path(tkz.__file__).with_name(name + ".pyi")
+    top, members = _stub_names(ast.parse(stub.read_text()))
+    public = _public(dir(mod))
+    assert public <= top, f"missing from {stub.name}: {sorted(public - top)}"
+    assert not _public(top) - public, f"stubbed but absent: {sorted(_public(top) - public)}"
+    for attr in sorted(public):
+        obj = getattr(mod, attr)
+        if callable(obj):
+            assert obj.__doc__, f"tkz.{name}.{attr} has no docstring"
+        if isinstance(obj, type) and attr in members:
+            # Named tuples and enumerations bring these themselves.
+            own = _public(vars(obj)) - {"name", "value", "count", "index"}
+            missing = own - members[attr]
+            assert not missing, f"tkz.{name}.{attr}: {sorted(missing)} not in the stub"
