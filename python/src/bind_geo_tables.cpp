@@ -104,7 +104,10 @@ int DatumArg(py::handle o, const char* role) {
   for (int nr : found) {
     if (SameDefinition(*DatumRow(nr), *DatumRow(found[0]))) continue;
     std::string numbers;
-    for (int k : found) numbers += (numbers.empty() ? "" : ", ") + std::to_string(k);
+    for (int k : found) {
+      if (!numbers.empty()) numbers += ", ";
+      numbers += std::to_string(k);
+    }
     throw ETKZGeoBasicsError("ambiguous " + what + " \"" + s + "\": rows " + numbers +
                              " differ; give the number of one");
   }
