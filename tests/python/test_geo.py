@@ -324,6 +324,13 @@ def test_arrays_broadcast_keep_their_shape_and_equal_the_scalar_results():
     assert geo.utm(np.float32(50.0), np.int64(8)) == geo.utm(50.0, 8)
 
 
+def test_array_conversions_release_the_gil(releases_gil):
+    lat = np.linspace(-79, 83, 200_000)
+    lon = np.linspace(-179, 179, 200_000)
+    assert releases_gil(lambda: geo.utm(lat, lon)).zone.shape == lat.shape
+    assert releases_gil(lambda: geo.helmert(lat, lon, 0.0, "ORDNANCE GB 1936", "WGS84")).lat.shape == lat.shape
+
+
 def test_points_that_fail_in_arrays_become_nan_and_zone_zero():
     lat = np.array([45.0, np.nan, 88.0, -85.0, 10.0])
     lon = np.array([7.0, 7.0, 7.0, 7.0, np.inf])

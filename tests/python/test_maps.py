@@ -187,6 +187,14 @@ def test_arrays_broadcast_and_equal_the_scalar_results(blank):
         m.pix2geo(np.zeros(3), np.zeros(4))
 
 
+def test_array_conversions_release_the_gil(blank, releases_gil):
+    m = maps.load(blank[0])
+    x = np.linspace(0, 400, 300_000)
+    lat, lon = releases_gil(lambda: m.pix2geo(x, x))
+    px, _ = releases_gil(lambda: m.geo2pix(lat, lon))
+    assert np.nanmax(np.abs(px - x)) <= 1
+
+
 def test_utm_model_agrees_with_pyproj():
     points, proj = utm_points()
     m = maps.Map(size=(400, 300))
