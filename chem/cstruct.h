@@ -149,6 +149,9 @@ enum FrgType : uint8_t {
   NO,
   NNH2
 };
+// The identifier of a group as written above ("COOH"); "" outside the
+// enumeration.
+TKZ_MOLKIT_EXPORT const char* FrgTypeName(FrgType Kind);
 
 // The text of a fragment code: the centre element, then a bond character and
 // an element for each neighbour ("C2O1O"); "ERROR" for a negative code or

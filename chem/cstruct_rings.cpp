@@ -309,6 +309,16 @@ struct AtomView {
 
 }  // namespace
 
+const char* FrgTypeName(FrgType Kind) {
+  static constexpr const char* kNames[] = {
+      "NSglBnd", "NCCSgl", "NDblBnd", "NCCDbl", "NTrplBnd", "NCCTrpl", "NAroBnd", "NBranch",
+      "XCnt",    "COOH",   "COO",     "NO2",    "AnyCO",    "AroCl",   "AroBr",   "AnyOH",
+      "PhOH",    "NH2",    "NHR",     "NR2",    "NCON",     "CN",      "CONR2",   "CHO",
+      "COX",     "AnySO",  "OCH3",    "NO",     "NNH2"};
+  static_assert(std::size(kNames) == NNH2 + 1);
+  return Kind <= NNH2 ? kNames[Kind] : "";
+}
+
 int TCTab::FragmentCount(FrgType Kind) const {
   auto all_bonds = [&](int type, bool cc) {
     int ends = 0;

@@ -20,14 +20,6 @@ namespace {
 py::handle g_atom;  // Atom(index, symbol, atomic_number, isotope, charge, num_hs, degree)
 py::handle g_bond;  // Bond(begin, end, order)
 
-// The names of the functional groups, in FrgType order.
-constexpr const char* kGroupNames[] = {
-    "NSglBnd", "NCCSgl", "NDblBnd", "NCCDbl", "NTrplBnd", "NCCTrpl", "NAroBnd", "NBranch",
-    "XCnt",    "COOH",   "COO",     "NO2",    "AnyCO",    "AroCl",   "AroBr",   "AnyOH",
-    "PhOH",    "NH2",    "NHR",     "NR2",    "NCON",     "CN",      "CONR2",   "CHO",
-    "COX",     "AnySO",  "OCH3",    "NO",     "NNH2"};
-static_assert(std::size(kGroupNames) == NNH2 + 1);
-
 // A 0-based atom index of the table as its 1-based number.
 int AtomNumber(const ChemMolecule& m, long long index) {
   const int n = m.tab.GetNAtoms();
@@ -289,7 +281,8 @@ void BindChemMolecule(py::module_& m) {
           [](const ChemMolecule& mol) {
             py::dict out;
             for (int k = 0; k <= NNH2; ++k)
-              out[kGroupNames[k]] = mol.tab.FragmentCount(static_cast<FrgType>(k));
+              out[FrgTypeName(static_cast<FrgType>(k))] =
+                  mol.tab.FragmentCount(static_cast<FrgType>(k));
             return out;
           },
           "The counts of the library's 29 functional groups by name (COOH, NO2, PhOH, ...).")

@@ -38,14 +38,6 @@ struct MolOptions {
   bool Rings = false;              // info --rings
 };
 
-// The names of the functional groups, in FrgType order.
-constexpr const char* kGroupNames[] = {
-    "NSglBnd", "NCCSgl", "NDblBnd", "NCCDbl", "NTrplBnd", "NCCTrpl", "NAroBnd", "NBranch",
-    "XCnt",    "COOH",   "COO",     "NO2",    "AnyCO",    "AroCl",   "AroBr",   "AnyOH",
-    "PhOH",    "NH2",    "NHR",     "NR2",    "NCON",     "CN",      "CONR2",   "CHO",
-    "COX",     "AnySO",  "OCH3",    "NO",     "NNH2"};
-static_assert(std::size(kGroupNames) == NNH2 + 1);
-
 MolFormat ParseFormat(const std::string& name) {
   if (name == "contab") return MolFormat::Contab;
   if (name == "ctabg") return MolFormat::Ctabg;
@@ -154,7 +146,8 @@ nlohmann::ordered_json Fragments(const TCTab& t, int record) {
   }
   j["atoms"] = atoms;
   nlohmann::ordered_json groups = nlohmann::ordered_json::object();
-  for (int k = 0; k <= NNH2; ++k) groups[kGroupNames[k]] = t.FragmentCount(static_cast<FrgType>(k));
+  for (int k = 0; k <= NNH2; ++k)
+    groups[FrgTypeName(static_cast<FrgType>(k))] = t.FragmentCount(static_cast<FrgType>(k));
   j["groups"] = groups;
   return j;
 }
