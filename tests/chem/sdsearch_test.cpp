@@ -192,12 +192,15 @@ TEST(SDSearchUnread, UnreadAndTooLongRecordsAreReportedNotSearched) {
   }
 }
 
+// A record of one sulfur atom, a hit of query 3.
+const std::string kSulfur =
+    "S\n\n\n  1  0  0  0  0  0  0  0  0  0999 V2000\n"
+    "    0.0000    0.0000    0.0000 S   0  0\nM  END\n$$$$\n";
+
 TEST(SDSearchStop, ReportFalseStopsAtOnceAndExceptionsComeBack) {
   const Queries q;
   std::string text;
-  const std::string one =
-      "C\n\n\n  1  0  0  0  0  0  0  0  0  0999 V2000\n"
-      "    0.0000    0.0000    0.0000 S   0  0\nM  END\n$$$$\n";
+  const std::string& one = kSulfur;
   for (int i = 0; i < 5000; ++i) text += one;
   for (const int threads : {1, 3}) {
     int calls = 0;
@@ -236,9 +239,7 @@ TEST(SDSearchStop, ReadErrorComesBackAfterTheBatchesReadBeforeIt) {
   };
   const Queries q;
   std::string text;
-  const std::string one =
-      "C\n\n\n  1  0  0  0  0  0  0  0  0  0999 V2000\n"
-      "    0.0000    0.0000    0.0000 S   0  0\nM  END\n$$$$\n";
+  const std::string& one = kSulfur;
   for (int i = 0; i < 200; ++i) text += one;
   for (const int threads : {1, 3}) {
     Failing in(text, {100});
