@@ -17,9 +17,28 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-bool IsBlankText(std::string_view s) {
-  return std::all_of(s.begin(), s.end(),
-                     [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+// A line longer than the bound is not kept, but whether it is blank or a
+// "$$$$" line still counts. Such a line is held folded: max blanks, so that
+// it is too long for any record, then "x" when it holds other text than one
+// "$$$$" between blanks, else the dollars met so far. line is the line as
+// held, more what follows of it.
+void FoldLongLine(std::string& line, std::string_view more, size_t max) {
+  // A folded line starts with max blanks: they are not copied again.
+  std::string s(
+      std::string_view(line).substr(std::min(line.find_first_not_of(" \t"), line.size())));
+  s += more;
+  const size_t first = s.find_first_not_of(" \t");
+  const std::string_view t = first == std::string::npos ? "" : std::string_view(s).substr(first);
+  const size_t dollars = std::min(t.find_first_not_of('$'), t.size());
+  const std::string_view rest = t.substr(dollars);
+  std::string_view core = "x";
+  if (dollars <= 4 && rest.empty()) {
+    core = t;
+  } else if (dollars == 4 && Trim(rest).empty()) {
+    core = "$$$$";
+  }
+  line.assign(max, ' ');
+  line += core;
 }
 
 // A read-only stream over a text, read where it lies.
@@ -82,7 +101,8 @@ bool TSDRecordCutter::Refill() {
 }
 
 // The next whole line: a view into the block when it lies there whole, else
-// the pieces gathered in line_ (bounded by max_). Valid until the next call.
+// the pieces gathered in line_ (a long one folded, see FoldLongLine). Valid
+// until the next call.
 bool TSDRecordCutter::NextLine(std::string_view& Line) {
   if (clearLine_) {
     line_.clear();
@@ -105,8 +125,11 @@ bool TSDRecordCutter::NextLine(std::string_view& Line) {
     const std::string_view part(p, static_cast<size_t>(stop - p));
     const bool whole = line_.empty() && stop < end;
     if (!whole) {
-      const size_t room = max_ - std::min(max_, line_.size());
-      line_.append(p, std::min(room, part.size()));
+      if (line_.size() + part.size() <= max_) {
+        line_ += part;
+      } else {
+        FoldLongLine(line_, part, max_);
+      }
     }
     p = stop;
     if (p == end) {
@@ -135,15 +158,17 @@ bool TSDRecordCutter::AppendNext(std::string& Text, bool& TooLong) {
   if (done_) return false;
   const size_t start = Text.size();
   bool tooLong = false;
+  bool blank = true;  // no line so far holds more than blanks
   std::string_view line;
   for (;;) {
     if (!NextLine(line)) {
       done_ = true;
-      if (tooLong || !IsBlankText(std::string_view(Text).substr(start))) break;
+      if (!blank) break;
       Text.resize(start);
       return false;
     }
     if (IsSDRecordEnd(line)) break;
+    if (blank && !Trim(line).empty()) blank = false;
     if (tooLong) continue;
     if (Text.size() - start + line.size() < max_) {
       Text += line;

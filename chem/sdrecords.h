@@ -11,7 +11,7 @@
 // still one line end); a record's text holds its lines, each ended by one
 // LF, without the "$$$$" line.
 //
-// Bounds. A record of MaxRecordBytes or more is not kept: it comes back
+// Bounds. A record longer than MaxRecordBytes is not kept: it comes back
 // empty and marked too long, and the cutter goes on with the next one. A
 // line is never held beyond that bound either, so a file of one endless
 // line costs bounded memory.
@@ -32,7 +32,7 @@
 
 namespace tkz {
 
-// Records of this size or more are not kept (1 MiB).
+// Records longer than this are not kept (1 MiB).
 constexpr size_t kMaxSDRecordBytes = size_t{1} << 20;
 
 class TKZ_MOLKIT_EXPORT TSDRecordCutter {
