@@ -14,17 +14,17 @@
 #include "chem/cstruct.h"
 #include "core/platform/stream.h"
 #include "core/platform/textfile.h"
-#include "examples/molviewer_data.h"
+#include "support/rdkit_sd_files.h"
 #include "support/short_read_stream.h"
 #include "tests/chem/sd_reference.h"
 
 namespace tkz {
 namespace {
 
-using molviewer::testing::RealSDFiles;
-using molviewer::testing::Slurp;
+using testing::RealSDFiles;
 using testing::ReferenceSDRecords;
 using testing::RefRecord;
+using testing::Slurp;
 using testing_support::ShortReadStream;
 
 // Every record the cutter gives, read through a stream handing out at most
@@ -151,7 +151,7 @@ TEST(SDRecordCutter, ErrorsOfTheStreamPropagate) {
 
 class SDRealFiles : public ::testing::Test {
  protected:
-  void SetUp() override { MOLVIEWER_NEED_REAL_DATA(); }
+  void SetUp() override { TKZ_NEED_RDKIT_SD_FILES(); }
 };
 
 TEST_F(SDRealFiles, RecordsEqualThePlainSplitInEveryLineEnd) {

@@ -14,16 +14,16 @@
 
 #include "chem/cstruct.h"
 #include "chem/sdrecords.h"
-#include "examples/molviewer_data.h"
 #include "search_brute_force.h"
+#include "support/rdkit_sd_files.h"
 #include "support/short_read_stream.h"
 #include "tests/chem/sd_reference.h"
 
 namespace tkz {
 namespace {
 
-using molviewer::testing::RealSDFiles;
-using molviewer::testing::Slurp;
+using testing::RealSDFiles;
+using testing::Slurp;
 using testing_support::ShortReadStream;
 
 // Small queries given by their atoms and bonds (1-based).
@@ -101,7 +101,7 @@ Result Search(TStream& in, const std::vector<const TCTab*>& queries, TSDSearchOp
 
 class SDSearch : public ::testing::Test {
  protected:
-  void SetUp() override { MOLVIEWER_NEED_REAL_DATA(); }
+  void SetUp() override { TKZ_NEED_RDKIT_SD_FILES(); }
 };
 
 TEST_F(SDSearch, HitsEqualAStraightLoopOnRealFiles) {

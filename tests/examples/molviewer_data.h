@@ -1,6 +1,6 @@
-// Real data for the molecule viewer's tests: Debian's rdkit-data SD files,
-// a file of 100 000 records made of them, and a plain reference split of
-// SD text into records.
+// Real data for the molecule viewer's tests: a file of 100 000 records made
+// of Debian's rdkit-data SD files, and a plain reference split of SD text
+// into records.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,32 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/rdkit_sd_files.h"
+
 namespace tkz::molviewer::testing {
 
-inline const std::vector<std::string>& RealSDFiles() {
-  static const std::vector<std::string> files = {
-      "/usr/share/RDKit/Data/NCI/first_200.props.sdf",
-      "/usr/share/RDKit/Projects/DbCLI/testData/pubchem.200.sdf",
-      "/usr/share/RDKit/Contrib/PBF/testData/egfr.sdf",
-      "/usr/share/RDKit/Contrib/Fastcluster/testdata/cdk2.sdf",
-  };
-  return files;
-}
-
-inline bool HaveRealData() {
-  for (const std::string& f : RealSDFiles()) {
-    if (access(f.c_str(), R_OK) != 0) return false;
-  }
-  return true;
-}
-
-#define MOLVIEWER_NEED_REAL_DATA() \
-  if (!::tkz::molviewer::testing::HaveRealData()) GTEST_SKIP() << "rdkit-data is not installed"
-
-inline std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using ::tkz::testing::HaveRealData;
+using ::tkz::testing::RealSDFiles;
+using ::tkz::testing::Slurp;
+#define MOLVIEWER_NEED_REAL_DATA() TKZ_NEED_RDKIT_SD_FILES()
 
 // The records of SD text, cut the plain way: the text is split into lines
 // (LF, CR LF or a lone CR end one), a line that is "$$$$" once blanks and
