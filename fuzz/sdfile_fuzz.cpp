@@ -11,6 +11,7 @@
 
 #include "chem/cstruct.h"
 #include "core/platform/textfile.h"
+#include "ctab_check.h"
 #include "temp_file.h"
 
 namespace {
@@ -40,14 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(records <= size);
     tkz::TPropRec props;
     const bool ok = t.ReadFromMDLSDFile(f, props);
-    const int n = t.GetNAtoms();
-    Check(n >= 0 && n <= tkz::kMaxCTAtoms && (!ok || n >= 1));
-    for (int a = 1; a <= n; ++a) {
-      for (int k = 1; k <= tkz::kMaxCTConn; ++k) {
-        const int b = t.GetConnTo(a, k);
-        if (b != 0) Check(b <= n && b != a && t.CheckConnect(b, a) == t.GetTypConn(a, k));
-      }
-    }
+    CheckReadTable(t, ok);
     bool free = false;
     for (int k = 1; k <= tkz::kMaxPropItems; ++k) {
       if (props[k].Name.empty()) {
