@@ -5,14 +5,6 @@
 
 namespace tkz::python {
 
-py::handle NamedTuple(const char* name, const char* fields, py::module_& m, const char* doc) {
-  py::object cls = py::module_::import("collections").attr("namedtuple")(name, fields);
-  cls.attr("__module__") = m.attr("__name__");
-  cls.attr("__doc__") = doc;
-  m.attr(name) = cls;
-  return cls.release();  // kept for the life of the process
-}
-
 void BindChem(py::module_& m) {
   py::module_ sub = m.def_submodule(
       "chem", "Chemistry: elements, formulas, molecules, rings and substructure search.");

@@ -30,9 +30,6 @@ struct ChemFormula {
 // The message of a record that cannot be read.
 constexpr const char* kUnreadable = "not a structure of 1 to 63 atoms that can be read whole";
 
-// A collections.namedtuple class, made once and kept for the process.
-py::handle NamedTuple(const char* name, const char* fields, py::module_& m, const char* doc);
-
 void BindChemElements(py::module_& m);
 void BindChemFormula(py::module_& m);
 void BindChemMolecule(py::module_& m);

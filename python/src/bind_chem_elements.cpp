@@ -50,11 +50,12 @@ int64_t CasNumberOf(py::handle cas) {
 }  // namespace
 
 void BindChemElements(py::module_& m) {
-  g_xray_lines = NamedTuple("XRayLines", "k_alpha l_alpha m_alpha", m,
-                            "An element's K-alpha, L-alpha and M-alpha emission energies in keV "
-                            "(None for a line the table does not have).");
-  g_xray_line = NamedTuple("XRayLine", "energy number symbol", m,
-                           "One X-ray emission line: energy in keV and its element.");
+  g_xray_lines =
+      NamedTupleClass(m, "XRayLines", "k_alpha l_alpha m_alpha",
+                      "An element's K-alpha, L-alpha and M-alpha emission energies in keV "
+                      "(None for a line the table does not have).");
+  g_xray_line = NamedTupleClass(m, "XRayLine", "energy number symbol",
+                                "One X-ray emission line: energy in keV and its element.");
 
   py::class_<Element>(m, "Element",
                       "A chemical element (1 hydrogen .. 103 lawrencium) as the library's table "

@@ -100,11 +100,12 @@ std::string MolfileText(const TCTab& t) {
 }  // namespace
 
 void BindChemMolecule(py::module_& m) {
-  g_atom = NamedTuple("Atom", "index symbol atomic_number isotope charge num_hs degree", m,
-                      "One atom: 0-based index, element, isotope mass number (0 for the "
-                      "natural element), formal charge, hydrogens (implicit and explicit "
-                      "neighbours), bonds.");
-  g_bond = NamedTuple("Bond", "begin end order", m,
+  g_atom = NamedTupleClass(m, "Atom", "index symbol atomic_number isotope charge num_hs degree",
+                           "One atom: 0-based index, element, isotope mass number (0 for the "
+                           "natural element), formal charge, hydrogens (implicit and explicit "
+                           "neighbours), bonds.");
+  g_bond =
+      NamedTupleClass(m, "Bond", "begin end order",
                       "One bond between the 0-based atoms begin < end; order 1 single, 2 double, "
                       "3 triple, 4 aromatic.");
 

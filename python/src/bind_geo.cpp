@@ -451,24 +451,20 @@ std::string Doc(const char* text) { return std::string(text) + kArrays; }
 void BindGeo(py::module_& m) {
   py::module_ sub = m.def_submodule("geo", "Geodesy on the ellipsoid: UTM, UPS, datum shifts.");
   BindGeoTables(sub);
-  g.utm = NamedTuple(sub, "UTM", "zone band easting northing",
-                     "UTM coordinates: zone 1..60, latitude band letter C..X, easting and "
-                     "northing in metres (northing from 10 000 km south of the equator in the "
-                     "southern hemisphere).")
-              .release();
-  g.zone =
-      NamedTuple(sub, "UTMZone", "zone band", "A UTM zone 1..60 and latitude band C..X.").release();
-  g.latlon = NamedTuple(sub, "LatLon", "lat lon", "Latitude and longitude in degrees.").release();
-  g.ups = NamedTuple(sub, "UPS", "hemisphere easting northing",
-                     "UPS coordinates: hemisphere \"N\" or \"S\", easting and northing in metres.")
-              .release();
-  g.latlonh = NamedTuple(sub, "LatLonHeight", "lat lon height",
-                         "Latitude and longitude in degrees, ellipsoidal height in metres.")
-                  .release();
-  g.xy = NamedTuple(sub, "XY", "x y", "Projected coordinates in metres (easting x, northing y).")
-             .release();
-  g.xyz = NamedTuple(sub, "XYZ", "x y z", "Geocentric (earth-centred) coordinates in metres.")
-              .release();
+  g.utm = NamedTupleClass(sub, "UTM", "zone band easting northing",
+                          "UTM coordinates: zone 1..60, latitude band letter C..X, easting and "
+                          "northing in metres (northing from 10 000 km south of the equator in the "
+                          "southern hemisphere).");
+  g.zone = NamedTupleClass(sub, "UTMZone", "zone band", "A UTM zone 1..60 and latitude band C..X.");
+  g.latlon = NamedTupleClass(sub, "LatLon", "lat lon", "Latitude and longitude in degrees.");
+  g.ups = NamedTupleClass(
+      sub, "UPS", "hemisphere easting northing",
+      "UPS coordinates: hemisphere \"N\" or \"S\", easting and northing in metres.");
+  g.latlonh = NamedTupleClass(sub, "LatLonHeight", "lat lon height",
+                              "Latitude and longitude in degrees, ellipsoidal height in metres.");
+  g.xy =
+      NamedTupleClass(sub, "XY", "x y", "Projected coordinates in metres (easting x, northing y).");
+  g.xyz = NamedTupleClass(sub, "XYZ", "x y z", "Geocentric (earth-centred) coordinates in metres.");
   py::object wgs84 = py::cast(gelWGS84);
 
   sub.def("utm", &Utm, py::arg("lat"), py::arg("lon"), py::arg("ellipsoid") = wgs84,

@@ -42,14 +42,6 @@ py::object DatumInfo(int nr) {
 
 }  // namespace
 
-py::object NamedTuple(py::module_& sub, const char* name, const char* fields, const char* doc) {
-  py::object cls = py::module_::import("collections").attr("namedtuple")(name, fields);
-  cls.attr("__module__") = "tkz.geo";
-  cls.attr("__doc__") = doc;
-  sub.attr(name) = cls;
-  return cls;
-}
-
 TGeoEllipsoid EllipsoidArg(py::handle o) {
   if (py::isinstance<TGeoEllipsoid>(o)) return o.cast<TGeoEllipsoid>();
   if (PyLong_Check(o.ptr()) && !PyBool_Check(o.ptr())) {
@@ -123,17 +115,16 @@ void BindGeoTables(py::module_& sub) {
   e.export_values();
 
   g_ellipsoid_info =
-      NamedTuple(sub, "EllipsoidInfo", "index ellipsoid id name a b inverse_flattening e2",
-                 "An ellipsoid: index 0..60, the Ellipsoid member, identifier (gelWGS84), "
-                 "name, semi-major and semi-minor axis a and b (metres), inverse flattening "
-                 "(0 for a sphere) and first eccentricity squared.")
-          .release();
-  g_datum = NamedTuple(sub, "Datum", "number name ellipsoid dx dy dz scale rx ry rz",
-                       "A datum: number 1..271, name, Ellipsoid, and its seven-parameter shift "
-                       "to WGS 84: translation dx, dy, dz (metres), scale difference "
-                       "(parts per million), rotations rx, ry, rz (arc seconds, position "
-                       "vector convention as PROJ's +towgs84).")
-                .release();
+      NamedTupleClass(sub, "EllipsoidInfo", "index ellipsoid id name a b inverse_flattening e2",
+                      "An ellipsoid: index 0..60, the Ellipsoid member, identifier (gelWGS84), "
+                      "name, semi-major and semi-minor axis a and b (metres), inverse flattening "
+                      "(0 for a sphere) and first eccentricity squared.");
+  g_datum =
+      NamedTupleClass(sub, "Datum", "number name ellipsoid dx dy dz scale rx ry rz",
+                      "A datum: number 1..271, name, Ellipsoid, and its seven-parameter shift "
+                      "to WGS 84: translation dx, dy, dz (metres), scale difference "
+                      "(parts per million), rotations rx, ry, rz (arc seconds, position "
+                      "vector convention as PROJ's +towgs84).");
 
   sub.def(
       "ellipsoids",

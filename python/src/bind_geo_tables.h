@@ -22,7 +22,4 @@ int DatumArg(py::handle o, const char* role);
 // datums() and datum() to the submodule.
 void BindGeoTables(py::module_& sub);
 
-// A named tuple class of the submodule, made by collections.namedtuple.
-py::object NamedTuple(py::module_& sub, const char* name, const char* fields, const char* doc);
-
 }  // namespace tkz::python::geo

@@ -154,32 +154,22 @@ py::object ImportResult(const TgdbImportResult& r) {
                          r.PolygonsDropped, r.CharsReplaced, r.NamesTruncated);
 }
 
-py::object Tuple(py::module_& sub, const char* name, const char* fields, const char* doc) {
-  py::object cls = py::module_::import("collections").attr("namedtuple")(name, fields);
-  cls.attr("__module__") = "tkz.geodb";
-  cls.attr("__doc__") = doc;
-  sub.attr(name) = cls;
-  return cls;
-}
-
 }  // namespace
 
 void BindGeoDB(py::module_& m) {
   py::module_ sub = m.def_submodule(
       "geodb", "The geographic database: towns, borders, rivers, roads and binary objects.");
   geodb::BindRecords(sub);
-  g_import_result =
-      Tuple(sub, "ImportResult",
-            "features added total_added skipped reasons holes_dropped polygons_dropped "
-            "chars_replaced names_truncated",
-            "What an import did: features read, items added by kind ({\"Town\": 3, ...}), their "
-            "total, features skipped and the first reasons, polygon holes and slivers dropped, "
-            "name characters stored as '?' and names cut to 59 characters.")
-          .release();
-  g_problem = Tuple(sub, "Problem", "file record text",
-                    "A fault check() finds: the file, the 1-based record or index entry "
-                    "(0: the whole file) and what is wrong.")
-                  .release();
+  g_import_result = NamedTupleClass(
+      sub, "ImportResult",
+      "features added total_added skipped reasons holes_dropped polygons_dropped "
+      "chars_replaced names_truncated",
+      "What an import did: features read, items added by kind ({\"Town\": 3, ...}), their "
+      "total, features skipped and the first reasons, polygon holes and slivers dropped, "
+      "name characters stored as '?' and names cut to 59 characters.");
+  g_problem = NamedTupleClass(sub, "Problem", "file record text",
+                              "A fault check() finds: the file, the 1-based record or index entry "
+                              "(0: the whole file) and what is wrong.");
 
   py::class_<Database> db(
       sub, "Database",

@@ -67,11 +67,7 @@ std::unordered_map<std::string, PyObject*>& TupleTypes() {
 }
 
 void DefineTuple(py::module_& m, const char* name, const char* fields, const char* doc) {
-  py::object type = py::module_::import("collections").attr("namedtuple")(name, fields);
-  type.attr("__module__") = "tkz.maps";
-  type.attr("__doc__") = doc;
-  m.attr(name) = type;
-  TupleTypes()[name] = type.release().ptr();
+  TupleTypes()[name] = NamedTupleClass(m, name, fields, doc).ptr();
 }
 
 }  // namespace

@@ -62,6 +62,14 @@ std::string FromPath(py::handle path) {
   return std::string(py::bytes(encoded));
 }
 
+py::handle NamedTupleClass(py::module_& m, const char* name, const char* fields, const char* doc) {
+  py::object cls = py::module_::import("collections").attr("namedtuple")(name, fields);
+  cls.attr("__module__") = m.attr("__name__");
+  cls.attr("__doc__") = doc;
+  m.attr(name) = cls;
+  return cls.release();
+}
+
 namespace {
 
 PyObject* g_error = nullptr;

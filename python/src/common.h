@@ -30,6 +30,10 @@ std::string FromStr(py::handle text, const char* what = "text");
 // names of the system, as open() would use them).
 std::string FromPath(py::handle path);
 
+// A collections.namedtuple class `name` of submodule m, with its docstring,
+// kept for the life of the process.
+py::handle NamedTupleClass(py::module_& m, const char* name, const char* fields, const char* doc);
+
 // The tkz.Error class (for bindings that raise it themselves).
 py::handle ErrorClass();
 // Raises tkz.Error with a message in Windows-1252.
