@@ -61,6 +61,14 @@ TColor ToColor(py::handle value) {
   return Pack(c[0], c[1], c[2]);
 }
 
+// The three components of a colour model, e.g. Components<ColorToHSL>.
+template <void (*ToModel)(TColor, double&, double&, double&)>
+std::tuple<double, double, double> Components(py::handle color) {
+  double a, b, c;
+  ToModel(ToColor(color), a, b, c);
+  return {a, b, c};
+}
+
 std::string HexText(TColor c) {
   static const char* digits = "0123456789abcdef";
   std::string s = "#";
@@ -137,36 +145,18 @@ void BindColors(py::module_& m) {
       "hex", [](py::handle c) { return HexText(ToColor(c)); }, py::arg("color"),
       "The colour as \"#rrggbb\".");
 
-  sub.def(
-      "to_hsl",
-      [](py::handle c) {
-        double h, s, l;
-        ColorToHSL(ToColor(c), h, s, l);
-        return std::make_tuple(h, s, l);
-      },
-      py::arg("color"), "(hue, saturation, lightness); grey has hue and saturation 0.");
+  sub.def("to_hsl", &Components<ColorToHSL>, py::arg("color"),
+          "(hue, saturation, lightness); grey has hue and saturation 0.");
   sub.def(
       "from_hsl", [](double h, double s, double l) { return Unpack(HSLtoColor(h, s, l)); },
       py::arg("h"), py::arg("s"), py::arg("l"), "(r, g, b) of hue, saturation, lightness.");
-  sub.def(
-      "to_hsv",
-      [](py::handle c) {
-        double h, s, v;
-        ColorToHSV(ToColor(c), h, s, v);
-        return std::make_tuple(h, s, v);
-      },
-      py::arg("color"), "(hue, saturation, value); black has hue 0, other greys hue -1.");
+  sub.def("to_hsv", &Components<ColorToHSV>, py::arg("color"),
+          "(hue, saturation, value); black has hue 0, other greys hue -1.");
   sub.def(
       "from_hsv", [](double h, double s, double v) { return Unpack(HSVtoColor(h, s, v)); },
       py::arg("h"), py::arg("s"), py::arg("v"), "(r, g, b) of hue, saturation, value.");
-  sub.def(
-      "to_hsi",
-      [](py::handle c) {
-        double h, s, i;
-        ColorToHSI(ToColor(c), h, s, i);
-        return std::make_tuple(h, s, i);
-      },
-      py::arg("color"), "(hue, saturation, intensity); greys have hue -1.");
+  sub.def("to_hsi", &Components<ColorToHSI>, py::arg("color"),
+          "(hue, saturation, intensity); greys have hue -1.");
   sub.def(
       "from_hsi", [](double h, double s, double i) { return Unpack(HSItoColor(h, s, i)); },
       py::arg("h"), py::arg("s"), py::arg("i"), "(r, g, b) of hue, saturation, intensity.");
