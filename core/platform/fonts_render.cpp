@@ -28,6 +28,7 @@
 #include <utility>
 
 #include "core/platform/fonts.h"
+#include "core/platform/fonts_internal.h"
 
 namespace tkz {
 
@@ -107,6 +108,13 @@ struct Strike {
   Strike& operator=(const Strike&) = delete;
 };
 
+// A glyph image at its place in a text's mask.
+struct Placed {
+  std::shared_ptr<const GlyphImage> image;
+  int64_t x;
+  int64_t y;
+};
+
 struct RenderState {
   std::mutex mutex;
   FT_Library library = nullptr;
@@ -119,6 +127,7 @@ struct RenderState {
   uint32_t lastStyle = 0;
   int lastEm = 0;
   Strike* lastStrike = nullptr;
+  std::vector<Placed> placed;  // the glyphs of the text being put together
 };
 
 // Never destroyed: text may be measured while other statics are torn down.
@@ -465,6 +474,14 @@ struct Box {
 // The device box around a text-space rectangle u0..u1 along the baseline and
 // v0..v1 down from the top of the cell.
 Box TurnedBox(const Turn& t, double u0, double v0, double u1, double v1) {
+  if (t.quarter == 0) {  // whole or unturned: no rounding (and no calls of floor)
+    Box b;
+    b.left = static_cast<int64_t>(u0), b.right = static_cast<int64_t>(u1);
+    b.top = static_cast<int64_t>(v0), b.bottom = static_cast<int64_t>(v1);
+    if (u0 <= u1 && v0 <= v1 && b.left == u0 && b.right == u1 && b.top == v0 && b.bottom == v1) {
+      return b;
+    }
+  }
   double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
   for (int k = 0; k < 4; ++k) {
     const double u = (k & 1) ? u1 : u0, v = (k & 2) ? v1 : v0;
@@ -534,24 +551,23 @@ void FillTurnedRect(TGlyphMask& mask, const Turn& t, double u0, double v0, doubl
   }
 }
 
-struct Placed {
-  std::shared_ptr<const GlyphImage> image;
-  int64_t x;
-  int64_t y;
-};
-
-TGlyphMask Render(const TFont& font, std::string_view text, const Box& clip, int64_t limit) {
+// Puts the mask of the text together in mask, reusing its storage, and
+// returns the advance width of the text (saturated as MeasureText's).
+int Render(const TFont& font, std::string_view text, const Box& clip, int64_t limit,
+           TGlyphMask& mask) {
   RenderState& st = State();
   std::lock_guard lock(st.mutex);
   Strike& s = *StrikeFor(st, font);
-  TGlyphMask mask;
-  if (text.empty() || clip.Empty()) return mask;
+  mask.Left = mask.Top = mask.Width = mask.Height = 0;
+  mask.Coverage.clear();
+  int64_t total = 0;
+  for (char c : text) total += Advance(s, static_cast<unsigned char>(c));
+  const int width = static_cast<int>(std::min<int64_t>(total, std::numeric_limits<int32_t>::max()));
+  if (text.empty() || clip.Empty()) return width;
   const Turn t = TurnOf(font.GetOrientation());
   const TFontMetrics& m = s.metrics;
   const double margin = s.em;  // glyph ink stays this close to its cell
 
-  int64_t total = 0;
-  for (char c : text) total += Advance(s, static_cast<unsigned char>(c));
   const Box estimate =
       TurnedBox(t, -margin, -margin, static_cast<double>(total) + margin, m.Height + margin)
           .Intersect(clip);
@@ -563,7 +579,8 @@ TGlyphMask Render(const TFont& font, std::string_view text, const Box& clip, int
 
   // Glyphs at their pen positions on the turned baseline; those wholly outside
   // the clip are passed over.
-  std::vector<Placed> placed;
+  std::vector<Placed>& placed = st.placed;
+  placed.clear();
   Box ink;
   int64_t pen = 0;
   for (char c : text) {
@@ -601,7 +618,10 @@ TGlyphMask Render(const TFont& font, std::string_view text, const Box& clip, int
   }
 
   const Box area = ink.Intersect(clip);
-  if (area.Empty()) return mask;
+  if (area.Empty()) {
+    placed.clear();
+    return width;
+  }
   if (area.Area() > limit) {
     throw EInvalidGraphic("Text of " + std::to_string(text.size()) +
                           " characters would need a mask of more than " + std::to_string(limit) +
@@ -613,10 +633,11 @@ TGlyphMask Render(const TFont& font, std::string_view text, const Box& clip, int
   mask.Height = static_cast<int32_t>(area.bottom - area.top);
   mask.Coverage.assign(static_cast<size_t>(area.Area()), 0);
   for (const Placed& p : placed) BlitMax(mask, *p.image, p.x, p.y);
+  placed.clear();  // the glyphs go back to the cache alone
   for (const auto& [top, bottom] : bars) {
     FillTurnedRect(mask, t, 0, top, static_cast<double>(total), bottom);
   }
-  return mask;
+  return width;
 }
 
 Box WholePlane() {
@@ -662,13 +683,21 @@ int MeasureText(const TFont& font, std::string_view text) {
 }
 
 TGlyphMask RenderText(const TFont& font, std::string_view text) {
-  return Render(font, text, WholePlane(), kMaxTextMaskPixels);
+  TGlyphMask mask;
+  Render(font, text, WholePlane(), kMaxTextMaskPixels, mask);
+  return mask;
 }
 
 TGlyphMask RenderText(const TFont& font, std::string_view text, const TRect& clip) {
+  TGlyphMask mask;
+  RenderTextInto(font, text, clip, mask);
+  return mask;
+}
+
+int RenderTextInto(const TFont& font, std::string_view text, const TRect& clip, TGlyphMask& mask) {
   Box b;
   b.left = clip.Left, b.top = clip.Top, b.right = clip.Right, b.bottom = clip.Bottom;
-  return Render(font, text, b, TBitmap::kMaxPixels);
+  return Render(font, text, b, TBitmap::kMaxPixels, mask);
 }
 
 }  // namespace tkz
