@@ -22,8 +22,8 @@
 // RenderText.
 //
 // The service keeps one FreeType library, the open faces and the rendered
-// glyphs of unturned (and quarter-turned) text in bounded caches; calls are
-// serialised by a lock, so canvases may be used from different threads.
+// glyphs (for every angle) in bounded caches; calls are serialised by a lock,
+// so canvases may be used from different threads.
 #pragma once
 
 #include <cstdint>

@@ -486,6 +486,23 @@ TEST(RenderLimits, EmptyingTheGlyphCacheMidTextKeepsItsGlyphs) {
   EXPECT_EQ(first.Coverage, again.Coverage);
 }
 
+TEST(RenderLimits, EmptyingTheCacheOfTurnedGlyphsMidTextKeepsItsGlyphs) {
+  // Turned by a degree, 62 glyphs at an em of 700 px take about 25 MB, so the
+  // second strike overflows the glyph cache while its text is put together.
+  const std::string abc = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  TFont a = Font(8, {}, 10), b = Font(8, {}, 10);
+  a.SetHeight(700);
+  b.SetHeight(699);
+  const TRect band = Rect(0, 300, 30000, 304);  // crosses every glyph's cell
+  RenderText(a, abc, band);
+  const TGlyphMask first = RenderText(b, abc, band);
+  const TGlyphMask again = RenderText(b, abc, band);
+  EXPECT_GT(InkSum(first), 4 * 255 * 20);
+  EXPECT_EQ(first.Left, again.Left);
+  EXPECT_EQ(first.Width, again.Width);
+  EXPECT_EQ(first.Coverage, again.Coverage);
+}
+
 TEST(RenderLimits, HugeMasksAreRefusedUnlessClipped) {
   TFont f = Font(8);
   f.SetHeight(kMaxEmPixels);
