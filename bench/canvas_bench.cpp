@@ -96,30 +96,48 @@ BENCHMARK(BM_PolygonsOurs)->Name("polygons_200/ours")->Unit(benchmark::kMillisec
 
 constexpr const char* kText = "The quick brown fox jumps over 0123456789";
 
-void BM_TextOurs(benchmark::State& state) {
+// The lines of the text benchmarks: unturned ones down the picture, or lines
+// turned by `tenths` of a degree (counter-clockwise) starting down its middle.
+int TextLineY(int i, int tenths) { return tenths == 0 ? 5 + i * 7 : 200 + i * 5; }
+
+void TextOurs(benchmark::State& state, int tenths) {
   tkz::TBitmap dst(kDstW, kDstH);
   tkz::TCanvas* c = dst.GetCanvas();
   c->GetBrush()->SetStyle(tkz::bsClear);
   c->GetFont()->SetHeight(11);
+  c->GetFont()->SetOrientation(tenths);
   for (auto _ : state) {
-    for (int i = 0; i < 100; ++i) c->TextOut(10 + (i % 7) * 3, 5 + i * 7, kText);
+    for (int i = 0; i < 100; ++i) c->TextOut(10 + (i % 7) * 3, TextLineY(i, tenths), kText);
     benchmark::DoNotOptimize(dst.Bits());
   }
 }
+void BM_TextOurs(benchmark::State& s) { TextOurs(s, 0); }
+void BM_TextTurnedOurs(benchmark::State& s) { TextOurs(s, 300); }
 BENCHMARK(BM_TextOurs)->Name("text_100_lines/ours")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TextTurnedOurs)->Name("text_100_lines_30deg/ours")->Unit(benchmark::kMicrosecond);
 
 #ifdef TKZ_HAVE_CAIRO
 
-void BM_TextCairo(benchmark::State& state) {
+void TextCairo(benchmark::State& state, int tenths) {
   cairo_surface_t* dst = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kDstW, kDstH);
   cairo_t* cr = cairo_create(dst);
   cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(cr, 11);  // the em height in pixels, as ours
   cairo_set_source_rgb(cr, 0, 0, 0);
+  const double angle = -tenths * 3.14159265358979323846 / 1800;  // cairo's y runs down
   for (auto _ : state) {
     for (int i = 0; i < 100; ++i) {
-      cairo_move_to(cr, 10 + (i % 7) * 3, 5 + i * 7 + 11);
+      if (tenths == 0) {
+        cairo_move_to(cr, 10 + (i % 7) * 3, 5 + i * 7 + 11);
+        cairo_show_text(cr, kText);
+        continue;
+      }
+      cairo_save(cr);
+      cairo_translate(cr, 10 + (i % 7) * 3, TextLineY(i, tenths));
+      cairo_rotate(cr, angle);
+      cairo_move_to(cr, 0, 11);
       cairo_show_text(cr, kText);
+      cairo_restore(cr);
     }
     cairo_surface_flush(dst);
     benchmark::DoNotOptimize(cairo_image_surface_get_data(dst));
@@ -127,7 +145,10 @@ void BM_TextCairo(benchmark::State& state) {
   cairo_destroy(cr);
   cairo_surface_destroy(dst);
 }
+void BM_TextCairo(benchmark::State& s) { TextCairo(s, 0); }
+void BM_TextTurnedCairo(benchmark::State& s) { TextCairo(s, 300); }
 BENCHMARK(BM_TextCairo)->Name("text_100_lines/peer")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TextTurnedCairo)->Name("text_100_lines_30deg/peer")->Unit(benchmark::kMicrosecond);
 
 // A cairo image surface holding the same source pixels (RGB24 is 0x00RRGGBB,
 // so red and blue swap places).
