@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
@@ -554,6 +555,16 @@ void BlitMax(TGlyphMask& mask, const GlyphImage& img, int64_t x0, int64_t y0) {
       const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(dst));
       _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_max_epu8(a, b));
     }
+    if (n >= 4) {
+      uint32_t a, b;
+      std::memcpy(&a, src, 4);
+      std::memcpy(&b, dst, 4);
+      const __m128i m = _mm_max_epu8(_mm_cvtsi32_si128(static_cast<int>(a)),
+                                     _mm_cvtsi32_si128(static_cast<int>(b)));
+      a = static_cast<uint32_t>(_mm_cvtsi128_si32(m));
+      std::memcpy(dst, &a, 4);
+      n -= 4, src += 4, dst += 4;
+    }
 #endif
     for (; n > 0; --n, ++src, ++dst) *dst = std::max(*dst, *src);
   }
@@ -644,7 +655,9 @@ int Render(const TFont& font, std::string_view text, const Box& clip, int64_t li
       continue;
     }
     const double ox = u * t.c + m.Ascent * t.s, oy = -u * t.s + m.Ascent * t.c;
-    const double ix = std::floor(ox), iy = std::floor(oy);
+    // Quarter turns put every origin on a whole pixel.
+    const double ix = t.quarter >= 0 ? ox : std::floor(ox);
+    const double iy = t.quarter >= 0 ? oy : std::floor(oy);
     auto img = CachedGlyph(st, s, b, t, ox - ix, oy - iy);
     if (img->width == 0 || img->height == 0) continue;
     const auto x = static_cast<int64_t>(ix) + img->dx, y = static_cast<int64_t>(iy) + img->dy;
