@@ -471,36 +471,29 @@ TEST(RenderLimits, ClippedMasksAreTheCutOfTheWhole) {
 }
 
 TEST(RenderLimits, EmptyingTheGlyphCacheMidTextKeepsItsGlyphs) {
-  // 62 glyphs at an em of 1000 px take about 22 MB; two such strikes overflow
-  // the 32 MB glyph cache while the second text is being put together.
+  // 62 glyphs at an em of 1000 px take about 22 MB (turned by a degree, at
+  // 700 px about 25 MB); two such strikes overflow the 32 MB glyph cache while
+  // the second text is being put together. The bands cross every glyph's
+  // cell, so all are rendered while the masks stay small.
+  struct Case {
+    int orientation, em;
+    TRect band;
+    long minInk;
+  };
   const std::string abc = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  TFont a = Font(8), b = Font(8);
-  a.SetHeight(1000);
-  b.SetHeight(999);
-  const TRect band = Rect(0, 700, 40000, 704);  // all glyphs cross it; the mask stays small
-  RenderText(a, abc, band);
-  const TGlyphMask first = RenderText(b, abc, band);
-  const TGlyphMask again = RenderText(b, abc, band);
-  EXPECT_GT(InkSum(first), 4 * 255 * 62);
-  EXPECT_EQ(first.Width, again.Width);
-  EXPECT_EQ(first.Coverage, again.Coverage);
-}
-
-TEST(RenderLimits, EmptyingTheCacheOfTurnedGlyphsMidTextKeepsItsGlyphs) {
-  // Turned by a degree, 62 glyphs at an em of 700 px take about 25 MB, so the
-  // second strike overflows the glyph cache while its text is put together.
-  const std::string abc = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  TFont a = Font(8, {}, 10), b = Font(8, {}, 10);
-  a.SetHeight(700);
-  b.SetHeight(699);
-  const TRect band = Rect(0, 300, 30000, 304);  // crosses every glyph's cell
-  RenderText(a, abc, band);
-  const TGlyphMask first = RenderText(b, abc, band);
-  const TGlyphMask again = RenderText(b, abc, band);
-  EXPECT_GT(InkSum(first), 4 * 255 * 20);
-  EXPECT_EQ(first.Left, again.Left);
-  EXPECT_EQ(first.Width, again.Width);
-  EXPECT_EQ(first.Coverage, again.Coverage);
+  for (const Case& k : {Case{0, 1000, Rect(0, 700, 40000, 704), 4 * 255 * 62},
+                        Case{10, 700, Rect(0, 300, 30000, 304), 4 * 255 * 20}}) {
+    TFont a = Font(8, {}, k.orientation), b = Font(8, {}, k.orientation);
+    a.SetHeight(k.em);
+    b.SetHeight(k.em - 1);
+    RenderText(a, abc, k.band);
+    const TGlyphMask first = RenderText(b, abc, k.band);
+    const TGlyphMask again = RenderText(b, abc, k.band);
+    EXPECT_GT(InkSum(first), k.minInk) << k.orientation;
+    EXPECT_EQ(first.Left, again.Left);
+    EXPECT_EQ(first.Width, again.Width);
+    EXPECT_EQ(first.Coverage, again.Coverage) << k.orientation;
+  }
 }
 
 TEST(RenderLimits, HugeMasksAreRefusedUnlessClipped) {
