@@ -5,16 +5,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "core/platform/imagefile.h"
-
-// clang-format off
-#include <jpeglib.h>
-// clang-format on
+#include "tests/support/jpeg_writer.h"
 
 #ifdef TKZ_HAVE_TURBOJPEG
 #include <turbojpeg.h>
@@ -54,38 +49,15 @@ Bytes Samples(int w, int h, int components) {
 }
 
 Bytes Encode(const JpegKind& k) {
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* buf = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buf, &size);
   const int components = k.space == JCS_GRAYSCALE ? 1 : k.space == JCS_CMYK ? 4 : 3;
-  c.image_width = static_cast<JDIMENSION>(k.w);
-  c.image_height = static_cast<JDIMENSION>(k.h);
-  c.input_components = components;
-  c.in_color_space = k.space;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 85, TRUE);
-  c.comp_info[0].h_samp_factor = k.h_samp;
-  c.comp_info[0].v_samp_factor = k.v_samp;
-  for (int i = 1; i < c.num_components; ++i) {
-    c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
-  }
-  if (k.progressive) jpeg_simple_progression(&c);
-  c.restart_in_rows = k.restart_rows;
-  jpeg_start_compress(&c, TRUE);
-  const Bytes px = Samples(k.w, k.h, components);
-  for (int y = 0; y < k.h; ++y) {
-    JSAMPROW row = const_cast<uint8_t*>(px.data()) + static_cast<size_t>(y) * k.w * components;
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  Bytes out(buf, buf + size);
-  std::free(buf);
-  jpeg_destroy_compress(&c);
-  return out;
+  testing_support::JpegWriteOptions o;
+  o.quality = 85;
+  o.h_samp = k.h_samp;
+  o.v_samp = k.v_samp;
+  o.progressive = k.progressive;
+  o.restart_rows = k.restart_rows;
+  return testing_support::WriteJpeg(k.w, k.h, k.space, components, Samples(k.w, k.h, components),
+                                    o);
 }
 
 const JpegKind kKinds[] = {
