@@ -122,17 +122,6 @@ void CmykToRgb(uint8_t* p, int32_t width, bool inverted) {
   }
 }
 
-// Clears the X bytes (which libjpeg sets to 255) of n R,G,B,X pixels just
-// decoded. This pass is the one cost of decoding into our pixel words rather
-// than libjpeg's; where the processor has AVX2 the wider version is chosen
-// when the library is loaded.
-#if defined(__x86_64__) && defined(__GNUC__) && defined(__linux__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void ClearFourthBytes(uint32_t* p, size_t n) {
-  for (size_t i = 0; i < n; ++i) p[i] &= 0x00FFFFFFu;
-}
-
 // Calls setjmp. Decodes the image straight into the bitmap's rows (the
 // R,G,B,X layout is our pixel word once X is cleared).
 bool ReadRows(JpegDecoder& d, TBitmap& bmp, image_codec::ProgressReporter& progress) {
@@ -152,13 +141,13 @@ bool ReadRows(JpegDecoder& d, TBitmap& bmp, image_codec::ProgressReporter& progr
     }
     const JDIMENSION got = jpeg_read_scanlines(&d.cinfo, rows, n);
     if (got == 0) ERREXIT(&d.cinfo, JERR_INPUT_EMPTY);  // cannot happen with a memory source
-    if (d.cmyk) {
-      for (JDIMENSION i = 0; i < got; ++i) {
+    for (JDIMENSION i = 0; i < got; ++i) {
+      if (d.cmyk) {
         CmykToRgb(rows[i], bmp.GetWidth(), d.cinfo.saw_Adobe_marker);
+      } else {
+        uint32_t* px = reinterpret_cast<uint32_t*>(rows[i]);
+        for (int32_t x = 0, w = bmp.GetWidth(); x < w; ++x) px[x] &= 0x00FFFFFFu;
       }
-    } else {  // the rows are adjacent in the bitmap
-      ClearFourthBytes(reinterpret_cast<uint32_t*>(rows[0]),
-                       static_cast<size_t>(got) * static_cast<size_t>(bmp.GetWidth()));
     }
     progress.Rows(d.cinfo.output_scanline, d.cinfo.output_height);
   }
