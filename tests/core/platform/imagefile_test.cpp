@@ -11,9 +11,7 @@
 #include <string>
 #include <vector>
 
-// clang-format off
-#include <jpeglib.h>
-// clang-format on
+#include "tests/support/jpeg_writer.h"
 
 namespace fs = std::filesystem;
 
@@ -481,59 +479,22 @@ TEST(JpegRoundTrip, SmoothGradientWithinTolerance) {
 // A JPEG written by libjpeg directly, for the colour spaces our writer does
 // not produce.
 Bytes EncodeRaw(int w, int h, J_COLOR_SPACE space, int components, const Bytes& pixels) {
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* buf = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buf, &size);
-  c.image_width = static_cast<JDIMENSION>(w);
-  c.image_height = static_cast<JDIMENSION>(h);
-  c.input_components = components;
-  c.in_color_space = space;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 100, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  for (int y = 0; y < h; ++y) {
-    JSAMPROW row = const_cast<uint8_t*>(pixels.data()) + static_cast<size_t>(y) * w * components;
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  Bytes out(buf, buf + size);
-  std::free(buf);
-  jpeg_destroy_compress(&c);
-  return out;
+  return testing_support::WriteJpeg(w, h, space, components, pixels);
 }
 
 // A progressive grey JPEG (a DC scan, then one AC scan) whose AC scan is
 // repeated: every repeat is valid, so only the scan limit stops it.
 Bytes ManyScans(int repeats) {
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* buf = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buf, &size);
-  c.image_width = c.image_height = 16;
-  c.input_components = 1;
-  c.in_color_space = JCS_GRAYSCALE;
-  jpeg_set_defaults(&c);
   static const jpeg_scan_info kScript[2] = {{1, {0}, 0, 0, 0, 0}, {1, {0}, 1, 63, 0, 0}};
-  c.scan_info = kScript;
-  c.num_scans = 2;
-  jpeg_start_compress(&c, TRUE);
-  Bytes row(16);
+  testing_support::JpegWriteOptions o;
+  o.quality = 75;
+  o.scans = kScript;
+  o.num_scans = 2;
+  Bytes px(16 * 16);
   for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) row[x] = static_cast<uint8_t>(x * 16 + y);
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&c, &r, 1);
+    for (int x = 0; x < 16; ++x) px[y * 16 + x] = static_cast<uint8_t>(x * 16 + y);
   }
-  jpeg_finish_compress(&c);
-  const Bytes f(buf, buf + size);
-  std::free(buf);
-  jpeg_destroy_compress(&c);
+  const Bytes f = testing_support::WriteJpeg(16, 16, JCS_GRAYSCALE, 1, px, o);
   size_t last = 0;  // the last start-of-scan marker
   for (size_t i = 0; i + 1 < f.size(); ++i) {
     if (f[i] == 0xFF && f[i + 1] == 0xDA) last = i;

@@ -1,0 +1,165 @@
+// LoadJPEG against TurboJPEG's own decoder (tjDecompress2 with its default
+// options) on files of every kind our reader accepts: the pixels must be the
+// same, bit for bit. Skipped where TurboJPEG is not installed.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/platform/imagefile.h"
+#include "tests/support/jpeg_writer.h"
+
+#ifdef TKZ_HAVE_TURBOJPEG
+#include <turbojpeg.h>
+#endif
+
+namespace tkz {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// How a test file is written: size, colour space, sampling of the first
+// component (the others are 1 x 1), progressive or not, restart interval.
+struct JpegKind {
+  const char* name;
+  int w, h;
+  J_COLOR_SPACE space;
+  int h_samp, v_samp;
+  bool progressive;
+  int restart_rows;
+};
+
+// A smooth pattern with noise, so that every coefficient band is used.
+Bytes Samples(int w, int h, int components) {
+  Bytes px(static_cast<size_t>(w) * h * components);
+  uint32_t seed = 99;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      for (int c = 0; c < components; ++c) {
+        seed = seed * 1664525u + 1013904223u;
+        const int v = (x * (3 + c) + y * (7 - c)) % 256 + static_cast<int>(seed >> 29) * 9 - 30;
+        px[(static_cast<size_t>(y) * w + x) * components + c] =
+            static_cast<uint8_t>(std::min(255, std::max(0, v)));
+      }
+    }
+  }
+  return px;
+}
+
+Bytes Encode(const JpegKind& k) {
+  const int components = k.space == JCS_GRAYSCALE ? 1 : k.space == JCS_CMYK ? 4 : 3;
+  testing_support::JpegWriteOptions o;
+  o.quality = 85;
+  o.h_samp = k.h_samp;
+  o.v_samp = k.v_samp;
+  o.progressive = k.progressive;
+  o.restart_rows = k.restart_rows;
+  return testing_support::WriteJpeg(k.w, k.h, k.space, components, Samples(k.w, k.h, components),
+                                    o);
+}
+
+const JpegKind kKinds[] = {
+    {"4:4:4", 64, 48, JCS_RGB, 1, 1, false, 0},
+    {"4:2:2", 64, 48, JCS_RGB, 2, 1, false, 0},
+    {"4:2:0", 64, 48, JCS_RGB, 2, 2, false, 0},
+    {"4:4:0", 64, 48, JCS_RGB, 1, 2, false, 0},
+    {"grey", 64, 48, JCS_GRAYSCALE, 1, 1, false, 0},
+    {"progressive 4:2:0", 64, 48, JCS_RGB, 2, 2, true, 0},
+    {"progressive grey", 64, 48, JCS_GRAYSCALE, 1, 1, true, 0},
+    {"restarts 4:2:0", 64, 48, JCS_RGB, 2, 2, false, 1},
+    {"restarts progressive", 64, 48, JCS_RGB, 2, 2, true, 2},
+    {"1 x 1 4:2:0", 1, 1, JCS_RGB, 2, 2, false, 0},
+    {"1 x 1 grey", 1, 1, JCS_GRAYSCALE, 1, 1, false, 0},
+    {"17 x 9 4:4:4", 17, 9, JCS_RGB, 1, 1, false, 0},
+    {"17 x 9 4:2:2", 17, 9, JCS_RGB, 2, 1, false, 0},
+    {"17 x 9 4:2:0", 17, 9, JCS_RGB, 2, 2, false, 0},
+    {"17 x 9 progressive", 17, 9, JCS_RGB, 2, 2, true, 1},
+    {"1023 x 3 4:2:0", 1023, 3, JCS_RGB, 2, 2, false, 0},
+    {"1023 x 3 grey", 1023, 3, JCS_GRAYSCALE, 1, 1, false, 0},
+    {"3 x 1023 4:2:2", 3, 1023, JCS_RGB, 2, 1, false, 1},
+    {"wide 4:2:0", 2001, 35, JCS_RGB, 2, 2, false, 0},
+    {"Adobe CMYK", 33, 21, JCS_CMYK, 1, 1, false, 0},
+};
+
+#ifdef TKZ_HAVE_TURBOJPEG
+// TurboJPEG's decode as our pixel words (0x00BBGGRR). CMYK files come back
+// as inks, which our reader turns into R,G,B (Adobe's inks are inverted).
+std::vector<uint32_t> Reference(const Bytes& f, int& w, int& h) {
+  tjhandle tj = tjInitDecompress();
+  int sub = 0, space = 0;
+  std::vector<uint32_t> out;
+  std::vector<uint8_t> buf;
+  if (tjDecompressHeader3(tj, f.data(), f.size(), &w, &h, &sub, &space) == 0) {
+    const bool cmyk = space == TJCS_CMYK || space == TJCS_YCCK;
+    buf.resize(static_cast<size_t>(w) * h * 4);
+    if (tjDecompress2(tj, f.data(), f.size(), buf.data(), w, 0, h, cmyk ? TJPF_CMYK : TJPF_RGBX,
+                      0) == 0) {
+      for (size_t i = 0; i < buf.size(); i += 4) {
+        unsigned r = buf[i], g = buf[i + 1], b = buf[i + 2];
+        if (cmyk) {
+          const unsigned k = buf[i + 3];
+          r = (r * k + 127) / 255, g = (g * k + 127) / 255, b = (b * k + 127) / 255;
+        }
+        out.push_back(r | g << 8 | b << 16);
+      }
+    }
+  }
+  if (out.empty()) ADD_FAILURE() << "TurboJPEG: " << tjGetErrorStr2(tj);
+  tjDestroy(tj);
+  return out;
+}
+#endif
+
+TEST(JpegOracle, PixelsEqualTurboJpeg) {
+#ifndef TKZ_HAVE_TURBOJPEG
+  GTEST_SKIP() << "TurboJPEG is not installed";
+#else
+  // One bitmap for all: loading over an earlier picture, of the same size or
+  // not, must leave nothing of it behind.
+  TBitmap bmp;
+  for (const JpegKind& k : kKinds) {
+    SCOPED_TRACE(k.name);
+    const Bytes f = Encode(k);
+    int w = 0, h = 0;
+    const std::vector<uint32_t> ref = Reference(f, w, h);
+    ASSERT_EQ(ref.size(), static_cast<size_t>(k.w) * k.h);
+    LoadJPEG(bmp, f.data(), f.size());
+    ASSERT_EQ(bmp.GetWidth(), k.w);
+    ASSERT_EQ(bmp.GetHeight(), k.h);
+    int wrong = 0;
+    for (int y = 0; y < k.h; ++y) {
+      for (int x = 0; x < k.w; ++x) {
+        const uint32_t want = ref[static_cast<size_t>(y) * k.w + x], got = bmp.ScanLine(y)[x];
+        if (got != want && ++wrong <= 3) {
+          ADD_FAILURE() << "pixel (" << x << "," << y << ") " << std::hex << got << " vs " << want;
+        }
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+  }
+#endif
+}
+
+// Every kind of file, cut short anywhere, is refused with an error and leaves
+// an empty bitmap or the previous picture, never a crash.
+TEST(JpegOracle, TruncatedFilesAreRefused) {
+  for (const JpegKind& k : kKinds) {
+    SCOPED_TRACE(k.name);
+    const Bytes f = Encode(k);
+    for (size_t cut : {size_t{2}, f.size() / 3, f.size() / 2, f.size() - 3}) {
+      TBitmap bmp(5, 4);
+      try {
+        LoadJPEG(bmp, f.data(), cut);
+        ADD_FAILURE() << "accepted " << cut << " of " << f.size() << " bytes";
+      } catch (const EInvalidGraphic& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("invalid JPEG image: ", 0), 0u) << e.what();
+      }
+      EXPECT_TRUE(bmp.Empty() || (bmp.GetWidth() == 5 && bmp.GetHeight() == 4));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tkz
