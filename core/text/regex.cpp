@@ -1,10 +1,12 @@
 // TGrep: properties, the compiler and the token listing.
 #include "core/text/regex.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/platform/textfile.h"
 #include "core/text/charcase.h"
+#include "core/text/regex_scan.h"
 #include "core/text/stringl.h"
 #include "core/types/tkzbase.h"
 
@@ -308,7 +310,115 @@ int TGrep::CompileRegExp(const std::string& s) {
   if (code != 0) token_count_ = 0;
   if (token_count_ == 0) tokens_[0] = TGrepToken{};
   error_code_ = code;
+  PlanSearch();
+  grep_internal::PrepareScan(scan_);
   return code;
+}
+
+void TGrep::PlanSearch() {
+  using grep_internal::Lead;
+  using grep_internal::StartScan;
+  // Leads from the back: a token that may match nothing adds its first
+  // bytes to those of the rest after it.
+  lead_[static_cast<size_t>(token_count_)] = Lead{};  // the end: anywhere
+  for (int k = token_count_ - 1; k >= 0; --k) {
+    const TGrepToken& t = tokens_[static_cast<size_t>(k)];
+    Lead& l = lead_[static_cast<size_t>(k)];
+    const bool optional = t.Action == taMult0 || t.Action == taOpti;
+    const Lead& rest = lead_[static_cast<size_t>(k + 1)];
+    l = optional ? rest : Lead{false, false, -1, false, {}};
+    l.run_excludes_rest = false;
+    if ((t.Action == taMult0 || t.Action == taMult1) && t.Count < 0 && k + 1 < token_count_ &&
+        !rest.any) {
+      l.run_excludes_rest = true;
+      for (int c = 0; c < 256; ++c)
+        if (t.Payload[static_cast<size_t>(c)] == '*' && rest.bytes[static_cast<size_t>(c)])
+          l.run_excludes_rest = false;
+    }
+    switch (t.Action) {
+      case taAnyByte:
+      case taBol:
+        l.any = true;
+        break;
+      case taEol:
+        l.at_end = true;
+        break;
+      case taNormal:
+        l.bytes[static_cast<unsigned char>(t.Payload[1])] = true;
+        break;
+      case taSet:
+        for (int c = 0; c < 256; ++c)
+          if (t.Payload[static_cast<size_t>(c)] == '*') l.bytes[static_cast<size_t>(c)] = true;
+        break;
+      case taMult0:
+      case taMult1:
+      case taOpti:
+        if (t.Count == 0) {
+          l.any = true;
+        } else if (t.Count > 0) {
+          l.bytes[static_cast<unsigned char>(t.Payload[1])] = true;
+        } else {
+          for (int c = 0; c < 256; ++c)
+            if (t.Payload[static_cast<size_t>(c)] == '*') l.bytes[static_cast<size_t>(c)] = true;
+        }
+        break;
+    }
+    l.only = -1;
+    if (!l.any && std::count(l.bytes.begin(), l.bytes.end(), true) == 1)
+      l.only =
+          static_cast<int16_t>(std::find(l.bytes.begin(), l.bytes.end(), true) - l.bytes.begin());
+  }
+
+  // The start scan works on raw bytes: a byte counts when its folded form
+  // can begin a match.
+  scan_ = StartScan{};
+  const Lead& l0 = lead_[0];
+  if (token_count_ == 0 || l0.any) return;
+  auto raw_of = [&](auto&& folded, std::array<bool, 256>& raw) {
+    int n = 0;
+    for (int c = 0; c < 256; ++c) {
+      const auto f = ignore_case_ ? static_cast<unsigned char>(AnsiLowerChar(static_cast<char>(c)))
+                                  : static_cast<unsigned char>(c);
+      raw[static_cast<size_t>(c)] = folded(f);
+      n += raw[static_cast<size_t>(c)];
+    }
+    return n;
+  };
+  auto list = [](const std::array<bool, 256>& raw, uint8_t* out) {
+    uint8_t n = 0;
+    for (int c = 0; c < 256 && n < 3; ++c)
+      if (raw[static_cast<size_t>(c)]) out[n++] = static_cast<uint8_t>(c);
+    return n;
+  };
+  const int members = raw_of([&](unsigned char f) { return l0.bytes[f]; }, scan_.raw);
+  if (members == 0) return;  // only an empty match at the end: nothing to scan
+  const TGrepToken& t0 = tokens_[0];
+  if (members <= 3) {
+    scan_.kind = StartScan::kBytes;
+    scan_.nb = list(scan_.raw, scan_.b);
+    if (t0.Action == taNormal && t0.Count >= 2) {
+      // The literal's last byte as well rules out most candidates at once.
+      std::array<bool, 256> last{};
+      const auto z = static_cast<unsigned char>(t0.Payload[static_cast<size_t>(t0.Count)]);
+      if (raw_of([&](unsigned char f) { return f == z; }, last) <= 3) {
+        scan_.kind = StartScan::kPair;
+        scan_.nz = list(last, scan_.z);
+        scan_.off = t0.Count - 1;
+      }
+    }
+    return;
+  }
+  int lo = 0;
+  while (!scan_.raw[static_cast<size_t>(lo)]) ++lo;
+  int hi = lo;
+  while (hi < 255 && scan_.raw[static_cast<size_t>(hi + 1)]) ++hi;
+  if (hi - lo + 1 == members) {
+    scan_.kind = StartScan::kRange;
+    scan_.lo = static_cast<uint8_t>(lo);
+    scan_.span = static_cast<uint8_t>(hi - lo);
+  } else {
+    scan_.kind = StartScan::kTable;
+  }
 }
 
 void TGrep::PrintRegExp(const std::string& FileName) const {

@@ -43,6 +43,10 @@
 //     extends over the elements that follow (to the end for ".*").
 //   - Subjects longer than 2147418112 bytes are searched in their first
 //     2147418112 bytes only.
+//   - Searching skips ahead: when the expression is compiled it works out
+//     which bytes can begin a match (and, after each repeated byte or set,
+//     the rest of it), and the search scans for those 16 bytes at a time.
+//     The answers are those of trying every position.
 //   - Matching time is bounded: without alternation or nesting, backtracking
 //     only happens at quantified tokens. When a match takes more steps than a
 //     small multiple of the subject's length, the matcher starts remembering
@@ -52,6 +56,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -73,6 +78,40 @@ struct TKZ_COREKIT_EXPORT TGrepToken {
   // Position in the subject where this token matched during the last match.
   int32_t MatchedAt = 0;
 };
+
+namespace grep_internal {
+
+// The bytes (case-folded when ignoring case) that can begin what follows
+// a point of the expression: lead k is the rest from token k on. Worked out
+// when an expression is compiled; internal to the matcher.
+struct Lead {
+  bool any = true;      // it may begin anywhere (or match nothing)
+  bool at_end = false;  // it may begin just past the end of the subject
+  int16_t only = -1;    // the one byte in `bytes`, if it holds just one
+  // Token k repeats a set and no byte of that set can begin the rest after
+  // it, so a repetition ends only where a run of the set ends.
+  bool run_excludes_rest = false;
+  std::array<bool, 256> bytes{};
+};
+// How the search finds positions where token 1 can match, on the bytes of
+// the subject as they are: one to three bytes, a range of codes, a table,
+// or a pair (a byte of `b` with a byte of `z` at offset `off`).
+struct StartScan {
+  enum Kind : uint8_t { kAll, kBytes, kRange, kTable, kPair } kind = kAll;
+  uint8_t nb = 0, nz = 0;
+  uint8_t b[3] = {}, z[3] = {};
+  uint8_t lo = 0, span = 0;  // kRange: (c - lo) mod 256 <= span
+  int off = 0;
+  std::array<bool, 256> raw{};  // the bytes that can begin a match
+  // The scanner chosen for the above, and its bytes repeated over a vector:
+  // b[0..2], then z[0..2] (short lists repeat their first byte), lo, span.
+  using Fn = size_t (*)(const StartScan&, const unsigned char* s, size_t n, size_t i);
+  Fn scan = nullptr;
+  Fn narrow = nullptr;  // the 16-byte scanner, for subjects too short for `scan`
+  alignas(32) uint8_t splat[8][32] = {};
+};
+
+}  // namespace grep_internal
 
 // The text of compile error code (1..11); "" for 0 or an unknown code.
 TKZ_COREKIT_EXPORT std::string GrepErrorText(int Code);
@@ -118,8 +157,10 @@ class TKZ_COREKIT_EXPORT TGrep : public TComponent {
   void PrintRegExp(const std::string& FileName) const;
 
  private:
+  template <bool kFold>
   friend class GrepMatcher;
   bool AddToken(TGrepTokenAct a, int count);
+  void PlanSearch();
 
   bool ignore_case_ = false;
   std::string reg_exp_;
@@ -130,6 +171,8 @@ class TKZ_COREKIT_EXPORT TGrep : public TComponent {
   int match_start_ = 0;
   int match_end_ = 0;
   std::array<TGrepToken, kMaxTokens> tokens_{};
+  std::array<grep_internal::Lead, kMaxTokens + 1> lead_{};
+  grep_internal::StartScan scan_{};
 };
 
 }  // namespace tkz

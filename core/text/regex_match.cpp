@@ -7,12 +7,18 @@
 // (greedy). Every success ends the whole search, so a (token, position) pair
 // that failed once fails again: once a match has taken many steps, such
 // failures are remembered and never retried.
+//
+// Two shortcuts leave the answers as they are. The search only tries start
+// positions whose byte can begin a match (regex_scan.cpp). A repetition of a
+// byte or set crosses the bytes where the rest cannot begin in one go, since
+// the rest fails there at its first test without recording anything.
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "core/text/charcase.h"
 #include "core/text/regex.h"
+#include "core/text/regex_scan.h"
 
 namespace tkz {
 
@@ -23,12 +29,9 @@ constexpr size_t kMaxSubject = 0x7FFF0000;
 
 struct FoldTable {
   unsigned char lower[256];
-  unsigned char same[256];
   FoldTable() {
-    for (int c = 0; c < 256; ++c) {
+    for (int c = 0; c < 256; ++c)
       lower[c] = static_cast<unsigned char>(AnsiLowerChar(static_cast<char>(c)));
-      same[c] = static_cast<unsigned char>(c);
-    }
   }
 };
 
@@ -39,40 +42,53 @@ const FoldTable& Fold() {
 
 }  // namespace
 
+// kFold: compare case-folded bytes (IgnoreCase).
+template <bool kFold>
 class GrepMatcher {
  public:
   GrepMatcher(TGrep& g, const std::string& s)
       : t_(g.tokens_.data()),
+        lead_(g.lead_.data()),
+        scan_(g.scan_),
         n_(g.token_count_),
         s_(reinterpret_cast<const unsigned char*>(s.data())),
         len_(static_cast<int>(std::min<size_t>(s.size(), kMaxSubject))),
-        fold_(g.ignore_case_ ? Fold().lower : Fold().same),
-        exact_(!g.ignore_case_) {
+        fold_(kFold ? Fold().lower : nullptr) {
     budget_ = 64 + 16 * static_cast<int64_t>(len_);
   }
 
   // Tries start positions from `from` to the end of the subject (and just
-  // beyond it, for expressions that may match nothing).
+  // beyond it, for expressions that may match nothing), skipping those
+  // where no match can begin.
   int Search(int from, bool only_first) {
+    if (only_first) return Match(0, from) ? from : 0;
     const TGrepToken& t0 = t_[0];
-    const int last_start = only_first ? from : len_ + 1;
-    for (int p = from; p <= last_start; ++p) {
-      if (!only_first) {
-        // Skip quickly to the next position where the first token can match.
-        if (t0.Action == taNormal) {
-          p = FindByte(p, static_cast<unsigned char>(t0.Payload[1]));
-          if (p > len_) return 0;
-        } else if (t0.Action == taSet || (t0.Action == taMult1 && t0.Count < 0)) {
-          while (p <= len_ && t0.Payload[C(p)] != '*') ++p;
-          if (p > len_) return 0;
+    const bool alone = lead_[0].run_excludes_rest;
+    const grep_internal::Lead& next = lead_[1];
+    for (int p = from; p <= len_ + 1; ++p) {
+      p = NextStart(p);
+      if (p > len_ + 1) return 0;
+      if (alone) {
+        // The repetition can only end where its run ends: one try of the
+        // rest there, and the next start lies beyond the run.
+        int e = p;
+        while (e <= len_ && t0.Payload[C(e)] == '*') ++e;
+        if ((e > p || t0.Action == taMult0) && (e <= len_ ? next.bytes[C(e)] : next.at_end)) {
+          t_[0].MatchedAt = p;
+          if (Match(1, e)) return p;
         }
+        p = e;
+        continue;
       }
+      run_end_ = 0;
       if (Match(0, p)) return p;
       // A repeated byte element that failed at p also fails one element
       // later (the lazy repetition from p already tried every continuation
-      // from there), so the rest of the run of elements is skipped.
+      // from there), so the rest of the run of elements is skipped. The
+      // repetition usually knows where the run ends.
       if ((t0.Action == taMult0 || t0.Action == taMult1) && t0.Count <= 0) {
         if (t0.Count == 0) return 0;
+        if (run_end_ > p) p = run_end_;
         while (p <= len_ && t0.Payload[C(p)] == '*') ++p;
       }
     }
@@ -82,28 +98,35 @@ class GrepMatcher {
   int end_ = 0;
 
  private:
+  // Where the last repetition that failed ran out of elements (0: unknown).
+  int run_end_ = 0;
+
   unsigned char C(int p) const {
     const unsigned char c = s_[p - 1];
-    return fold_[c];
+    if constexpr (kFold) return fold_[c];
+    return c;
   }
 
-  int FindByte(int p, unsigned char c) const {
-    if (p > len_) return len_ + 1;
-    if (exact_) {
-      const void* f = std::memchr(s_ + p - 1, c, static_cast<size_t>(len_ - p + 1));
-      return f ? static_cast<int>(static_cast<const unsigned char*>(f) - s_) + 1 : len_ + 1;
-    }
-    while (p <= len_ && fold_[s_[p - 1]] != c) ++p;
-    return p;
+  // The first position from p on where a match can begin (len + 1 when
+  // only an empty match at the end is left, len + 2 when nothing is).
+  int NextStart(int p) const {
+    if (scan_.kind == grep_internal::StartScan::kAll) return p;
+    const size_t i = p <= len_ ? grep_internal::ScanForStart(scan_, s_, static_cast<size_t>(len_),
+                                                             static_cast<size_t>(p - 1))
+                               : static_cast<size_t>(len_);
+    if (i < static_cast<size_t>(len_)) return static_cast<int>(i) + 1;
+    return lead_[0].at_end ? len_ + 1 : len_ + 2;
   }
 
   bool Literal(const TGrepToken& t, int p) const {
     const int cnt = t.Count;
     if (p < 1 || p + cnt - 1 > len_) return false;
     const char* lit = t.Payload.data() + 1;
-    if (exact_) {
-      return s_[p - 1] == static_cast<unsigned char>(lit[0]) &&
-             (cnt == 1 || std::memcmp(s_ + p, lit + 1, static_cast<size_t>(cnt - 1)) == 0);
+    if constexpr (!kFold) {
+      if (cnt > 16) return std::memcmp(s_ + p - 1, lit, static_cast<size_t>(cnt)) == 0;
+      for (int i = 0; i < cnt; ++i)
+        if (s_[p - 1 + i] != static_cast<unsigned char>(lit[i])) return false;
+      return true;
     }
     for (int i = 0; i < cnt; ++i)
       if (C(p + i) != static_cast<unsigned char>(lit[i])) return false;
@@ -157,99 +180,127 @@ class GrepMatcher {
       end_ = q - 1;
       return true;
     }
+    // Where the rest cannot begin, Match(k + 1, q) fails at its first test
+    // without side effects, so a run of byte elements is crossed in one go
+    // up to the next position where it can. Crossed bytes count as steps,
+    // and once failures are remembered every position is visited again, so
+    // that no position is crossed more than once per token then.
+    const grep_internal::Lead& next = lead_[static_cast<size_t>(k + 1)];
+    const bool bytewise = t.Count <= 0 && !next.any;
+    const bool alone = lead_[static_cast<size_t>(k)].run_excludes_rest;
     for (;;) {
       const bool memo = Step();
       if (memo && Failed(rep_row_[k], q)) return false;
-      if (Match(k + 1, q)) return true;
+      const bool can = !bytewise || (q <= len_ ? next.bytes[C(q)] : next.at_end);
+      if (can && Match(k + 1, q)) return true;
       if (memo) SetFailed(rep_row_[k], q);
       const int w = Element(t, q);
-      if (w == 0) return false;
+      if (w == 0) {
+        run_end_ = q;
+        return false;
+      }
       q += w;
+      if (bytewise && !memo) {
+        const int from = q;
+        if (alone) {
+          while (q <= len_ && t.Payload[C(q)] == '*') ++q;
+        } else if (t.Count == 0 && !kFold && next.only >= 0 && q <= len_) {
+          const void* f = std::memchr(s_ + q - 1, next.only, static_cast<size_t>(len_ - q + 1));
+          q = f ? static_cast<int>(static_cast<const unsigned char*>(f) - s_) + 1 : len_ + 1;
+        } else if (t.Count == 0) {
+          while (q <= len_ && !next.bytes[C(q)]) ++q;
+        } else {
+          while (q <= len_ && t.Payload[C(q)] == '*' && !next.bytes[C(q)]) ++q;
+        }
+        steps_ += q - from;
+        if (q > len_ && !next.at_end) {
+          run_end_ = q;
+          return false;
+        }
+      }
     }
   }
 
+  // The rest of the expression from token k at p. Literals, sets, "." and
+  // "^" are followed in a loop; a quantified token hands over to Repeat.
   bool Match(int k, int p) {
-    const TGrepToken& t = t_[k];
-    const bool last = k == n_ - 1;
     // Memo rows of tokens that follow "x?" hold the positions where the
     // rest of the expression has failed.
-    const bool after_opti = k > 0 && t_[k - 1].Action == taOpti;
-    if (after_opti && Step()) {
+    if (k > 0 && t_[k - 1].Action == taOpti && Step()) {
       if (Failed(opt_row_[k], p)) return false;
+      if (Rest(k, p)) return true;
+      SetFailed(opt_row_[k], p);
+      return false;
     }
-    bool ok = false;
-    switch (t.Action) {
-      case taNormal:
-        if (Literal(t, p)) {
-          t_[k].MatchedAt = p;
+    return Rest(k, p);
+  }
+
+  bool Rest(int k, int p) {
+    for (;; ++k) {
+      TGrepToken& t = t_[k];
+      const bool last = k == n_ - 1;
+      switch (t.Action) {
+        case taNormal:
+          if (!Literal(t, p)) return false;
+          t.MatchedAt = p;
           if (last) {
             end_ = p + t.Count - 1;
             return true;
           }
-          ok = Match(k + 1, p + t.Count);
-        }
-        break;
-      case taAnyByte:
-      case taSet:
-        if (p >= 1 && p <= len_ && (t.Action == taAnyByte || t.Payload[C(p)] == '*')) {
-          t_[k].MatchedAt = p;
+          p += t.Count;
+          break;
+        case taAnyByte:
+        case taSet:
+          if (p < 1 || p > len_ || (t.Action == taSet && t.Payload[C(p)] != '*')) return false;
+          t.MatchedAt = p;
           if (last) {
             end_ = p;
             return true;
           }
-          ok = Match(k + 1, p + 1);
-        }
-        break;
-      case taBol:
-        if (p == 1) {
-          t_[k].MatchedAt = p;
+          ++p;
+          break;
+        case taBol:
+          if (p != 1) return false;
+          t.MatchedAt = p;
           if (last) {
             end_ = 0;
             return true;
           }
-          ok = Match(k + 1, 1);
-        }
-        break;
-      case taEol:
-        if (last && p == len_ + 1) {
-          t_[k].MatchedAt = p;
+          break;
+        case taEol:
+          if (!last || p != len_ + 1) return false;
+          t.MatchedAt = p;
           end_ = len_;
           return true;
+        case taMult0:
+          t.MatchedAt = p;
+          return Repeat(k, p);
+        case taMult1: {
+          const int w = Element(t, p);
+          if (w == 0) return false;
+          t.MatchedAt = p;
+          return Repeat(k, p + w);
         }
-        break;
-      case taMult0:
-        t_[k].MatchedAt = p;
-        ok = Repeat(k, p);
-        break;
-      case taMult1: {
-        const int w = Element(t, p);
-        if (w > 0) {
-          t_[k].MatchedAt = p;
-          ok = Repeat(k, p + w);
+        case taOpti: {
+          t.MatchedAt = p;
+          const int w = Element(t, p);
+          if (last) {
+            end_ = p + w - 1;
+            return true;
+          }
+          return Match(k + 1, p) || (w > 0 && Match(k + 1, p + w));
         }
-        break;
-      }
-      case taOpti: {
-        t_[k].MatchedAt = p;
-        const int w = Element(t, p);
-        if (last) {
-          end_ = p + w - 1;
-          return true;
-        }
-        ok = Match(k + 1, p) || (w > 0 && Match(k + 1, p + w));
-        break;
       }
     }
-    if (!ok && after_opti && !memo_.empty()) SetFailed(opt_row_[k], p);
-    return ok;
   }
 
   TGrepToken* t_;
+  const grep_internal::Lead* lead_;
+  const grep_internal::StartScan& scan_;
   int n_;
   const unsigned char* s_;
   int len_;
-  const unsigned char* fold_;  // case folding, or the identity
-  bool exact_;
+  const unsigned char* fold_;  // case folding
   int64_t steps_ = 0;
   int64_t budget_ = 0;
   size_t row_ = 0;
@@ -272,11 +323,19 @@ bool TGrep::MatchString(const std::string& s, int& MatchPos) {
     from = std::min(from, len + 1);
   }
   if (from > len + 1) return false;
-  GrepMatcher m(*this, s);
-  const int p = m.Search(from, tokens_[0].Action == taBol);
+  int p, end;
+  if (ignore_case_) {
+    GrepMatcher<true> m(*this, s);
+    p = m.Search(from, tokens_[0].Action == taBol);
+    end = m.end_;
+  } else {
+    GrepMatcher<false> m(*this, s);
+    p = m.Search(from, tokens_[0].Action == taBol);
+    end = m.end_;
+  }
   if (p == 0) return false;
   MatchPos = match_start_ = p;
-  match_end_ = m.end_;
+  match_end_ = end;
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/types/tkzbase.h"
+#include "tests/support/grep_reference.h"
 #include "tests/support/temp_dir.h"
 
 namespace tkz {
@@ -352,6 +353,56 @@ TEST(TGrepMatch, RecordsWhereTokensMatched) {
   EXPECT_EQ(g.GetRegExpToken(1).MatchedAt, 3);
   EXPECT_EQ(g.GetRegExpToken(2).MatchedAt, 4);
   EXPECT_EQ(g.GetRegExpToken(3).MatchedAt, 6);
+}
+
+// Random expressions and subjects over a few bytes, so that skips, scans and
+// run crossings meet every kind of neighbour: the matcher must find what the
+// plain rules find, with the same end and the same token positions. Subjects
+// run past 32 bytes so that the scans' full and partial blocks both occur.
+TEST(TGrepMatch, AgreesWithThePlainRulesOnRandomExpressions) {
+  static const char* const kItems[] = {"a",    "b",     "x",     "ab",    "A",    ".",
+                                       "[ab]", "[0-9]", "[^a]",  "(ab)",  "(xa)", "\\.",
+                                       " ",    "0",     "\\#41", "[a-c]", "[A-Z]"};
+  static const char* const kQuant[] = {"", "", "", "*", "+", "?"};
+  const std::string bytes = "aabbxx0 1.A";
+  std::mt19937 rng(2024);
+  int compared = 0, matched = 0;
+  for (int round = 0; round < 6000; ++round) {
+    std::string e = rng() % 8 == 0 ? "^" : "";
+    const int items = 1 + static_cast<int>(rng() % 5);
+    for (int i = 0; i < items; ++i) {
+      e += kItems[rng() % std::size(kItems)];
+      e += kQuant[rng() % std::size(kQuant)];
+    }
+    if (rng() % 6 == 0) e += "$";
+    std::string subject;
+    const int len = static_cast<int>(rng() % 70);
+    for (int i = 0; i < len; ++i) subject += bytes[rng() % bytes.size()];
+    TGrep g;
+    g.SetStopOnError(false);
+    g.SetIgnoreCase(rng() % 3 == 0);
+    g.SetRegExp(e);
+    if (g.GetErrorCode() != 0 || (g.GetTokenCount() == 1 && g.GetRegExpToken(1).Action == taMult0))
+      continue;
+    const int start = 1 + static_cast<int>(rng() % 4);
+    ::testing_support::GrepReference ref(g, subject);
+    const auto want = ref.Find(start);
+    if (ref.TooLong()) continue;
+    g.SetSearchStartPos(start);
+    int pos = -1;
+    const bool found = g.MatchString(subject, pos);
+    SCOPED_TRACE("expression \"" + e + "\" on \"" + subject + "\" from " + std::to_string(start));
+    ++compared;
+    ASSERT_EQ(found ? std::make_pair(pos, g.GetMatchEnd()) : std::make_pair(0, 0), want);
+    if (!found) continue;
+    ++matched;
+    for (int k = 1; k <= g.GetTokenCount(); ++k)
+      ASSERT_EQ(g.GetRegExpToken(k).MatchedAt, ref.at[static_cast<size_t>(k - 1)]) << "token " << k;
+  }
+  // The table must exercise both outcomes, not skip its way to a pass.
+  EXPECT_GT(compared, 4000);
+  EXPECT_GT(matched, 1000);
+  EXPECT_GT(compared - matched, 1000);
 }
 
 TEST(TGrepMatch, HostileInputStaysFast) {
