@@ -6,7 +6,7 @@
 
 #include "core/platform/textfile.h"
 #include "core/text/charcase.h"
-#include "core/text/regex_scan.h"
+#include "core/text/regex_scan_internal.h"
 #include "core/text/stringl.h"
 #include "core/types/tkzbase.h"
 

@@ -18,7 +18,7 @@
 
 #include "core/text/charcase.h"
 #include "core/text/regex.h"
-#include "core/text/regex_scan.h"
+#include "core/text/regex_scan_internal.h"
 
 namespace tkz {
 

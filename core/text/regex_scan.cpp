@@ -4,7 +4,7 @@
 // subject shorter than a block, from a padded copy, so nothing beyond the
 // subject is ever read. Blocks are 16 bytes (SSE2) or 32 (AVX2, where the
 // processor has it).
-#include "core/text/regex_scan.h"
+#include "core/text/regex_scan_internal.h"
 
 #include <cstdint>
 #include <cstring>
