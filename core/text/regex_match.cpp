@@ -141,21 +141,25 @@ class GrepMatcher {
     return Literal(t, p) ? t.Count : 0;
   }
 
+  // Counts a step; true once failures are remembered.
   bool Step() {
-    if (++steps_ > budget_ && memo_.empty()) {
-      // Many steps for this subject: remember failures from now on, one bit
-      // per position 1..len+1 in one row per quantified token (failed
-      // repetitions) and one per token after "x?" (failed rest).
-      for (int k = 0; k < n_; ++k) {
-        const TGrepTokenAct a = t_[k].Action;
-        rep_row_[k] = (a == taMult0 || a == taMult1) ? rows_++ : -1;
-        opt_row_[k] = (k > 0 && t_[k - 1].Action == taOpti) ? rows_++ : -1;
-      }
-      row_ = static_cast<size_t>(len_) + 2;
-      memo_.assign((static_cast<size_t>(rows_) * row_ + 63) / 64, 0);
-    }
+    if (++steps_ > budget_ && memo_.empty()) StartMemo();
     return !memo_.empty();
   }
+  // Many steps for this subject: remember failures from now on, one bit per
+  // position 1..len+1 in one row per quantified token (failed repetitions)
+  // and one per token after "x?" (failed rest).
+  __attribute__((noinline)) void StartMemo() {
+    for (int k = 0; k < n_; ++k) {
+      const TGrepTokenAct a = t_[k].Action;
+      row_of_[static_cast<size_t>(k)] = (a == taMult0 || a == taMult1) ? rows_++ : -1;
+      row_of_[static_cast<size_t>(n_ + k)] = (k > 0 && t_[k - 1].Action == taOpti) ? rows_++ : -1;
+    }
+    row_ = static_cast<size_t>(len_) + 2;
+    memo_.assign((static_cast<size_t>(rows_) * row_ + 63) / 64, 0);
+  }
+  int RepRow(int k) const { return row_of_[static_cast<size_t>(k)]; }
+  int OptRow(int k) const { return row_of_[static_cast<size_t>(n_ + k)]; }
   bool Failed(int row, int p) const {
     const size_t b = static_cast<size_t>(row) * row_ + static_cast<size_t>(p);
     return (memo_[b / 64] >> (b % 64)) & 1;
@@ -163,6 +167,13 @@ class GrepMatcher {
   void SetFailed(int row, int p) {
     const size_t b = static_cast<size_t>(row) * row_ + static_cast<size_t>(p);
     memo_[b / 64] |= uint64_t{1} << (b % 64);
+  }
+
+  // False when the rest from token k cannot begin at p: it would fail at
+  // its first test, recording nothing.
+  bool CanBegin(int k, int p) const {
+    const grep_internal::Lead& l = lead_[static_cast<size_t>(k)];
+    return l.any || (p <= len_ ? l.bytes[C(p)] : l.at_end);
   }
 
   // Zero or more further elements of quantified token k from q on, then the
@@ -190,10 +201,9 @@ class GrepMatcher {
     const bool alone = lead_[static_cast<size_t>(k)].run_excludes_rest;
     for (;;) {
       const bool memo = Step();
-      if (memo && Failed(rep_row_[k], q)) return false;
-      const bool can = !bytewise || (q <= len_ ? next.bytes[C(q)] : next.at_end);
-      if (can && Match(k + 1, q)) return true;
-      if (memo) SetFailed(rep_row_[k], q);
+      if (memo && Failed(RepRow(k), q)) return false;
+      if (CanBegin(k + 1, q) && Match(k + 1, q)) return true;
+      if (memo) SetFailed(RepRow(k), q);
       const int w = Element(t, q);
       if (w == 0) {
         run_end_ = q;
@@ -223,13 +233,13 @@ class GrepMatcher {
 
   // The rest of the expression from token k at p. Literals, sets, "." and
   // "^" are followed in a loop; a quantified token hands over to Repeat.
-  bool Match(int k, int p) {
+  __attribute__((always_inline)) bool Match(int k, int p) {
     // Memo rows of tokens that follow "x?" hold the positions where the
     // rest of the expression has failed.
     if (k > 0 && t_[k - 1].Action == taOpti && Step()) {
-      if (Failed(opt_row_[k], p)) return false;
+      if (Failed(OptRow(k), p)) return false;
       if (Rest(k, p)) return true;
-      SetFailed(opt_row_[k], p);
+      SetFailed(OptRow(k), p);
       return false;
     }
     return Rest(k, p);
@@ -288,7 +298,8 @@ class GrepMatcher {
             end_ = p + w - 1;
             return true;
           }
-          return Match(k + 1, p) || (w > 0 && Match(k + 1, p + w));
+          return (CanBegin(k + 1, p) && Match(k + 1, p)) ||
+                 (w > 0 && CanBegin(k + 1, p + w) && Match(k + 1, p + w));
         }
       }
     }
@@ -305,8 +316,7 @@ class GrepMatcher {
   int64_t budget_ = 0;
   size_t row_ = 0;
   int rows_ = 0;
-  int rep_row_[TGrep::kMaxTokens];
-  int opt_row_[TGrep::kMaxTokens];
+  int row_of_[2 * TGrep::kMaxTokens];  // memo rows: repetitions of token k, then rests after "x?"
   std::vector<uint64_t> memo_;
 };
 
