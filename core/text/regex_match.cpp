@@ -236,13 +236,14 @@ class GrepMatcher {
   __attribute__((always_inline)) bool Match(int k, int p) {
     // Memo rows of tokens that follow "x?" hold the positions where the
     // rest of the expression has failed.
-    if (k > 0 && t_[k - 1].Action == taOpti && Step()) {
-      if (Failed(OptRow(k), p)) return false;
-      if (Rest(k, p)) return true;
-      SetFailed(OptRow(k), p);
-      return false;
-    }
+    if (k > 0 && t_[k - 1].Action == taOpti && Step()) return Remembered(k, p);
     return Rest(k, p);
+  }
+  bool Remembered(int k, int p) {
+    if (Failed(OptRow(k), p)) return false;
+    if (Rest(k, p)) return true;
+    SetFailed(OptRow(k), p);
+    return false;
   }
 
   bool Rest(int k, int p) {
@@ -298,8 +299,18 @@ class GrepMatcher {
             end_ = p + w - 1;
             return true;
           }
-          return (CanBegin(k + 1, p) && Match(k + 1, p)) ||
-                 (w > 0 && CanBegin(k + 1, p + w) && Match(k + 1, p + w));
+          // Without the element, then with it; the last try goes on in
+          // this loop instead of a call.
+          const bool without = CanBegin(k + 1, p);
+          const bool with = w > 0 && CanBegin(k + 1, p + w);
+          if (without && with && Match(k + 1, p)) return true;
+          if (with) {
+            p += w;
+          } else if (!without) {
+            return false;
+          }
+          if (Step()) return Remembered(k + 1, p);
+          break;
         }
       }
     }
