@@ -60,13 +60,15 @@ class GrepMatcher {
   // Tries start positions from `from` to the end of the subject (and just
   // beyond it, for expressions that may match nothing), skipping those
   // where no match can begin.
-  int Search(int from, bool only_first) {
+  // at_start: from is already a position where a match can begin.
+  int Search(int from, bool only_first, bool at_start) {
     if (only_first) return Match(0, from) ? from : 0;
     const TGrepToken& t0 = t_[0];
     const bool alone = lead_[0].run_excludes_rest;
     const grep_internal::Lead& next = lead_[1];
     for (int p = from; p <= len_ + 1; ++p) {
-      p = NextStart(p);
+      if (!at_start) p = NextStart(p);
+      at_start = false;
       if (p > len_ + 1) return 0;
       if (alone) {
         // The repetition can only end where its run ends: one try of the
@@ -344,14 +346,25 @@ bool TGrep::MatchString(const std::string& s, int& MatchPos) {
     from = std::min(from, len + 1);
   }
   if (from > len + 1) return false;
+  // The first place where a match can begin is found before anything is
+  // set up: often there is none.
+  bool at_start = false;
+  if (scan_.kind != grep_internal::StartScan::kAll && tokens_[0].Action != taBol && from <= len) {
+    const size_t i =
+        grep_internal::ScanForStart(scan_, reinterpret_cast<const unsigned char*>(s.data()),
+                                    static_cast<size_t>(len), static_cast<size_t>(from - 1));
+    if (i == static_cast<size_t>(len) && !lead_[0].at_end) return false;
+    from = static_cast<int>(i) + 1;
+    at_start = true;
+  }
   int p, end;
   if (ignore_case_) {
     GrepMatcher<true> m(*this, s);
-    p = m.Search(from, tokens_[0].Action == taBol);
+    p = m.Search(from, tokens_[0].Action == taBol, at_start);
     end = m.end_;
   } else {
     GrepMatcher<false> m(*this, s);
-    p = m.Search(from, tokens_[0].Action == taBol);
+    p = m.Search(from, tokens_[0].Action == taBol, at_start);
     end = m.end_;
   }
   if (p == 0) return false;
