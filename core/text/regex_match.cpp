@@ -40,6 +40,18 @@ const FoldTable& Fold() {
   return t;
 }
 
+// The first position from p on where a match can begin (len + 1 when only
+// an empty match at the end is left, len + 2 when nothing is).
+int NextStart(const grep_internal::StartScan& scan, const grep_internal::Lead& lead0,
+              const unsigned char* s, int len, int p) {
+  if (scan.kind == grep_internal::StartScan::kAll) return p;
+  const size_t i = p <= len ? grep_internal::ScanForStart(scan, s, static_cast<size_t>(len),
+                                                          static_cast<size_t>(p - 1))
+                            : static_cast<size_t>(len);
+  if (i < static_cast<size_t>(len)) return static_cast<int>(i) + 1;
+  return lead0.at_end ? len + 1 : len + 2;
+}
+
 }  // namespace
 
 // kFold: compare case-folded bytes (IgnoreCase).
@@ -57,24 +69,22 @@ class GrepMatcher {
     budget_ = 64 + 16 * static_cast<int64_t>(len_);
   }
 
-  // Tries start positions from `from` to the end of the subject (and just
-  // beyond it, for expressions that may match nothing), skipping those
-  // where no match can begin.
-  // at_start: from is already a position where a match can begin.
-  int Search(int from, bool only_first, bool at_start) {
+  // Tries start positions from `from`, a position where a match can begin
+  // (or the only one to try), to the end of the subject (and just beyond it,
+  // for expressions that may match nothing), skipping those where no match
+  // can begin.
+  int Search(int from, bool only_first) {
     if (only_first) return Match(0, from) ? from : 0;
     const TGrepToken& t0 = t_[0];
     const bool alone = lead_[0].run_excludes_rest;
     const grep_internal::Lead& next = lead_[1];
     for (int p = from; p <= len_ + 1; ++p) {
-      if (!at_start) p = NextStart(p);
-      at_start = false;
+      if (p > from) p = NextStart(scan_, lead_[0], s_, len_, p);
       if (p > len_ + 1) return 0;
       if (alone) {
         // The repetition can only end where its run ends: one try of the
         // rest there, and the next start lies beyond the run.
-        int e = p;
-        while (e <= len_ && t0.Payload[C(e)] == '*') ++e;
+        const int e = RunEnd(t0, p);
         if ((e > p || t0.Action == taMult0) && (e <= len_ ? next.bytes[C(e)] : next.at_end)) {
           t_[0].MatchedAt = p;
           if (Match(1, e)) return p;
@@ -91,7 +101,7 @@ class GrepMatcher {
       if ((t0.Action == taMult0 || t0.Action == taMult1) && t0.Count <= 0) {
         if (t0.Count == 0) return 0;
         if (run_end_ > p) p = run_end_;
-        while (p <= len_ && t0.Payload[C(p)] == '*') ++p;
+        p = RunEnd(t0, p);
       }
     }
     return 0;
@@ -109,15 +119,10 @@ class GrepMatcher {
     return c;
   }
 
-  // The first position from p on where a match can begin (len + 1 when
-  // only an empty match at the end is left, len + 2 when nothing is).
-  int NextStart(int p) const {
-    if (scan_.kind == grep_internal::StartScan::kAll) return p;
-    const size_t i = p <= len_ ? grep_internal::ScanForStart(scan_, s_, static_cast<size_t>(len_),
-                                                             static_cast<size_t>(p - 1))
-                               : static_cast<size_t>(len_);
-    if (i < static_cast<size_t>(len_)) return static_cast<int>(i) + 1;
-    return lead_[0].at_end ? len_ + 1 : len_ + 2;
+  // The first position from p on that is not in the set of token t.
+  int RunEnd(const TGrepToken& t, int p) const {
+    while (p <= len_ && t.Payload[C(p)] == '*') ++p;
+    return p;
   }
 
   bool Literal(const TGrepToken& t, int p) const {
@@ -215,7 +220,7 @@ class GrepMatcher {
       if (bytewise && !memo) {
         const int from = q;
         if (alone) {
-          while (q <= len_ && t.Payload[C(q)] == '*') ++q;
+          q = RunEnd(t, q);
         } else if (t.Count == 0 && !kFold && next.only >= 0 && q <= len_) {
           const void* f = std::memchr(s_ + q - 1, next.only, static_cast<size_t>(len_ - q + 1));
           q = f ? static_cast<int>(static_cast<const unsigned char*>(f) - s_) + 1 : len_ + 1;
@@ -348,23 +353,21 @@ bool TGrep::MatchString(const std::string& s, int& MatchPos) {
   if (from > len + 1) return false;
   // The first place where a match can begin is found before anything is
   // set up: often there is none.
-  bool at_start = false;
-  if (scan_.kind != grep_internal::StartScan::kAll && tokens_[0].Action != taBol && from <= len) {
-    const size_t i =
-        grep_internal::ScanForStart(scan_, reinterpret_cast<const unsigned char*>(s.data()),
-                                    static_cast<size_t>(len), static_cast<size_t>(from - 1));
-    if (i == static_cast<size_t>(len) && !lead_[0].at_end) return false;
-    from = static_cast<int>(i) + 1;
-    at_start = true;
+  // Where a match can first begin is found before anything is set up:
+  // often nowhere.
+  const bool bol = tokens_[0].Action == taBol;
+  if (!bol) {
+    from = NextStart(scan_, lead_[0], reinterpret_cast<const unsigned char*>(s.data()), len, from);
+    if (from > len + 1) return false;
   }
   int p, end;
   if (ignore_case_) {
     GrepMatcher<true> m(*this, s);
-    p = m.Search(from, tokens_[0].Action == taBol, at_start);
+    p = m.Search(from, bol);
     end = m.end_;
   } else {
     GrepMatcher<false> m(*this, s);
-    p = m.Search(from, tokens_[0].Action == taBol, at_start);
+    p = m.Search(from, bol);
     end = m.end_;
   }
   if (p == 0) return false;
