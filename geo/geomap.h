@@ -388,6 +388,11 @@ class TKZ_MAPKIT_EXPORT TGeoMap : public TCustomControl {
   int CalcUTMyFromNorthingX(double Northing, int X) const;
   void CalibQuality(double& QualityX, double& QualityY) const;
   void CalcExtentsAndResolution();
+  // The fitted mapping of cmEquiRect and cmUTM: the first coordinate
+  // (latitude, or northing) is First[0] + First[1] X + First[2] Y, the
+  // second (longitude, or easting) likewise with Second. False for the other
+  // models and before a fit of full rank.
+  bool GetAffineMapping(std::array<double, 3>& First, std::array<double, 3>& Second) const;
 
   void SaveCalDataAsXML(const std::string& FileName, const std::string& ID) const;
   void SaveCalDataAsXML(TStream& Stream, const std::string& ID) const;

@@ -6,6 +6,7 @@
 // without points, a rank-deficient least-squares fit, a zero slope or a
 // non-finite intermediate value make the result invalid instead of raising or
 // reporting garbage as valid.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -515,6 +516,15 @@ bool TGeoMap::ParabolicPixel(double Lat, double Long, int& X, int& Y) const {
   if (!RoundPixel(x, px) || !RoundPixel(y, py)) return false;
   X = px;
   Y = py;
+  return true;
+}
+
+bool TGeoMap::GetAffineMapping(std::array<double, 3>& First, std::array<double, 3>& Second) const {
+  if ((calibModel_ != cmEquiRect && calibModel_ != cmUTM) || !affine_.Valid ||
+      calData_.NumCalQuads < 1)
+    return false;
+  std::copy_n(affine_.A.begin(), 3, First.begin());
+  std::copy_n(affine_.B.begin(), 3, Second.begin());
   return true;
 }
 
