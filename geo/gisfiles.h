@@ -47,7 +47,7 @@
 namespace tkz {
 
 // The coordinate system of a georeferenced image.
-struct GisCrs {
+struct TKZ_MAPKIT_EXPORT GisCrs {
   bool Utm = false;  // false: geographic latitude and longitude in degrees
   int Zone = 0;      // UTM zone 1..60
   bool South = false;
