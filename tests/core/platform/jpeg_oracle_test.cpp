@@ -8,8 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/image_codec_internal.h"
 #include "core/platform/imagefile.h"
 #include "tests/support/jpeg_writer.h"
+
+// clang-format off
+#include <jpegint.h>  // libjpeg's colour converter, the oracle for ours
+// clang-format on
 
 #ifdef TKZ_HAVE_TURBOJPEG
 #include <turbojpeg.h>
@@ -159,6 +164,56 @@ TEST(JpegOracle, TruncatedFilesAreRefused) {
       EXPECT_TRUE(bmp.Empty() || (bmp.GetWidth() == 5 && bmp.GetHeight() == 4));
     }
   }
+}
+
+// Our YCbCr converter against libjpeg's own (as set up for R,G,B,X output)
+// on every one of the 2^24 inputs, in rows of 4096 pixels written at every
+// alignment of the first pixel, so that the lead-in, vector and tail parts
+// all see every input.
+TEST(JpegOracle, ColourConversionEqualsLibjpegForEveryInput) {
+  constexpr int kWidth = 4096;
+  const Bytes f = testing_support::WriteJpeg(kWidth, 1, JCS_RGB, 3, Samples(kWidth, 1, 3));
+  jpeg_decompress_struct cinfo{};
+  jpeg_error_mgr err{};
+  cinfo.err = jpeg_std_error(&err);
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, f.data(), static_cast<unsigned long>(f.size()));
+  ASSERT_EQ(jpeg_read_header(&cinfo, TRUE), JPEG_HEADER_OK);
+  ASSERT_EQ(cinfo.jpeg_color_space, JCS_YCbCr);
+  cinfo.out_color_space = JCS_EXT_RGBX;
+  jpeg_start_decompress(&cinfo);
+  ASSERT_NE(cinfo.cconvert, nullptr);
+  const auto convert = cinfo.cconvert->color_convert;
+
+  Bytes planes[3];
+  for (Bytes& p : planes) p.resize(kWidth);
+  JSAMPROW rows[3] = {planes[0].data(), planes[1].data(), planes[2].data()};
+  JSAMPARRAY components[3] = {&rows[0], &rows[1], &rows[2]};
+  Bytes want(kWidth * 4), got(kWidth * 4 + 64);
+  int wrong = 0;
+  for (uint32_t block = 0; block < (1u << 24) / kWidth; ++block) {
+    for (uint32_t i = 0; i < kWidth; ++i) {
+      const uint32_t v = block * kWidth + i;  // Y, Cb, Cr from low to high byte
+      planes[0][i] = static_cast<uint8_t>(v), planes[1][i] = static_cast<uint8_t>(v >> 8);
+      planes[2][i] = static_cast<uint8_t>(v >> 16);
+    }
+    JSAMPROW out = want.data();
+    convert(&cinfo, components, 0, &out, 1);
+    uint8_t* ours = got.data() + 4 * (block % 16);
+    image_codec::YccToRgb0Row(planes[0].data(), planes[1].data(), planes[2].data(), ours, kWidth);
+    for (uint32_t i = 0; i < kWidth; ++i) {
+      const uint8_t* a = &want[4 * i];
+      const uint8_t* b = ours + 4 * i;
+      if ((a[0] != b[0] || a[1] != b[1] || a[2] != b[2] || b[3] != 0) && ++wrong <= 5) {
+        ADD_FAILURE() << "Y,Cb,Cr " << (block * kWidth + i) % 256 << ","
+                      << (block * kWidth + i) / 256 % 256 << "," << (block * kWidth + i) / 65536
+                      << ": ours " << +b[0] << "," << +b[1] << "," << +b[2] << "," << +b[3]
+                      << ", libjpeg's " << +a[0] << "," << +a[1] << "," << +a[2];
+      }
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+  jpeg_destroy_decompress(&cinfo);
 }
 
 }  // namespace
