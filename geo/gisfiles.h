@@ -123,7 +123,9 @@ TKZ_MAPKIT_EXPORT void ParseWorldFile(const std::string& Text, GeoReference& Ref
 TKZ_MAPKIT_EXPORT GisCrs ParsePrj(const std::string& Text, const std::string& FileName = ".prj");
 
 // Writes the world file and the .prj beside ImageFileName (which is not
-// written). ETKZGeoMapError for models that are not affine.
+// written), and sets the coordinate system in GDAL's IMAGE.aux.xml, where
+// GDAL-based programs look for it (other contents of that file are kept).
+// ETKZGeoMapError for models that are not affine.
 TKZ_MAPKIT_EXPORT void WriteWorldFile(const TGeoMap& Map, const std::string& ImageFileName);
 // Reads the world file and .prj beside ImageFileName and the image's size.
 // Without a .prj the coordinates must lie within latitude and longitude
@@ -141,8 +143,7 @@ TKZ_MAPKIT_EXPORT void WriteGeoTiff(const std::string& FileName, const TBitmap& 
 // Reads a GeoTIFF's image and placement. ETKZGeoMapError for files that are
 // not TIFF, are damaged, hold an image beyond kMaxMapPixels, carry no
 // placement, or use a coordinate system other than those above.
-TKZ_MAPKIT_EXPORT void ReadGeoTiff(const std::string& FileName, TBitmap& Image,
-                                   GeoReference& Ref);
+TKZ_MAPKIT_EXPORT void ReadGeoTiff(const std::string& FileName, TBitmap& Image, GeoReference& Ref);
 TKZ_MAPKIT_EXPORT void ReadGeoTiff(const uint8_t* Data, size_t Size, TBitmap& Image,
                                    GeoReference& Ref);
 
