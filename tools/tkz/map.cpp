@@ -338,6 +338,7 @@ void AddMapCommands(CLI::App& app) {
              cmd);
   cmd->add_option("ARGS", o->Args, "The calibration file and its id")->required();
   AddMapRenderCommands(map, o);
+  AddMapGisCommands(map, o);
 }
 
 }  // namespace tkz::tool

@@ -25,6 +25,8 @@ struct MapOptions {
   double Step = 0;
   double Mag = 0;
   std::string Size, Grat, Landmarks, Gdb;
+  // export
+  bool World = false;
 };
 
 // A failure of a map command: "tkz: map COMMAND: what", status 1.
@@ -48,5 +50,7 @@ void MapCommand(CLI::App* group, const char* name, const char* help, std::shared
                 int (*run)(const MapOptions&), CLI::App*& cmd);
 // "map blank" and "map render".
 void AddMapRenderCommands(CLI::App* map, std::shared_ptr<MapOptions> o);
+// "map export" and "map import".
+void AddMapGisCommands(CLI::App* map, std::shared_ptr<MapOptions> o);
 
 }  // namespace tkz::tool
