@@ -10,6 +10,7 @@
 #include "core/platform/imagefile.h"
 #include "core/text/stringl.h"
 #include "geo/geoatlas.h"
+#include "geo/gisfiles.h"
 #include "tools/tkz/commands.h"
 #include "tools/tkz/map_common.h"
 
@@ -24,6 +25,22 @@ void SaveView(TGeoMap& map, const std::string& path) {
   TBitmap picture(map.GetWidth(), map.GetHeight());
   picture.GetCanvas()->Draw(0, 0, map.GetRenderBitmap());
   SaveBitmapToFile(picture, path);
+}
+
+// For GIS programs: the map as a GeoTIFF, its reference points as ground
+// control points, and the file read back into a calibration.
+nlohmann::json DemoGeoTiff(std::ostream& out, const TGeoMap& map, const std::string& tif) {
+  WriteGeoTiff(tif, *map.GetMapImage(), GeoReferenceOfMap(map));
+  TBitmap image;
+  GeoReference ref;
+  ReadGeoTiff(tif, image, ref);
+  TGeoMap back;
+  back.SetMapBitMap(image);
+  const TCalibModel model = CalibrateFromReference(back, ref);
+  out << "  GeoTIFF for GIS programs: " << ref.Gcps.size() << " ground control points in "
+      << ref.Crs.Name() << ", read back with the model " << CalibModelNames[model] << " -> " << tif
+      << "\n";
+  return {{"file", tif}, {"gcps", ref.Gcps.size()}, {"model_read_back", CalibModelNames[model]}};
 }
 
 }  // namespace
@@ -68,6 +85,7 @@ nlohmann::json DemoMaps(std::ostream& out, const std::string& dir, const std::st
     j[s.name] = {{"image", base + ".bmp"}, {"calibration", base + ".xml"},
                  {"picture", png},         {"resolution", res},
                  {"madrid_pixel", {x, y}}, {"towns", overlay ? overlay->Towns() : 0}};
+    if (&s == &sheets[0]) j["geotiff"] = DemoGeoTiff(out, map, base + ".tif");
   }
 
   // The atlas: the world first, then a zoom at Madrid and a pan by mouse.
