@@ -568,8 +568,13 @@ TCalibModel CalibrateFromReference(TGeoMap& Map, const GeoReference& Ref) {
   const auto add = [&](double x, double y, int px, int py) {
     if (!std::isfinite(x) || !std::isfinite(y))
       Fail("a position that is not a number (" + Exact(x) + ", " + Exact(y) + ")");
-    if (Ref.Crs.Utm) return Map.AddCalibPoint(y, x, Ref.Crs.Zone, hemi, px, py);
+    if (Ref.Crs.Utm) {
+      if (std::fabs(x) > 1e8 || std::fabs(y) > 1e8)
+        Fail("easting or northing beyond any UTM zone (" + Exact(x) + ", " + Exact(y) + ")");
+      return Map.AddCalibPoint(y, x, Ref.Crs.Zone, hemi, px, py);
+    }
     if (std::fabs(y) > 90) Fail("latitude " + Exact(y) + " beyond the poles");
+    if (std::fabs(x) > 540) Fail("longitude " + Exact(x) + " more than once around the Earth");
     return Map.AddCalibPoint(y, x, px, py);
   };
   Map.ClearCalibData();
