@@ -520,7 +520,6 @@ std::string DescribeCrs(GTIF* gt, void* ctx, const GTIFDefn& d) {
   if (d.Model == ModelTypeProjected) {
     const char* method = GTIFValueNameEx(gt, ProjCoordTransGeoKey, d.CTProjection);
     std::string s = std::string("projection ") + (method ? method : "unknown");
-    if (d.CTProjection == CT_TransverseMercator) s += " without the parameters of a UTM zone";
     const std::string cit = AsciiKey(gt, PCSCitationGeoKey);
     return cit.empty() ? s : s + " (" + cit + ")";
   }
@@ -536,7 +535,35 @@ std::string DescribeCrs(GTIF* gt, void* ctx, const GTIFDefn& d) {
   return "model type " + std::to_string(d.Model);
 }
 
+// Units other than the metre and the degree are refused before libgeotiff
+// converts with them (it looks unknown codes up through a PROJ context of its
+// own, which would write to standard error).
+void CheckUnitKeys(const std::string& file, GTIF* gt, void* ctx) {
+  auto key = [gt](geokey_t k) {
+    unsigned short v = 0;
+    return GTIFKeyGetSHORT(gt, k, &v, 0, 1) == 1 ? static_cast<short>(v) : short{0};
+  };
+  GTIFDefn d{};
+  d.Model = key(GTModelTypeGeoKey);
+  d.PCS = key(ProjectedCSTypeGeoKey);
+  d.GCS = key(GeographicTypeGeoKey);
+  d.CTProjection = key(ProjCoordTransGeoKey);
+  auto refuse = [&](const std::string& why) {
+    Fail(file, "unsupported coordinate system: " + DescribeCrs(gt, ctx, d) + ", " + why);
+  };
+  constexpr unsigned short kDegreeSupplier = 9122;
+  unsigned short v = 0;
+  if (GTIFKeyGetSHORT(gt, GeogAngularUnitsGeoKey, &v, 0, 1) == 1 && v != Angular_Degree &&
+      v != kDegreeSupplier)
+    refuse("angular unit " + std::to_string(v) + " (degrees only)");
+  for (geokey_t key : {GeogLinearUnitsGeoKey, ProjLinearUnitsGeoKey}) {
+    if (GTIFKeyGetSHORT(gt, key, &v, 0, 1) == 1 && v != Linear_Meter)
+      refuse("linear unit " + std::to_string(v) + " (metres only)");
+  }
+}
+
 GisCrs ReadCrs(const std::string& file, GTIF* gt, PJ_CONTEXT* ctx) {
+  CheckUnitKeys(file, gt, ctx);
   struct DefnFree {
     void operator()(GTIFDefn* d) const { GTIFFreeDefn(d); }
   };
@@ -569,14 +596,14 @@ GisCrs ReadCrs(const std::string& file, GTIF* gt, PJ_CONTEXT* ctx) {
     if (!Param(d, ProjNatOriginLatGeoKey, lat0) || !Param(d, ProjNatOriginLongGeoKey, lon0) ||
         !Param(d, ProjScaleAtNatOriginGeoKey, k0) || !Param(d, ProjFalseEastingGeoKey, fe) ||
         !Param(d, ProjFalseNorthingGeoKey, fn))
-      unsupported("");
+      unsupported("not the parameters of a UTM zone");
     const double zone = (lon0 + 183.0) / 6.0;
     const bool utm = std::fabs(lat0) < 1e-9 && std::fabs(k0 - 0.9996) < 1e-9 &&
                      std::fabs(fe - 500000.0) < 1e-6 &&
                      (std::fabs(fn) < 1e-6 || std::fabs(fn - 10000000.0) < 1e-6) &&
                      std::fabs(zone - std::round(zone)) < 1e-9 && std::round(zone) >= 1 &&
                      std::round(zone) <= 60;
-    if (!utm) unsupported("");
+    if (!utm) unsupported("not the parameters of a UTM zone");
     if (std::fabs(d.UOMLengthInMeters - 1.0) > 1e-12)
       unsupported("linear unit of " + Num(d.UOMLengthInMeters) + " m");
     crs.Utm = true;

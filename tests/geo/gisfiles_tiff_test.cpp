@@ -406,13 +406,13 @@ TEST_F(GisTiff, RefusesGdalFilesWithoutOurSystems) {
       {"-a_srs EPSG:2154 -a_ullr 0 100 80 20", "unsupported coordinate system: EPSG:2154"},
       {"-a_srs EPSG:27700 -a_ullr 0 100 80 20", "EPSG:27700 (OSGB36 / British National Grid)"},
       {"-a_srs '+proj=tmerc +lon_0=10 +k=0.9996 +x_0=500000 +ellps=WGS84' -a_ullr 0 100 80 20",
-       "CT_TransverseMercator without the parameters of a UTM zone"},
+       "CT_TransverseMercator, not the parameters of a UTM zone"},
       {"-a_srs '+proj=longlat +a=6400000 +b=6350000' -a_ullr 5 47 6 46",
        "ellipsoid with axes 6400000 m"},
       {"-a_srs EPSG:32633 -a_ullr 0 100 80 20 -co PROFILE=BASELINE", "no georeference"},
       {"-a_ullr 5 47 6 46", "no coordinate system"},
       {"-a_srs EPSG:4807 -a_ullr 5 47 6 46",
-       "unsupported coordinate system: EPSG:4807 (NTF (Paris))"},
+       "unsupported coordinate system: EPSG:4807 (NTF (Paris)), angular unit 9105"},
       {"", "no georeference"},
   };
   for (const auto& c : cases) {
@@ -568,6 +568,23 @@ TEST_F(GisTiff, CraftedFilesReadOrAreRefusedQuietly) {
       {"key directory claims 500 keys",
        BuildTiff(With(BaseTags(), ShortsTag(kKeys, {1, 1, 0, 500, 1024, 0, 1, 2}))), ""},
       {"no keys", BuildTiff(Without(BaseTags(), kKeys)), "no coordinate system"},
+      {"unknown EPSG code",
+       BuildTiff(
+           With(BaseTags(), ShortsTag(kKeys, {1, 1, 0, 2, 1024, 0, 1, 1, 3072, 0, 1, 12345}))),
+       "unsupported coordinate system: EPSG:12345"},
+      {"feet",
+       BuildTiff(With(BaseTags(), ShortsTag(kKeys, {1, 1, 0, 3, 1024, 0, 1, 1, 3072, 0, 1, 32633,
+                                                    3076, 0, 1, 9002}))),
+       "linear unit 9002"},
+      // A prime meridian in an unknown unit: libgeotiff would look the unit
+      // up in a PROJ context that logs to standard error.
+      {"unknown angular unit",
+       BuildTiff(With(With(BaseTags(), ShortsTag(kKeys, {1, 1,     0,    6,    1024,  0,     1,
+                                                         2, 2048,  0,    1,    32767, 2050,  0,
+                                                         1, 32767, 2051, 0,    1,     32767, 2054,
+                                                         0, 1,     9999, 2061, 34736, 1,     0})),
+                      DoublesTag(34736, {2.33}))),
+       "angular unit 9999"},
       {"no placement", BuildTiff(Without(Without(BaseTags(), kTie), kScale)), "no georeference"},
       {"strip beyond the file", BuildTiff(With(BaseTags(), LongTag(kStripOffsets, 5000))), ""},
   };
