@@ -140,9 +140,18 @@ TKZ_MAPKIT_EXPORT GeoReference ReadWorldFile(const std::string& ImageFileName);
 // points. Raster type PixelIsArea (the pixel convention above).
 TKZ_MAPKIT_EXPORT void WriteGeoTiff(const std::string& FileName, const TBitmap& Image,
                                     const GeoReference& Ref);
-// Reads a GeoTIFF's image and placement. ETKZGeoMapError for files that are
-// not TIFF, are damaged, hold an image beyond kMaxMapPixels, carry no
-// placement, or use a coordinate system other than those above.
+// Reads a GeoTIFF's first image (any layout libtiff's RGBA reading takes:
+// grey, palette, 16 bits, YCbCr; alpha laid over white) and its placement,
+// as GDAL reads it: pixel scale with a tie point, else a model
+// transformation, else the tie points as GCPs; a file of raster type
+// PixelIsPoint is moved by half a pixel to the convention above. The
+// coordinate system is geographic in degrees or a Transverse Mercator with
+// a UTM zone's parameters in metres (EPSG:326zz, 258zz, 269zz, ... or
+// user-defined) on an ellipsoid whose axes are within 1 mm of one of ours.
+// ETKZGeoMapError for files that are not TIFF, are damaged, hold an image
+// beyond kMaxMapPixels, carry no placement, or use another coordinate
+// system (named in the message). The file form reads files up to 256 MiB;
+// Image and Ref are left alone on failure.
 TKZ_MAPKIT_EXPORT void ReadGeoTiff(const std::string& FileName, TBitmap& Image, GeoReference& Ref);
 TKZ_MAPKIT_EXPORT void ReadGeoTiff(const uint8_t* Data, size_t Size, TBitmap& Image,
                                    GeoReference& Ref);
