@@ -526,6 +526,11 @@ GeoReference GeoReferenceOfMap(const TGeoMap& Map) {
       Fail(std::string("the ") + CalibModelNames[model] + " calibration has no fit");
     ref.HasTransform = true;
     ref.Transform = {second[0], second[1], second[2], first[0], first[1], first[2]};
+    // Cross terms left by rounding in the fit of a north-up map are dropped,
+    // so that the map is written as north-up (pixel scale and tie point).
+    auto& t = ref.Transform;
+    if (std::fabs(t[2]) <= 1e-12 * std::fabs(t[1])) t[2] = 0;
+    if (std::fabs(t[4]) <= 1e-12 * std::fabs(t[5])) t[4] = 0;
   } else if (ref.Gcps.size() < 3) {
     Fail(std::string("the ") + CalibModelNames[model] + " calibration has " +
          std::to_string(ref.Gcps.size()) + " points, fewer than the 3 a placement needs");
@@ -589,9 +594,20 @@ TCalibModel CalibrateFromReference(TGeoMap& Map, const GeoReference& Ref) {
   if (Ref.HasTransform) {
     if (w <= 0 || h <= 0) Fail("no image size to place the calibration points on");
     const auto& t = Ref.Transform;
-    for (int py : {0, h / 2, h})
-      for (int px : {0, w / 2, w})
-        add(t[0] + t[1] * px + t[2] * py, t[3] + t[4] * px + t[5] * py, px, py);
+    // A map of the world may have margins beyond the poles: the grid then
+    // draws in towards the middle until its points are on the Earth.
+    for (int inset = 0; inset < 4; ++inset) {
+      const int xs[3] = {w * inset / 8, w / 2, w - w * inset / 8};
+      const int ys[3] = {h * inset / 8, h / 2, h - h * inset / 8};
+      bool onEarth = true;
+      for (int py : ys)
+        for (int px : xs)
+          onEarth = onEarth && (Ref.Crs.Utm || std::fabs(t[3] + t[4] * px + t[5] * py) <= 90);
+      if (!onEarth && inset < 3) continue;
+      for (int py : ys)
+        for (int px : xs) add(t[0] + t[1] * px + t[2] * py, t[3] + t[4] * px + t[5] * py, px, py);
+      break;
+    }
     return Map.GetCalibModel();
   }
   if (Ref.Gcps.empty()) Fail("neither an affine mapping nor ground control points");

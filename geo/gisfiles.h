@@ -93,7 +93,8 @@ TKZ_MAPKIT_EXPORT GeoReference GeoReferenceOfMap(const TGeoMap& Map);
 
 // Calibrates Map from Ref (Ref's Width and Height become the image size when
 // the map has none). Affine: cmEquiRect or cmUTM with points on a 3 x 3 grid
-// (0, width / 2, width by 0, height / 2, height). GCPs only: in UTM, cmUTM
+// (0, width / 2, width by 0, height / 2, height; drawn in by up to 3/8 of
+// the size where a map reaches beyond the poles). GCPs only: in UTM, cmUTM
 // with the points; in latitude and longitude, each of cmEquiRect,
 // cmMillerCylindrical, cmConicConformal and cmBiquadraticPn that has more
 // points than unknowns is fitted, and the one whose points come back closest
