@@ -692,7 +692,8 @@ std::vector<uint8_t> ReadFileBounded(const std::string& file) {
   std::vector<uint8_t> data;
   size_t used = 0;
   for (;;) {
-    if (used == data.size()) data.resize(used + std::max<size_t>(size_t{1} << 16, used));
+    if (used == data.size())
+      data.resize(std::min(used + std::max<size_t>(size_t{1} << 16, used), kMaxFileBytes + 1));
     const size_t n = std::fread(data.data() + used, 1, data.size() - used, f.get());
     used += n;
     if (used > kMaxFileBytes)

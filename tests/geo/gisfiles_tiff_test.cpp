@@ -498,6 +498,7 @@ TEST_F(GisTiff, CraftedFilesReadOrAreRefusedQuietly) {
                   "GeoTIFF \"" + Path("cut2.tif") + "\": ");
   }
   ExpectRefused([&] { ReadBack(Path("missing.tif"), image); }, "missing.tif");
+  ExpectRefused([&] { ReadBack(dir_, image); }, "cannot read: Is a directory");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
