@@ -507,15 +507,20 @@ bool Param(const GTIFDefn& d, int id, double& v) {
   return false;
 }
 
-// "EPSG:3857 (WGS 84 / Pseudo-Mercator)", or the projection method.
+// "EPSG:3857 (WGS 84 / Pseudo-Mercator)"; frees Name, which libgeotiff gave.
+std::string EpsgText(int code, char* name) {
+  std::string s = "EPSG:" + std::to_string(code);
+  if (name != nullptr) s += std::string(" (") + name + ")";
+  GTIFFreeMemory(name);
+  return s;
+}
+
+// The system's EPSG code and name, or the projection method.
 std::string DescribeCrs(GTIF* gt, void* ctx, const GTIFDefn& d) {
   if (d.PCS > 0 && d.PCS != KvUserDefined) {
-    std::string s = "EPSG:" + std::to_string(d.PCS);
     char* name = nullptr;
-    if (GTIFGetPCSInfoEx(ctx, d.PCS, &name, nullptr, nullptr, nullptr) && name != nullptr)
-      s += std::string(" (") + name + ")";
-    GTIFFreeMemory(name);
-    return s;
+    if (!GTIFGetPCSInfoEx(ctx, d.PCS, &name, nullptr, nullptr, nullptr)) name = nullptr;
+    return EpsgText(d.PCS, name);
   }
   if (d.Model == ModelTypeProjected) {
     const char* method = GTIFValueNameEx(gt, ProjCoordTransGeoKey, d.CTProjection);
@@ -525,12 +530,9 @@ std::string DescribeCrs(GTIF* gt, void* ctx, const GTIFDefn& d) {
   }
   if (d.Model == ModelTypeGeographic) {
     if (d.GCS <= 0 || d.GCS == KvUserDefined) return "user-defined geographic";
-    std::string s = "EPSG:" + std::to_string(d.GCS);
     char* name = nullptr;
-    if (GTIFGetGCSInfoEx(ctx, d.GCS, &name, nullptr, nullptr, nullptr) && name != nullptr)
-      s += std::string(" (") + name + ")";
-    GTIFFreeMemory(name);
-    return s;
+    if (!GTIFGetGCSInfoEx(ctx, d.GCS, &name, nullptr, nullptr, nullptr)) name = nullptr;
+    return EpsgText(d.GCS, name);
   }
   return "model type " + std::to_string(d.Model);
 }
@@ -690,7 +692,8 @@ std::vector<uint8_t> ReadFileBounded(const std::string& file) {
   std::vector<uint8_t> data;
   size_t used = 0;
   for (;;) {
-    if (used == data.size()) data.resize(used + std::max<size_t>(size_t{1} << 16, used));
+    if (used == data.size())
+      data.resize(std::min(used + std::max<size_t>(size_t{1} << 16, used), kMaxFileBytes + 1));
     const size_t n = std::fread(data.data() + used, 1, data.size() - used, f.get());
     used += n;
     if (used > kMaxFileBytes)
