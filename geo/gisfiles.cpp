@@ -29,6 +29,7 @@
 
 #include "core/platform/imagefile.h"
 #include "core/settings/xmlsettings.h"
+#include "geo/gisfiles_internal.h"
 
 namespace tkz {
 
@@ -97,23 +98,6 @@ bool FindBeside(const std::filesystem::path& image, const std::vector<std::strin
     }
   }
   return false;
-}
-
-// The ellipsoid of ours with these axes (within a millimetre), the closest
-// one where several are that close; false when none is.
-bool EllipsoidByAxes(double a, double b, TGeoEllipsoid& found) {
-  double best = 1e-3 + 1e-12;
-  bool any = false;
-  for (int i = 0; i < kGeoEllipsoidCount; ++i) {
-    const double d =
-        std::max(std::fabs(GeoEllipsoidData[i].a - a), std::fabs(GeoEllipsoidData[i].b - b));
-    if (d < best) {  // the first of equal ones (GEM 10C repeats WGS 84)
-      best = d;
-      found = static_cast<TGeoEllipsoid>(i);
-      any = true;
-    }
-  }
-  return any;
 }
 
 // ----------------------------------------------------------------- WKT
@@ -231,7 +215,7 @@ TGeoEllipsoid WktEllipsoid(const WktNode& geogcs, const std::string& file) {
   if (!(a > 0) || rf < 0) Fail(file + ": bad ellipsoid axis " + Exact(a) + " or 1/f " + Exact(rf));
   const double b = rf == 0 ? a : a * (1 - 1 / rf);
   TGeoEllipsoid e = gelWGS84;
-  if (!EllipsoidByAxes(a, b, e))
+  if (!gisfiles_internal::EllipsoidByAxes(a, b, sph->Texts.empty() ? "" : sph->Texts[0], e))
     Fail(file + ": unknown ellipsoid (a = " + Exact(a) + " m, 1/f = " + Exact(rf) + ")");
   if (const WktNode* unit = geogcs.Child("unit");
       unit != nullptr && !unit->Numbers.empty() &&
@@ -282,6 +266,24 @@ std::string AuxXmlWithSrs(const std::string& existing, const GisCrs& crs, const 
 }
 
 }  // namespace
+
+bool gisfiles_internal::EllipsoidByAxes(double a, double b, const std::string& Name,
+                                        TGeoEllipsoid& Found) {
+  int best = -1;
+  double bestDiff = kAxisTolerance;
+  bool bestNamed = false;
+  for (int e = 0; e < kGeoEllipsoidCount; ++e) {
+    const double diff =
+        std::max(std::fabs(GeoEllipsoidData[e].a - a), std::fabs(GeoEllipsoidData[e].b - b));
+    if (!(diff <= kAxisTolerance)) continue;
+    const bool named = !Name.empty() && Name == GeoEllipsoidName[e];
+    if (best < 0 || (named && !bestNamed) || (named == bestNamed && diff < bestDiff))
+      best = e, bestDiff = diff, bestNamed = named;
+  }
+  if (best < 0) return false;
+  Found = static_cast<TGeoEllipsoid>(best);
+  return true;
+}
 
 // ----------------------------------------------------------------- CRS
 

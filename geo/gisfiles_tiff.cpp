@@ -45,6 +45,7 @@
 
 #include "core/platform/imagefile.h"
 #include "geo/gisfiles.h"
+#include "geo/gisfiles_internal.h"
 
 namespace tkz {
 
@@ -58,7 +59,6 @@ constexpr uint32_t kStripBytes = 256 * 1024;
 // Files are read whole up to this size; the first image is at most
 // kMaxMapPixels, the rest (overviews, masks) is rarely much larger.
 constexpr size_t kMaxFileBytes = size_t{256} << 20;
-constexpr double kAxisTolerance = 0.001;  // metres, for matching ellipsoids
 constexpr char kHandleName[] = "TIFF data";
 
 [[noreturn]] void Fail(const std::string& file, const std::string& what) {
@@ -475,25 +475,13 @@ std::string AsciiKey(GTIF* gt, geokey_t key) {
   return buf;
 }
 
-// Our ellipsoid with the file's axes; false when none is within tolerance.
-bool MatchEllipsoid(double a, double b, const std::string& citation, TGeoEllipsoid& found) {
-  int best = -1;
-  double bestDiff = kAxisTolerance;
-  bool bestNamed = false;
-  for (int e = 0; e < kGeoEllipsoidCount; ++e) {
-    const double diff =
-        std::max(std::fabs(GeoEllipsoidData[e].a - a), std::fabs(GeoEllipsoidData[e].b - b));
-    if (!(diff <= kAxisTolerance)) continue;
-    const bool named =
-        !citation.empty() &&
-        citation.find(std::string("Ellipsoid = ") + GeoEllipsoidName[e] + "|") != std::string::npos;
-    if (best < 0 || (named && !bestNamed) || (named == bestNamed && diff < bestDiff)) {
-      best = e, bestDiff = diff, bestNamed = named;
-    }
-  }
-  if (best < 0) return false;
-  found = static_cast<TGeoEllipsoid>(best);
-  return true;
+// The ellipsoid's name in GDAL's geographic citation
+// "GCS Name = ...|Datum = ...|Ellipsoid = NAME|Primem = ...||".
+std::string CitedEllipsoid(const std::string& citation) {
+  const size_t at = citation.find("Ellipsoid = ");
+  if (at == std::string::npos) return {};
+  const size_t from = at + 12, end = citation.find('|', from);
+  return end == std::string::npos ? std::string() : citation.substr(from, end - from);
 }
 
 // The parameter of the normalised definition with the key Id.
@@ -616,7 +604,9 @@ GisCrs ReadCrs(const std::string& file, GTIF* gt, PJ_CONTEXT* ctx) {
   }
   if (std::fabs(d.PMLongToGreenwich) > 1e-12)
     unsupported("prime meridian " + Num(d.PMLongToGreenwich) + " degrees from Greenwich");
-  if (!MatchEllipsoid(d.SemiMajor, d.SemiMinor, AsciiKey(gt, GeogCitationGeoKey), crs.Ellipsoid))
+  if (!gisfiles_internal::EllipsoidByAxes(d.SemiMajor, d.SemiMinor,
+                                          CitedEllipsoid(AsciiKey(gt, GeogCitationGeoKey)),
+                                          crs.Ellipsoid))
     unsupported("ellipsoid with axes " + Num(d.SemiMajor) + " m and " + Num(d.SemiMinor) + " m");
   return crs;
 }

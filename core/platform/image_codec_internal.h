@@ -50,15 +50,4 @@ class ProgressReporter {
   int last_ = 0;
 };
 
-// Exported for the tests, which hold it against libjpeg's own converter.
-// Converts n pixels of JPEG's YCbCr (8-bit planes) to our R,G,B,0 pixel
-// words at out, with exactly libjpeg's fixed-point rounding and clamping.
-// Uses AVX2 where the processor has it; streams to 32-byte aligned output.
-TKZ_COREKIT_EXPORT void YccToRgb0Row(const uint8_t* y, const uint8_t* cb, const uint8_t* cr,
-                                     uint8_t* out, uint32_t n);
-
-// Whether YccToRgb0Row runs as vectors here (and so replaces libjpeg's own
-// converter in LoadJPEG).
-TKZ_COREKIT_EXPORT bool YccToRgb0IsVectorised();
-
 }  // namespace tkz::image_codec

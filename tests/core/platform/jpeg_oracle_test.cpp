@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/platform/image_codec_internal.h"
 #include "core/platform/imagefile.h"
+#include "core/platform/jpeg_ycc_internal.h"
 #include "tests/support/jpeg_writer.h"
 
 // clang-format off
