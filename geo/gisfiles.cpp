@@ -566,25 +566,57 @@ int RoundedPixel(double v, const char* what) {
 }  // namespace
 
 TCalibModel CalibrateFromReference(TGeoMap& Map, const GeoReference& Ref) {
-  if (Map.GetMapWidth() <= 0 && Ref.Width > 0 && Ref.Height > 0)
-    Map.SetMapImageSize(Ref.Width, Ref.Height);
-  const int w = Map.GetMapWidth(), h = Map.GetMapHeight();
+  const int w = Map.GetMapWidth() > 0 ? Map.GetMapWidth() : Ref.Width;
+  const int h = Map.GetMapWidth() > 0 ? Map.GetMapHeight() : Ref.Height;
   if (Ref.Crs.Utm && (Ref.Crs.Zone < 1 || Ref.Crs.Zone > 60))
     Fail("invalid UTM zone " + std::to_string(Ref.Crs.Zone));
-  const THemisphere hemi = Ref.Crs.South ? hemiSouth : hemiNorth;
-  const auto add = [&](double x, double y, int px, int py) {
+  // The points, all checked before the map is touched.
+  struct Point {
+    double X, Y;  // longitude or easting, latitude or northing
+    int Px, Py;
+  };
+  std::vector<Point> points;
+  const auto check = [&](double x, double y) {
     if (!std::isfinite(x) || !std::isfinite(y))
       Fail("a position that is not a number (" + Exact(x) + ", " + Exact(y) + ")");
-    if (Ref.Crs.Utm) {
-      if (std::fabs(x) > 1e8 || std::fabs(y) > 1e8)
-        Fail("easting or northing beyond any UTM zone (" + Exact(x) + ", " + Exact(y) + ")");
-      return Map.AddCalibPoint(y, x, Ref.Crs.Zone, hemi, px, py);
-    }
-    if (std::fabs(y) > 90) Fail("latitude " + Exact(y) + " beyond the poles");
-    if (std::fabs(x) > 540) Fail("longitude " + Exact(x) + " more than once around the Earth");
-    return Map.AddCalibPoint(y, x, px, py);
+    if (Ref.Crs.Utm && (std::fabs(x) > 1e8 || std::fabs(y) > 1e8))
+      Fail("easting or northing beyond any UTM zone (" + Exact(x) + ", " + Exact(y) + ")");
+    if (!Ref.Crs.Utm && std::fabs(y) > 90) Fail("latitude " + Exact(y) + " beyond the poles");
+    if (!Ref.Crs.Utm && std::fabs(x) > 540)
+      Fail("longitude " + Exact(x) + " more than once around the Earth");
   };
+  if (Ref.HasTransform) {
+    if (w <= 0 || h <= 0) Fail("no image size to place the calibration points on");
+    const auto& t = Ref.Transform;
+    // A map of the world may have margins beyond the poles: the grid then
+    // draws in towards the middle until its points are on the Earth.
+    for (int inset = 0; inset < 4 && points.empty(); ++inset) {
+      const int xs[3] = {w * inset / 8, w / 2, w - w * inset / 8};
+      const int ys[3] = {h * inset / 8, h / 2, h - h * inset / 8};
+      for (int py : ys)
+        for (int px : xs)
+          points.push_back({t[0] + t[1] * px + t[2] * py, t[3] + t[4] * px + t[5] * py, px, py});
+      const bool onEarth = std::all_of(points.begin(), points.end(), [&](const Point& p) {
+        return Ref.Crs.Utm || std::fabs(p.Y) <= 90;
+      });
+      if (!onEarth && inset < 3) points.clear();
+    }
+  } else {
+    if (Ref.Gcps.empty()) Fail("neither an affine mapping nor ground control points");
+    if (Ref.Gcps.size() > static_cast<size_t>(kMaxCalQuads))
+      Fail(std::to_string(Ref.Gcps.size()) + " ground control points, more than the " +
+           std::to_string(kMaxCalQuads) + " a calibration holds");
+    if (!Ref.Crs.Utm && Ref.Gcps.size() < 3)
+      Fail(std::to_string(Ref.Gcps.size()) +
+           " ground control points, fewer than the 3 a calibration needs");
+    for (const GroundControlPoint& g : Ref.Gcps)
+      points.push_back({g.X, g.Y, RoundedPixel(g.Pixel, "pixel"), RoundedPixel(g.Line, "line")});
+  }
+  for (const Point& p : points) check(p.X, p.Y);
+
+  if (Map.GetMapWidth() <= 0 && w > 0 && h > 0) Map.SetMapImageSize(w, h);
   Map.ClearCalibData();
+  const THemisphere hemi = Ref.Crs.South ? hemiSouth : hemiNorth;
   if (Ref.Crs.Utm) {
     Map.SetCalibModel(cmUTM);
     Map.SetUTMZone(Ref.Crs.Zone);
@@ -593,31 +625,13 @@ TCalibModel CalibrateFromReference(TGeoMap& Map, const GeoReference& Ref) {
   } else {
     Map.SetCalibModel(cmEquiRect);
   }
-  if (Ref.HasTransform) {
-    if (w <= 0 || h <= 0) Fail("no image size to place the calibration points on");
-    const auto& t = Ref.Transform;
-    // A map of the world may have margins beyond the poles: the grid then
-    // draws in towards the middle until its points are on the Earth.
-    for (int inset = 0; inset < 4; ++inset) {
-      const int xs[3] = {w * inset / 8, w / 2, w - w * inset / 8};
-      const int ys[3] = {h * inset / 8, h / 2, h - h * inset / 8};
-      bool onEarth = true;
-      for (int py : ys)
-        for (int px : xs)
-          onEarth = onEarth && (Ref.Crs.Utm || std::fabs(t[3] + t[4] * px + t[5] * py) <= 90);
-      if (!onEarth && inset < 3) continue;
-      for (int py : ys)
-        for (int px : xs) add(t[0] + t[1] * px + t[2] * py, t[3] + t[4] * px + t[5] * py, px, py);
-      break;
-    }
-    return Map.GetCalibModel();
+  for (const Point& p : points) {
+    if (Ref.Crs.Utm)
+      Map.AddCalibPoint(p.Y, p.X, Ref.Crs.Zone, hemi, p.Px, p.Py);
+    else
+      Map.AddCalibPoint(p.Y, p.X, p.Px, p.Py);
   }
-  if (Ref.Gcps.empty()) Fail("neither an affine mapping nor ground control points");
-  if (Ref.Gcps.size() > static_cast<size_t>(kMaxCalQuads))
-    Fail(std::to_string(Ref.Gcps.size()) + " ground control points, more than the " +
-         std::to_string(kMaxCalQuads) + " a calibration holds");
-  for (const GroundControlPoint& g : Ref.Gcps)
-    add(g.X, g.Y, RoundedPixel(g.Pixel, "pixel"), RoundedPixel(g.Line, "line"));
+  if (Ref.HasTransform) return Map.GetCalibModel();
   if (Ref.Crs.Utm) return cmUTM;
   // Candidates by their unknowns per axis, fewest first; each needs more
   // points than unknowns, except the affine one, which takes 3.
@@ -628,8 +642,6 @@ TCalibModel CalibrateFromReference(TGeoMap& Map, const GeoReference& Ref) {
   static constexpr Candidate kCandidates[] = {
       {cmMillerCylindrical, 2}, {cmEquiRect, 3}, {cmConicConformal, 4}, {cmBiquadraticPn, 6}};
   const int n = static_cast<int>(Ref.Gcps.size());
-  if (n < 3)
-    Fail(std::to_string(n) + " ground control points, fewer than the 3 a calibration needs");
   TCalibModel best = cmEquiRect;
   double bestRms = std::numeric_limits<double>::infinity();
   for (const Candidate& c : kCandidates) {

@@ -100,8 +100,9 @@ TKZ_MAPKIT_EXPORT GeoReference GeoReferenceOfMap(const TGeoMap& Map);
 // points than unknowns is fitted, and the one whose points come back closest
 // (root mean square pixel distance through CalcPixelCoords) is kept; on
 // equal distances the model with fewer unknowns. Returns the chosen model.
-// ETKZGeoMapError when Ref holds neither, or more points than a calibration
-// takes (200).
+// ETKZGeoMapError, with the map unchanged, when Ref holds neither, more
+// points than a calibration takes (200), fewer than 3 in latitude and
+// longitude, or positions off the Earth.
 TKZ_MAPKIT_EXPORT TCalibModel CalibrateFromReference(TGeoMap& Map, const GeoReference& Ref);
 
 // ---------------------------------------------------------- world files

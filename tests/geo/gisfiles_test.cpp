@@ -281,20 +281,38 @@ TEST(GisPlacement, GroundControlPointsChooseTheModelThatFitsThem) {
   }
 }
 
-TEST(GisPlacement, WhatCannotBePlacedIsRefused) {
+TEST(GisPlacement, WhatCannotBePlacedIsRefusedAndTheMapKept) {
   TGeoMap empty;
   EXPECT_THROW(GeoReferenceOfMap(empty), ETKZGeoMapError);  // no image
   empty.SetMapImageSize(10, 10);
   EXPECT_THROW(GeoReferenceOfMap(empty), ETKZGeoMapError);  // no points
-  GeoReference ref;
-  ref.Width = ref.Height = 10;
-  EXPECT_THROW(CalibrateFromReference(empty, ref), ETKZGeoMapError);  // nothing to place
-  ref.Gcps.assign(201, {1, 1, 1, 1});
-  EXPECT_THROW(CalibrateFromReference(empty, ref), ETKZGeoMapError);  // beyond 200 points
-  ref.Gcps.assign(3, {1, 1, 1, 95});
-  EXPECT_THROW(CalibrateFromReference(empty, ref), ETKZGeoMapError);  // beyond the pole
-  ref.Gcps.assign(3, {NAN, 1, 1, 1});
-  EXPECT_THROW(CalibrateFromReference(empty, ref), ETKZGeoMapError);
+  TGeoMap map;
+  Calibrate(map, cmMillerCylindrical, [](int x, int y) {
+    return std::pair{50 - 0.01 * y, 0.01 * x};
+  });
+  const struct {
+    const char* name;
+    std::vector<GroundControlPoint> gcps;
+    bool utm;
+  } cases[] = {
+      {"nothing to place", {}, false},
+      {"beyond 200 points", std::vector<GroundControlPoint>(201, {1, 1, 1, 1}), false},
+      {"two points", {{1, 1, 1, 1}, {2, 2, 2, 2}}, false},
+      {"beyond the pole", {{1, 1, 1, 1}, {2, 2, 2, 2}, {3, 3, 3, 95}}, false},
+      {"around the Earth twice", {{1, 1, 1, 1}, {2, 2, 2, 2}, {3, 3, 725, 3}}, false},
+      {"not a number", {{NAN, 1, 1, 1}, {2, 2, 2, 2}, {3, 3, 3, 3}}, false},
+      {"no position", {{1, 1, 1, INFINITY}, {2, 2, 2, 2}, {3, 3, 3, 3}}, false},
+      {"off any zone", {{1, 1, 4e8, 1}}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    GeoReference ref;
+    ref.Gcps = c.gcps;
+    ref.Crs = {c.utm, 31, false, gelWGS84};
+    EXPECT_THROW(CalibrateFromReference(map, ref), ETKZGeoMapError);
+    EXPECT_EQ(map.GetCalibModel(), cmMillerCylindrical);
+    EXPECT_EQ(map.GetCalibData().NumCalQuads, 42);
+  }
 }
 
 // ------------------------------------------- world files on disk, and GDAL
