@@ -35,6 +35,8 @@ namespace tkz {
 
 namespace {
 
+using gisfiles_internal::NumberText;
+
 constexpr double kUtmScale = 0.9996;
 constexpr double kUtmFalseEasting = 500000;
 constexpr double kUtmFalseNorthingSouth = 10000000;
@@ -47,13 +49,6 @@ std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
-}
-
-// Shortest text that reads back to the same double.
-std::string Exact(double v) {
-  char buf[32];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, r.ptr);
 }
 
 bool ParseDouble(std::string_view s, double& v) {
@@ -212,15 +207,16 @@ TGeoEllipsoid WktEllipsoid(const WktNode& geogcs, const std::string& file) {
   if (sph == nullptr) sph = datum ? datum->Child("ellipsoid") : nullptr;
   if (sph == nullptr || sph->Numbers.size() < 2) Fail(file + ": no ellipsoid in the GEOGCS");
   const double a = sph->Numbers[0], rf = sph->Numbers[1];
-  if (!(a > 0) || rf < 0) Fail(file + ": bad ellipsoid axis " + Exact(a) + " or 1/f " + Exact(rf));
+  if (!(a > 0) || rf < 0)
+    Fail(file + ": bad ellipsoid axis " + NumberText(a) + " or 1/f " + NumberText(rf));
   const double b = rf == 0 ? a : a * (1 - 1 / rf);
   TGeoEllipsoid e = gelWGS84;
   if (!gisfiles_internal::EllipsoidByAxes(a, b, sph->Texts.empty() ? "" : sph->Texts[0], e))
-    Fail(file + ": unknown ellipsoid (a = " + Exact(a) + " m, 1/f = " + Exact(rf) + ")");
+    Fail(file + ": unknown ellipsoid (a = " + NumberText(a) + " m, 1/f = " + NumberText(rf) + ")");
   if (const WktNode* unit = geogcs.Child("unit");
       unit != nullptr && !unit->Numbers.empty() &&
       std::fabs(unit->Numbers[0] - 0.0174532925199433) > 1e-12)
-    Fail(file + ": angles in a unit other than degrees (" + Exact(unit->Numbers[0]) + " rad)");
+    Fail(file + ": angles in a unit other than degrees (" + NumberText(unit->Numbers[0]) + " rad)");
   return e;
 }
 
@@ -239,7 +235,7 @@ void AppendGeogcsWkt(std::string& w, TGeoEllipsoid e, bool axes) {
   }
   const std::string name = GeoEllipsoidName[e];
   w += "GEOGCS[\"" + name + "\",DATUM[\"" + name + " based\",SPHEROID[\"" + name + "\"," +
-       Exact(GeoEllipsoidData[e].a) + "," + Exact(RecipFlattening(e)) +
+       NumberText(GeoEllipsoidData[e].a) + "," + NumberText(RecipFlattening(e)) +
        "]],PRIMEM[\"Greenwich\",0],UNIT[\"degree\",0.0174532925199433]";
   if (axes) w += kAxes;
   w += "]";
@@ -370,8 +366,8 @@ GisCrs ParsePrj(const std::string& Text, const std::string& FileName) {
     Fail(FileName + ": \"" + name +
          "\" is a Transverse Mercator other than a UTM zone "
          "(central meridian " +
-         Exact(lon0) + ", scale " + Exact(k) + ", false easting " + Exact(fe) +
-         ", false northing " + Exact(fn) + ")");
+         NumberText(lon0) + ", scale " + NumberText(k) + ", false easting " + NumberText(fe) +
+         ", false northing " + NumberText(fn) + ")");
   crs.Utm = true;
   crs.Zone = static_cast<int>(zone);
   crs.South = fn == kUtmFalseNorthingSouth;
@@ -427,9 +423,11 @@ void ParseWorldFile(const std::string& Text, GeoReference& Ref, const std::strin
   }
   if (got < 6) Fail(FileName + ": " + std::to_string(got) + " of the 6 lines of a world file");
   const double a = v[0], d = v[1], b = v[2], e = v[3], c = v[4], f = v[5];
-  if (a * e - b * d == 0) Fail(FileName + ": the mapping is singular (no area per pixel)");
+  const std::array<double, 6> t{c - 0.5 * a - 0.5 * b, a, b, f - 0.5 * d - 0.5 * e, d, e};
+  if (!gisfiles_internal::MappingIsUsable(t))
+    Fail(FileName + ": the mapping is singular (no area per pixel) or beyond any number");
   Ref.HasTransform = true;
-  Ref.Transform = {c - 0.5 * a - 0.5 * b, a, b, f - 0.5 * d - 0.5 * e, d, e};
+  Ref.Transform = t;
 }
 
 void WriteWorldFile(const TGeoMap& Map, const std::string& ImageFileName) {
@@ -559,7 +557,7 @@ double PointRms(const TGeoMap& map) {
 
 int RoundedPixel(double v, const char* what) {
   if (!std::isfinite(v) || std::fabs(v) > 1e9)
-    Fail(std::string("ground control point with a bad ") + what + " " + Exact(v));
+    Fail(std::string("ground control point with a bad ") + what + " " + NumberText(v));
   return static_cast<int>(std::lround(v));
 }
 
@@ -578,12 +576,13 @@ TCalibModel CalibrateFromReference(TGeoMap& Map, const GeoReference& Ref) {
   std::vector<Point> points;
   const auto check = [&](double x, double y) {
     if (!std::isfinite(x) || !std::isfinite(y))
-      Fail("a position that is not a number (" + Exact(x) + ", " + Exact(y) + ")");
+      Fail("a position that is not a number (" + NumberText(x) + ", " + NumberText(y) + ")");
     if (Ref.Crs.Utm && (std::fabs(x) > 1e8 || std::fabs(y) > 1e8))
-      Fail("easting or northing beyond any UTM zone (" + Exact(x) + ", " + Exact(y) + ")");
-    if (!Ref.Crs.Utm && std::fabs(y) > 90) Fail("latitude " + Exact(y) + " beyond the poles");
+      Fail("easting or northing beyond any UTM zone (" + NumberText(x) + ", " + NumberText(y) +
+           ")");
+    if (!Ref.Crs.Utm && std::fabs(y) > 90) Fail("latitude " + NumberText(y) + " beyond the poles");
     if (!Ref.Crs.Utm && std::fabs(x) > 540)
-      Fail("longitude " + Exact(x) + " more than once around the Earth");
+      Fail("longitude " + NumberText(x) + " more than once around the Earth");
   };
   if (Ref.HasTransform) {
     if (w <= 0 || h <= 0) Fail("no image size to place the calibration points on");

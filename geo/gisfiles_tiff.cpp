@@ -51,6 +51,8 @@ namespace tkz {
 
 namespace {
 
+using gisfiles_internal::NumberText;
+
 // libtiff may take this much in one allocation: a strip or tile of a
 // 3 000 000-pixel image at 16 bits in four samples, with room to spare.
 constexpr tmsize_t kMaxTiffAlloc = tmsize_t{64} << 20;
@@ -64,12 +66,6 @@ constexpr char kHandleName[] = "TIFF data";
 [[noreturn]] void Fail(const std::string& file, const std::string& what) {
   throw ETKZGeoMapError((file.empty() ? std::string("GeoTIFF data") : "GeoTIFF \"" + file + "\"") +
                         ": " + what);
-}
-
-std::string Num(double v) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17g", v);
-  return buf;
 }
 
 // ------------------------------------------------------------- messages
@@ -231,16 +227,6 @@ TIFF* OpenMemory(MemFile& f, const char* mode, const OpenOptions& opts) {
 }
 
 // ---------------------------------------------------------------- writing
-bool Finite(const std::array<double, 6>& t) {
-  return std::all_of(t.begin(), t.end(), [](double v) { return std::isfinite(v); });
-}
-
-// The determinant is a finite number other than 0 (what is written is read).
-bool Invertible(const std::array<double, 6>& t) {
-  const double det = t[1] * t[5] - t[2] * t[4];
-  return std::isfinite(det) && det != 0;
-}
-
 void CheckForWriting(const std::string& file, const TBitmap& image, const GeoReference& ref) {
   if (image.Empty()) Fail(file, "the image is empty");
   const GisCrs& crs = ref.Crs;
@@ -250,8 +236,8 @@ void CheckForWriting(const std::string& file, const TBitmap& image, const GeoRef
     Fail(file, "invalid UTM zone " + std::to_string(crs.Zone));
   if (ref.HasTransform) {
     const auto& t = ref.Transform;
-    if (!Finite(t)) Fail(file, "the mapping holds a value that is not a finite number");
-    if (!Invertible(t)) Fail(file, "the mapping is singular");
+    if (!gisfiles_internal::MappingIsUsable(t))
+      Fail(file, "the mapping is singular or holds a value that is not a finite number");
     return;
   }
   if (ref.Gcps.empty()) Fail(file, "no placement: neither a mapping nor ground control points");
@@ -429,7 +415,7 @@ bool ReadPlacement(const std::string& file, TIFF* tif, GTIF* gt, GeoReference& r
 
   if (scale.size() >= 2 && tie.size() >= 6) {
     if (!AllFinite(scale) || !(scale[0] > 0) || !(scale[1] > 0))
-      Fail(file, "invalid pixel scale " + Num(scale[0]) + ", " + Num(scale[1]));
+      Fail(file, "invalid pixel scale " + NumberText(scale[0]) + ", " + NumberText(scale[1]));
     if (!std::isfinite(tie[0]) || !std::isfinite(tie[1]) || !std::isfinite(tie[3]) ||
         !std::isfinite(tie[4]))
       Fail(file, "a tie point holds a value that is not a finite number");
@@ -462,8 +448,8 @@ bool ReadPlacement(const std::string& file, TIFF* tif, GTIF* gt, GeoReference& r
     t[3] -= 0.5 * t[4] + 0.5 * t[5];
   }
   // Checked after the arithmetic, which may overflow.
-  if (!Finite(t)) Fail(file, "the mapping holds a value that is not a finite number");
-  if (!Invertible(t)) Fail(file, "the mapping is singular");
+  if (!gisfiles_internal::MappingIsUsable(t))
+    Fail(file, "the mapping is singular or holds a value that is not a finite number");
   ref.HasTransform = true;
   return true;
 }
@@ -595,19 +581,20 @@ GisCrs ReadCrs(const std::string& file, GTIF* gt, PJ_CONTEXT* ctx) {
                      std::round(zone) <= 60;
     if (!utm) unsupported("not the parameters of a UTM zone");
     if (std::fabs(d.UOMLengthInMeters - 1.0) > 1e-12)
-      unsupported("linear unit of " + Num(d.UOMLengthInMeters) + " m");
+      unsupported("linear unit of " + NumberText(d.UOMLengthInMeters) + " m");
     crs.Utm = true;
     crs.Zone = static_cast<int>(std::round(zone));
     crs.South = fn > 1.0;
   } else if (std::fabs(d.UOMAngleInDegrees - 1.0) > 1e-12) {
-    unsupported("angular unit of " + Num(d.UOMAngleInDegrees) + " degrees");
+    unsupported("angular unit of " + NumberText(d.UOMAngleInDegrees) + " degrees");
   }
   if (std::fabs(d.PMLongToGreenwich) > 1e-12)
-    unsupported("prime meridian " + Num(d.PMLongToGreenwich) + " degrees from Greenwich");
+    unsupported("prime meridian " + NumberText(d.PMLongToGreenwich) + " degrees from Greenwich");
   if (!gisfiles_internal::EllipsoidByAxes(d.SemiMajor, d.SemiMinor,
                                           CitedEllipsoid(AsciiKey(gt, GeogCitationGeoKey)),
                                           crs.Ellipsoid))
-    unsupported("ellipsoid with axes " + Num(d.SemiMajor) + " m and " + Num(d.SemiMinor) + " m");
+    unsupported("ellipsoid with axes " + NumberText(d.SemiMajor) + " m and " +
+                NumberText(d.SemiMinor) + " m");
   return crs;
 }
 
