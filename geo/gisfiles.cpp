@@ -29,6 +29,7 @@
 
 #include "core/platform/imagefile.h"
 #include "core/settings/xmlsettings.h"
+#include "core/text/charcase.h"
 #include "geo/gisfiles_internal.h"
 
 namespace tkz {
@@ -45,11 +46,6 @@ constexpr size_t kMaxSideFileBytes = 1 << 20;  // world, .prj and .aux.xml files
 [[noreturn]] void Fail(const std::string& what) { throw ETKZGeoMapError(what); }
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 bool ParseDouble(std::string_view s, double& v) {
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
@@ -81,9 +77,7 @@ bool FindBeside(const std::filesystem::path& image, const std::vector<std::strin
                 std::filesystem::path& found) {
   std::error_code ec;
   for (const std::string& e : exts) {
-    std::string upper = e;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (const std::string& x : {e, upper}) {
+    for (const std::string& x : {e, AsciiUpperCase(e)}) {
       std::filesystem::path p = image;
       p.replace_extension(x);
       if (std::filesystem::is_regular_file(p, ec)) {
@@ -105,7 +99,7 @@ struct WktNode {
   std::vector<WktNode> Children;
   const WktNode* Child(std::string_view key) const {
     for (const WktNode& c : Children)
-      if (Lower(c.Keyword) == key) return &c;
+      if (AsciiLowerCase(c.Keyword) == key) return &c;
     return nullptr;
   }
 };
@@ -196,7 +190,7 @@ class WktParser {
 // "Central_Meridian", "central meridian" and "central_meridian" alike.
 std::string ParameterKey(const std::string& name) {
   std::string k;
-  for (char c : name) k += c == ' ' ? '_' : static_cast<char>(std::tolower(c));
+  for (char c : name) k += c == ' ' ? '_' : AsciiLowerChar(c);
   return k;
 }
 
@@ -321,7 +315,7 @@ std::string PrjText(const GisCrs& Crs) {
 
 GisCrs ParsePrj(const std::string& Text, const std::string& FileName) {
   const WktNode root = WktParser(Text, FileName).Parse();
-  const std::string kind = Lower(root.Keyword);
+  const std::string kind = AsciiLowerCase(root.Keyword);
   GisCrs crs;
   if (kind == "geogcs") {
     crs.Ellipsoid = WktEllipsoid(root, FileName);
@@ -341,7 +335,7 @@ GisCrs ParsePrj(const std::string& Text, const std::string& FileName) {
          "\" (only UTM zones)");
   double lat0 = 0, lon0 = std::numeric_limits<double>::quiet_NaN(), k = 1, fe = 0, fn = 0;
   for (const WktNode& c : root.Children) {
-    if (Lower(c.Keyword) != "parameter" || c.Texts.empty() || c.Numbers.empty()) continue;
+    if (AsciiLowerCase(c.Keyword) != "parameter" || c.Texts.empty() || c.Numbers.empty()) continue;
     const std::string key = ParameterKey(c.Texts[0]);
     const double v = c.Numbers[0];
     if (key == "latitude_of_origin")
@@ -378,7 +372,7 @@ GisCrs ParsePrj(const std::string& Text, const std::string& FileName) {
 // ---------------------------------------------------------- world files
 
 std::string WorldFileExtension(const std::string& ImageFileName) {
-  const std::string ext = Lower(std::filesystem::path(ImageFileName).extension().string());
+  const std::string ext = AsciiLowerCase(std::filesystem::path(ImageFileName).extension().string());
   if (ext == ".jpg" || ext == ".jpeg") return ".jgw";
   if (ext == ".png") return ".pgw";
   if (ext == ".bmp") return ".bfw";
@@ -454,7 +448,7 @@ GeoReference ReadWorldFile(const std::string& ImageFileName) {
   std::string ext = image.extension().string();
   std::filesystem::path world;
   std::vector<std::string> candidates{WorldFileExtension(ImageFileName), ".wld"};
-  if (ext.size() > 1) candidates.push_back(Lower(ext) + "w");  // ".pngw", ".jpgw"
+  if (ext.size() > 1) candidates.push_back(AsciiLowerCase(ext) + "w");  // ".pngw", ".jpgw"
   if (!FindBeside(image, candidates, world))
     Fail("no world file beside " + Quoted(ImageFileName) + " (" +
          WorldFileExtension(ImageFileName) + ")");
